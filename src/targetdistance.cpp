@@ -1,0 +1,58 @@
+#include "targetdistance.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float resolutionDivisor = 500.0F; // twice the 250 pixels of the base level
+constexpr double pi = 3.141592653589793;
+constexpr double halfAngleDivisor = 360.0; // hFov * pi / 360 is half the field in radians
+
+} // namespace
+
+double baseDistance(float horizontalFovDegrees, float horizontalResolution, TargetSize target)
+{
+    const double resolutionShare = static_cast<double>(horizontalResolution / resolutionDivisor);
+    const double halfFovTangent
+            = std::tan(static_cast<double>(horizontalFovDegrees) * pi / halfAngleDivisor);
+    const float smallerSide = target.x < target.y ? target.x : target.y;
+    return resolutionShare / halfFovTangent * static_cast<double>(smallerSide);
+}
+
+std::variant<InputError, BaseDistances> calculateDistances(const DistanceInput &input)
+{
+    float horizontalFov = 0;
+    float horizontalResolution = 0;
+    TargetSize person{};
+    TargetSize car{};
+    TargetSize boat{};
+    const struct
+    {
+        const char *word;
+        const QString &text;
+        float &value;
+    } fields[] = {
+            {"FOV", input.horizontalFov, horizontalFov},
+            {"Resolution", input.horizontalResolution, horizontalResolution},
+            {"Person param", input.personX, person.x},
+            {"Person param", input.personY, person.y},
+            {"Car param", input.carX, car.x},
+            {"Car param", input.carY, car.y},
+            {"Boat param", input.boatX, boat.x},
+            {"Boat param", input.boatY, boat.y},
+    };
+    for (const auto &field : fields) {
+        bool ok = false;
+        field.value = field.text.toFloat(&ok);
+        if (!ok)
+            return InputError{QString::fromLatin1(field.word), field.text};
+    }
+    return BaseDistances{baseDistance(horizontalFov, horizontalResolution, person),
+                         baseDistance(horizontalFov, horizontalResolution, car),
+                         baseDistance(horizontalFov, horizontalResolution, boat)};
+}
+
+QString formatDistance(double metres)
+{
+    return QString::number(metres, 'f', 2) + QStringLiteral("m");
+}
