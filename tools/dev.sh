@@ -15,7 +15,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_packages="cmake make g++ qtbase5-dev"
 case "$mode" in
 run) packages="$build_packages" ;;
-test) packages="$build_packages binutils-mingw-w64-x86-64 clang-format" ;;
+test)
+    packages="$build_packages binutils-mingw-w64-x86-64 clang-format dpkg-dev file"
+    packages="$packages desktop-file-utils appstream lintian"
+    ;;
 *) usage ;;
 esac
 
