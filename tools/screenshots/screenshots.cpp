@@ -2,6 +2,7 @@
 // one worked example each, clicks "Calulate" and saves the window as PNG.
 // Run through tools/screenshots.sh, on the offscreen platform.
 
+#include "formhelpers.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -14,20 +15,9 @@
 
 namespace {
 
-template <typename T>
-T *formWidget(const QWidget &window, const char *objectName)
-{
-    auto *widget = window.findChild<T *>(QString::fromLatin1(objectName));
-    if (!widget)
-        qFatal("the form has no %s named %s", T::staticMetaObject.className(), objectName);
-    return widget;
-}
-
 void type(const QWidget &window, const char *objectName, const char *text)
 {
-    auto *edit = formWidget<QLineEdit>(window, objectName);
-    edit->clear();
-    QTest::keyClicks(edit, QString::fromLatin1(text));
+    retype(formWidget<QLineEdit>(&window, objectName), QString::fromLatin1(text));
 }
 
 bool save(QWidget &window, const QDir &folder, const char *fileName)
@@ -56,17 +46,17 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
 
-    auto *presets = formWidget<QComboBox>(window, "resolutionComboBox");
+    auto *presets = formWidget<QComboBox>(&window, "resolutionComboBox");
     presets->setCurrentIndex(presets->findText(QStringLiteral("1920*1080")));
     type(window, "focalLineText", "4");
     type(window, "pixelSizeLineEdit", "2.9");
-    QTest::mouseClick(formWidget<QPushButton>(window, "caluPushButton"), Qt::LeftButton);
+    QTest::mouseClick(formWidget<QPushButton>(&window, "caluPushButton"), Qt::LeftButton);
     if (!save(window, folder, "fov-tab.png"))
         return 1;
 
-    formWidget<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
+    formWidget<QTabWidget>(&window, "tabWidget")->setCurrentIndex(1);
     type(window, "hFOVLineText", "60");
     type(window, "hResLineText", "1920");
-    QTest::mouseClick(formWidget<QPushButton>(window, "caluPushButton1"), Qt::LeftButton);
+    QTest::mouseClick(formWidget<QPushButton>(&window, "caluPushButton1"), Qt::LeftButton);
     return save(window, folder, "distance-tab.png") ? 0 : 1;
 }
