@@ -108,21 +108,14 @@ void DistancePageTest::calculates_data()
     QTest::addColumn<QString>("shown");
 
     // clang-format off
+    // The worked examples live in the arithmetic's own test; these prove the
+    // page hands over the right fields and fills the right labels.
     QTest::addRow("60°, 1920 px") << "60" << "1920" << "1.8"
                                   << "3.33m 6.65m 13.30m 33.26m 9.31m 18.62m 37.25m 93.12m "
                                      "33.26m 66.51m 133.02m 332.55m";
-    QTest::addRow("90°, 3840 px") << "90" << "3840" << "1.8"
-                                  << "3.84m 7.68m 15.36m 38.40m 10.75m 21.50m 43.01m 107.52m "
-                                     "38.40m 76.80m 153.60m 384.00m";
-    QTest::addRow("30°, 1920 px") << "30" << "1920" << "1.8"
-                                  << "7.17m 14.33m 28.66m 71.66m 20.06m 40.13m 80.25m 200.64m "
-                                     "71.66m 143.31m 286.62m 716.55m";
     QTest::addRow("person X smaller than Y") << "60" << "1920" << "0.3"
                                              << "2.00m 3.99m 7.98m 19.95m 9.31m 18.62m 37.25m "
                                                 "93.12m 33.26m 66.51m 133.02m 332.55m";
-    QTest::addRow("field of view 0") << "0" << "1920" << "1.8"
-                                     << "infm infm infm infm infm infm infm infm infm infm infm "
-                                        "infm";
     // clang-format on
 }
 

@@ -122,30 +122,19 @@ void FovPageTest::calculates_data()
     QTest::addColumn<QStringList>("shown");
 
     // clang-format off
+    // The worked examples live in the arithmetic's own test; these prove the
+    // page hands over the right fields and shows the angles.
     QTest::addRow("1920*1080, 2.9um, 4mm") << "1920*1080" << "" << "" << "4" << "2.9"
                                            << QStringList{"69.6758°", "42.7607°", "77.2185°"};
-    QTest::addRow("3840*2160, 2.0um, 8mm") << "3840*2160" << "" << "" << "8" << "2.0"
-                                           << QStringList{"51.2820°", "30.2192°", "57.6855°"};
-    QTest::addRow("2688*1520, 2.9um, 6mm") << "2688*1520" << "" << "" << "6" << "2.9"
-                                           << QStringList{"66.0155°", "40.3399°", "73.4655°"};
     // The hint's first sensor needs two decimals of pixel size.
     QTest::addRow("1920*1080, 3.75um, 6mm") << "1920*1080" << "" << "" << "6" << "3.75"
                                             << QStringList{"61.9275°", "37.2991°", "69.0877°"};
-    QTest::addRow("640*512 at the validators' tops") << "640*512" << "" << "" << "2000" << "20"
-                                                     << QStringList{"0.3667°", "0.2934°", "0.4696°"};
     QTest::addRow("Other 1081x721") << "Other" << "1081" << "721" << "4" << "2.9"
                                     << QStringList{"42.7607°", "29.2557°", "50.4434°"};
-    QTest::addRow("Other -1920x1080") << "Other" << "-1920" << "1080" << "4" << "2.9"
-                                      << QStringList{"-69.6758°", "42.7607°", "77.2185°"};
     QTest::addRow("Other 50000x50000") << "Other" << "50000" << "50000" << "4" << "2.9"
                                        << QStringList{"173.6841°", "173.6841°", "175.5317°"};
     QTest::addRow("preset ignores bad custom text") << "1920*1080" << "abc" << "" << "4" << "2.9"
-                                                    << QStringList{"69.6758°", "42.7607°",
-                                                                   "77.2185°"};
-    QTest::addRow("focal length 0") << "1920*1080" << "" << "" << "0" << "2.9"
-                                    << QStringList{"180.0000°", "180.0000°", "180.0000°"};
-    QTest::addRow("both 0") << "1920*1080" << "" << "" << "0" << "0"
-                            << QStringList{"nan°", "nan°", "nan°"};
+                                                    << QStringList{"69.6758°", "42.7607°", "77.2185°"};
     // clang-format on
 }
 
