@@ -1,11 +1,15 @@
 #!/bin/sh
-# Installs what Kavrelo needs on Debian 12, builds it, then launches it
-# ("run") or runs the whole test suite ("test"). Safe to rerun: packages that
-# are already installed are not installed again.
+# Installs what Kavrelo needs on Debian 12, builds it, then
+#   run       launches it;
+#   test      runs the whole test suite, debug and release, warnings as errors;
+#   sanitize  runs the suite under AddressSanitizer and UBSan;
+#   fuzz      runs both fuzz targets (clang, libFuzzer);
+#   memcheck  runs the Qt Test programs under valgrind.
+# Safe to rerun: packages that are already installed are not installed again.
 set -eu
 
 usage() {
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|sanitize|fuzz|memcheck" >&2
     exit 2
 }
 [ $# -eq 1 ] || usage
@@ -14,11 +18,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 build_packages="cmake make g++ qtbase5-dev"
 case "$mode" in
-run) packages="$build_packages" ;;
+run | sanitize) packages="$build_packages" ;;
 test)
     packages="$build_packages binutils-mingw-w64-x86-64 clang-format dpkg-dev file"
     packages="$packages desktop-file-utils appstream lintian"
     ;;
+fuzz) packages="$build_packages clang libclang-rt-dev" ;;
+memcheck) packages="$build_packages valgrind" ;;
 *) usage ;;
 esac
 
@@ -57,5 +63,9 @@ test)
         cmake --build --preset "$preset" -j "$jobs"
         ctest --preset "$preset"
     done
+    ;;
+*)
+    cd "$root"
+    CMAKE_BUILD_PARALLEL_LEVEL=$jobs cmake --workflow --preset "$mode"
     ;;
 esac
