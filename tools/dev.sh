@@ -28,25 +28,8 @@ memcheck) packages="$build_packages valgrind" ;;
 *) usage ;;
 esac
 
-missing=""
-for package in $packages; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        as_root=""
-    elif command -v sudo >/dev/null 2>&1; then
-        as_root="sudo"
-    else
-        echo "missing packages:$missing; run this as root or install sudo" >&2
-        exit 1
-    fi
-    echo "installing:$missing"
-    $as_root apt-get update
-    # shellcheck disable=SC2086 # the package list is meant to split
-    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends $missing
-fi
+# shellcheck disable=SC2086 # the package list is meant to split
+"$root/tools/install-packages.sh" $packages
 
 jobs=$(nproc 2>/dev/null || echo 2)
 case "$mode" in
