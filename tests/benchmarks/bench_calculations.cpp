@@ -46,7 +46,7 @@ void CalculationsBenchmark::fieldOfView()
 void CalculationsBenchmark::distances_data()
 {
     QTest::addColumn<DistanceInput>("input");
-    QTest::addRow("defaults, 60°, 1920 px")
+    QTest::addRow("defaults, 60 deg, 1920 px")
             << DistanceInput{"60", "1920", "1.8", "0.5", "4", "1.4", "10", "5"};
     QTest::addRow("bad boat Y") << DistanceInput{"60", "1920", "1.8", "0.5",
                                                  "4",  "1.4",  "10",  "5?"};
