@@ -18,10 +18,10 @@ std::optional<Resolution> selectedItem(const QString &text)
     if (text == QLatin1String("Other"))
         return Resolution{-1, -1};
     const QStringList sides = text.split(QLatin1Char('*'));
-    bool widthOk = false;
-    bool heightOk = false;
     if (sides.size() != 2)
         return std::nullopt;
+    bool widthOk = false;
+    bool heightOk = false;
     const Resolution preset{sides[0].toInt(&widthOk), sides[1].toInt(&heightOk)};
     if (!widthOk || !heightOk)
         return std::nullopt;
