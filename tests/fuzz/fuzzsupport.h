@@ -58,8 +58,9 @@ inline bool showsValue(const QString &shown, double value, int decimals, const Q
         return false;
     bool ok = false;
     const double read = number.toDouble(&ok);
-    // The decimal text may itself round once more on the way back.
+    // The decimal text may itself round once more on the way back. The
+    // spacing is measured downwards, so it stays finite at the double maximum.
     const double halfUnit = 0.5 * std::pow(10.0, -decimals);
-    const double slack = 4 * std::nextafter(std::fabs(value), HUGE_VAL) - 4 * std::fabs(value);
+    const double slack = 8 * (std::fabs(value) - std::nextafter(std::fabs(value), 0.0));
     return ok && std::fabs(read - value) <= halfUnit * (1 + 1e-12) + slack;
 }
