@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+
+// Pixel density in the sense of the video-surveillance standard IEC 62676-4:
+// the camera's horizontal pixels over the width of the scene at the target,
+// in pixels per metre. A camera with N pixels across and a horizontal field
+// of view theta sees 2 d tan(theta / 2) metres at distance d, so its density
+// there is N / (2 d tan(theta / 2)). The same tangent follows from the lens:
+// tan(theta / 2) = N p / (2 f), with the pixel size p and the focal length f
+// in the same unit.
+//
+// Unlike the window's two calculators, this is double precision throughout:
+// nobody has figures of an older tool to match here.
+//
+// Distances are in metres, pixel sizes in micrometres, focal lengths in
+// millimetres and angles in degrees.
+
+struct DensityLevel
+{
+    const char *name;
+    double pixelsPerMetre;
+};
+
+// The standard's levels, loosest first.
+constexpr std::array<DensityLevel, 6> densityLevels{{
+        {"monitor", 12.5},
+        {"detect", 25.0},
+        {"observe", 62.5},
+        {"recognize", 125.0},
+        {"identify", 250.0},
+        {"inspect", 1000.0},
+}};
+
+constexpr double metresPerFoot = 0.3048;
+
+// What the density arithmetic needs of a camera: its pixels across and the
+// tangent of half its horizontal field of view.
+struct CameraGeometry
+{
+    double horizontalPixels;
+    double halfFovTangent;
+};
+
+CameraGeometry cameraFromFov(double horizontalPixels, double horizontalFovDegrees);
+CameraGeometry cameraFromLens(double horizontalPixels, double pixelSizeUm, double focalLengthMm);
+
+double sceneWidth(CameraGeometry camera, double distance);
+double pixelsPerMetre(CameraGeometry camera, double distance);
+// The farthest distance at which the scene still has the given density.
+double farthestDistance(CameraGeometry camera, double pixelsPerMetre);
+
+// The focal length at which one pixel covers 1 / pixelsPerMetre metres at the
+// given distance; it needs no resolution.
+double focalLengthForDensity(double pixelSizeUm, double pixelsPerMetre, double distance);
+double focalLengthForFov(double horizontalPixels, double pixelSizeUm, double horizontalFovDegrees);
+double horizontalFov(double horizontalPixels, double pixelSizeUm, double focalLengthMm);
