@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-install(TARGETS kavrelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kavrelo kavrelo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(UNIX AND NOT APPLE)
     set(app_id com.example.Kavrelo)
@@ -19,18 +19,22 @@ if(UNIX AND NOT APPLE)
     endforeach()
     install(FILES resources/kavrelo.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${app_id}.svg)
+    install(FILES src/cli/kavrelo-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kavrelo-cli)
 
     # Debian wants the manual page and changelog compressed without a
     # timestamp, and the copyright file beside the changelog.
     find_program(KAVRELO_GZIP gzip)
     if(KAVRELO_GZIP)
         configure_file(resources/kavrelo.1 kavrelo.1 @ONLY)
+        configure_file(src/cli/kavrelo-cli.1 kavrelo-cli.1 @ONLY)
         configure_file(resources/debian/changelog changelog COPYONLY)
-        foreach(file kavrelo.1 changelog)
+        foreach(file kavrelo.1 kavrelo-cli.1 changelog)
             execute_process(COMMAND ${KAVRELO_GZIP} -9nf ${file}
                 WORKING_DIRECTORY ${PROJECT_BINARY_DIR} COMMAND_ERROR_IS_FATAL ANY)
         endforeach()
-        install(FILES ${PROJECT_BINARY_DIR}/kavrelo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        install(FILES ${PROJECT_BINARY_DIR}/kavrelo.1.gz ${PROJECT_BINARY_DIR}/kavrelo-cli.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
         install(FILES ${PROJECT_BINARY_DIR}/changelog.gz
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavrelo)
     endif()
