@@ -12,6 +12,9 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${stage}
 
 set(installed
     usr/bin/kavrelo
+    usr/bin/kavrelo-cli
+    usr/share/man/man1/kavrelo-cli.1.gz
+    usr/share/bash-completion/completions/kavrelo-cli
     usr/share/applications/com.example.Kavrelo.desktop
     usr/share/metainfo/com.example.Kavrelo.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/com.example.Kavrelo.svg
