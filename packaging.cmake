@@ -39,6 +39,8 @@ if(UNIX AND NOT APPLE)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavrelo)
     endif()
     install(FILES resources/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavrelo)
+    install(FILES resources/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kavrelo)
 endif()
 
 set(CPACK_PACKAGE_NAME kavrelo)

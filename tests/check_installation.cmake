@@ -20,6 +20,7 @@ set(installed
     usr/share/icons/hicolor/scalable/apps/com.example.Kavrelo.svg
     usr/share/man/man1/kavrelo.1.gz
     usr/share/doc/kavrelo/copyright
+    usr/share/lintian/overrides/kavrelo
     usr/share/doc/kavrelo/changelog.gz)
 foreach(size 16 32 48 64 128 256)
     list(APPEND installed usr/share/icons/hicolor/${size}x${size}/apps/com.example.Kavrelo.png)
@@ -29,6 +30,33 @@ foreach(file IN LISTS installed)
         message(FATAL_ERROR "the install lacks /${file}")
     endif()
 endforeach()
+
+# The desktop entry as a menu and a dock read it: Exec starts the installed
+# program (through env and its assignments, if any), StartupWMClass is the
+# class Qt gives the window, which is the binary's name, and Icon names an
+# icon the install put in hicolor.
+file(STRINGS ${stage}/usr/share/applications/com.example.Kavrelo.desktop entry)
+foreach(key Exec StartupWMClass Icon)
+    set(line ${entry})
+    list(FILTER line INCLUDE REGEX "^${key}=")
+    string(REGEX REPLACE "^${key}=" "" ${key} "${line}")
+endforeach()
+separate_arguments(command UNIX_COMMAND "${Exec}")
+list(FILTER command EXCLUDE REGEX "^env$|=")
+list(GET command 0 program)
+execute_process(COMMAND test -f ${stage}/usr/bin/${program} -a -x ${stage}/usr/bin/${program}
+    RESULT_VARIABLE not_executable)
+if(not_executable)
+    message(FATAL_ERROR "the desktop entry's Exec=${Exec} starts no installed program")
+endif()
+if(NOT StartupWMClass STREQUAL program)
+    message(FATAL_ERROR "StartupWMClass=${StartupWMClass} is not the window's class ${program}")
+endif()
+file(GLOB icons ${stage}/usr/share/icons/hicolor/*/apps/${Icon}.png
+    ${stage}/usr/share/icons/hicolor/*/apps/${Icon}.svg)
+if(NOT icons)
+    message(FATAL_ERROR "Icon=${Icon} is not in the installed hicolor theme")
+endif()
 
 file(READ ${stage}/usr/share/metainfo/com.example.Kavrelo.metainfo.xml metainfo)
 if(NOT metainfo MATCHES "<release version=\"${VERSION}\"")
