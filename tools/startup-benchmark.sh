@@ -1,7 +1,8 @@
 #!/bin/sh
 # Start-up time and peak memory of Kavrelo against a bare QMainWindow of the
-# same size, started in turn on one Xvfb server; prints every run, the
-# medians and the ratios. Usage: startup-benchmark.sh [ROUNDS]
+# same size, each started plainly and the way the desktop entry starts it,
+# in turn on one Xvfb server; prints every run, the medians and the ratios.
+# Usage: startup-benchmark.sh [ROUNDS]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-15}
@@ -26,4 +27,7 @@ export XDG_RUNTIME_DIR="$work"
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
 cd "$root/build/release"
-./tools/kavrelo_startup_probe --rounds "$rounds" src/kavrelo tools/kavrelo_bare_window
+# As started from a terminal, and as the desktop entry starts it.
+menu="env QT_XCB_GL_INTEGRATION=none"
+./tools/kavrelo_startup_probe --rounds "$rounds" src/kavrelo tools/kavrelo_bare_window \
+    "$menu src/kavrelo" "$menu tools/kavrelo_bare_window"

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -149,7 +150,16 @@ Sample measure(Display &display, const char *program, int settleMs)
     if (child < 0)
         fail("cannot fork");
     if (child == 0) {
-        execl(program, program, static_cast<char *>(nullptr));
+        // A command line of words, as a desktop entry's Exec= gives one.
+        std::vector<std::string> words;
+        std::istringstream split(program);
+        for (std::string word; split >> word;)
+            words.push_back(word);
+        std::vector<char *> arguments;
+        for (std::string &word : words)
+            arguments.push_back(word.data());
+        arguments.push_back(nullptr);
+        execvp(arguments[0], arguments.data());
         std::fprintf(stderr, "startupprobe: cannot start %s: %s\n", program, std::strerror(errno));
         _exit(127);
     }
@@ -224,36 +234,41 @@ int main(int argc, char *argv[])
         else
             programs.push_back(argv[i]);
     }
-    if (programs.size() != 2 || rounds < 1 || settleMs < 0) {
-        std::fprintf(stderr, "usage: %s [--rounds N] [--settle-ms MS] PROGRAM BASELINE\n", argv[0]);
+    if (programs.empty() || programs.size() % 2 != 0 || rounds < 1 || settleMs < 0) {
+        std::fprintf(
+                stderr,
+                "usage: %s [--rounds N] [--settle-ms MS] PROGRAM BASELINE [PROGRAM BASELINE]...\n",
+                argv[0]);
         return 2;
     }
 
     Display display;
-    // One unmeasured start each, so both find the libraries in the page cache.
+    // One unmeasured start each, so all find the libraries in the page cache.
     for (const char *program : programs)
         measure(display, program, 0);
 
-    std::vector<Sample> samples[2];
+    std::vector<std::vector<Sample>> samples(programs.size());
     for (int round = 0; round < rounds; ++round) {
-        for (std::size_t which = 0; which < 2; ++which) {
+        for (std::size_t which = 0; which < programs.size(); ++which) {
             const Sample sample = measure(display, programs[which], settleMs);
             samples[which].push_back(sample);
-            std::printf("round %2d  %-10s mapped %7.1f ms  painted %7.1f ms  peak RSS %7ld KiB\n",
-                        round + 1, which == 0 ? "program" : "baseline", sample.mappedMs,
-                        sample.paintedMs, sample.peakRssKb);
+            std::printf("round %2d  %-56s mapped %7.1f ms  painted %7.1f ms  peak RSS %7ld KiB\n",
+                        round + 1, programs[which], sample.mappedMs, sample.paintedMs,
+                        sample.peakRssKb);
         }
     }
 
-    const Summary program = summarise(samples[0]);
-    const Summary baseline = summarise(samples[1]);
     std::printf("\nmedians of %d alternating rounds\n", rounds);
-    std::printf("%-28s %14s %14s %14s\n", "", "mapped (ms)", "painted (ms)", "peak RSS (KiB)");
-    std::printf("%-28s %14.1f %14.1f %14.0f\n", programs[0], program.mappedMs, program.paintedMs,
-                program.peakRssKb);
-    std::printf("%-28s %14.1f %14.1f %14.0f\n", programs[1], baseline.mappedMs, baseline.paintedMs,
-                baseline.peakRssKb);
-    std::printf("%-28s %14.3f %14.3f %14.3f\n", "ratio", program.mappedMs / baseline.mappedMs,
-                program.paintedMs / baseline.paintedMs, program.peakRssKb / baseline.peakRssKb);
+    std::printf("%-56s %14s %14s %14s\n", "", "mapped (ms)", "painted (ms)", "peak RSS (KiB)");
+    for (std::size_t pair = 0; pair < programs.size(); pair += 2) {
+        const Summary program = summarise(samples[pair]);
+        const Summary baseline = summarise(samples[pair + 1]);
+        std::printf("%-56s %14.1f %14.1f %14.0f\n", programs[pair], program.mappedMs,
+                    program.paintedMs, program.peakRssKb);
+        std::printf("%-56s %14.1f %14.1f %14.0f\n", programs[pair + 1], baseline.mappedMs,
+                    baseline.paintedMs, baseline.peakRssKb);
+        std::printf("%-56s %14.3f %14.3f %14.3f\n", "ratio", program.mappedMs / baseline.mappedMs,
+                    program.paintedMs / baseline.paintedMs, program.peakRssKb / baseline.peakRssKb);
+    }
     return 0;
 }
