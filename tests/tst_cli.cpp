@@ -111,6 +111,24 @@ void CliTest::run_data()
             << words("distance --hfov 0 --resolution 1920 --format csv") << QByteArray()
             << distanceHeader + "inf,inf,inf,inf,inf,inf,inf,inf,inf,inf,inf,inf,\n"
             << QByteArray() << 0;
+    QTest::addRow("distance, json, zero resolution")
+            << words("distance --hfov 60 --resolution 0 --format json") << QByteArray()
+            << QByteArray(
+                       "{\"person_identify_m\":0,\"person_recognize_m\":0,\"person_observe_m\":0,"
+                       "\"person_detect_m\":0,\"car_identify_m\":0,\"car_recognize_m\":0,"
+                       "\"car_observe_m\":0,\"car_detect_m\":0,\"boat_identify_m\":0,"
+                       "\"boat_recognize_m\":0,\"boat_observe_m\":0,\"boat_detect_m\":0,"
+                       "\"error\":null}\n")
+            << QByteArray() << 0;
+    // 1000 px of 4 um behind 8 mm: tan(hFov / 2) = 4 / 16 = 0.25, exact in binary.
+    QTest::addRow("density, json, exact quarter tangent")
+            << words("density --resolution 1000 --pixel-size 4 --focal-length 8 --distance 10 "
+                     "--format json")
+            << QByteArray()
+            << QByteArray("{\"scene_width_m\":5,\"px_per_m\":200,\"px_per_ft\":60.96,"
+                          "\"monitor_m\":160,\"detect_m\":80,\"observe_m\":32,\"recognize_m\":16,"
+                          "\"identify_m\":8,\"inspect_m\":2,\"error\":null}\n")
+            << QByteArray() << 0;
     QTest::addRow("density, text, at 20 m")
             << words("density --hfov 60 --resolution 1920 --distance 20") << QByteArray()
             << QByteArray("Scene width            23.09 m\n"
