@@ -1,253 +1,187 @@
-#include "debugcapture.h"
-#include "formhelpers.h"
-#include "mainwindow.h"
-#include "modalboxcatcher.h"
+#include "windowfixture.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
+#include <QLineEdit>
 #include <QTest>
 
-#include <memory>
-
-namespace {
-const char *const resultNames[]
-        = {"personResult1", "personResult2", "personResult3", "personResult4",
-           "carResult1",    "carResult2",    "carResult3",    "carResult4",
-           "boatResult1",   "boatResult2",   "boatResult3",   "boatResult4"};
-const char *const inputNames[]
-        = {"hFOVLineText", "hResLineText", "personX", "personY", "carX", "carY", "boatX", "boatY"};
-} // namespace
-
 // The Distance tab as a person uses it: typing into the fields, clicking
-// "Calulate" and reading the twelve labels and the "Info" box.
-class DistancePageTest : public QObject
+// "Calulate" and reading the twelve labels and the "Info" box. The
+// arithmetic's worked examples live in its own test; these rows prove that
+// the page hands over the right fields and fills the right labels.
+class DistancePageTest : public WindowFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
-    void startState();
-    void calculates_data();
-    void calculates();
-    void reportsTheFirstBadInput_data();
-    void reportsTheFirstBadInput();
-    void debugLinesOncePerClick();
+    void defaults();
+    void click_data();
+    void click();
+    void firstReport_data();
+    void firstReport();
+    void debugLines();
     void switchingTabsKeepsEverything();
-    void fixedWidgetSizes();
-    void tabFocusChain();
+    void tabChain();
 
 private:
-    template <typename T>
-    T *field(const char *name) const
-    {
-        return formWidget<T>(m_window.get(), name);
-    }
-    QString results() const; // all twelve, space-separated
-    QVector<CaughtBox> clickCalculate() const;
-
-    std::unique_ptr<DebugCapture> m_debug;
-    std::unique_ptr<MainWindow> m_window;
+    void fill(const QStringList &texts) const;
+    QString results() const;
 };
 
-void DistancePageTest::init()
+namespace {
+
+QStringList words(const char *text)
 {
-    m_debug = std::make_unique<DebugCapture>();
-    m_window = std::make_unique<MainWindow>();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    field<QTabWidget>("tabWidget")->setCurrentIndex(1);
+    return QString::fromUtf8(text).split(QLatin1Char(' '));
 }
 
-void DistancePageTest::cleanup()
+} // namespace
+
+void DistancePageTest::fill(const QStringList &texts) const
 {
-    m_window.reset();
-    m_debug.reset();
+    for (int index = 0; index < texts.size(); ++index)
+        type(qPrintable(distanceInputs().at(index)), texts.at(index));
 }
 
 QString DistancePageTest::results() const
 {
-    QStringList texts;
-    for (const char *name : resultNames)
-        texts << field<QLabel>(name)->text();
-    return texts.join(QLatin1Char(' '));
+    return labelTexts(distanceResults()).join(QLatin1Char(' '));
 }
 
-QVector<CaughtBox> DistancePageTest::clickCalculate() const
+void DistancePageTest::defaults()
 {
-    return clickAndCatchBoxes(field<QPushButton>("caluPushButton1"));
-}
-
-void DistancePageTest::startState()
-{
-    QCOMPARE(results(), QStringLiteral("           ")); // twelve empty texts
     QStringList inputs;
-    for (const char *name : inputNames)
-        inputs << field<QLineEdit>(name)->text();
+    for (const QString &name : distanceInputs())
+        inputs << field<QLineEdit>(qPrintable(name))->text();
     QCOMPARE(inputs, QStringList({"", "", "1.8", "0.5", "4", "1.4", "10", "5"}));
-    QVERIFY(field<QLineEdit>("hFOVLineText")->placeholderText().isEmpty());
-
-    // The legend agrees with the columns: identify is the 250-pixel level.
-    QCOMPARE(field<QLabel>("label_39")->text(),
-             QStringLiteral("Detect:25ppm\nObserve:63ppm\nRecognize:125ppm\nIdentify:250ppm"));
-    QStringList captions;
-    for (const char *name : {"label_40", "label_65", "label_31", "label_32", "label_41"})
-        captions << field<QLabel>(name)->text();
-    QCOMPARE(captions, QStringList({"Person:", "Identify:", "Recognize:", "Observe:", "Detect:"}));
-    QCOMPARE(field<QPushButton>("caluPushButton1")->text(), QStringLiteral("Calulate"));
-    QVERIFY(!field<QPushButton>("caluPushButton1")->font().bold());
+    QCOMPARE(results(), QStringLiteral("           ")); // twelve empty texts
 }
 
-void DistancePageTest::calculates_data()
+void DistancePageTest::click_data()
 {
-    QTest::addColumn<QString>("fov");
-    QTest::addColumn<QString>("resolution");
-    QTest::addColumn<QString>("personX");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QStringList>("inputs"); // from the field of view on; the rest as they are
     QTest::addColumn<QString>("shown");
 
-    // clang-format off
-    // The worked examples live in the arithmetic's own test; these prove the
-    // page hands over the right fields and fills the right labels.
-    QTest::addRow("60°, 1920 px") << "60" << "1920" << "1.8"
-                                  << "3.33m 6.65m 13.30m 33.26m 9.31m 18.62m 37.25m 93.12m "
-                                     "33.26m 66.51m 133.02m 332.55m";
-    QTest::addRow("person X smaller than Y") << "60" << "1920" << "0.3"
-                                             << "2.00m 3.99m 7.98m 19.95m 9.31m 18.62m 37.25m "
-                                                "93.12m 33.26m 66.51m 133.02m 332.55m";
-    // clang-format on
+    const QString defaults = QStringLiteral("3.33m 6.65m 13.30m 33.26m 9.31m 18.62m 37.25m 93.12m "
+                                            "33.26m 66.51m 133.02m 332.55m");
+    QTest::addRow("60 deg, 1920 px") << QLocale::c() << words("60 1920") << defaults;
+    QTest::addRow("90 deg, 3840 px")
+            << QLocale::c() << words("90 3840")
+            << "3.84m 7.68m 15.36m 38.40m 10.75m 21.50m 43.01m 107.52m 38.40m 76.80m 153.60m "
+               "384.00m";
+    QTest::addRow("person X smaller than Y")
+            << QLocale::c() << words("60 1920 0.3 1.7")
+            << "2.00m 3.99m 7.98m 19.95m 9.31m 18.62m 37.25m 93.12m 33.26m 66.51m 133.02m "
+               "332.55m";
+    QTest::addRow("zero field of view")
+            << QLocale::c() << words("0 1920")
+            << "infm infm infm infm infm infm infm infm infm infm infm infm";
+    // The page has no validators: a German user's point parses, and the
+    // distances are written with a point.
+    QTest::addRow("de_DE, 60 deg, 1920 px")
+            << QLocale(QLocale::German, QLocale::Germany) << words("60.0 1920") << defaults;
 }
 
-void DistancePageTest::calculates()
+void DistancePageTest::click()
 {
-    QFETCH(QString, fov);
-    QFETCH(QString, resolution);
-    QFETCH(QString, personX);
+    QFETCH(QLocale, locale);
+    QFETCH(QStringList, inputs);
 
-    QTest::keyClicks(field<QLineEdit>("hFOVLineText"), fov);
-    QTest::keyClicks(field<QLineEdit>("hResLineText"), resolution);
-    retype(field<QLineEdit>("personX"), personX);
-    const auto boxes = clickCalculate();
+    openWindow(locale);
+    showTab(1);
+    fill(inputs);
+    const auto boxes = WindowFixture::click("caluPushButton1");
 
     QVERIFY2(boxes.isEmpty(), qPrintable(boxes.value(0).text));
     QTEST(results(), "shown");
 }
 
-void DistancePageTest::reportsTheFirstBadInput_data()
+void DistancePageTest::firstReport_data()
 {
     QTest::addColumn<QString>("fieldName");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
 
-    // clang-format off
-    QTest::addRow("field of view") << "hFOVLineText" << "" << "FOV is error";
-    QTest::addRow("resolution") << "hResLineText" << "" << "Resolution is error";
-    QTest::addRow("person X") << "personX" << "1.8m" << "Person param1.8m is error";
-    QTest::addRow("person Y") << "personY" << "abc" << "Person paramabc is error";
-    QTest::addRow("car X") << "carX" << "" << "Car param is error";
-    QTest::addRow("car Y") << "carY" << "-" << "Car param- is error";
-    QTest::addRow("boat X") << "boatX" << "1 0" << "Boat param1 0 is error";
-    QTest::addRow("boat Y") << "boatY" << "5,0" << "Boat param5,0 is error";
-    // clang-format on
+    QTest::addRow("field of view") << "hFOVLineText"
+                                   << ""
+                                   << "FOV is error";
+    QTest::addRow("resolution") << "hResLineText"
+                                << ""
+                                << "Resolution is error";
+    QTest::addRow("person X") << "personX"
+                              << "1.8m"
+                              << "Person param1.8m is error";
+    QTest::addRow("person Y") << "personY"
+                              << "abc"
+                              << "Person paramabc is error";
+    QTest::addRow("car X") << "carX"
+                           << ""
+                           << "Car param is error";
+    QTest::addRow("car Y") << "carY"
+                           << "-"
+                           << "Car param- is error";
+    QTest::addRow("boat X") << "boatX"
+                            << "1 0"
+                            << "Boat param1 0 is error";
+    QTest::addRow("boat Y, decimal comma") << "boatY"
+                                           << "5,0"
+                                           << "Boat param5,0 is error";
 }
 
-void DistancePageTest::reportsTheFirstBadInput()
+void DistancePageTest::firstReport()
 {
     QFETCH(QString, fieldName);
     QFETCH(QString, text);
 
-    // A fresh window has no field of view: that comes first.
-    auto boxes = clickCalculate();
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].text, QStringLiteral("FOV is error"));
-
-    QTest::keyClicks(field<QLineEdit>("hFOVLineText"), QStringLiteral("60"));
-    QTest::keyClicks(field<QLineEdit>("hResLineText"), QStringLiteral("1920"));
-    QVERIFY(clickCalculate().isEmpty());
+    showTab(1);
+    fill(words("60 1920"));
+    QVERIFY(WindowFixture::click("caluPushButton1").isEmpty());
     const QString previous = results();
 
     // Spoil the field, and every field after it, which must not be reached.
-    bool after = false;
-    for (const char *name : inputNames) {
-        if (fieldName == QLatin1String(name)) {
-            retype(field<QLineEdit>(name), text);
-            after = true;
-        } else if (after) {
-            retype(field<QLineEdit>(name), QStringLiteral("later"));
-        }
-    }
-    m_debug->takeLines();
-    boxes = clickCalculate();
+    const QStringList inputs = distanceInputs();
+    const int spoilt = inputs.indexOf(fieldName);
+    for (int index = spoilt; index < inputs.size(); ++index)
+        type(qPrintable(inputs.at(index)), index == spoilt ? text : QStringLiteral("later"));
+    takeDebugLines();
+    const auto boxes = WindowFixture::click("caluPushButton1");
 
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].title, QStringLiteral("Info"));
     QTEST(boxes[0].text, "message");
     QCOMPARE(boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(results(), previous);
-    QCOMPARE(m_debug->takeLines(), QStringList());
+    QCOMPARE(takeDebugLines(), QStringList());
 }
 
-void DistancePageTest::debugLinesOncePerClick()
+void DistancePageTest::debugLines()
 {
-    QTest::keyClicks(field<QLineEdit>("hFOVLineText"), QStringLiteral("60"));
-    QTest::keyClicks(field<QLineEdit>("hResLineText"), QStringLiteral("1920"));
-    m_debug->takeLines();
+    showTab(1);
+    fill(words("60 1920"));
+    QVERIFY(WindowFixture::click("caluPushButton1").isEmpty());
 
-    QVERIFY(clickCalculate().isEmpty());
-
-    QCOMPARE(m_debug->takeLines(),
+    QCOMPARE(takeDebugLines(),
              QStringList(
                      {"personDistance1  3.32554", "carDistance1  9.3115", "boatResult4  33.2554"}));
 }
 
 void DistancePageTest::switchingTabsKeepsEverything()
 {
-    QTest::keyClicks(field<QLineEdit>("hFOVLineText"), QStringLiteral("90"));
-    QTest::keyClicks(field<QLineEdit>("hResLineText"), QStringLiteral("3840"));
-    QVERIFY(clickCalculate().isEmpty());
+    showTab(1);
+    fill(words("90 3840"));
+    QVERIFY(WindowFixture::click("caluPushButton1").isEmpty());
     const QString shown = results();
 
-    auto *tabs = field<QTabWidget>("tabWidget");
-    tabs->setCurrentIndex(0);
-    tabs->setCurrentIndex(1);
+    showTab(0);
+    showTab(1);
 
     QCOMPARE(results(), shown);
     QCOMPARE(field<QLineEdit>("hFOVLineText")->text(), QStringLiteral("90"));
 }
 
-void DistancePageTest::fixedWidgetSizes()
+void DistancePageTest::tabChain()
 {
-    for (const char *name : inputNames)
-        QCOMPARE(field<QWidget>(name)->size(), QSize(260, 60));
-    QVERIFY(clickCalculate().size() == 1); // long texts must not widen the labels
-    for (const char *name : resultNames)
-        QCOMPARE(field<QWidget>(name)->width(), 120);
-    for (const char *name :
-         {"label_65", "label_31", "label_32", "label_41", "label_54", "label_52", "label_50",
-          "label_48", "label_64", "label_61", "label_59", "label_57"})
-        QCOMPARE(field<QWidget>(name)->width(), 130);
-
-    // Minimum above maximum, kept as set.
-    QCOMPARE(field<QWidget>("label_38")->minimumSize(), QSize(300, 80));
-    QCOMPARE(field<QWidget>("label_38")->maximumSize(), QSize(250, 80));
-    QCOMPARE(field<QWidget>("label_37")->minimumSize(), QSize(80, 80));
-    QCOMPARE(field<QWidget>("label_37")->maximumSize(), QSize(8, QWIDGETSIZE_MAX));
-}
-
-void DistancePageTest::tabFocusChain()
-{
-    QApplication::setActiveWindow(m_window.get());
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    field<QWidget>("boatY")->setFocus();
-
-    QStringList visited{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 8; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
-    }
-
-    QCOMPARE(visited,
+    showTab(1);
+    QCOMPARE(WindowFixture::tabChain("boatY", 8),
              QStringList({"boatY", "hResLineText", "boatX", "personY", "carY", "personX",
                           "hFOVLineText", "carX", "caluPushButton1"}));
 }

@@ -6,6 +6,17 @@ Q_DECLARE_METATYPE(DistanceInput)
 
 // Expected distances are worked by hand: b = (hRes / 500 in single precision)
 // / tan(hFov * pi / 360), times the target's smaller side as parsed to float.
+namespace {
+
+// QCOMPARE on floating point is fuzzy, and takes anything near zero for
+// zero; the shortest text that reads back as the same double does not.
+QString exactly(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
 class TargetDistanceTest : public QObject
 {
     Q_OBJECT
@@ -23,7 +34,7 @@ void TargetDistanceTest::baseDistance_data()
     QTest::addColumn<float>("horizontalResolution");
     QTest::addColumn<float>("sizeX");
     QTest::addColumn<float>("sizeY");
-    QTest::addColumn<double>("distance");
+    QTest::addColumn<double>("expected");
     QTest::addColumn<QString>("shown"); // the four levels as the page shows them
 
     // 1920 / 500 is 3.8399999141693115 in single precision, not 3.84.
@@ -57,6 +68,12 @@ void TargetDistanceTest::baseDistance_data()
                                      << "0.00m 0.00m 0.00m 0.00m";
     QTest::addRow("zero field of view") << 0.0F << 1920.0F << 1.8F << 0.5F << qInf()
                                         << "infm infm infm infm";
+    // X is taken only when it is less than Y; no comparison with NaN is true.
+    const auto nan = static_cast<float>(qQNaN());
+    QTest::addRow("NaN X: Y is taken") << 60.0F << 1920.0F << nan << 0.5F
+                                       << 3.325537476200688 << "3.33m 6.65m 13.30m 33.26m";
+    QTest::addRow("NaN Y is taken") << 60.0F << 1920.0F << 0.5F << nan << qQNaN()
+                                    << "nanm nanm nanm nanm";
     // clang-format on
 }
 
@@ -69,7 +86,8 @@ void TargetDistanceTest::baseDistance()
 
     const double distance = ::baseDistance(horizontalFov, horizontalResolution, {sizeX, sizeY});
 
-    QTEST(distance, "distance");
+    QFETCH(double, expected);
+    QCOMPARE(exactly(distance), exactly(expected));
     QStringList shown;
     for (double multiplier : detailLevelMultipliers)
         shown << formatDistance(distance * multiplier);
