@@ -27,8 +27,6 @@ private slots:
     void anglesOfView();
     void calculateFieldOfView_data();
     void calculateFieldOfView();
-    void customResolutionMark_data();
-    void customResolutionMark();
 };
 
 void FieldOfViewTest::anglesOfView_data()
@@ -175,26 +173,6 @@ void FieldOfViewTest::calculateFieldOfView()
                         .join(QLatin1Char(' '));
     }
     QTEST(shown, "outcome");
-}
-
-void FieldOfViewTest::customResolutionMark_data()
-{
-    QTest::addColumn<Resolution>("resolution");
-    QTest::addColumn<bool>("marked");
-
-    // clang-format off
-    QTest::addRow("-1, -1") << Resolution{-1, -1} << true;
-    QTest::addRow("-1, 1080") << Resolution{-1, 1080} << true;
-    QTest::addRow("1920, -1") << Resolution{1920, -1} << true;
-    QTest::addRow("value-initialised") << Resolution{} << false;
-    QTest::addRow("-2, -2") << Resolution{-2, -2} << false;
-    // clang-format on
-}
-
-void FieldOfViewTest::customResolutionMark()
-{
-    QFETCH(Resolution, resolution);
-    QTEST(isCustomResolutionMark(resolution), "marked");
 }
 
 QTEST_GUILESS_MAIN(FieldOfViewTest)

@@ -1,8 +1,8 @@
-#include "formhelpers.h"
-#include "mainwindow.h"
+#include "windowfixture.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 

@@ -3,19 +3,35 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
+
+namespace {
+
+QStringList debugLines;
+
+void collectDebugLines(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        debugLines << message;
+    else
+        std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+}
+
+} // namespace
 
 void WindowFixture::init()
 {
-    m_debug = std::make_unique<DebugCapture>();
+    qInstallMessageHandler(collectDebugLines);
     openWindow();
 }
 
 void WindowFixture::cleanup()
 {
     m_window.reset();
-    m_debug.reset();
+    qInstallMessageHandler(nullptr);
     QLocale::setDefault(QLocale::c());
 }
 
@@ -28,12 +44,7 @@ void WindowFixture::openWindow(const QLocale &locale)
     // Active, not just exposed: focus and the focus frame depend on it.
     QApplication::setActiveWindow(m_window.get());
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_debug->takeLines();
-}
-
-QWidget *WindowFixture::window() const
-{
-    return m_window.get();
+    debugLines.clear();
 }
 
 void WindowFixture::showTab(int index) const
@@ -43,7 +54,17 @@ void WindowFixture::showTab(int index) const
 
 void WindowFixture::type(const char *name, const QString &text) const
 {
-    retype(field<QLineEdit>(name), text);
+    auto *edit = field<QLineEdit>(name);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+void WindowFixture::setFields(const QStringList &names, const QStringList &texts) const
+{
+    for (int index = 0; index < texts.size(); ++index)
+        field<QLineEdit>(qPrintable(names.at(index)))->setText(texts.at(index));
 }
 
 void WindowFixture::choosePreset(const QString &text) const
@@ -56,7 +77,24 @@ void WindowFixture::choosePreset(const QString &text) const
 
 QVector<CaughtBox> WindowFixture::click(const char *button) const
 {
-    return clickAndCatchBoxes(field<QPushButton>(button));
+    QVector<CaughtBox> boxes;
+    // The box's own event loop runs this timer while the click is blocked.
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&boxes] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (box)
+            boxes.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+        else
+            boxes.append({modal->windowTitle(), modal->metaObject()->className(), {}, {}});
+        modal->close();
+    });
+    poll.start();
+    QTest::mouseClick(field<QPushButton>(button), Qt::LeftButton);
+    return boxes;
 }
 
 QStringList WindowFixture::labelTexts(const QStringList &names) const
@@ -78,6 +116,13 @@ QStringList WindowFixture::tabChain(const char *start, int steps) const
     return visited;
 }
 
+QStringList WindowFixture::takeDebugLines()
+{
+    QStringList lines;
+    lines.swap(debugLines);
+    return lines;
+}
+
 QStringList WindowFixture::distanceInputs()
 {
     return {"hFOVLineText", "hResLineText", "personX", "personY", "carX", "carY", "boatX", "boatY"};
@@ -91,10 +136,4 @@ QStringList WindowFixture::distanceResults()
             names << QStringLiteral("%1Result%2").arg(QLatin1String(target)).arg(level);
     }
     return names;
-}
-
-void WindowFixture::setFields(const QStringList &names, const QStringList &texts) const
-{
-    for (int index = 0; index < texts.size(); ++index)
-        field<QLineEdit>(qPrintable(names.at(index)))->setText(texts.at(index));
 }
