@@ -69,23 +69,12 @@ void FieldOfViewTest::anglesOfView_data()
     // Division by zero follows IEEE arithmetic.
     QTest::addRow("zero focal length") << 1920 << 1080 << 0.0F << 2.9F << 180.0 << 180.0 << 180.0
                                        << "180.0000° 180.0000° 180.0000°";
-    QTest::addRow("zero pixel size") << 1920 << 1080 << 4.0F << 0.0F << 0.0 << 0.0 << 0.0
-                                     << "0.0000° 0.0000° 0.0000°";
 
     // Sides whose squares overflow 32 bits still give the right diagonal.
-    QTest::addRow("46341x0") << 46341 << 0 << 4.0F << 2.9F << 173.1864013671875 << 0.0
-                             << 173.18655395507812 << "173.1864° 0.0000° 173.1866°";
-    QTest::addRow("32767x32767, largest square pair in 32 bits")
-            << 32767 << 32767 << 4.0F << 2.9F << 170.37506103515625 << 170.37506103515625
-            << 173.18634033203125 << "170.3751° 170.3751° 173.1863°";
     QTest::addRow("50000x50000") << 50000 << 50000 << 4.0F << 2.9F << 173.68411254882812
                                  << 173.68411254882812 << 175.53172302246094
                                  << "173.6841° 173.6841° 175.5317°";
-    constexpr int intMax = std::numeric_limits<int>::max();
     constexpr int intMin = std::numeric_limits<int>::min();
-    QTest::addRow("INT_MAX x INT_MAX") << intMax << intMax << 4.0F << 2.9F << 179.99984741210938
-                                       << 179.99984741210938 << 179.99989318847656
-                                       << "179.9998° 179.9998° 179.9999°";
     QTest::addRow("INT_MIN x INT_MIN") << intMin << intMin << 4.0F << 2.9F << -179.99984741210938
                                        << -179.99984741210938 << 179.99989318847656
                                        << "-179.9998° -179.9998° 179.9999°";
@@ -124,20 +113,13 @@ void FieldOfViewTest::calculateFieldOfView_data()
     const Resolution fullHd{1920, 1080};
     const Resolution other{-1, -1};
 
-    // Only the first failure in the order width, height, focal, pixel counts.
+    // The page's own table has which report comes first; these are the
+    // parse's finer points.
     // clang-format off
-    QTest::addRow("empty focal length") << fullHd << "" << "" << "" << "" << "Focal length is error";
-    QTest::addRow("empty pixel size") << fullHd << "" << "" << "4" << "" << "Pixel size is error";
-    QTest::addRow("custom: empty width") << other << "" << "" << "" << "" << "Resolution is error";
-    QTest::addRow("custom: bad width") << other << "12a" << "7b" << "4" << "2.9"
-                                       << "Resolution12a is error";
-    QTest::addRow("custom: bad height") << other << "1920" << "7b" << "" << ""
-                                        << "Resolution7b is error";
     QTest::addRow("custom: width beyond 32 bits") << other << "2147483648" << "1" << "4" << "2.9"
                                                   << "Resolution2147483648 is error";
     QTest::addRow("custom: decimal width") << other << "1920.0" << "1080" << "4" << "2.9"
                                            << "Resolution1920.0 is error";
-    QTest::addRow("decimal comma") << fullHd << "" << "" << "4" << "2,9" << "Pixel size2,9 is error";
 
     // A preset ignores whatever the hidden custom fields hold.
     QTest::addRow("preset ignores custom fields") << fullHd << "abc" << "" << "4" << "2.9"

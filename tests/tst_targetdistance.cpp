@@ -44,12 +44,8 @@ void TargetDistanceTest::baseDistance_data()
     // 1.4 parses to 1.399999976158142.
     QTest::addRow("60°, 1920 px, car") << 60.0F << 1920.0F << 4.0F << 1.4F << 9.311504774787942
                                        << "9.31m 18.62m 37.25m 93.12m";
-    QTest::addRow("60°, 1920 px, boat") << 60.0F << 1920.0F << 10.0F << 5.0F << 33.25537476200688
-                                        << "33.26m 66.51m 133.02m 332.55m";
     QTest::addRow("90°, 3840 px, car") << 90.0F << 3840.0F << 4.0F << 1.4F << 10.75199957656861
                                        << "10.75m 21.50m 43.01m 107.52m";
-    QTest::addRow("90°, 3840 px, boat") << 90.0F << 3840.0F << 10.0F << 5.0F << 38.39999914169312
-                                        << "38.40m 76.80m 153.60m 384.00m";
     QTest::addRow("30°, 1920 px, person") << 30.0F << 1920.0F << 1.8F << 0.5F << 7.16553739037
                                           << "7.17m 14.33m 28.66m 71.66m";
     QTest::addRow("X smaller than Y") << 60.0F << 1920.0F << 0.3F << 1.7F << 1.9953225650074047
@@ -109,13 +105,7 @@ void TargetDistanceTest::calculateDistances_data()
     // Each field names itself with its word and its own text; the first wins.
     // clang-format off
     QTest::addRow("empty field of view") << DistanceInput{} << "FOV is error";
-    QTest::addRow("empty resolution") << with(&DistanceInput::horizontalResolution, "")
-                                      << "Resolution is error";
-    QTest::addRow("person X") << with(&DistanceInput::personX, "1,8") << "Person param1,8 is error";
     QTest::addRow("person Y") << with(&DistanceInput::personY, "abc") << "Person paramabc is error";
-    QTest::addRow("car X") << with(&DistanceInput::carX, "") << "Car param is error";
-    QTest::addRow("car Y") << with(&DistanceInput::carY, "1.4m") << "Car param1.4m is error";
-    QTest::addRow("boat X") << with(&DistanceInput::boatX, "ten") << "Boat paramten is error";
     QTest::addRow("boat Y") << with(&DistanceInput::boatY, "5 5") << "Boat param5 5 is error";
     DistanceInput twoBad = with(&DistanceInput::carX, "x");
     twoBad.personY = QStringLiteral("y");

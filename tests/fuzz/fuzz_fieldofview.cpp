@@ -10,24 +10,6 @@ static_assert(std::numeric_limits<long double>::digits >= 64, "needs an extended
 
 namespace {
 
-// The first line is the selected preset as the list shows it ("1920*1080"),
-// or "Other"; the next four are the custom width and height, focal length
-// and pixel size.
-std::optional<Resolution> selectedItem(const QString &text)
-{
-    if (text == QLatin1String("Other"))
-        return Resolution{-1, -1};
-    const QStringList sides = text.split(QLatin1Char('*'));
-    if (sides.size() != 2)
-        return std::nullopt;
-    bool widthOk = false;
-    bool heightOk = false;
-    const Resolution preset{sides[0].toInt(&widthOk), sides[1].toInt(&heightOk)};
-    if (!widthOk || !heightOk)
-        return std::nullopt;
-    return preset;
-}
-
 // The angle as written out step by step: half extent in pixels, times
 // 0.001, times the pixel size, over the focal length; the arc tangent in
 // degrees, doubled, narrowed to single precision.
@@ -42,19 +24,21 @@ float expectedAngle(double halfExtent, float focalLength, float pixelSize)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    // The first line chooses "Other" or a preset; the next four are the
+    // custom width and height, focal length and pixel size. "Other" reaches
+    // every pair of sides a preset could hold.
     const QStringList texts = fieldTexts(data, size, 5);
-    const std::optional<Resolution> selected = selectedItem(texts[0]);
-    if (!selected)
-        return 0;
-    const FieldOfViewInput input{*selected, texts[1], texts[2], texts[3], texts[4]};
+    const Resolution selected
+            = texts[0] == QLatin1String("Other") ? Resolution{-1, -1} : Resolution{1920, 1080};
+    const FieldOfViewInput input{selected, texts[1], texts[2], texts[3], texts[4]};
     const auto outcome = calculateFieldOfView(input);
 
     // Which field a person would be told about: the first of those the
     // selection makes relevant that does not parse.
     bool widthOk = true;
     bool heightOk = true;
-    Resolution sensor = *selected;
-    if (isCustomResolutionMark(*selected)) {
+    Resolution sensor = selected;
+    if (isCustomResolutionMark(selected)) {
         sensor = {input.customWidth.toInt(&widthOk, 10), input.customHeight.toInt(&heightOk, 10)};
     }
     bool focalOk = false;
