@@ -48,6 +48,9 @@ void TargetDistanceTest::baseDistance_data()
                                        << "10.75m 21.50m 43.01m 107.52m";
     QTest::addRow("30°, 1920 px, person") << 30.0F << 1920.0F << 1.8F << 0.5F << 7.16553739037
                                           << "7.17m 14.33m 28.66m 71.66m";
+    // q / t first, then times the side: q * side / t differs in the last bit.
+    QTest::addRow("60°, 1280 px, car") << 60.0F << 1280.0F << 4.0F << 1.4F << 6.207669849858629
+                                       << "6.21m 12.42m 24.83m 62.08m";
     QTest::addRow("X smaller than Y") << 60.0F << 1920.0F << 0.3F << 1.7F << 1.9953225650074047
                                       << "2.00m 3.99m 7.98m 19.95m";
     QTest::addRow("fractional resolution") << 60.0F << 1920.5F << 1.8F << 0.5F

@@ -9,4 +9,6 @@ program=$(count $(git ls-files 'src/*.cpp' 'src/*.h'))
 form=$(count forms/mainwindow.ui)
 tools=$(count $(git ls-files 'tools/*.cpp' 'tools/*.h'))
 all=$((tests + program + form + tools))
-echo "tests $tests, program $program, form $form, tools $tools: $((tests * 1000 / all / 10)).$((tests * 1000 / all % 10))% of $all"
+share=$((tests * 10000 / all))
+printf 'tests %d, program %d, form %d, tools %d: %d.%02d%% of %d\n' \
+    "$tests" "$program" "$form" "$tools" $((share / 100)) $((share % 100)) "$all"
