@@ -25,7 +25,39 @@ struct OutputFormatName
 constexpr OutputFormatName outputFormats[]
         = {{"text", OutputFormat::Text}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
 
+InputSpec sharedInput(const char *name, const char *valueName, const char *description,
+                      bool required)
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(valueName),
+            QString::fromLatin1(description), required};
+}
+
 } // namespace
+
+InputSpec pixelSizeInput(bool required)
+{
+    return sharedInput("pixel-size", "um", "Pixel size in micrometres.", required);
+}
+
+InputSpec focalLengthInput(bool required)
+{
+    return sharedInput("focal-length", "mm", "Focal length in millimetres.", required);
+}
+
+InputSpec horizontalResolutionInput(bool required)
+{
+    return sharedInput("resolution", "pixels", "Horizontal resolution in pixels.", required);
+}
+
+InputSpec horizontalFovInput(bool required)
+{
+    return sharedInput("hfov", "degrees", "Horizontal field of view in degrees.", required);
+}
+
+InputSpec distanceInput()
+{
+    return sharedInput("distance", "m", "Distance to the target in metres.", false);
+}
 
 QString fieldError(const QString &fieldWord, const QString &text, const QString &problem)
 {

@@ -33,6 +33,13 @@ struct ResultSpec
     QString unit;
 };
 
+// Inputs that several commands take, named and described alike in each.
+InputSpec pixelSizeInput(bool required);
+InputSpec focalLengthInput(bool required);
+InputSpec horizontalResolutionInput(bool required);
+InputSpec horizontalFovInput(bool required);
+InputSpec distanceInput();
+
 // A calculation's results in column order. An empty one does not apply
 // (the scene width when no distance was given).
 using Results = QVector<std::optional<double>>;

@@ -17,16 +17,11 @@ DensityCommand::DensityCommand()
                              "target. Give the\ncamera as --hfov, or as --pixel-size and "
                              "--focal-length. Computed in double\nprecision throughout."))
 {
-    addInput({QStringLiteral("resolution"), QStringLiteral("pixels"),
-              QStringLiteral("Horizontal resolution in pixels."), true});
-    addInput({QStringLiteral("hfov"), QStringLiteral("degrees"),
-              QStringLiteral("Horizontal field of view in degrees.")});
-    addInput({QStringLiteral("pixel-size"), QStringLiteral("um"),
-              QStringLiteral("Pixel size in micrometres.")});
-    addInput({QStringLiteral("focal-length"), QStringLiteral("mm"),
-              QStringLiteral("Focal length in millimetres.")});
-    addInput({QStringLiteral("distance"), QStringLiteral("m"),
-              QStringLiteral("Distance to the target in metres.")});
+    addInput(horizontalResolutionInput(true));
+    addInput(horizontalFovInput(false));
+    addInput(pixelSizeInput(false));
+    addInput(focalLengthInput(false));
+    addInput(distanceInput());
     addResult({QStringLiteral("scene_width_m"), QStringLiteral("Scene width"), 2,
                QStringLiteral("m")});
     addResult({QStringLiteral("px_per_m"), QStringLiteral("Density"), 1, QStringLiteral("px/m")});

@@ -36,10 +36,8 @@ DistanceCommand::DistanceCommand()
                              "does:\nthe target's smaller side spans the pixels; single-precision "
                              "inputs."))
 {
-    addInput({QStringLiteral("hfov"), QStringLiteral("degrees"),
-              QStringLiteral("Horizontal field of view in degrees."), true});
-    addInput({QStringLiteral("resolution"), QStringLiteral("pixels"),
-              QStringLiteral("Horizontal resolution in pixels."), true});
+    addInput(horizontalFovInput(true));
+    addInput(horizontalResolutionInput(true));
     for (const Target &target : targets) {
         addInput({QString::fromLatin1(target.name), QStringLiteral("XxY"),
                   QStringLiteral("%1 size in metres (default %2).")

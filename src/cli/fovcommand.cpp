@@ -18,10 +18,8 @@ FovCommand::FovCommand()
 {
     addInput({QStringLiteral("resolution"), QStringLiteral("WxH"),
               QStringLiteral("Sensor resolution in pixels, as 1920x1080 or 1920*1080."), true});
-    addInput({QStringLiteral("pixel-size"), QStringLiteral("um"),
-              QStringLiteral("Pixel size in micrometres."), true});
-    addInput({QStringLiteral("focal-length"), QStringLiteral("mm"),
-              QStringLiteral("Focal length in millimetres."), true});
+    addInput(pixelSizeInput(true));
+    addInput(focalLengthInput(true));
     const QString degree = QStringLiteral("\u00B0");
     addResult({QStringLiteral("horizontal_deg"), QStringLiteral("Horizontal FOV"), 4, degree});
     addResult({QStringLiteral("vertical_deg"), QStringLiteral("Vertical FOV"), 4, degree});

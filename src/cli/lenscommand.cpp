@@ -35,19 +35,15 @@ LensCommand::LensCommand()
                              "horizontal angle of view\nof that focal length. Computed in double "
                              "precision throughout."))
 {
-    addInput({QStringLiteral("pixel-size"), QStringLiteral("um"),
-              QStringLiteral("Pixel size in micrometres."), true});
-    addInput({QStringLiteral("resolution"), QStringLiteral("pixels"),
-              QStringLiteral("Horizontal resolution in pixels.")});
-    addInput({QStringLiteral("hfov"), QStringLiteral("degrees"),
-              QStringLiteral("Wanted horizontal field of view in degrees.")});
+    addInput(pixelSizeInput(true));
+    addInput(horizontalResolutionInput(false));
+    addInput(horizontalFovInput(false));
     addInput({QStringLiteral("density"), QStringLiteral("px/m"),
               QStringLiteral("Wanted pixels per metre at the distance.")});
     addInput({QStringLiteral("level"), QStringLiteral("name"),
               QStringLiteral("Wanted IEC 62676-4 level: monitor, detect, observe, recognize,\n"
                              "identify or inspect.")});
-    addInput({QStringLiteral("distance"), QStringLiteral("m"),
-              QStringLiteral("Distance to the target in metres.")});
+    addInput(distanceInput());
     addResult({QStringLiteral("focal_length_mm"), QStringLiteral("Focal length"), 2,
                QStringLiteral("mm")});
     addResult({QStringLiteral("hfov_deg"), QStringLiteral("Horizontal FOV"), 4,
