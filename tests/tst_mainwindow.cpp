@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTest>
 
 // What a screen reader announces, which no picture of the window shows.
@@ -31,8 +30,10 @@ void MainWindowTest::everyFieldAndResultIsNamed()
         announce(edit, QAccessible::Name);
     announce(window.findChild<QComboBox *>(), QAccessible::Description);
     // A result label reads out its value, and its description says what it is.
-    const QRegularExpression result(QStringLiteral("^result[HVD]$|Result[1-4]$"));
-    for (QLabel *label : window.findChildren<QLabel *>(result)) {
+    for (QLabel *label : window.findChildren<QLabel *>()) {
+        const QString name = label->objectName();
+        if (!name.startsWith(QLatin1String("result")) && !name.contains(QLatin1String("Result")))
+            continue;
         label->setText(QStringLiteral("12.34m"));
         QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
                  label->text());
