@@ -32,22 +32,28 @@ const QByteArray densityHeader = "scene_width_m,px_per_m,px_per_ft,monitor_m,det
 const QByteArray defaultDistances
         = "3.33,6.65,13.30,33.26,9.31,18.62,37.25,93.12,33.26,66.51,133.02,332.55,\n";
 
-// A row whose standard error stays empty; @FILE in the arguments names a
-// file holding the input, which otherwise goes to standard input.
+// A row of the table; @FILE in the arguments names a file holding the
+// input, which otherwise goes to standard input.
+void addRun(const char *name, const char *arguments, const QByteArray &input,
+            const QByteArray &output, const QByteArray &errors, int status)
+{
+    QTest::addRow("%s", name) << QString::fromUtf8(arguments).split(QLatin1Char(' '),
+                                                                    Qt::SkipEmptyParts)
+                              << input << output << errors << status;
+}
+
+// A row whose standard error stays empty.
 void works(const char *name, const char *arguments, const QByteArray &output, int status = 0,
            const QByteArray &input = {})
 {
-    QTest::addRow("%s", name) << QString::fromUtf8(arguments).split(QLatin1Char(' ')) << input
-                              << output << QByteArray() << status;
+    addRun(name, arguments, input, output, {}, status);
 }
 
 // A row that writes nothing to standard output.
 void fails(const char *name, const char *arguments, const QByteArray &errors, int status,
            const QByteArray &input = {})
 {
-    QTest::addRow("%s", name) << QString::fromUtf8(arguments).split(QLatin1Char(' '),
-                                                                    Qt::SkipEmptyParts)
-                              << input << QByteArray() << errors << status;
+    addRun(name, arguments, input, {}, errors, status);
 }
 
 QByteArray usage(const char *command, const char *message)

@@ -129,9 +129,14 @@ QString Command::prepare(const QVector<bool> &given, const QStringList & /*comma
     return {};
 }
 
-int Command::reportUsage(const QString &message) const
+void Command::printMessage(const QString &message) const
 {
     printError(QStringLiteral("%1 %2: %3").arg(programName, m_name, message));
+}
+
+int Command::reportUsage(const QString &message) const
+{
+    printMessage(message);
     printError(QStringLiteral("Try '%1 %2 --help' for more information.").arg(programName, m_name));
     return exitUsage;
 }
@@ -198,7 +203,7 @@ int Command::runOnce(const QStringList &values, OutputFormat format)
 {
     Results results(m_results.size());
     if (const QString problem = calculate(values, results); !problem.isEmpty()) {
-        printError(QStringLiteral("%1 %2: %3").arg(programName, m_name, problem));
+        printMessage(problem);
         return exitBadInput;
     }
     RecordWriter writer(format, m_results, {}, stdout);
@@ -231,7 +236,7 @@ int Command::runBatch(const QString &path, const QStringList &commandLine, QVect
     for (int column = 0; column < header.size(); ++column) {
         const QString name = header.at(column).trimmed();
         const auto input = std::find_if(m_inputs.cbegin(), m_inputs.cend(),
-                                        [&](const InputSpec &spec) { return spec.name == name; });
+                                        [&](const InputSpec &known) { return known.name == name; });
         if (input == m_inputs.cend()) {
             passThroughColumns << column;
             passThroughNames << header.at(column);
@@ -290,8 +295,8 @@ int Command::finishOutput(RecordWriter &writer, int status) const
 {
     if (writer.finish())
         return status;
-    printError(QStringLiteral("%1 %2: cannot write the output: %3")
-                       .arg(programName, m_name, QString::fromLocal8Bit(std::strerror(errno))));
+    printMessage(QStringLiteral("cannot write the output: %1")
+                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
     return exitBadInput;
 }
 

@@ -66,7 +66,6 @@ protected:
 
     void addInput(InputSpec input) { m_inputs.append(std::move(input)); }
     void addResult(ResultSpec result) { m_results.append(std::move(result)); }
-    int inputCount() const { return m_inputs.size(); }
 
     // Called once, before any calculation, with which inputs the command line
     // or the batch's columns give and the command line's texts (null where
@@ -84,6 +83,8 @@ private:
                  OutputFormat format);
     int finishOutput(RecordWriter &writer, int status) const;
     int reportUsage(const QString &message) const;
+    // "kavrelo-cli fov: message"
+    void printMessage(const QString &message) const;
     QString helpText(const QList<QCommandLineOption> &options) const;
 
     QString m_name;

@@ -144,21 +144,23 @@ private:
 
 Sample measure(Display &display, const char *program, int settleMs)
 {
+    // A command line of words, as a desktop entry's Exec= gives one; split
+    // before the clock starts, and not in the forked child.
+    std::vector<std::string> words;
+    std::istringstream split(program);
+    for (std::string word; split >> word;)
+        words.push_back(word);
+    std::vector<char *> arguments;
+    for (std::string &word : words)
+        arguments.push_back(word.data());
+    arguments.push_back(nullptr);
+
     display.reset();
     const Clock::time_point start = Clock::now();
     const pid_t child = fork();
     if (child < 0)
         fail("cannot fork");
     if (child == 0) {
-        // A command line of words, as a desktop entry's Exec= gives one.
-        std::vector<std::string> words;
-        std::istringstream split(program);
-        for (std::string word; split >> word;)
-            words.push_back(word);
-        std::vector<char *> arguments;
-        for (std::string &word : words)
-            arguments.push_back(word.data());
-        arguments.push_back(nullptr);
         execvp(arguments[0], arguments.data());
         std::fprintf(stderr, "startupprobe: cannot start %s: %s\n", program, std::strerror(errno));
         _exit(127);
