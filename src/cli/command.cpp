@@ -1,20 +1,21 @@
 #include "command.h"
 
 #include "csvreader.h"
-#include "inputerror.h"
-#include "recordwriter.h"
+#include "interruption.h"
+#include "programname.h"
+#include "streams.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
-namespace {
+#include <fcntl.h>
+#include <unistd.h>
 
-const QString programName = QStringLiteral("kavrelo-cli");
+namespace {
 
 struct OutputFormatName
 {
@@ -23,95 +24,60 @@ struct OutputFormatName
 };
 
 constexpr OutputFormatName outputFormats[]
-        = {{"text", OutputFormat::Text}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
+        = {{"text", OutputFormat::text}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
 
-InputSpec sharedInput(const char *name, const char *valueName, const char *description,
-                      bool required)
+const QCommandLineOption formatOption(QStringLiteral("format"),
+                                      QStringLiteral("text (a table to read, the default), csv or "
+                                                     "json (JSON Lines)."),
+                                      QStringLiteral("text|csv|json"), QStringLiteral("text"));
+const QCommandLineOption
+        batchOption(QStringLiteral("batch"),
+                    QStringLiteral("Calculate each record of a CSV file (- for standard input)."),
+                    QStringLiteral("FILE"));
+const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                    QStringLiteral("Show this help and exit."));
+
+QString dashed(const QString &name)
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(valueName),
-            QString::fromLatin1(description), required};
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// Qt reads -resolution as the short options r, e, s, ...; whoever typed it
+// meant --resolution, or an option that does not exist.
+std::optional<QString> singleDashWord(const QStringList &arguments,
+                                      const QList<QCommandLineOption> &options)
+{
+    const auto find = [&](const QString &name) {
+        return std::find_if(options.cbegin(), options.cend(),
+                            [&](const QCommandLineOption &o) { return o.names().contains(name); });
+    };
+    for (int index = 0; index < arguments.size(); ++index) {
+        const QString &argument = arguments.at(index);
+        if (argument == QLatin1String("--"))
+            break;
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (argument.startsWith(QLatin1String("--"))) {
+            const auto option = find(name.mid(2));
+            if (option != options.cend() && !option->valueName().isEmpty()
+                && !argument.contains(QLatin1Char('=')))
+                ++index; // its value, which may well start with a dash
+            continue;
+        }
+        if (argument.size() > 2 && argument.startsWith(QLatin1Char('-'))) {
+            if (find(name.mid(1)) != options.cend())
+                return QStringLiteral("unknown option '%1'; did you mean '-%1'?").arg(argument);
+            return QStringLiteral("unknown option '%1'").arg(argument);
+        }
+    }
+    return std::nullopt;
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
-
-InputSpec pixelSizeInput(bool required)
-{
-    return sharedInput("pixel-size", "um", "Pixel size in micrometres.", required);
-}
-
-InputSpec focalLengthInput(bool required)
-{
-    return sharedInput("focal-length", "mm", "Focal length in millimetres.", required);
-}
-
-InputSpec horizontalResolutionInput(bool required)
-{
-    return sharedInput("resolution", "pixels", "Horizontal resolution in pixels.", required);
-}
-
-InputSpec horizontalFovInput(bool required)
-{
-    return sharedInput("hfov", "degrees", "Horizontal field of view in degrees.", required);
-}
-
-InputSpec distanceInput()
-{
-    return sharedInput("distance", "m", "Distance to the target in metres.", false);
-}
-
-QString fieldError(const QString &fieldWord, const QString &text, const QString &problem)
-{
-    return QStringLiteral("%1: \"%2\" %3").arg(fieldWord, text, problem);
-}
-
-QString notANumber(const InputError &error)
-{
-    return fieldError(error.fieldWord, error.fieldText, QStringLiteral("is not a number"));
-}
-
-bool splitPair(const QString &text, QString &first, QString &second)
-{
-    const auto separator = std::find_if(text.begin(), text.end(), [](QChar c) {
-        return c == QLatin1Char('x') || c == QLatin1Char('X') || c == QLatin1Char('*');
-    });
-    if (separator == text.end())
-        return false;
-    const int at = static_cast<int>(separator - text.begin());
-    first = text.left(at);
-    second = text.mid(at + 1);
-    return true;
-}
-
-void FieldParser::fail(const QString &message)
-{
-    if (m_error.isEmpty())
-        m_error = message;
-}
-
-double FieldParser::positive(const QString &fieldWord, const QString &text)
-{
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok)
-        fail(notANumber({fieldWord, text}));
-    else if (!std::isfinite(value) || value <= 0.0)
-        fail(fieldError(fieldWord, text, QStringLiteral("must be a finite number above 0")));
-    return value;
-}
-
-double FieldParser::fieldOfView(const QString &text)
-{
-    const QString word = QStringLiteral("FOV");
-    const double degrees = positive(word, text);
-    if (degrees >= 180.0)
-        fail(fieldError(word, text, QStringLiteral("must lie between 0 and 180 degrees")));
-    return degrees;
-}
-
-void printError(const QString &message)
-{
-    std::fprintf(stderr, "%s\n", message.toUtf8().constData());
-}
 
 Command::Command(QString name, QString summary, QString details)
     : m_name(std::move(name)), m_summary(std::move(summary)), m_details(std::move(details))
@@ -119,206 +85,267 @@ Command::Command(QString name, QString summary, QString details)
 }
 
 Command::~Command() = default;
+Command::Calculation::~Calculation() = default;
 
-QString Command::prepare(const QVector<bool> &given, const QStringList & /*commandLine*/)
+QList<QCommandLineOption> Command::options() const
 {
-    for (int index = 0; index < m_inputs.size(); ++index) {
-        if (m_inputs.at(index).required && !given.at(index))
-            return QStringLiteral("--%1 is required").arg(m_inputs.at(index).name);
-    }
-    return {};
+    QList<QCommandLineOption> options;
+    for (const InputSpec &input : m_inputs.specs())
+        options << QCommandLineOption(input.name, input.description, input.valueName);
+    return options << formatOption << batchOption << helpOption;
 }
 
-void Command::printMessage(const QString &message) const
+void Command::printMessage(const Streams &streams, const QString &message) const
 {
-    printError(QStringLiteral("%1 %2: %3").arg(programName, m_name, message));
+    printLine(streams,
+              QStringLiteral("%1 %2: %3").arg(QLatin1String(programName), m_name, message));
 }
 
-int Command::reportUsage(const QString &message) const
+ExitStatus Command::reportUsage(const Streams &streams, const QString &message) const
 {
-    printMessage(message);
-    printError(QStringLiteral("Try '%1 %2 --help' for more information.").arg(programName, m_name));
-    return exitUsage;
+    printMessage(streams, message);
+    printLine(streams,
+              QStringLiteral("Try '%1 %2 --help' for more information.")
+                      .arg(QLatin1String(programName), m_name));
+    return ExitStatus::usage;
 }
 
-int Command::execute(const QStringList &arguments)
+ExitStatus Command::reportOutputFailure(const Streams &streams, const QString &reason) const
 {
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption format(
-            QStringLiteral("format"),
-            QStringLiteral("text (a table to read, the default), csv or json (JSON Lines)."),
-            QStringLiteral("text|csv|json"), QStringLiteral("text"));
-    const QCommandLineOption batch(
-            QStringLiteral("batch"),
-            QStringLiteral("Calculate each row of a CSV file (- for standard input)."),
-            QStringLiteral("FILE"));
-    QList<QCommandLineOption> inputOptions;
-    for (const InputSpec &input : m_inputs)
-        inputOptions << QCommandLineOption(input.name, input.description, input.valueName);
+    printMessage(streams, QStringLiteral("cannot write the output: %1").arg(reason));
+    return ExitStatus::outputFailed;
+}
 
+ExitStatus Command::execute(const QStringList &arguments, const Streams &streams) const
+{
+    const QList<QCommandLineOption> allOptions = options();
+    if (const auto problem = singleDashWord(arguments, allOptions))
+        return reportUsage(streams, *problem);
     QCommandLineParser parser;
-    parser.addOptions(inputOptions);
-    parser.addOptions({format, batch, help});
-    if (!parser.parse(QStringList(programName) + arguments)) {
+    parser.addOptions(allOptions);
+    if (!parser.parse(QStringList(QLatin1String(programName)) + arguments)) {
         // Qt's "Unknown option 'x'." in the form of our other messages.
         QString problem = parser.errorText();
         problem[0] = problem.at(0).toLower();
-        return reportUsage(problem.endsWith(QLatin1Char('.')) ? problem.chopped(1) : problem);
+        return reportUsage(streams,
+                           problem.endsWith(QLatin1Char('.')) ? problem.chopped(1) : problem);
     }
-    if (parser.isSet(help)) {
-        std::fputs(helpText(inputOptions + QList<QCommandLineOption>{format, batch, help})
-                           .toUtf8()
-                           .constData(),
-                   stdout);
-        return exitSuccess;
+    if (parser.isSet(helpOption)) {
+        const QByteArray help = helpText().toUtf8();
+        if (!streams.output.write(help.constData(), help.size()))
+            return reportOutputFailure(streams, streams.output.errorString());
+        return ExitStatus::success;
     }
     if (!parser.positionalArguments().isEmpty())
-        return reportUsage(QStringLiteral("unexpected argument '%1'")
+        return reportUsage(streams,
+                           QStringLiteral("unexpected argument '%1'")
                                    .arg(parser.positionalArguments().first()));
-    const QString formatName = parser.value(format);
+    const QString formatName = parser.value(formatOption);
     const auto chosen = std::find_if(
             std::begin(outputFormats), std::end(outputFormats),
             [&](const OutputFormatName &known) { return formatName == QLatin1String(known.name); });
     if (chosen == std::end(outputFormats))
         return reportUsage(
+                streams,
                 QStringLiteral("unknown format '%1': use text, csv or json").arg(formatName));
 
-    QStringList commandLine;
-    QVector<bool> given;
-    for (int index = 0; index < m_inputs.size(); ++index) {
-        const bool isSet = parser.isSet(inputOptions.at(index));
-        commandLine << (isSet ? parser.value(inputOptions.at(index))
-                              : m_inputs.at(index).defaultValue);
-        given << (isSet || !m_inputs.at(index).defaultValue.isNull());
+    const QVector<InputSpec> &inputs = m_inputs.specs();
+    InputValues commandLine(inputs.size());
+    for (int index = 0; index < inputs.size(); ++index) {
+        const QString &name = inputs.at(index).name;
+        commandLine.at(index) = parser.isSet(name) ? std::optional<QString>(parser.value(name))
+                                                   : inputs.at(index).defaultValue;
     }
-    if (parser.isSet(batch))
-        return runBatch(parser.value(batch), commandLine, given, chosen->format);
-    if (const QString problem = prepare(given, commandLine); !problem.isEmpty())
-        return reportUsage(problem);
-    return runOnce(commandLine, chosen->format);
+    if (parser.isSet(batchOption))
+        return runBatch(streams, parser.value(batchOption), commandLine, chosen->format);
+
+    auto calculation = prepareCalculation(commandLine, QVector<bool>(inputs.size(), false));
+    if (const auto *error = std::get_if<UsageError>(&calculation))
+        return reportUsage(streams, error->message);
+    return runOnce(streams, *std::get<1>(calculation), commandLine, chosen->format);
 }
 
-int Command::runOnce(const QStringList &values, OutputFormat format)
+std::variant<UsageError, std::unique_ptr<const Command::Calculation>>
+Command::prepareCalculation(const InputValues &commandLine, const QVector<bool> &fromColumns) const
 {
-    Results results(m_results.size());
-    if (const QString problem = calculate(values, results); !problem.isEmpty()) {
-        printMessage(problem);
-        return exitBadInput;
+    for (int index = 0; index < m_inputs.specs().size(); ++index) {
+        if (m_inputs.specs().at(index).required && !commandLine.at(index) && !fromColumns.at(index))
+            return UsageError{
+                    QStringLiteral("--%1 is required").arg(m_inputs.specs().at(index).name)};
     }
-    RecordWriter writer(format, m_results, {}, stdout);
+    return makeCalculation(GivenInputs{commandLine, fromColumns});
+}
+
+ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculation,
+                            const InputValues &values, OutputFormat format) const
+{
+    Results results(m_results);
+    if (const auto problem = calculation.calculate(values, results)) {
+        printMessage(streams, *problem);
+        return ExitStatus::badInput;
+    }
+    RecordWriter writer(format, m_results, {}, streams.output);
     writer.writeHeader();
-    writer.write({}, results, {});
-    return finishOutput(writer, exitSuccess);
+    writer.write({}, results);
+    if (!writer.flush())
+        return reportOutputFailure(streams, streams.output.errorString());
+    return ExitStatus::success;
 }
 
-int Command::runBatch(const QString &path, const QStringList &commandLine, QVector<bool> given,
-                      OutputFormat format)
+ExitStatus Command::runBatch(const Streams &streams, const QString &path,
+                             const InputValues &commandLine, OutputFormat format) const
 {
-    const bool fromStandardInput = path == QLatin1String("-");
-    const QString source = fromStandardInput ? QStringLiteral("standard input") : path;
-    QFile file(path);
-    if (!(fromStandardInput ? file.open(stdin, QIODevice::ReadOnly)
-                            : file.open(QIODevice::ReadOnly)))
-        return reportUsage(QStringLiteral("cannot read %1: %2").arg(source, file.errorString()));
-    CsvReader reader(&file);
-    QStringList header;
-    if (!reader.readRecord(header)) {
-        return reportUsage(reader.error().isEmpty()
-                                   ? QStringLiteral("%1 has no header line").arg(source)
-                                   : QStringLiteral("%1, %2").arg(source, reader.error()));
-    }
+    if (path.isEmpty())
+        return reportUsage(streams,
+                           QStringLiteral("--batch needs a file name, or - for standard input"));
+    if (path == QLatin1String("-"))
+        return readBatch(streams, streams.input, QStringLiteral("standard input"), commandLine,
+                         format);
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return reportUsage(streams, QStringLiteral("cannot read %1: %2").arg(path, systemError()));
+    FileDescriptorSource file(descriptor);
+    const ExitStatus status = readBatch(streams, file, path, commandLine, format);
+    ::close(descriptor);
+    return status;
+}
 
-    // Columns named after an input feed it; any other column passes through.
-    QVector<int> columnOfInput(m_inputs.size(), -1);
+ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
+                              const InputValues &commandLine, OutputFormat format) const
+{
+    std::optional<RecordWriter> writer;
+    // Rows that have arrived are answered before the reader waits for more.
+    CsvReader reader(source, [&writer] {
+        if (writer)
+            writer->flush();
+    });
+    CsvRecord header;
+    if (!reader.readRecord(header)) {
+        if (const auto &problem = reader.readError())
+            return reportUsage(streams,
+                               QStringLiteral("cannot read %1: %2").arg(sourceName, *problem));
+        return reportUsage(streams, QStringLiteral("%1 has no header line").arg(sourceName));
+    }
+    if (header.error)
+        return reportUsage(streams,
+                           QStringLiteral("%1, line %2: the header %3")
+                                   .arg(sourceName)
+                                   .arg(header.line)
+                                   .arg(*header.error));
+
+    // Columns named after an input feed it; any other column passes through,
+    // under a name of its own.
+    const int inputCount = m_inputs.specs().size();
+    QVector<int> columnOfInput(inputCount, -1);
+    QVector<bool> fromColumns(inputCount, false);
     QVector<int> passThroughColumns;
     QStringList passThroughNames;
-    for (int column = 0; column < header.size(); ++column) {
-        const QString name = header.at(column).trimmed();
-        const auto input = std::find_if(m_inputs.cbegin(), m_inputs.cend(),
-                                        [&](const InputSpec &known) { return known.name == name; });
-        if (input == m_inputs.cend()) {
-            passThroughColumns << column;
-            passThroughNames << header.at(column);
+    QStringList resultNames{QStringLiteral("error")};
+    for (const ResultSpec &result : m_results.specs())
+        resultNames << normalizedColumnName(result.key);
+    QStringList takenNames;
+    for (int column = 0; column < header.fields.size(); ++column) {
+        const QString &name = header.fields.at(column);
+        if (const auto input = m_inputs.indexOfColumn(name)) {
+            if (fromColumns.at(*input))
+                return reportUsage(streams,
+                                   QStringLiteral("%1 names %2 twice")
+                                           .arg(sourceName, m_inputs.specs().at(*input).name));
+            columnOfInput[*input] = column;
+            fromColumns[*input] = true;
             continue;
         }
-        const auto index = input - m_inputs.cbegin();
-        if (columnOfInput.at(index) >= 0)
-            return reportUsage(QStringLiteral("%1 names %2 twice").arg(source, name));
-        columnOfInput[index] = column;
-        given[index] = true;
+        const QString normalized = normalizedColumnName(name);
+        if (resultNames.contains(normalized))
+            return reportUsage(streams,
+                               QStringLiteral("%1: the column \"%2\" has the name of a result")
+                                       .arg(sourceName, name));
+        if (takenNames.contains(normalized))
+            return reportUsage(
+                    streams,
+                    QStringLiteral("%1: two columns are named \"%2\"").arg(sourceName, name));
+        takenNames << normalized;
+        passThroughColumns << column;
+        passThroughNames << name;
     }
-    if (const QString problem = prepare(given, commandLine); !problem.isEmpty())
-        return reportUsage(problem);
+    const auto prepared = prepareCalculation(commandLine, fromColumns);
+    if (const auto *error = std::get_if<UsageError>(&prepared))
+        return reportUsage(streams, error->message);
+    const Calculation &calculation = *std::get<1>(prepared);
 
-    RecordWriter writer(format, m_results, passThroughNames, stdout);
-    writer.writeHeader();
-    int status = exitSuccess;
-    QStringList record;
-    QStringList values = commandLine;
+    writer.emplace(format, m_results, passThroughNames, streams.output);
+    writer->writeHeader();
+    Interruption interruption;
+    ExitStatus status = ExitStatus::success;
+    CsvRecord record;
+    InputValues values(inputCount);
     QStringList passThrough;
-    Results results(m_results.size());
+    Results results(m_results);
     while (reader.readRecord(record)) {
-        if (record.size() != header.size()) {
-            writer.finish();
-            return reportUsage(QStringLiteral("%1, line %2: %3 fields where the header has %4")
-                                       .arg(source)
-                                       .arg(reader.recordLine())
-                                       .arg(record.size())
-                                       .arg(header.size()));
-        }
-        // An empty cell takes the command line's value, like a missing column.
-        for (int index = 0; index < m_inputs.size(); ++index) {
-            const int column = columnOfInput.at(index);
-            values[index] = column >= 0 && !record.at(column).isEmpty() ? record.at(column)
-                                                                        : commandLine.at(index);
-        }
         passThrough.clear();
         for (const int column : passThroughColumns)
-            passThrough << record.at(column);
-        std::fill(results.begin(), results.end(), std::nullopt);
-        QString problem = calculate(values, results);
-        if (!problem.isEmpty()) {
-            problem = QStringLiteral("line %1: %2").arg(reader.recordLine()).arg(problem);
-            status = exitBadInput;
+            passThrough << record.fields.value(column);
+        std::optional<QString> problem = record.error;
+        if (!problem && record.fields.size() != header.fields.size())
+            problem = QStringLiteral("%1 fields where the header has %2")
+                              .arg(record.fields.size())
+                              .arg(header.fields.size());
+        if (!problem) {
+            // An empty cell gives nothing, like a missing column: the command
+            // line's value counts.
+            for (int index = 0; index < inputCount; ++index) {
+                const int column = columnOfInput.at(index);
+                values.at(index) = column >= 0 && !record.fields.at(column).isEmpty()
+                        ? std::optional<QString>(record.fields.at(column))
+                        : commandLine.at(index);
+            }
+            results.clear();
+            problem = calculation.calculate(values, results);
         }
-        writer.write(passThrough, results, problem);
+        if (problem) {
+            writer->writeError(passThrough,
+                               QStringLiteral("line %1: %2").arg(record.line).arg(*problem));
+            status = ExitStatus::badInput;
+        } else {
+            writer->write(passThrough, results);
+        }
+        if (writer->failed())
+            return reportOutputFailure(streams, streams.output.errorString());
+        if (Interruption::pending() != 0)
+            break;
     }
-    if (!reader.error().isEmpty()) {
-        writer.finish();
-        return reportUsage(QStringLiteral("%1, %2").arg(source, reader.error()));
+    const bool flushed = writer->flush();
+    if (Interruption::pending() != 0)
+        interruption.endProgram();
+    if (!flushed)
+        return reportOutputFailure(streams, streams.output.errorString());
+    if (const auto &problem = reader.readError()) {
+        printMessage(streams, QStringLiteral("cannot read %1: %2").arg(sourceName, *problem));
+        return ExitStatus::badInput;
     }
-    return finishOutput(writer, status);
+    return status;
 }
 
-int Command::finishOutput(RecordWriter &writer, int status) const
+QString Command::helpText() const
 {
-    if (writer.finish())
-        return status;
-    printMessage(QStringLiteral("cannot write the output: %1")
-                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return exitBadInput;
-}
-
-QString Command::helpText(const QList<QCommandLineOption> &options) const
-{
+    const QList<QCommandLineOption> all = options();
     QStringList names;
     int width = 0;
-    for (const QCommandLineOption &option : options) {
-        QStringList dashed;
+    for (const QCommandLineOption &option : all) {
+        QStringList spelled;
         for (const QString &name : option.names())
-            dashed << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-        names << dashed.join(QStringLiteral(", "))
+            spelled << dashed(name);
+        names << spelled.join(QStringLiteral(", "))
                         + (option.valueName().isEmpty()
                                    ? QString()
                                    : QStringLiteral(" <%1>").arg(option.valueName()));
         width = std::max(width, names.last().size());
     }
     QString text = QStringLiteral("Usage: %1 %2 [options]\n%3\n\n%4\n\nOptions:\n")
-                           .arg(programName, m_name, m_summary, m_details);
+                           .arg(QLatin1String(programName), m_name, m_summary, m_details);
     const QString continuation = QStringLiteral("\n") + QString(width + 4, QLatin1Char(' '));
-    for (int index = 0; index < options.size(); ++index) {
-        QString description = options.at(index).description();
+    for (int index = 0; index < all.size(); ++index) {
+        QString description = all.at(index).description();
         text += QStringLiteral("  %1  %2\n")
                         .arg(names.at(index).leftJustified(width),
                              description.replace(QLatin1Char('\n'), continuation));

@@ -1,124 +1,135 @@
 #pragma once
 
+#include "inputs.h"
+#include "recordwriter.h"
+
+#include <QCommandLineOption>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
+#include <memory>
 #include <optional>
+#include <variant>
 
-struct InputError;
-class QCommandLineOption;
-class RecordWriter;
-enum class OutputFormat;
+class ByteSource;
+struct Streams;
 
-// One input of a calculation: an option on the command line and, in a
-// batch, the column of the same name.
-struct InputSpec
-{
-    QString name;
-    QString valueName;
-    QString description;
-    bool required = false;
-    QString defaultValue = {}; // null: not given unless the user gives it
+// What kavrelo-cli's exit status tells a script.
+enum class ExitStatus {
+    success = 0, // every calculation worked
+    badInput = 1, // some input was unusable; every other calculation was made
+    usage = 2, // the command line or a batch's header was wrong; nothing was computed
+    outputFailed = 3, // the output could not be written; the run stopped there
 };
 
-// One result: its CSV column and JSON key, the label a person reads, and how
-// its value is shown.
-struct ResultSpec
+// Wrong use of the command line, which stops a run before it computes.
+struct UsageError
 {
-    QString key;
-    QString label;
-    int decimals;
-    QString unit;
+    QString message;
 };
 
-// Inputs that several commands take, named and described alike in each.
-InputSpec pixelSizeInput(bool required);
-InputSpec focalLengthInput(bool required);
-InputSpec horizontalResolutionInput(bool required);
-InputSpec horizontalFovInput(bool required);
-InputSpec distanceInput();
-
-// A calculation's results in column order. An empty one does not apply
-// (the scene width when no distance was given).
-using Results = QVector<std::optional<double>>;
-
-enum ExitStatus { exitSuccess = 0, exitBadInput = 1, exitUsage = 2 };
-
-// A subcommand of kavrelo-cli. It declares its inputs and results and
-// computes one calculation from the inputs' texts; this base reads the
-// command line or the batch file and writes the results in the chosen
-// format.
+// A subcommand of kavrelo-cli. It declares its inputs and results and makes a
+// calculation from what the command line and a batch's header give; this
+// base reads the command line or the batch and writes the results in the
+// chosen format.
 class Command
 {
 public:
     virtual ~Command();
 
-    QString name() const { return m_name; }
-    QString summary() const { return m_summary; }
+    const QString &name() const { return m_name; }
+    const QString &summary() const { return m_summary; }
+    // Every option, in the order the help lists them.
+    QList<QCommandLineOption> options() const;
+    QString helpText() const;
 
     // The arguments after the command's name.
-    int execute(const QStringList &arguments);
+    ExitStatus execute(const QStringList &arguments, const Streams &streams) const;
 
 protected:
     Command(QString name, QString summary, QString details);
 
-    void addInput(InputSpec input) { m_inputs.append(std::move(input)); }
-    void addResult(ResultSpec result) { m_results.append(std::move(result)); }
+    InputId addInput(InputSpec input) { return m_inputs.add(std::move(input)); }
+    ResultId addResult(ResultSpec result) { return m_results.add(std::move(result)); }
 
-    // Called once, before any calculation, with which inputs the command line
-    // or the batch's columns give and the command line's texts (null where
-    // absent). Returns a usage error, or an empty string when the inputs fit.
-    virtual QString prepare(const QVector<bool> &given, const QStringList &commandLine);
+    class Calculation
+    {
+    public:
+        virtual ~Calculation();
+        // The message for the first unusable input, or nothing after filling
+        // in the results.
+        virtual std::optional<QString> calculate(const InputValues &values,
+                                                 Results &results) const = 0;
+    };
 
-    // One calculation from the inputs' texts, in the order they were added.
-    // Returns the message for the first input that is unusable, or an empty
-    // string after filling in the results.
-    virtual QString calculate(const QStringList &values, Results &results) const = 0;
+    // Called once, after the required inputs were found given.
+    virtual std::variant<UsageError, std::unique_ptr<const Calculation>>
+    makeCalculation(const GivenInputs &given) const = 0;
 
 private:
-    int runOnce(const QStringList &values, OutputFormat format);
-    int runBatch(const QString &path, const QStringList &commandLine, QVector<bool> given,
-                 OutputFormat format);
-    int finishOutput(RecordWriter &writer, int status) const;
-    int reportUsage(const QString &message) const;
+    ExitStatus runOnce(const Streams &streams, const Calculation &calculation,
+                       const InputValues &values, OutputFormat format) const;
+    ExitStatus runBatch(const Streams &streams, const QString &path, const InputValues &commandLine,
+                        OutputFormat format) const;
+    ExitStatus readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
+                         const InputValues &commandLine, OutputFormat format) const;
+    std::variant<UsageError, std::unique_ptr<const Calculation>>
+    prepareCalculation(const InputValues &commandLine, const QVector<bool> &fromColumns) const;
+    ExitStatus reportUsage(const Streams &streams, const QString &message) const;
+    ExitStatus reportOutputFailure(const Streams &streams, const QString &reason) const;
     // "kavrelo-cli fov: message"
-    void printMessage(const QString &message) const;
-    QString helpText(const QList<QCommandLineOption> &options) const;
+    void printMessage(const Streams &streams, const QString &message) const;
 
     QString m_name;
     QString m_summary;
     QString m_details;
-    QVector<InputSpec> m_inputs;
-    QVector<ResultSpec> m_results;
+    InputTable m_inputs;
+    ResultTable m_results;
 };
 
-// "Focal length: "4mm" is not a number": the field's word, as the window
-// names it, its text and what is wrong with it.
-QString fieldError(const QString &fieldWord, const QString &text, const QString &problem);
-
-// The window's parse failure in the command line's words.
-QString notANumber(const InputError &error);
-
-// Splits "1920x1080" (or "1920*1080") at the first x or *; false when there
-// is neither.
-bool splitPair(const QString &text, QString &first, QString &second);
-
-// Parses fields in turn and keeps the first failure, so a calculation can
-// read all it needs and check once. Numbers take the window's
-// locale-independent syntax; what is not finite and above zero is refused.
-class FieldParser
+// A command whose prepare() turns what is given into a plan, once, and whose
+// calculate() receives that plan with each set of values.
+template <typename Plan>
+class PlannedCommand : public Command
 {
-public:
-    double positive(const QString &fieldWord, const QString &text);
-    // An angle of view, strictly between 0 and 180 degrees.
-    double fieldOfView(const QString &text);
-    void fail(const QString &message);
-    const QString &error() const { return m_error; }
+protected:
+    using Command::Command;
+
+    virtual std::variant<UsageError, Plan> prepare(const GivenInputs &given) const = 0;
+    virtual std::optional<QString> calculate(const Plan &plan, const InputValues &values,
+                                             Results &results) const = 0;
 
 private:
-    QString m_error;
+    class Bound final : public Calculation
+    {
+    public:
+        Bound(const PlannedCommand &command, Plan plan)
+            : m_command(command), m_plan(std::move(plan))
+        {
+        }
+        std::optional<QString> calculate(const InputValues &values, Results &results) const override
+        {
+            return m_command.calculate(m_plan, values, results);
+        }
+
+    private:
+        const PlannedCommand &m_command;
+        Plan m_plan;
+    };
+
+    std::variant<UsageError, std::unique_ptr<const Calculation>>
+    makeCalculation(const GivenInputs &given) const final
+    {
+        auto plan = prepare(given);
+        if (auto *error = std::get_if<UsageError>(&plan))
+            return *error;
+        return std::unique_ptr<const Calculation>(
+                std::make_unique<const Bound>(*this, std::move(std::get<Plan>(plan))));
+    }
 };
 
-void printError(const QString &message);
+// The plan of a command that needs none.
+struct NoPlan
+{
+};

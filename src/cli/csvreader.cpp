@@ -1,91 +1,134 @@
 #include "csvreader.h"
 
-#include <QIODevice>
+#include "streams.h"
 
 namespace {
 
-constexpr qint64 chunkSize = 1 << 16;
+constexpr int chunkSize = 1 << 16;
+const QByteArray byteOrderMark = "\xEF\xBB\xBF";
+
+void fail(CsvRecord &record, const char *problem)
+{
+    if (!record.error)
+        record.error = QString::fromLatin1(problem);
+}
 
 } // namespace
 
-CsvReader::CsvReader(QIODevice *device) : m_device(device)
+CsvReader::CsvReader(ByteSource &source, std::function<void()> beforeWait)
+    : m_source(source), m_beforeWait(std::move(beforeWait))
 {
-    m_buffer.reserve(static_cast<int>(chunkSize));
     m_field.reserve(256);
 }
 
-bool CsvReader::refill()
+bool CsvReader::fill()
 {
-    m_buffer.resize(static_cast<int>(chunkSize));
-    const qint64 read = m_device->read(m_buffer.data(), chunkSize);
-    m_buffer.resize(read > 0 ? static_cast<int>(read) : 0);
-    m_position = 0;
-    if (read < 0)
-        m_error = m_device->errorString();
-    if (m_atStart && m_buffer.startsWith("\xEF\xBB\xBF"))
-        m_position = 3;
-    m_atStart = false;
-    return m_position < m_buffer.size();
-}
-
-int CsvReader::peek()
-{
-    if (m_position >= m_buffer.size() && !refill())
-        return endOfInput;
-    return static_cast<unsigned char>(m_buffer.at(m_position));
-}
-
-bool CsvReader::readRecord(QStringList &fields)
-{
-    fields.clear();
-    for (int c = peek(); c == '\n' || c == '\r'; c = peek()) {
-        if (next() == '\n')
-            ++m_line;
-    }
-    if (peek() == endOfInput)
+    if (m_ended)
         return false;
+    if (m_beforeWait)
+        m_beforeWait();
+    m_buffer.resize(chunkSize);
+    qint64 count = m_source.read(m_buffer.data(), chunkSize);
+    if (count < 0) {
+        m_readError = m_source.errorString();
+        count = 0;
+    }
+    m_buffer.resize(static_cast<int>(count));
+    m_position = 0;
+    m_ended = count == 0;
+    return !m_ended;
+}
 
-    m_recordLine = m_line;
+// A slow pipe may hand the mark over in pieces.
+void CsvReader::skipByteOrderMark()
+{
+    QByteArray start;
+    while (start.size() < byteOrderMark.size() && fill())
+        start += m_buffer;
+    if (start.startsWith(byteOrderMark))
+        start.remove(0, byteOrderMark.size());
+    m_buffer = start;
+    m_position = 0;
+}
+
+// CRLF is one line end, and so is a CR alone.
+void CsvReader::countLineEnd(int c)
+{
+    if (c == '\r' || m_previous != '\r')
+        ++m_line;
+}
+
+void CsvReader::endField(CsvRecord &record)
+{
+    record.fields << QString::fromUtf8(m_field);
     m_field.resize(0);
-    bool quoted = false;
-    for (;;) {
-        const int c = next();
-        if (c == endOfInput && (quoted || !m_error.isEmpty())) {
-            if (m_error.isEmpty())
-                m_error = QStringLiteral("line %1: a quoted field is not closed").arg(m_recordLine);
-            return false;
+}
+
+bool CsvReader::readRecord(CsvRecord &record)
+{
+    if (!m_started) {
+        m_started = true;
+        skipByteOrderMark();
+    }
+    record.fields.clear();
+    record.error.reset();
+    int c = next();
+    for (; c == '\n' || c == '\r'; c = next()) {
+        countLineEnd(c);
+    }
+    if (c == endOfInput)
+        return false;
+    record.line = m_line;
+    m_field.resize(0);
+
+    enum class State { fieldStart, unquoted, quoted, afterQuote };
+    State state = State::fieldStart;
+    for (;; c = next()) {
+        if (c == '\0') {
+            fail(record, "holds a NUL byte");
+            continue;
         }
-        if (quoted) {
-            if (c == '"' && peek() == '"')
-                m_field += static_cast<char>(next());
-            else if (c == '"')
-                quoted = false;
-            else
-                m_field += static_cast<char>(c);
-            if (c == '\n')
-                ++m_line;
+        if (state == State::quoted) {
+            if (c == endOfInput) {
+                fail(record, "a quoted field is not closed");
+                endField(record);
+                return true;
+            }
+            if (c == '"') {
+                state = State::afterQuote;
+                continue;
+            }
+            if (c == '\n' || c == '\r')
+                countLineEnd(c);
+            m_field += static_cast<char>(c);
+            continue;
+        }
+        if (state == State::afterQuote && c == '"') {
+            m_field += '"';
+            state = State::quoted;
+            continue;
+        }
+        if (state == State::fieldStart && c == '"') {
+            state = State::quoted;
             continue;
         }
         switch (c) {
-        case '"':
-            quoted = true;
-            break;
         case ',':
-            fields << QString::fromUtf8(m_field);
-            m_field.resize(0);
-            break;
-        case '\r':
-            if (peek() != '\n')
-                m_field += '\r';
+            endField(record);
+            state = State::fieldStart;
             break;
         case '\n':
-            ++m_line;
+        case '\r':
+            countLineEnd(c);
             [[fallthrough]];
         case endOfInput:
-            fields << QString::fromUtf8(m_field);
+            endField(record);
             return true;
         default:
+            if (state == State::afterQuote)
+                fail(record, "has text after a closing quote");
             m_field += static_cast<char>(c);
+            state = State::unquoted;
         }
     }
 }

@@ -4,43 +4,67 @@
 #include <QString>
 #include <QStringList>
 
-class QIODevice;
+#include <functional>
+#include <optional>
 
-// Reads CSV as RFC 4180 writes it, one record at a time, so a file of any
-// length takes the same memory: fields may be quoted, with "" for a quote and
-// line breaks inside; records end in CRLF or LF; a UTF-8 byte order mark at
-// the start is skipped. Blank lines are skipped too, as they hold no record.
+class ByteSource;
+
+struct CsvRecord
+{
+    QStringList fields;
+    int line = 0; // where the record starts, from 1
+    std::optional<QString> error; // why the record is malformed
+};
+
+// Reads CSV one record at a time, so a file of any length takes the same
+// memory. The policy, which spreadsheets and Python's csv module share:
+// - Fields are separated by commas. A quote opens a quoted field only as the
+//   field's first character; anywhere else it is an ordinary character, as
+//   in the inch mark of a 1/2.8" sensor.
+// - A quoted field may hold commas and line breaks, and "" for a quote.
+// - Lines end in LF, CRLF or a bare CR. Blank lines hold no record and are
+//   skipped. A UTF-8 byte order mark at the start is skipped.
+// - Text after a closing quote ("ab"cd), a quoted field still open at the end
+//   of the input and a NUL byte make that one record malformed: it is still
+//   returned, with its error, and reading goes on with the next record. An
+//   open quote takes the rest of the input into its record.
 class CsvReader
 {
 public:
-    explicit CsvReader(QIODevice *device);
+    // beforeWait runs before each read of the source, so that the caller can
+    // hand on its answers before the reader waits for more input.
+    explicit CsvReader(ByteSource &source, std::function<void()> beforeWait = {});
 
-    // False at the end of the input or on an error (see error()).
-    bool readRecord(QStringList &fields);
-    // The line on which the last record read starts, from 1.
-    int recordLine() const { return m_recordLine; }
-    // Why reading stopped early; empty at a clean end.
-    QString error() const { return m_error; }
+    // False at the end of the input, or when the source failed.
+    bool readRecord(CsvRecord &record);
+    // Why the source failed, if it did.
+    const std::optional<QString> &readError() const { return m_readError; }
 
 private:
     static constexpr int endOfInput = -1;
 
-    int peek();
     int next()
     {
-        const int c = peek();
-        if (c != endOfInput)
-            ++m_position;
-        return c;
+        if (m_position >= m_buffer.size() && !fill())
+            return endOfInput;
+        m_previous = m_current;
+        m_current = static_cast<unsigned char>(m_buffer.at(m_position++));
+        return m_current;
     }
-    bool refill();
+    bool fill();
+    void skipByteOrderMark();
+    void countLineEnd(int c);
+    void endField(CsvRecord &record);
 
-    QIODevice *m_device;
+    ByteSource &m_source;
+    std::function<void()> m_beforeWait;
     QByteArray m_buffer;
     int m_position = 0;
+    bool m_started = false;
+    bool m_ended = false;
+    int m_current = endOfInput;
+    int m_previous = endOfInput; // the byte before the current one
     int m_line = 1;
-    int m_recordLine = 0;
-    bool m_atStart = true;
     QByteArray m_field;
-    QString m_error;
+    std::optional<QString> m_readError;
 };

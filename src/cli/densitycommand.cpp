@@ -1,80 +1,76 @@
 #include "densitycommand.h"
 
+#include "fieldparser.h"
 #include "pixeldensity.h"
 
-namespace {
-
-enum Input { resolution, hfov, pixelSize, focalLength, distance };
-enum Result { sceneWidthResult, perMetreResult, perFootResult, firstLevelResult };
-
-} // namespace
-
 DensityCommand::DensityCommand()
-    : Command(QStringLiteral("density"),
-              QStringLiteral("Pixel density at a distance, and how far each IEC 62676-4 level "
-                             "reaches."),
-              QStringLiteral("Density is the horizontal pixels over the scene width at the "
-                             "target. Give the\ncamera as --hfov, or as --pixel-size and "
-                             "--focal-length. Computed in double\nprecision throughout."))
+    : PlannedCommand(QStringLiteral("density"),
+                     QStringLiteral("Pixel density at a distance, and how far each IEC 62676-4 "
+                                    "level reaches."),
+                     QStringLiteral("Density is the horizontal pixels over the scene width at the "
+                                    "target. Give the\ncamera as --hfov, or as --pixel-size and "
+                                    "--focal-length. Computed in double\nprecision throughout."))
+    , m_resolution(addInput(horizontalResolutionInput(true)))
+    , m_hfov(addInput(horizontalFovInput(false)))
+    , m_pixelSize(addInput(pixelSizeInput(false)))
+    , m_focalLength(addInput(focalLengthInput(false)))
+    , m_distance(addInput(distanceInput()))
+    , m_sceneWidth(addResult({QStringLiteral("scene_width_m"), QStringLiteral("Scene width"), 2,
+                              QStringLiteral("m")}))
+    , m_perMetre(addResult(
+              {QStringLiteral("px_per_m"), QStringLiteral("Density"), 1, QStringLiteral("px/m")}))
+    , m_perFoot(addResult(
+              {QStringLiteral("px_per_ft"), QStringLiteral("Density"), 1, QStringLiteral("px/ft")}))
 {
-    addInput(horizontalResolutionInput(true));
-    addInput(horizontalFovInput(false));
-    addInput(pixelSizeInput(false));
-    addInput(focalLengthInput(false));
-    addInput(distanceInput());
-    addResult({QStringLiteral("scene_width_m"), QStringLiteral("Scene width"), 2,
-               QStringLiteral("m")});
-    addResult({QStringLiteral("px_per_m"), QStringLiteral("Density"), 1, QStringLiteral("px/m")});
-    addResult({QStringLiteral("px_per_ft"), QStringLiteral("Density"), 1, QStringLiteral("px/ft")});
     for (const DensityLevel &level : densityLevels) {
         const QString name = QString::fromLatin1(level.name);
-        addResult({name + QStringLiteral("_m"),
-                   QStringLiteral("%1%2 (%3 px/m)")
-                           .arg(name.left(1).toUpper(), name.mid(1))
-                           .arg(level.pixelsPerMetre),
-                   2, QStringLiteral("m")});
+        m_levelReach.push_back(addResult({name + QStringLiteral("_m"),
+                                          QStringLiteral("%1%2 (%3 px/m)")
+                                                  .arg(name.left(1).toUpper(), name.mid(1))
+                                                  .arg(level.pixelsPerMetre),
+                                          2, QStringLiteral("m")}));
     }
 }
 
-QString DensityCommand::prepare(const QVector<bool> &given, const QStringList &commandLine)
+std::variant<UsageError, DensityPlan> DensityCommand::prepare(const GivenInputs &given) const
 {
-    if (QString problem = Command::prepare(given, commandLine); !problem.isEmpty())
-        return problem;
-    m_fromLens = given.at(pixelSize) || given.at(focalLength);
-    if (given.at(hfov) == m_fromLens)
-        return QStringLiteral("give --hfov, or --pixel-size and --focal-length");
-    if (m_fromLens && !(given.at(pixelSize) && given.at(focalLength)))
-        return QStringLiteral("--pixel-size and --focal-length go together");
-    return {};
+    const bool fromLens = given.given(m_pixelSize) || given.given(m_focalLength);
+    if (given.given(m_hfov) == fromLens)
+        return UsageError{QStringLiteral("give --hfov, or --pixel-size and --focal-length")};
+    if (fromLens && !(given.given(m_pixelSize) && given.given(m_focalLength)))
+        return UsageError{QStringLiteral("--pixel-size and --focal-length go together")};
+    return DensityPlan{fromLens};
 }
 
-QString DensityCommand::calculate(const QStringList &values, Results &results) const
+std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const InputValues &values,
+                                                 Results &results) const
 {
     FieldParser parse;
-    const double pixels = parse.positive(QStringLiteral("Resolution"), values.at(resolution));
+    const double pixels = parse.horizontalPixels(values[m_resolution]);
     CameraGeometry camera{};
-    if (m_fromLens) {
+    if (plan.fromLens) {
         const double pixelSizeUm
-                = parse.positive(QStringLiteral("Pixel size"), values.at(pixelSize));
+                = parse.positive(QStringLiteral("Pixel size"), values[m_pixelSize]);
         const double focalLengthMm
-                = parse.positive(QStringLiteral("Focal length"), values.at(focalLength));
+                = parse.positive(QStringLiteral("Focal length"), values[m_focalLength]);
         camera = cameraFromLens(pixels, pixelSizeUm, focalLengthMm);
     } else {
-        camera = cameraFromFov(pixels, parse.fieldOfView(values.at(hfov)));
+        camera = cameraFromFov(pixels, parse.fieldOfView(values[m_hfov]));
     }
     // Without a distance there is no scene width, only the levels' reach.
-    const bool atDistance = !values.at(distance).isEmpty();
+    const bool atDistance = values.given(m_distance);
     const double metres
-            = atDistance ? parse.positive(QStringLiteral("Distance"), values.at(distance)) : 0.0;
-    if (!parse.error().isEmpty())
+            = atDistance ? parse.positive(QStringLiteral("Distance"), values[m_distance]) : 0.0;
+    if (parse.error())
         return parse.error();
     if (atDistance) {
-        results[sceneWidthResult] = sceneWidth(camera, metres);
-        results[perMetreResult] = pixelsPerMetre(camera, metres);
-        results[perFootResult] = *results[perMetreResult] * metresPerFoot;
+        const double perMetre = pixelsPerMetre(camera, metres);
+        results.set(m_sceneWidth, sceneWidth(camera, metres));
+        results.set(m_perMetre, perMetre);
+        results.set(m_perFoot, perMetre * metresPerFoot);
     }
     for (std::size_t level = 0; level < densityLevels.size(); ++level)
-        results[firstLevelResult + static_cast<int>(level)]
-                = farthestDistance(camera, densityLevels[level].pixelsPerMetre);
-    return {};
+        results.set(m_levelReach[level],
+                    farthestDistance(camera, densityLevels[level].pixelsPerMetre));
+    return results.nonFiniteError();
 }

@@ -2,16 +2,32 @@
 
 #include "command.h"
 
+#include <vector>
+
+struct DensityPlan
+{
+    bool fromLens; // pixel size and focal length instead of the angle
+};
+
 // Pixels per metre of scene width, as IEC 62676-4 counts them.
-class DensityCommand : public Command
+class DensityCommand : public PlannedCommand<DensityPlan>
 {
 public:
     DensityCommand();
 
 protected:
-    QString prepare(const QVector<bool> &given, const QStringList &commandLine) override;
-    QString calculate(const QStringList &values, Results &results) const override;
+    std::variant<UsageError, DensityPlan> prepare(const GivenInputs &given) const override;
+    std::optional<QString> calculate(const DensityPlan &plan, const InputValues &values,
+                                     Results &results) const override;
 
 private:
-    bool m_fromLens = false; // pixel size and focal length instead of the angle
+    const InputId m_resolution;
+    const InputId m_hfov;
+    const InputId m_pixelSize;
+    const InputId m_focalLength;
+    const InputId m_distance;
+    const ResultId m_sceneWidth;
+    const ResultId m_perMetre;
+    const ResultId m_perFoot;
+    std::vector<ResultId> m_levelReach; // in the order of densityLevels
 };

@@ -1,5 +1,7 @@
 #include "distancecommand.h"
 
+#include "fieldparser.h"
+#include "pixeldensity.h"
 #include "targetdistance.h"
 
 #include <algorithm>
@@ -7,9 +9,7 @@
 
 namespace {
 
-enum Input { hfov, resolution, person, car, boat };
-
-struct Target
+struct TargetKind
 {
     const char *name;
     const char *label;
@@ -17,79 +17,115 @@ struct Target
     const char *defaultSize; // the tab's defaults
 };
 
-constexpr std::array<Target, 3> targets{{
+constexpr std::array<TargetKind, 3> targetKinds{{
         {"person", "Person", "Person param", "1.8x0.5"},
         {"car", "Car", "Car param", "4x1.4"},
         {"boat", "Boat", "Boat param", "10x5"},
 }};
 
-// In the order of detailLevelMultipliers.
-constexpr std::array<const char *, 4> levels{"identify", "recognize", "observe", "detect"};
+// The tab's levels are pixels across the target, which the standard's levels
+// share as pixels per metre: identify is 250 of either.
+const char *levelName(double multiplier)
+{
+    const double pixels = 250.0 / multiplier;
+    const auto level
+            = std::find_if(densityLevels.cbegin(), densityLevels.cend(),
+                           [&](const DensityLevel &l) { return l.pixelsPerMetre == pixels; });
+    return level == densityLevels.cend() ? "" : level->name;
+}
 
 } // namespace
 
 DistanceCommand::DistanceCommand()
-    : Command(QStringLiteral("distance"),
-              QStringLiteral("Distances at which a person, a car and a boat span 250, 125, 62.5 "
-                             "and 25 pixels."),
-              QStringLiteral("Parses, computes and rounds exactly as the window's Distance tab "
-                             "does:\nthe target's smaller side spans the pixels; single-precision "
-                             "inputs."))
+    : PlannedCommand(QStringLiteral("distance"),
+                     QStringLiteral("Distances at which a person, a car and a boat span 250, 125, "
+                                    "62.5 and 25 pixels."),
+                     QStringLiteral("Parses, computes and rounds exactly as the window's Distance "
+                                    "tab does:\nthe target's smaller side spans the pixels; "
+                                    "single-precision inputs."))
+    , m_hfov(addInput(horizontalFovInput(true)))
+    , m_resolution(addInput({QStringLiteral("resolution"), QStringLiteral("pixels"),
+                             QStringLiteral("Horizontal resolution in pixels."), true}))
 {
-    addInput(horizontalFovInput(true));
-    addInput(horizontalResolutionInput(true));
-    for (const Target &target : targets) {
-        addInput({QString::fromLatin1(target.name), QStringLiteral("XxY"),
-                  QStringLiteral("%1 size in metres (default %2).")
-                          .arg(QLatin1String(target.label), QLatin1String(target.defaultSize)),
-                  false, QString::fromLatin1(target.defaultSize)});
+    for (const TargetKind &kind : targetKinds) {
+        m_targets.push_back(
+                {addInput({QString::fromLatin1(kind.name), QStringLiteral("XxY"),
+                           QStringLiteral("%1 size in metres (default %2).")
+                                   .arg(QLatin1String(kind.label), QLatin1String(kind.defaultSize)),
+                           false, QString::fromLatin1(kind.defaultSize)}),
+                 {}});
     }
-    for (const Target &target : targets) {
-        for (std::size_t level = 0; level < levels.size(); ++level) {
-            addResult({QStringLiteral("%1_%2_m").arg(QLatin1String(target.name),
-                                                     QLatin1String(levels[level])),
-                       QStringLiteral("%1, %2 (%3 px)")
-                               .arg(QLatin1String(target.label), QLatin1String(levels[level]))
-                               .arg(250.0 / detailLevelMultipliers[level]),
-                       2, QStringLiteral("m")});
+    for (std::size_t target = 0; target < targetKinds.size(); ++target) {
+        for (const double multiplier : detailLevelMultipliers) {
+            const QLatin1String level(levelName(multiplier));
+            m_targets[target].distances.push_back(addResult(
+                    {QStringLiteral("%1_%2_m").arg(QLatin1String(targetKinds[target].name), level),
+                     QStringLiteral("%1, %2 (%3 px)")
+                             .arg(QLatin1String(targetKinds[target].label), level)
+                             .arg(250.0 / multiplier),
+                     2, QStringLiteral("m")}));
         }
     }
 }
 
-QString DistanceCommand::calculate(const QStringList &values, Results &results) const
+std::variant<UsageError, NoPlan> DistanceCommand::prepare(const GivenInputs & /*given*/) const
 {
-    DistanceInput input{values.at(hfov), values.at(resolution), {}, {}, {}, {}, {}, {}};
-    std::array<std::pair<QString *, QString *>, 3> sizes{{{&input.personX, &input.personY},
-                                                          {&input.carX, &input.carY},
-                                                          {&input.boatX, &input.boatY}}};
+    return NoPlan{};
+}
+
+std::optional<QString> DistanceCommand::calculate(const NoPlan & /*plan*/,
+                                                  const InputValues &values, Results &results) const
+{
+    DistanceInput input{values[m_hfov].value_or(QString()),
+                        values[m_resolution].value_or(QString()),
+                        {},
+                        {},
+                        {},
+                        {},
+                        {},
+                        {}};
+    const std::array<std::pair<QString *, QString *>, 3> sizes{{{&input.personX, &input.personY},
+                                                                {&input.carX, &input.carY},
+                                                                {&input.boatX, &input.boatY}}};
     // A size without its "x" is reported in the place its field takes in the
     // window's order, so the core parses a stand-in for it meanwhile.
-    int unsplit = -1;
-    for (int target = 0; target < static_cast<int>(targets.size()); ++target) {
-        if (!splitPair(values.at(person + target), *sizes[target].first, *sizes[target].second)) {
-            *sizes[target].first = *sizes[target].second = QStringLiteral("1");
-            if (unsplit < 0)
-                unsplit = target;
-        }
+    std::optional<std::size_t> unsplit;
+    for (std::size_t target = 0; target < targetKinds.size(); ++target) {
+        const auto pair = splitPair(values[m_targets[target].size].value_or(QString()));
+        *sizes[target].first = pair ? pair->first : QStringLiteral("1");
+        *sizes[target].second = pair ? pair->second : QStringLiteral("1");
+        if (!pair && !unsplit)
+            unsplit = target;
     }
     const auto outcome = calculateDistances(input);
     if (const auto *error = std::get_if<InputError>(&outcome)) {
-        const auto failed = std::find_if(targets.cbegin(), targets.cend(), [&](const Target &t) {
-            return error->fieldWord == QLatin1String(t.fieldWord);
-        });
-        const auto failedTarget = failed == targets.cend() ? -1 : failed - targets.cbegin();
-        if (unsplit < 0 || failedTarget < unsplit)
-            return notANumber(*error);
+        const auto failed = std::find_if(
+                targetKinds.cbegin(), targetKinds.cend(), [&](const TargetKind &kind) {
+                    return error->fieldWord == QLatin1String(kind.fieldWord);
+                });
+        if (failed == targetKinds.cend()) {
+            // A value not given parsed as empty, in its place in the order.
+            const bool fov = error->fieldWord == QLatin1String("FOV");
+            return values[fov ? m_hfov : m_resolution] ? notANumber(*error)
+                                                       : noValue(error->fieldWord);
+        }
+        const auto failedTarget = static_cast<std::size_t>(failed - targetKinds.cbegin());
+        if (!unsplit || failedTarget < *unsplit) {
+            return fieldError(error->fieldWord, *values[m_targets[failedTarget].size],
+                              QStringLiteral("is not XxY"));
+        }
     }
-    if (unsplit >= 0) {
-        return fieldError(QString::fromLatin1(targets[unsplit].fieldWord),
-                          values.at(person + unsplit), QStringLiteral("is not XxY"));
+    if (unsplit) {
+        return fieldError(QString::fromLatin1(targetKinds[*unsplit].fieldWord),
+                          values[m_targets[*unsplit].size].value_or(QString()),
+                          QStringLiteral("is not XxY"));
     }
     const auto &distances = std::get<BaseDistances>(outcome);
-    int column = 0;
-    for (const double base : {distances.person, distances.car, distances.boat}) {
-        for (const double multiplier : detailLevelMultipliers)
-            results[column++] = base * multiplier;
+    const std::array<double, 3> bases{distances.person, distances.car, distances.boat};
+    for (std::size_t target = 0; target < m_targets.size(); ++target) {
+        for (std::size_t level = 0; level < detailLevelMultipliers.size(); ++level)
+            results.set(m_targets[target].distances[level],
+                        bases[target] * detailLevelMultipliers[level]);
     }
-    return {};
+    return std::nullopt;
 }

@@ -2,18 +2,31 @@
 
 #include "command.h"
 
+struct LensPlan
+{
+    enum class Goal { fieldOfView, density, level };
+    Goal goal;
+};
+
 // The focal length that gives a wanted angle of view, or a wanted pixel
 // density at a distance.
-class LensCommand : public Command
+class LensCommand : public PlannedCommand<LensPlan>
 {
 public:
     LensCommand();
 
 protected:
-    QString prepare(const QVector<bool> &given, const QStringList &commandLine) override;
-    QString calculate(const QStringList &values, Results &results) const override;
+    std::variant<UsageError, LensPlan> prepare(const GivenInputs &given) const override;
+    std::optional<QString> calculate(const LensPlan &plan, const InputValues &values,
+                                     Results &results) const override;
 
 private:
-    enum class Goal { FieldOfView, Density, Level };
-    Goal m_goal = Goal::FieldOfView;
+    const InputId m_pixelSize;
+    const InputId m_resolution;
+    const InputId m_hfov;
+    const InputId m_density;
+    const InputId m_level;
+    const InputId m_distance;
+    const ResultId m_focalLength;
+    const ResultId m_horizontalFov;
 };

@@ -1,5 +1,7 @@
 #include "recordwriter.h"
 
+#include "streams.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -64,9 +66,37 @@ void appendJsonString(QByteArray &line, const QString &text)
 
 } // namespace
 
-RecordWriter::RecordWriter(OutputFormat format, const QVector<ResultSpec> &results,
-                           const QStringList &passThroughNames, std::FILE *stream)
-    : m_format(format), m_results(results), m_passThroughNames(passThroughNames), m_stream(stream)
+ResultId ResultTable::add(ResultSpec spec)
+{
+    m_specs.append(std::move(spec));
+    return ResultId(m_specs.size() - 1);
+}
+
+Results::Results(const ResultTable &table) : m_table(table), m_values(table.specs().size())
+{
+}
+
+void Results::clear()
+{
+    std::fill(m_values.begin(), m_values.end(), std::nullopt);
+}
+
+std::optional<QString> Results::nonFiniteError() const
+{
+    for (int column = 0; column < m_values.size(); ++column) {
+        if (m_values.at(column) && !std::isfinite(*m_values.at(column)))
+            return QStringLiteral("%1: the result is not a finite number")
+                    .arg(m_table.specs().at(column).key);
+    }
+    return std::nullopt;
+}
+
+RecordWriter::RecordWriter(OutputFormat format, const ResultTable &results,
+                           const QStringList &passThroughNames, ByteSink &sink)
+    : m_format(format)
+    , m_results(results.specs())
+    , m_passThroughNames(passThroughNames)
+    , m_sink(sink)
 {
     m_buffer.reserve(bufferSize + 1024);
     m_labelWidth = errorLabel.size();
@@ -78,7 +108,7 @@ RecordWriter::RecordWriter(OutputFormat format, const QVector<ResultSpec> &resul
 
 void RecordWriter::writeHeader()
 {
-    if (m_format != OutputFormat::Csv)
+    if (m_format != OutputFormat::csv)
         return;
     for (const QString &name : m_passThroughNames) {
         appendCsvField(m_buffer, name);
@@ -89,22 +119,33 @@ void RecordWriter::writeHeader()
     m_buffer += "error\n";
 }
 
-void RecordWriter::write(const QStringList &passThrough, const Results &results,
-                         const QString &error)
+void RecordWriter::write(const QStringList &passThrough, const Results &results)
+{
+    writeRecord(passThrough, &results, {});
+}
+
+void RecordWriter::writeError(const QStringList &passThrough, const QString &error)
+{
+    writeRecord(passThrough, nullptr, error);
+}
+
+void RecordWriter::writeRecord(const QStringList &passThrough, const Results *results,
+                               const QString &error)
 {
     switch (m_format) {
-    case OutputFormat::Text:
+    case OutputFormat::text:
         writeText(passThrough, results, error);
         break;
-    case OutputFormat::Csv:
+    case OutputFormat::csv:
         writeCsv(passThrough, results, error);
         break;
-    case OutputFormat::Json:
+    case OutputFormat::json:
         writeJson(passThrough, results, error);
         break;
     }
     m_written = true;
-    flushWhenFull();
+    if (m_buffer.size() >= bufferSize)
+        flush();
 }
 
 void RecordWriter::appendTextLine(const QString &label, const QString &value)
@@ -114,45 +155,44 @@ void RecordWriter::appendTextLine(const QString &label, const QString &value)
 
 // One block per calculation: labels left, numbers right-aligned on their
 // last digit, units after them; a blank line between blocks.
-void RecordWriter::writeText(const QStringList &passThrough, const Results &results,
+void RecordWriter::writeText(const QStringList &passThrough, const Results *results,
                              const QString &error)
 {
     if (m_written)
         m_buffer += '\n';
     for (int column = 0; column < passThrough.size(); ++column)
         appendTextLine(m_passThroughNames.at(column), passThrough.at(column));
-    if (!error.isEmpty()) {
+    if (!results) {
         appendTextLine(errorLabel, error);
         return;
     }
     QStringList numbers;
     int numberWidth = 0;
-    for (int index = 0; index < m_results.size(); ++index) {
-        const auto &value = results.at(index);
-        numbers << (value ? fixed(*value, m_results.at(index).decimals) : QString());
+    for (int column = 0; column < m_results.size(); ++column) {
+        const auto &value = results->at(column);
+        numbers << (value ? fixed(*value, m_results.at(column).decimals) : QString());
         numberWidth = std::max(numberWidth, numbers.last().size());
     }
-    for (int index = 0; index < m_results.size(); ++index) {
-        if (!results.at(index))
+    for (int column = 0; column < m_results.size(); ++column) {
+        if (!results->at(column))
             continue;
-        const QString &unit = m_results.at(index).unit;
+        const QString &unit = m_results.at(column).unit;
         const QString separator = unit == degreeSign ? QString() : QStringLiteral(" ");
-        appendTextLine(m_results.at(index).label,
-                       numbers.at(index).rightJustified(numberWidth) + separator + unit);
+        appendTextLine(m_results.at(column).label,
+                       numbers.at(column).rightJustified(numberWidth) + separator + unit);
     }
 }
 
-void RecordWriter::writeCsv(const QStringList &passThrough, const Results &results,
+void RecordWriter::writeCsv(const QStringList &passThrough, const Results *results,
                             const QString &error)
 {
     for (const QString &text : passThrough) {
         appendCsvField(m_buffer, text);
         m_buffer += ',';
     }
-    for (int index = 0; index < m_results.size(); ++index) {
-        const auto &value = results.at(index);
-        if (value && error.isEmpty())
-            m_buffer += fixed(*value, m_results.at(index).decimals).toLatin1();
+    for (int column = 0; column < m_results.size(); ++column) {
+        if (results && results->at(column))
+            m_buffer += fixed(*results->at(column), m_results.at(column).decimals).toLatin1();
         m_buffer += ',';
     }
     appendCsvField(m_buffer, error);
@@ -162,7 +202,7 @@ void RecordWriter::writeCsv(const QStringList &passThrough, const Results &resul
 // Numbers in full: the shortest text that reads back as the same double.
 // JSON has no infinity or NaN, so those are null like results that do not
 // apply.
-void RecordWriter::writeJson(const QStringList &passThrough, const Results &results,
+void RecordWriter::writeJson(const QStringList &passThrough, const Results *results,
                              const QString &error)
 {
     m_buffer += '{';
@@ -172,39 +212,27 @@ void RecordWriter::writeJson(const QStringList &passThrough, const Results &resu
         appendJsonString(m_buffer, passThrough.at(column));
         m_buffer += ',';
     }
-    for (int index = 0; index < m_results.size(); ++index) {
-        const auto &value = results.at(index);
-        m_buffer += '"' + m_results.at(index).key.toUtf8() + "\":";
-        if (value && error.isEmpty() && std::isfinite(*value))
+    for (int column = 0; column < m_results.size(); ++column) {
+        m_buffer += '"' + m_results.at(column).key.toUtf8() + "\":";
+        const auto value = results ? results->at(column) : std::optional<double>();
+        if (value && std::isfinite(*value))
             m_buffer += QString::number(*value, 'g', QLocale::FloatingPointShortest).toLatin1();
         else
             m_buffer += "null";
         m_buffer += ',';
     }
     m_buffer += "\"error\":";
-    if (error.isEmpty())
+    if (results)
         m_buffer += "null";
     else
         appendJsonString(m_buffer, error);
     m_buffer += "}\n";
 }
 
-void RecordWriter::flushWhenFull()
+bool RecordWriter::flush()
 {
-    if (m_buffer.size() >= bufferSize)
-        flush();
-}
-
-void RecordWriter::flush()
-{
-    const auto size = static_cast<std::size_t>(m_buffer.size());
-    if (size > 0 && std::fwrite(m_buffer.constData(), 1, size, m_stream) != size)
+    if (!m_failed && !m_buffer.isEmpty() && !m_sink.write(m_buffer.constData(), m_buffer.size()))
         m_failed = true;
     m_buffer.resize(0); // keeps the reserved capacity
-}
-
-bool RecordWriter::finish()
-{
-    flush();
-    return std::fflush(m_stream) == 0 && !m_failed;
+    return !m_failed;
 }

@@ -1,41 +1,94 @@
 #pragma once
 
-#include "command.h"
-
 #include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
 
-#include <cstdio>
+#include <optional>
 
-enum class OutputFormat { Text, Csv, Json };
+class ByteSink;
 
-// Writes calculations to a stream as a table a person reads, as CSV with a
-// header line, or as JSON Lines. Output is buffered in large blocks, so a
-// batch of any length costs one write per block, and only whole records
-// ever reach the stream.
+enum class OutputFormat { text, csv, json };
+
+// One result: its CSV column and JSON key, the label a person reads, and how
+// its value is shown.
+struct ResultSpec
+{
+    QString key;
+    QString label;
+    int decimals;
+    QString unit;
+};
+
+// A handle to a declared result. Only its table makes one, so a calculation
+// can reach a result only through what was declared.
+class ResultId
+{
+private:
+    explicit ResultId(int column) : m_column(column) { }
+    int m_column;
+
+    friend class ResultTable;
+    friend class Results;
+};
+
+// A command's results in column order.
+class ResultTable
+{
+public:
+    ResultId add(ResultSpec spec);
+    const QVector<ResultSpec> &specs() const { return m_specs; }
+
+private:
+    QVector<ResultSpec> m_specs;
+};
+
+// One calculation's values. A result left unset does not apply (the scene
+// width when no distance was given).
+class Results
+{
+public:
+    explicit Results(const ResultTable &table);
+
+    void set(ResultId result, double value) { m_values[result.m_column] = value; }
+    void clear();
+    const std::optional<double> &at(int column) const { return m_values.at(column); }
+    // Names the first result that is set but not finite, if any.
+    std::optional<QString> nonFiniteError() const;
+
+private:
+    const ResultTable &m_table;
+    QVector<std::optional<double>> m_values;
+};
+
+// Writes calculations as a table a person reads, as CSV with a header line,
+// or as JSON Lines. Records collect in a buffer that goes to the sink in
+// whole records only: when it is full, and whenever the caller flushes.
 class RecordWriter
 {
 public:
-    RecordWriter(OutputFormat format, const QVector<ResultSpec> &results,
-                 const QStringList &passThroughNames, std::FILE *stream);
+    RecordWriter(OutputFormat format, const ResultTable &results,
+                 const QStringList &passThroughNames, ByteSink &sink);
 
     void writeHeader();
-    // An empty error means the results are valid.
-    void write(const QStringList &passThrough, const Results &results, const QString &error);
-    // Flushes what is buffered; false when the stream did not take it all.
-    bool finish();
+    void write(const QStringList &passThrough, const Results &results);
+    void writeError(const QStringList &passThrough, const QString &error);
+    // Hands the buffered records to the sink; false once a write has failed.
+    bool flush();
+    bool failed() const { return m_failed; }
 
 private:
-    void writeText(const QStringList &passThrough, const Results &results, const QString &error);
-    void writeCsv(const QStringList &passThrough, const Results &results, const QString &error);
-    void writeJson(const QStringList &passThrough, const Results &results, const QString &error);
+    void writeText(const QStringList &passThrough, const Results *results, const QString &error);
+    void writeCsv(const QStringList &passThrough, const Results *results, const QString &error);
+    void writeJson(const QStringList &passThrough, const Results *results, const QString &error);
+    void writeRecord(const QStringList &passThrough, const Results *results, const QString &error);
     void appendTextLine(const QString &label, const QString &value);
-    void flushWhenFull();
-    void flush();
 
     OutputFormat m_format;
     const QVector<ResultSpec> &m_results;
     QStringList m_passThroughNames;
-    std::FILE *m_stream;
+    ByteSink &m_sink;
     QByteArray m_buffer;
     int m_labelWidth = 0;
     bool m_written = false;

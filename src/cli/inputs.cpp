@@ -1,0 +1,64 @@
+#include "inputs.h"
+
+namespace {
+
+InputSpec sharedInput(const char *name, const char *valueName, const char *description,
+                      bool required)
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(valueName),
+            QString::fromLatin1(description), required};
+}
+
+} // namespace
+
+InputSpec pixelSizeInput(bool required)
+{
+    return sharedInput("pixel-size", "um", "Pixel size in micrometres.", required);
+}
+
+InputSpec focalLengthInput(bool required)
+{
+    return sharedInput("focal-length", "mm", "Focal length in millimetres.", required);
+}
+
+InputSpec horizontalResolutionInput(bool required)
+{
+    return sharedInput("resolution", "pixels",
+                       "Horizontal resolution in pixels; of 1920x1080 the width counts.", required);
+}
+
+InputSpec horizontalFovInput(bool required)
+{
+    return sharedInput("hfov", "degrees", "Horizontal field of view in degrees.", required);
+}
+
+InputSpec distanceInput()
+{
+    return sharedInput("distance", "m", "Distance to the target in metres.", false);
+}
+
+InputId InputTable::add(InputSpec spec)
+{
+    m_specs.append(std::move(spec));
+    return InputId(m_specs.size() - 1);
+}
+
+QString normalizedColumnName(const QString &name)
+{
+    return name.trimmed().toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
+}
+
+std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
+{
+    const QString wanted = normalizedColumnName(columnName);
+    for (int index = 0; index < m_specs.size(); ++index) {
+        if (m_specs.at(index).name == wanted)
+            return index;
+    }
+    return std::nullopt;
+}
+
+bool GivenInputs::given(InputId input) const
+{
+    return commandLine.given(input) || fromColumns.at(input.m_index);
+}
