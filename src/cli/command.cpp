@@ -26,6 +26,8 @@ struct OutputFormatName
 constexpr OutputFormatName outputFormats[]
         = {{"text", OutputFormat::text}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
 
+constexpr int helpWidth = 79;
+
 const QCommandLineOption formatOption(QStringLiteral("format"),
                                       QStringLiteral("text (a table to read, the default), csv or "
                                                      "json (JSON Lines)."),
@@ -70,6 +72,26 @@ std::optional<QString> singleDashWord(const QStringList &arguments,
         }
     }
     return std::nullopt;
+}
+
+// Words joined into lines of at most width characters, the later ones
+// indented to stand under the first.
+QString wrapped(const QString &text, int width, int indent)
+{
+    QString lines;
+    int lineLength = 0;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+            lines += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            lines += QLatin1Char(' ');
+            ++lineLength;
+        }
+        lines += word;
+        lineLength += word.size();
+    }
+    return lines;
 }
 
 QString systemError()
@@ -326,29 +348,34 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     return status;
 }
 
+QString helpRows(const QVector<std::pair<QString, QString>> &rows)
+{
+    int width = 0;
+    for (const auto &row : rows)
+        width = std::max(width, row.first.size());
+    // Descriptions stand in a column and wrap before the 80th character.
+    const int indent = width + 4;
+    QString text;
+    for (const auto &[name, description] : rows)
+        text += QStringLiteral("  %1  %2\n")
+                        .arg(name.leftJustified(width),
+                             wrapped(description, helpWidth - indent, indent));
+    return text;
+}
+
 QString Command::helpText() const
 {
-    const QList<QCommandLineOption> all = options();
-    QStringList names;
-    int width = 0;
-    for (const QCommandLineOption &option : all) {
+    QVector<std::pair<QString, QString>> rows;
+    for (const QCommandLineOption &option : options()) {
         QStringList spelled;
         for (const QString &name : option.names())
             spelled << dashed(name);
-        names << spelled.join(QStringLiteral(", "))
-                        + (option.valueName().isEmpty()
-                                   ? QString()
-                                   : QStringLiteral(" <%1>").arg(option.valueName()));
-        width = std::max(width, names.last().size());
+        const QString value = option.valueName().isEmpty()
+                ? QString()
+                : QStringLiteral(" <%1>").arg(option.valueName());
+        rows.append({spelled.join(QStringLiteral(", ")) + value, option.description()});
     }
-    QString text = QStringLiteral("Usage: %1 %2 [options]\n%3\n\n%4\n\nOptions:\n")
-                           .arg(QLatin1String(programName), m_name, m_summary, m_details);
-    const QString continuation = QStringLiteral("\n") + QString(width + 4, QLatin1Char(' '));
-    for (int index = 0; index < all.size(); ++index) {
-        QString description = all.at(index).description();
-        text += QStringLiteral("  %1  %2\n")
-                        .arg(names.at(index).leftJustified(width),
-                             description.replace(QLatin1Char('\n'), continuation));
-    }
-    return text;
+    return QStringLiteral("Usage: %1 %2 [options]\n%3\n\n%4\n\nOptions:\n")
+                   .arg(QLatin1String(programName), m_name, m_summary, m_details)
+            + helpRows(rows);
 }

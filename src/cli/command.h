@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <variant>
 
 class ByteSource;
@@ -128,6 +129,9 @@ private:
                 std::make_unique<const Bound>(*this, std::move(std::get<Plan>(plan))));
     }
 };
+
+// "  name  description" lines, the descriptions in a column and wrapped.
+QString helpRows(const QVector<std::pair<QString, QString>> &rows);
 
 // The plan of a command that needs none.
 struct NoPlan

@@ -45,19 +45,18 @@ std::vector<std::unique_ptr<const Command>> makeCommands()
 QString programHelpText(const std::vector<std::unique_ptr<const Command>> &commands)
 {
     const QLatin1String program(programName);
-    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n"
-                                  "Angles of view, target distances, pixel density and lens "
-                                  "sizing for cameras.\n\nCommands:\n")
-                           .arg(program);
+    QVector<std::pair<QString, QString>> commandRows;
     for (const auto &command : commands)
-        text += QStringLiteral("  %1  %2\n")
-                        .arg(command->name().leftJustified(9), command->summary());
-    return text
-            + QStringLiteral("\nOptions:\n"
-                             "  -h, --help     Show this help and exit.\n"
-                             "  -v, --version  Show the version and exit.\n\n"
-                             "'%1 COMMAND --help' describes a command's options.\n")
-                      .arg(program);
+        commandRows.append({command->name(), command->summary()});
+    return QStringLiteral("Usage: %1 COMMAND [options]\n"
+                          "Angles of view, target distances, pixel density and lens sizing for "
+                          "cameras.\n\nCommands:\n")
+                   .arg(program)
+            + helpRows(commandRows) + QStringLiteral("\nOptions:\n")
+            + helpRows({{QStringLiteral("-h, --help"), QStringLiteral("Show this help and exit.")},
+                        {QStringLiteral("-v, --version"),
+                         QStringLiteral("Show the version and exit.")}})
+            + QStringLiteral("\n'%1 COMMAND --help' describes a command's options.\n").arg(program);
 }
 
 ExitStatus runKavreloCli(const QStringList &arguments, const Streams &streams)

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "streams.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <algorithm>
+#include <cstring>
+
+// Input from memory, handed over at most chunkSize bytes per read as a slow
+// pipe would, so records and byte order marks arrive split.
+class MemorySource : public ByteSource
+{
+public:
+    explicit MemorySource(QByteArray data, int chunkSize = 1 << 30)
+        : m_data(std::move(data)), m_chunkSize(chunkSize)
+    {
+    }
+
+    qint64 read(char *data, qint64 size) override
+    {
+        const auto count = std::min({size, qint64(m_chunkSize), qint64(m_data.size() - m_at)});
+        std::memcpy(data, m_data.constData() + m_at, static_cast<std::size_t>(count));
+        m_at += static_cast<int>(count);
+        ++reads;
+        return count;
+    }
+    QString errorString() const override { return {}; }
+
+    int reads = 0;
+
+private:
+    QByteArray m_data;
+    int m_chunkSize;
+    int m_at = 0;
+};
+
+// Output into memory, one entry per write; or a sink that refuses every write.
+class MemorySink : public ByteSink
+{
+public:
+    explicit MemorySink(bool failing = false) : m_failing(failing) {}
+
+    bool write(const char *data, qint64 size) override
+    {
+        if (m_failing)
+            return false;
+        writes << QByteArray(data, static_cast<int>(size));
+        return true;
+    }
+    QString errorString() const override { return QStringLiteral("No space left on device"); }
+    QByteArray all() const { return writes.join(); }
+
+    QList<QByteArray> writes;
+
+private:
+    bool m_failing;
+};

@@ -1,0 +1,450 @@
+#include "kavrelocli.h"
+#include "memorystreams.h"
+
+#include <QTest>
+
+// Whole runs of kavrelo-cli in-process, with standard input, output and error
+// in memory. Expected outputs are the window's worked examples or worked by
+// hand: pinhole angles for fov, (hRes / 500) / tan(hFov / 2) times the
+// smaller side for distance, N / (2 d tan(hFov / 2)) pixels per metre for
+// density and lens.
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void run_data();
+    void run();
+    void help_data();
+    void help();
+    void answersBeforeWaiting();
+    void failedOutputStopsAtOnce();
+};
+
+namespace {
+
+struct Run
+{
+    QByteArray output;
+    QByteArray errors;
+    int status;
+};
+
+Run runWith(const QStringList &arguments, ByteSource &input, ByteSink &output)
+{
+    MemorySink errors;
+    const ExitStatus status = runKavreloCli(arguments, {input, output, errors});
+    return {{}, errors.all(), static_cast<int>(status)};
+}
+
+Run run(const QStringList &arguments, const QByteArray &input = {})
+{
+    MemorySource source(input);
+    MemorySink output;
+    Run outcome = runWith(arguments, source, output);
+    outcome.output = output.all();
+    return outcome;
+}
+
+QStringList words(const char *arguments)
+{
+    return QString::fromUtf8(arguments).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void addRun(const char *name, const QStringList &arguments, const QByteArray &input,
+            const QByteArray &output, const QByteArray &errors, int status)
+{
+    QTest::addRow("%s", name) << arguments << input << output << errors << status;
+}
+
+// A row whose standard error stays empty.
+void works(const char *name, const char *arguments, const QByteArray &output, int status = 0,
+           const QByteArray &input = {})
+{
+    addRun(name, words(arguments), input, output, {}, status);
+}
+
+// A row that writes nothing to standard output.
+void fails(const char *name, const QStringList &arguments, const QByteArray &errors, int status,
+           const QByteArray &input = {})
+{
+    addRun(name, arguments, input, {}, errors, status);
+}
+
+void fails(const char *name, const char *arguments, const QByteArray &errors, int status,
+           const QByteArray &input = {})
+{
+    fails(name, words(arguments), errors, status, input);
+}
+
+QByteArray usage(const char *command, const char *message)
+{
+    return QByteArray("kavrelo-cli ") + command + ": " + message + "\nTry 'kavrelo-cli " + command
+            + " --help' for more information.\n";
+}
+
+QByteArray topUsage(const char *message)
+{
+    return QByteArray("kavrelo-cli: ") + message
+            + "\nTry 'kavrelo-cli --help' for more information.\n";
+}
+
+const QByteArray fovHeader = "horizontal_deg,vertical_deg,diagonal_deg,error\n";
+const QByteArray fovWorked = "69.6758,42.7607,77.2185,";
+const QByteArray distanceHeader
+        = "person_identify_m,person_recognize_m,person_observe_m,person_detect_m,"
+          "car_identify_m,car_recognize_m,car_observe_m,car_detect_m,"
+          "boat_identify_m,boat_recognize_m,boat_observe_m,boat_detect_m,error\n";
+const QByteArray defaultDistances
+        = "3.33,6.65,13.30,33.26,9.31,18.62,37.25,93.12,33.26,66.51,133.02,332.55,\n";
+const QByteArray densityHeader = "scene_width_m,px_per_m,px_per_ft,monitor_m,detect_m,observe_m,"
+                                 "recognize_m,identify_m,inspect_m,error\n";
+// 60 deg, 1920 px: 1920 / (2 tan 30 deg) = 1662.77 px per metre of distance.
+const QByteArray densityReach = "133.02,66.51,26.60,13.30,6.65,1.66,";
+
+} // namespace
+
+void CommandLineTest::run_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("errors");
+    QTest::addColumn<int>("status");
+
+    // The window's worked examples, each command in each format.
+    works("fov, text", "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4",
+          "Horizontal FOV  69.6758\u00B0\nVertical FOV    42.7607\u00B0\n"
+          "Diagonal FOV    77.2185\u00B0\n");
+    works("fov, csv, W*H",
+          "fov --resolution 3840*2160 --pixel-size 2.0 --focal-length 8 --format csv",
+          fovHeader + "51.2820,30.2192,57.6855,\n");
+    works("fov, json, the stored angles in full",
+          "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4 --format json",
+          "{\"horizontal_deg\":69.67583465576172,\"vertical_deg\":42.76068878173828,"
+          "\"diagonal_deg\":77.21849822998047,\"error\":null}\n");
+    works("fov, nan as the window shows it",
+          "fov --resolution 1920x1080 --pixel-size 0 --focal-length 0 --format csv",
+          fovHeader + "nan,nan,nan,\n");
+    works("distance, csv, the tab's defaults", "distance --hfov 60 --resolution 1920 --format csv",
+          distanceHeader + defaultDistances);
+    works("distance, text, 90 deg, given sizes",
+          "distance --hfov 90 --resolution 3840 --person 0.5x1.8 --car 1.4*4",
+          "Person, identify (250 px)     3.84 m\nPerson, recognize (125 px)    7.68 m\n"
+          "Person, observe (62.5 px)    15.36 m\nPerson, detect (25 px)       38.40 m\n"
+          "Car, identify (250 px)       10.75 m\nCar, recognize (125 px)      21.50 m\n"
+          "Car, observe (62.5 px)       43.01 m\nCar, detect (25 px)         107.52 m\n"
+          "Boat, identify (250 px)      38.40 m\nBoat, recognize (125 px)     76.80 m\n"
+          "Boat, observe (62.5 px)     153.60 m\nBoat, detect (25 px)        384.00 m\n");
+    works("distance, zero field of view is inf", "distance --hfov 0 --resolution 1920 --format csv",
+          distanceHeader + "inf,inf,inf,inf,inf,inf,inf,inf,inf,inf,inf,inf,\n");
+    works("density, text, at 20 m", "density --hfov 60 --resolution 1920 --distance 20",
+          "Scene width            23.09 m\nDensity                 83.1 px/m\n"
+          "Density                 25.3 px/ft\nMonitor (12.5 px/m)   133.02 m\n"
+          "Detect (25 px/m)       66.51 m\nObserve (62.5 px/m)    26.60 m\n"
+          "Recognize (125 px/m)   13.30 m\nIdentify (250 px/m)     6.65 m\n"
+          "Inspect (1000 px/m)     1.66 m\n");
+    works("density, csv, no distance, WxH counts the width",
+          "density --hfov 60 --resolution 1920x1080 --format csv",
+          densityHeader + ",,," + densityReach + "\n");
+    // 1000 px of 4 um behind 8 mm: tan(hFov / 2) = 4 / 16 = 0.25, exact in binary.
+    works("density, json, exact quarter tangent",
+          "density --resolution 1000 --pixel-size 4 --focal-length 8 --distance 10 --format json",
+          "{\"scene_width_m\":5,\"px_per_m\":200,\"px_per_ft\":60.96,\"monitor_m\":160,"
+          "\"detect_m\":80,\"observe_m\":32,\"recognize_m\":16,\"identify_m\":8,\"inspect_m\":2,"
+          "\"error\":null}\n");
+    works("lens, text, a level, WxH",
+          "lens --pixel-size 2.9 --level Identify --distance 20 --resolution 1920x1080",
+          "Focal length      14.50 mm\nHorizontal FOV  21.7371\u00B0\n");
+    works("lens, csv, an angle", "lens --pixel-size 2.9 --hfov 60 --resolution 1920 --format csv",
+          "focal_length_mm,hfov_deg,error\n4.82,60.0000,\n");
+    works("lens, json, a density, no resolution",
+          "lens --pixel-size 2.9 --density 250 --distance 20 --format json",
+          "{\"focal_length_mm\":14.5,\"hfov_deg\":null,\"error\":null}\n");
+    works("version", "--version", "kavrelo-cli " KAVRELO_VERSION "\n");
+
+    // Batches: pass-through columns first, blanks and missing columns from
+    // the command line, headers named loosely, a bad record reported in place.
+    works("batch, BOM, CRLF, quoted comma, a bad row",
+          "fov --pixel-size 2.9 --format csv --batch -",
+          "camera," + fovHeader + "lobby," + fovWorked
+                  + "\n\"gate, north\",66.0155,40.3399,73.4655,\n"
+                    "bad,,,,\"line 4: Focal length: \"\"4mm\"\" is not a number\"\n",
+          1,
+          "\xEF\xBB\xBF"
+          "camera,resolution,focal-length\r\nlobby,1920x1080,4\r\n"
+          "\"gate, north\",2688*1520,6\r\nbad,1920x1080,4mm\r\n");
+    works("batch, headers by case, blanks and underscores",
+          "fov --pixel-size 2.9 --focal-length 8 --format csv --batch -",
+          "Camera," + fovHeader + "a," + fovWorked + "\n", 0,
+          "Camera, Resolution ,FOCAL_LENGTH\na,1920x1080,4\n");
+    works("batch, an inch mark is a character",
+          "fov --pixel-size 2.9 --focal-length 4 --format csv --batch -",
+          "camera," + fovHeader + "\"lobby 1/2.8\"\" sensor\"," + fovWorked + "\nb," + fovWorked
+                  + "\nc," + fovWorked + "\n",
+          0, "camera,resolution\nlobby 1/2.8\" sensor,1920x1080\nb,1920x1080\nc,1920x1080\n");
+    works("batch, bare CR line ends",
+          "fov --pixel-size 2.9 --focal-length 4 --format csv --batch -",
+          "camera," + fovHeader + "a," + fovWorked + "\nb," + fovWorked + "\n", 0,
+          "camera,resolution\ra,1920x1080\rb,1920x1080\r");
+    works("batch, malformed and ragged records are rows in error",
+          "fov --pixel-size 2.9 --focal-length 4 --format csv --batch -",
+          "camera," + fovHeader + "a," + fovWorked
+                  + "\nbc,,,,line 3: has text after a closing quote\n"
+                    "d,,,,line 4: 3 fields where the header has 2\n"
+                    "\"e,\n\n\",,,,line 5: a quoted field is not closed\n",
+          1, "camera,resolution\na,1920x1080\n\"b\"c,1920x1080\nd,1920x1080,4\n\"e,\n\n");
+    works("batch, resolution from the command line",
+          "distance --resolution 1920 --format csv --batch -",
+          "site," + distanceHeader + "north," + defaultDistances
+                  + "south,1.92,3.84,7.68,19.20,5.38,10.75,21.50,53.76,19.20,38.40,76.80,192.00,\n",
+          0, "site,hfov\nnorth,60\nsouth,90\n");
+    works("batch, an empty cell gives nothing",
+          "lens --pixel-size 2.9 --format csv --batch -",
+          "camera,focal_length_mm,hfov_deg,error\ndoor,14.50,,\n"
+          "yard,,,line 3: Distance: no value given\n",
+          1, "camera,level,distance\ndoor,identify,20\nyard,detect,\n");
+    works("batch, an empty cell takes the command line's value",
+          "density --hfov 60 --distance 20 --format csv --batch -",
+          "camera," + densityHeader + "a,23.09,83.1,25.3," + densityReach + "\n", 0,
+          "camera,resolution,distance\na,1920,\n");
+    works("batch, an empty distance means none",
+          "density --hfov 60 --format csv --batch -",
+          "camera," + densityHeader + "a,,,," + densityReach + "\n", 0,
+          "camera,resolution,distance\na,1920,\n");
+    works("batch, json lines with a pass-through string",
+          "lens --pixel-size 2.9 --format json --batch -",
+          "{\"camera\":\"door \\\"A\\\"\",\"focal_length_mm\":14.5,\"hfov_deg\":null,"
+          "\"error\":null}\n{\"camera\":\"yard\",\"focal_length_mm\":null,\"hfov_deg\":null,"
+          "\"error\":\"line 3: Level: \\\"huge\\\" is not monitor, detect, observe, recognize, "
+          "identify or inspect\"}\n",
+          1, "camera,level,distance\n\"door \"\"A\"\"\",identify,20\nyard,huge,20\n");
+
+    // A bad value: exit 1, the field named as the window names it.
+    fails("bad focal length", "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4mm",
+          "kavrelo-cli fov: Focal length: \"4mm\" is not a number\n", 1);
+    fails("a resolution without its height", "fov --resolution 1920x --pixel-size 2 --focal-length 4",
+          "kavrelo-cli fov: Resolution: \"1920x\" is not WIDTHxHEIGHT\n", 1);
+    fails("the first bad field is reported", "distance --hfov 6O --resolution 1920 --person 1.8",
+          "kavrelo-cli distance: FOV: \"6O\" is not a number\n", 1);
+    fails("a size without its x", "distance --hfov 60 --resolution 1920 --car 4",
+          "kavrelo-cli distance: Car param: \"4\" is not XxY\n", 1);
+    fails("an angle of 180 degrees", "density --hfov 180 --resolution 1920",
+          "kavrelo-cli density: FOV: \"180\" must lie between 0 and 180 degrees\n", 1);
+    fails("a resolution with a bad height", "density --hfov 60 --resolution 1920xy",
+          "kavrelo-cli density: Resolution: \"1920xy\" is not a width or WIDTHxHEIGHT above 0\n",
+          1);
+    fails("an empty distance is not a number", {"density", "--hfov=60", "--resolution=1920",
+                                                 "--distance="},
+          "kavrelo-cli density: Distance: \"\" is not a number\n", 1);
+    fails("a negative distance", "lens --pixel-size 2.9 --density 250 --distance -5",
+          "kavrelo-cli lens: Distance: \"-5\" must be a finite number above 0\n", 1);
+    // 1e308 px over 2 * 1e-308 m * tan 30 deg overflows to inf.
+    fails("a density beyond the doubles", "density --resolution 1e308 --hfov 60 --distance 1e-308",
+          "kavrelo-cli density: px_per_m: the result is not a finite number\n", 1);
+    fails("a focal length beyond the doubles",
+          "lens --pixel-size 1e300 --density 1e300 --distance 1e300",
+          "kavrelo-cli lens: focal_length_mm: the result is not a finite number\n", 1);
+
+    // Usage errors: exit 2, one line and the hint, nothing on standard output.
+    fails("no command", "", topUsage("no command given"), 2);
+    fails("unknown command", "angle", topUsage("unknown command 'angle'"), 2);
+    fails("options before the command", "--format csv fov --hfov 1",
+          topUsage("options go after the command, as in 'kavrelo-cli fov --format csv --hfov 1'"),
+          2);
+    fails("unknown option", "fov --lens 4", usage("fov", "unknown option 'lens'"), 2);
+    fails("one dash for two", "fov -resolution 1920x1080",
+          usage("fov", "unknown option '-resolution'; did you mean '--resolution'?"), 2);
+    fails("missing option", "fov --resolution 1920x1080 --pixel-size 2.9",
+          usage("fov", "--focal-length is required"), 2);
+    fails("unknown format", "fov --format xml",
+          usage("fov", "unknown format 'xml': use text, csv or json"), 2);
+    fails("unknown level", "lens --pixel-size 2.9 --level spot --distance 20",
+          usage("lens",
+                "Level: \"spot\" is not monitor, detect, observe, recognize, identify or "
+                "inspect"),
+          2);
+    fails("no batch file name", {"fov", "--batch", ""},
+          usage("fov", "--batch needs a file name, or - for standard input"), 2);
+    fails("unreadable file", "fov --batch /nonexistent/cameras.csv",
+          usage("fov", "cannot read /nonexistent/cameras.csv: No such file or directory"), 2);
+    fails("empty file", "fov --batch -", usage("fov", "standard input has no header line"), 2);
+    fails("a malformed header", "fov --batch -",
+          usage("fov", "standard input, line 1: the header has text after a closing quote"), 2,
+          "\"a\"b,resolution\n");
+    fails("a column named like a result", "fov --pixel-size 2.9 --focal-length 4 --batch -",
+          usage("fov", "standard input: the column \"Horizontal_Deg\" has the name of a result"),
+          2, "Horizontal_Deg,resolution\n1,1920x1080\n");
+    fails("a column named error", "fov --pixel-size 2.9 --focal-length 4 --batch -",
+          usage("fov", "standard input: the column \"error\" has the name of a result"), 2,
+          "error,resolution\n1,1920x1080\n");
+    fails("two columns of one name", "fov --pixel-size 2.9 --focal-length 4 --batch -",
+          usage("fov", "standard input: two columns are named \"site\""), 2,
+          "Site,resolution,site\n");
+    fails("an input named twice", "fov --pixel-size 2.9 --focal-length 4 --batch -",
+          usage("fov", "standard input names resolution twice"), 2, "resolution,Resolution\n");
+}
+
+void CommandLineTest::run()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    const Run outcome = ::run(arguments, input);
+    QTEST(outcome.output, "output");
+    QTEST(outcome.errors, "errors");
+    QTEST(outcome.status, "status");
+}
+
+void CommandLineTest::help_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("help");
+
+    const QByteArray common
+            = "  --format <text|csv|json>  text (a table to read, the default), csv or json\n"
+              "                            (JSON Lines).\n"
+              "  --batch <FILE>            Calculate each record of a CSV file (- for standard\n"
+              "                            input).\n"
+              "  -h, --help                Show this help and exit.\n";
+    QTest::newRow("program") << QString() << QByteArray(
+            "Usage: kavrelo-cli COMMAND [options]\n"
+            "Angles of view, target distances, pixel density and lens sizing for cameras.\n\n"
+            "Commands:\n"
+            "  fov       Horizontal, vertical and diagonal angle of view of a sensor and\n"
+            "            lens.\n"
+            "  distance  Distances at which a person, a car and a boat span 250, 125, 62.5\n"
+            "            and 25 pixels.\n"
+            "  density   Pixel density at a distance, and how far each IEC 62676-4 level\n"
+            "            reaches.\n"
+            "  lens      The focal length for a wanted angle of view or pixel density.\n\n"
+            "Options:\n"
+            "  -h, --help     Show this help and exit.\n"
+            "  -v, --version  Show the version and exit.\n\n"
+            "'kavrelo-cli COMMAND --help' describes a command's options.\n");
+    QTest::newRow("fov") << "fov"
+                         << "Usage: kavrelo-cli fov [options]\n"
+                            "Horizontal, vertical and diagonal angle of view of a sensor and "
+                            "lens.\n\n"
+                            "Parses, computes and rounds exactly as the window's FOV tab does:\n"
+                            "single-precision inputs and angles, horizontal and vertical pixel\n"
+                            "counts halved as integers.\n\n"
+                            "Options:\n"
+                            "  --resolution <WxH>        Sensor resolution in pixels, as "
+                            "1920x1080 or\n"
+                            "                            1920*1080.\n"
+                            "  --pixel-size <um>         Pixel size in micrometres.\n"
+                            "  --focal-length <mm>       Focal length in millimetres.\n"
+                    + common;
+    QTest::newRow("distance")
+            << "distance"
+            << "Usage: kavrelo-cli distance [options]\n"
+               "Distances at which a person, a car and a boat span 250, 125, 62.5 and 25 "
+               "pixels.\n\n"
+               "Parses, computes and rounds exactly as the window's Distance tab does:\n"
+               "the target's smaller side spans the pixels; single-precision inputs.\n\n"
+               "Options:\n"
+               "  --hfov <degrees>          Horizontal field of view in degrees.\n"
+               "  --resolution <pixels>     Horizontal resolution in pixels.\n"
+               "  --person <XxY>            Person size in metres (default 1.8x0.5).\n"
+               "  --car <XxY>               Car size in metres (default 4x1.4).\n"
+               "  --boat <XxY>              Boat size in metres (default 10x5).\n"
+                    + common;
+    const QByteArray resolution
+            = "  --resolution <pixels>     Horizontal resolution in pixels; of 1920x1080 the\n"
+              "                            width counts.\n";
+    QTest::newRow("density")
+            << "density"
+            << "Usage: kavrelo-cli density [options]\n"
+               "Pixel density at a distance, and how far each IEC 62676-4 level reaches.\n\n"
+               "Density is the horizontal pixels over the scene width at the target. Give the\n"
+               "camera as --hfov, or as --pixel-size and --focal-length. Computed in double\n"
+               "precision throughout.\n\n"
+               "Options:\n"
+                    + resolution
+                    + "  --hfov <degrees>          Horizontal field of view in degrees.\n"
+                      "  --pixel-size <um>         Pixel size in micrometres.\n"
+                      "  --focal-length <mm>       Focal length in millimetres.\n"
+                      "  --distance <m>            Distance to the target in metres.\n"
+                    + common;
+    QTest::newRow("lens")
+            << "lens"
+            << "Usage: kavrelo-cli lens [options]\n"
+               "The focal length for a wanted angle of view or pixel density.\n\n"
+               "Give --resolution and --hfov, or --density and --distance, or --level and\n"
+               "--distance. With --resolution it also gives the horizontal angle of view\n"
+               "of that focal length. Computed in double precision throughout.\n\n"
+               "Options:\n"
+               "  --pixel-size <um>         Pixel size in micrometres.\n"
+                    + resolution
+                    + "  --hfov <degrees>          Horizontal field of view in degrees.\n"
+                      "  --density <px/m>          Wanted pixels per metre at the distance.\n"
+                      "  --level <name>            Wanted IEC 62676-4 level: monitor, detect, "
+                      "observe,\n"
+                      "                            recognize, identify or inspect.\n"
+                      "  --distance <m>            Distance to the target in metres.\n"
+                    + common;
+}
+
+void CommandLineTest::help()
+{
+    QFETCH(QString, command);
+    const Run outcome = ::run(command.isEmpty() ? QStringList{"--help"}
+                                                : QStringList{command, "--help"});
+    QTEST(outcome.output, "help");
+    QCOMPARE(outcome.errors, QByteArray());
+    QCOMPARE(outcome.status, 0);
+}
+
+// Input that arrives in pieces, as from a pipe; before handing over the
+// second piece it notes what the output held.
+class TwoPieceSource : public ByteSource
+{
+public:
+    TwoPieceSource(const MemorySink &output) : m_output(output) {}
+    qint64 read(char *data, qint64 /*size*/) override
+    {
+        const QByteArray pieces[] = {"camera,resolution\na,1920x1080\n", "b,1920x1080\n", {}};
+        if (m_piece == 1)
+            outputBeforeSecondWait = m_output.all();
+        const QByteArray &piece = pieces[std::min(m_piece++, 2)];
+        std::copy(piece.cbegin(), piece.cend(), data);
+        return piece.size();
+    }
+    QString errorString() const override { return {}; }
+
+    QByteArray outputBeforeSecondWait;
+
+private:
+    const MemorySink &m_output;
+    int m_piece = 0;
+};
+
+void CommandLineTest::answersBeforeWaiting()
+{
+    MemorySink output;
+    TwoPieceSource input(output);
+    const Run outcome = runWith(words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"),
+                                input, output);
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(input.outputBeforeSecondWait, "camera," + fovHeader + "a," + fovWorked + "\n");
+    QCOMPARE(output.all(), "camera," + fovHeader + "a," + fovWorked + "\nb," + fovWorked + "\n");
+}
+
+// Nothing more is computed once the output is refused: the source is not
+// read past its first block.
+void CommandLineTest::failedOutputStopsAtOnce()
+{
+    QByteArray rows = "resolution\n";
+    for (int row = 0; row < 200000; ++row)
+        rows += "1920x1080\n";
+    MemorySource input(rows, 1 << 16);
+    MemorySink output(true);
+    const Run outcome = runWith(
+            words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"), input, output);
+    QCOMPARE(outcome.status, 3);
+    QCOMPARE(outcome.errors, "kavrelo-cli fov: cannot write the output: No space left on device\n");
+    QVERIFY2(input.reads <= 3, QByteArray::number(input.reads));
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_commandline.moc"

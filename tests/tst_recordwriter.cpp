@@ -1,0 +1,162 @@
+#include "memorystreams.h"
+#include "recordwriter.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+Q_DECLARE_METATYPE(OutputFormat)
+
+// Records in, bytes out: the three formats with their quoting, escaping and
+// digits, and output that reaches the sink only in whole records.
+class RecordWriterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void formats_data();
+    void formats();
+    void wholeRecordsOnly();
+    void failedWrite();
+};
+
+namespace {
+
+constexpr double infinity = std::numeric_limits<double>::infinity();
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+
+// One record: pass-through texts, then an angle and a width, or an error.
+struct Record
+{
+    QStringList passThrough;
+    std::optional<double> angle;
+    std::optional<double> width;
+    QString error = {};
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Record>)
+
+namespace {
+
+QByteArray written(OutputFormat format, const QStringList &names, const QList<Record> &records)
+{
+    ResultTable table;
+    const ResultId angle = table.add({"angle_deg", "Angle", 4, QStringLiteral("\u00B0")});
+    const ResultId width = table.add({"width_m", "Scene width", 2, "m"});
+    MemorySink sink;
+    RecordWriter writer(format, table, names, sink);
+    writer.writeHeader();
+    Results results(table);
+    for (const Record &record : records) {
+        if (!record.error.isEmpty()) {
+            writer.writeError(record.passThrough, record.error);
+            continue;
+        }
+        results.clear();
+        if (record.angle)
+            results.set(angle, *record.angle);
+        if (record.width)
+            results.set(width, *record.width);
+        writer.write(record.passThrough, results);
+    }
+    writer.flush();
+    return sink.all();
+}
+
+void addRow(const char *name, OutputFormat format, const QStringList &names,
+            const QList<Record> &records, const QByteArray &output)
+{
+    QTest::addRow("%s", name) << format << names << QVariant::fromValue(records) << output;
+}
+
+} // namespace
+
+void RecordWriterTest::formats_data()
+{
+    QTest::addColumn<OutputFormat>("format");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QVariant>("records");
+    QTest::addColumn<QByteArray>("output");
+
+    // CSV: fixed decimals as the window shows them, exact ties rounded up.
+    addRow("csv, digits", OutputFormat::csv, {}, {{{}, 69.67583465576172, 0.03125}},
+           "angle_deg,width_m,error\n69.6758,0.03,\n");
+    addRow("csv, a tie rounds up", OutputFormat::csv, {}, {{{}, 0.03125, 2.675}},
+           "angle_deg,width_m,error\n0.0313,2.67,\n");
+    addRow("csv, inf, -inf, nan and unset", OutputFormat::csv, {},
+           {{{}, infinity, -infinity}, {{}, notANumber, std::nullopt}},
+           "angle_deg,width_m,error\ninf,-inf,\nnan,,\n");
+    addRow("csv, quoting", OutputFormat::csv, {"name", "site, row"},
+           {{{"gate, north", "say \"hi\""}, 1, 2}, {{"two\nlines", "cr\r"}, {}, {}, "bad \"x\""}},
+           "name,\"site, row\",angle_deg,width_m,error\n"
+           "\"gate, north\",\"say \"\"hi\"\"\",1.0000,2.00,\n"
+           "\"two\nlines\",\"cr\r\",,,\"bad \"\"x\"\"\"\n");
+
+    // JSON Lines: the shortest text that reads back, null for what has no
+    // number, escapes for what JSON cannot hold raw.
+    addRow("json, numbers", OutputFormat::json, {}, {{{}, 0.1, 1e21}},
+           "{\"angle_deg\":0.1,\"width_m\":1e+21,\"error\":null}\n");
+    addRow("json, inf, nan and unset are null", OutputFormat::json, {},
+           {{{}, -infinity, notANumber}, {{}, std::nullopt, 3}},
+           "{\"angle_deg\":null,\"width_m\":null,\"error\":null}\n"
+           "{\"angle_deg\":null,\"width_m\":3,\"error\":null}\n");
+    addRow("json, escapes", OutputFormat::json, {"na\"me"},
+           {{{"a\\b\tc\nd\re\x01" "f \u00E9"}, {}, {}, "line 2: \"x\""}},
+           "{\"na\\\"me\":\"a\\\\b\\tc\\nd\\re\\u0001f \xC3\xA9\",\"angle_deg\":null,"
+           "\"width_m\":null,\"error\":\"line 2: \\\"x\\\"\"}\n");
+
+    // Text: labels padded to the longest, numbers right-aligned, no blank
+    // before the degree sign, a blank line between blocks.
+    addRow("text, one block", OutputFormat::text, {}, {{{}, 5.5, 123.456}},
+           "Angle        5.5000\xC2\xB0\nScene width  123.46 m\n");
+    addRow("text, blocks, pass-through and an error", OutputFormat::text, {"camera"},
+           {{{"lobby"}, std::nullopt, 1}, {{"yard"}, {}, {}, "line 3: bad"}},
+           "camera       lobby\nScene width  1.00 m\n\n"
+           "camera       yard\nError        line 3: bad\n");
+}
+
+void RecordWriterTest::formats()
+{
+    QFETCH(OutputFormat, format);
+    QFETCH(QStringList, names);
+    QFETCH(QVariant, records);
+    QTEST(written(format, names, records.value<QList<Record>>()), "output");
+}
+
+// A batch of any length reaches the sink in blocks that each end where a
+// record ends, so an interrupted run never leaves half a row.
+void RecordWriterTest::wholeRecordsOnly()
+{
+    const QString camera = QStringLiteral("caf\u00E9 \u20AC");
+    ResultTable table;
+    const ResultId angle = table.add({"angle_deg", "Angle", 4, "deg"});
+    MemorySink sink;
+    RecordWriter writer(OutputFormat::csv, table, {"camera"}, sink);
+    Results results(table);
+    results.set(angle, 1.5);
+    for (int row = 0; row < 20000; ++row)
+        writer.write({camera}, results);
+    writer.flush();
+    QVERIFY(sink.writes.size() > 1);
+    const QByteArray row = camera.toUtf8() + ",1.5000,\n";
+    for (const QByteArray &block : sink.writes)
+        QCOMPARE(block, row.repeated(block.size() / row.size()));
+    QCOMPARE(sink.all(), row.repeated(20000));
+}
+
+void RecordWriterTest::failedWrite()
+{
+    ResultTable table;
+    MemorySink sink(true);
+    RecordWriter writer(OutputFormat::json, table, {}, sink);
+    writer.write({}, Results(table));
+    QVERIFY(!writer.failed());
+    QVERIFY(!writer.flush());
+    QVERIFY(writer.failed());
+}
+
+QTEST_GUILESS_MAIN(RecordWriterTest)
+#include "tst_recordwriter.moc"
