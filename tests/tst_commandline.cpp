@@ -199,8 +199,7 @@ void CommandLineTest::run_data()
           "site," + distanceHeader + "north," + defaultDistances
                   + "south,1.92,3.84,7.68,19.20,5.38,10.75,21.50,53.76,19.20,38.40,76.80,192.00,\n",
           0, "site,hfov\nnorth,60\nsouth,90\n");
-    works("batch, an empty cell gives nothing",
-          "lens --pixel-size 2.9 --format csv --batch -",
+    works("batch, an empty cell gives nothing", "lens --pixel-size 2.9 --format csv --batch -",
           "camera,focal_length_mm,hfov_deg,error\ndoor,14.50,,\n"
           "yard,,,line 3: Distance: no value given\n",
           1, "camera,level,distance\ndoor,identify,20\nyard,detect,\n");
@@ -208,8 +207,7 @@ void CommandLineTest::run_data()
           "density --hfov 60 --distance 20 --format csv --batch -",
           "camera," + densityHeader + "a,23.09,83.1,25.3," + densityReach + "\n", 0,
           "camera,resolution,distance\na,1920,\n");
-    works("batch, an empty distance means none",
-          "density --hfov 60 --format csv --batch -",
+    works("batch, an empty distance means none", "density --hfov 60 --format csv --batch -",
           "camera," + densityHeader + "a,,,," + densityReach + "\n", 0,
           "camera,resolution,distance\na,1920,\n");
     works("batch, json lines with a pass-through string",
@@ -223,7 +221,8 @@ void CommandLineTest::run_data()
     // A bad value: exit 1, the field named as the window names it.
     fails("bad focal length", "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4mm",
           "kavrelo-cli fov: Focal length: \"4mm\" is not a number\n", 1);
-    fails("a resolution without its height", "fov --resolution 1920x --pixel-size 2 --focal-length 4",
+    fails("a resolution without its height",
+          "fov --resolution 1920x --pixel-size 2 --focal-length 4",
           "kavrelo-cli fov: Resolution: \"1920x\" is not WIDTHxHEIGHT\n", 1);
     fails("the first bad field is reported", "distance --hfov 6O --resolution 1920 --person 1.8",
           "kavrelo-cli distance: FOV: \"6O\" is not a number\n", 1);
@@ -234,8 +233,8 @@ void CommandLineTest::run_data()
     fails("a resolution with a bad height", "density --hfov 60 --resolution 1920xy",
           "kavrelo-cli density: Resolution: \"1920xy\" is not a width or WIDTHxHEIGHT above 0\n",
           1);
-    fails("an empty distance is not a number", {"density", "--hfov=60", "--resolution=1920",
-                                                 "--distance="},
+    fails("an empty distance is not a number",
+          {"density", "--hfov=60", "--resolution=1920", "--distance="},
           "kavrelo-cli density: Distance: \"\" is not a number\n", 1);
     fails("a negative distance", "lens --pixel-size 2.9 --density 250 --distance -5",
           "kavrelo-cli lens: Distance: \"-5\" must be a finite number above 0\n", 1);
@@ -273,8 +272,8 @@ void CommandLineTest::run_data()
           usage("fov", "standard input, line 1: the header has text after a closing quote"), 2,
           "\"a\"b,resolution\n");
     fails("a column named like a result", "fov --pixel-size 2.9 --focal-length 4 --batch -",
-          usage("fov", "standard input: the column \"Horizontal_Deg\" has the name of a result"),
-          2, "Horizontal_Deg,resolution\n1,1920x1080\n");
+          usage("fov", "standard input: the column \"Horizontal_Deg\" has the name of a result"), 2,
+          "Horizontal_Deg,resolution\n1,1920x1080\n");
     fails("a column named error", "fov --pixel-size 2.9 --focal-length 4 --batch -",
           usage("fov", "standard input: the column \"error\" has the name of a result"), 2,
           "error,resolution\n1,1920x1080\n");
@@ -306,21 +305,27 @@ void CommandLineTest::help_data()
               "  --batch <FILE>            Calculate each record of a CSV file (- for standard\n"
               "                            input).\n"
               "  -h, --help                Show this help and exit.\n";
-    QTest::newRow("program") << QString() << QByteArray(
-            "Usage: kavrelo-cli COMMAND [options]\n"
-            "Angles of view, target distances, pixel density and lens sizing for cameras.\n\n"
-            "Commands:\n"
-            "  fov       Horizontal, vertical and diagonal angle of view of a sensor and\n"
-            "            lens.\n"
-            "  distance  Distances at which a person, a car and a boat span 250, 125, 62.5\n"
-            "            and 25 pixels.\n"
-            "  density   Pixel density at a distance, and how far each IEC 62676-4 level\n"
-            "            reaches.\n"
-            "  lens      The focal length for a wanted angle of view or pixel density.\n\n"
-            "Options:\n"
-            "  -h, --help     Show this help and exit.\n"
-            "  -v, --version  Show the version and exit.\n\n"
-            "'kavrelo-cli COMMAND --help' describes a command's options.\n");
+    QTest::newRow("program")
+            << QString()
+            << QByteArray("Usage: kavrelo-cli COMMAND [options]\n"
+                          "Angles of view, target distances, pixel density and lens sizing for "
+                          "cameras.\n\n"
+                          "Commands:\n"
+                          "  fov       Horizontal, vertical and diagonal angle of view of a sensor "
+                          "and\n"
+                          "            lens.\n"
+                          "  distance  Distances at which a person, a car and a boat span 250, "
+                          "125, 62.5\n"
+                          "            and 25 pixels.\n"
+                          "  density   Pixel density at a distance, and how far each IEC 62676-4 "
+                          "level\n"
+                          "            reaches.\n"
+                          "  lens      The focal length for a wanted angle of view or pixel "
+                          "density.\n\n"
+                          "Options:\n"
+                          "  -h, --help     Show this help and exit.\n"
+                          "  -v, --version  Show the version and exit.\n\n"
+                          "'kavrelo-cli COMMAND --help' describes a command's options.\n");
     QTest::newRow("fov") << "fov"
                          << "Usage: kavrelo-cli fov [options]\n"
                             "Horizontal, vertical and diagonal angle of view of a sensor and "
@@ -388,8 +393,8 @@ void CommandLineTest::help_data()
 void CommandLineTest::help()
 {
     QFETCH(QString, command);
-    const Run outcome = ::run(command.isEmpty() ? QStringList{"--help"}
-                                                : QStringList{command, "--help"});
+    const Run outcome
+            = ::run(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});
     QTEST(outcome.output, "help");
     QCOMPARE(outcome.errors, QByteArray());
     QCOMPARE(outcome.status, 0);
@@ -400,7 +405,7 @@ void CommandLineTest::help()
 class TwoPieceSource : public ByteSource
 {
 public:
-    TwoPieceSource(const MemorySink &output) : m_output(output) {}
+    TwoPieceSource(const MemorySink &output) : m_output(output) { }
     qint64 read(char *data, qint64 /*size*/) override
     {
         const QByteArray pieces[] = {"camera,resolution\na,1920x1080\n", "b,1920x1080\n", {}};
@@ -423,8 +428,8 @@ void CommandLineTest::answersBeforeWaiting()
 {
     MemorySink output;
     TwoPieceSource input(output);
-    const Run outcome = runWith(words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"),
-                                input, output);
+    const Run outcome = runWith(
+            words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"), input, output);
     QCOMPARE(outcome.status, 0);
     QCOMPARE(input.outputBeforeSecondWait, "camera," + fovHeader + "a," + fovWorked + "\n");
     QCOMPARE(output.all(), "camera," + fovHeader + "a," + fovWorked + "\nb," + fovWorked + "\n");

@@ -26,8 +26,9 @@ QStringList readAll(const QByteArray &input, int chunkSize)
     QStringList records;
     while (reader.readRecord(record)) {
         records << (record.error ? QStringLiteral("%1!%2").arg(record.line).arg(*record.error)
-                                 : QStringLiteral("%1:%2").arg(record.line).arg(
-                                         record.fields.join(QLatin1Char('|'))));
+                                 : QStringLiteral("%1:%2")
+                                           .arg(record.line)
+                                           .arg(record.fields.join(QLatin1Char('|'))));
     }
     return records;
 }
@@ -59,7 +60,10 @@ void CsvReaderTest::records_data()
     addRow("blank lines are no records", "a\n\n\r\n\rb\n", {"1:a", "5:b"});
     addRow("empty fields", ",a,\n", {"1:|a|"});
     addRow("empty input", "", {});
-    addRow("a byte order mark", "\xEF\xBB\xBF" "a,b\n", {"1:a|b"});
+    addRow("a byte order mark",
+           "\xEF\xBB\xBF"
+           "a,b\n",
+           {"1:a|b"});
     addRow("only a byte order mark", "\xEF\xBB\xBF", {});
     addRow("UTF-8 kept", "Gr\xC3\xBCn,\xE2\x82\xAC\n", {QStringLiteral("1:Gr\u00FCn|\u20AC")});
 

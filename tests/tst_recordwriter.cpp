@@ -104,7 +104,11 @@ void RecordWriterTest::formats_data()
            "{\"angle_deg\":null,\"width_m\":null,\"error\":null}\n"
            "{\"angle_deg\":null,\"width_m\":3,\"error\":null}\n");
     addRow("json, escapes", OutputFormat::json, {"na\"me"},
-           {{{"a\\b\tc\nd\re\x01" "f \u00E9"}, {}, {}, "line 2: \"x\""}},
+           {{{"a\\b\tc\nd\re\x01"
+              "f \u00E9"},
+             {},
+             {},
+             "line 2: \"x\""}},
            "{\"na\\\"me\":\"a\\\\b\\tc\\nd\\re\\u0001f \xC3\xA9\",\"angle_deg\":null,"
            "\"width_m\":null,\"error\":\"line 2: \\\"x\\\"\"}\n");
 

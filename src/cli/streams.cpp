@@ -5,6 +5,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include <csignal>
+
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 ByteSource::~ByteSource() = default;
@@ -12,17 +17,39 @@ ByteSink::~ByteSink() = default;
 
 qint64 FileDescriptorSource::read(char *data, qint64 size)
 {
+    // SIGINT and SIGTERM stay blocked from the check until ppoll waits, so
+    // one that comes in between ends the wait instead of being missed.
+    sigset_t interrupting;
+    sigset_t previous;
+    sigemptyset(&interrupting);
+    sigaddset(&interrupting, SIGINT);
+    sigaddset(&interrupting, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupting, &previous);
+    qint64 result = -1;
     for (;;) {
-        const ssize_t count = ::read(m_descriptor, data, static_cast<std::size_t>(size));
-        if (count >= 0)
-            return count;
-        if (errno != EINTR) {
+        if (Interruption::pending() != 0) {
+            result = 0;
+            break;
+        }
+        pollfd descriptor{m_descriptor, POLLIN, 0};
+        if (ppoll(&descriptor, 1, nullptr, &previous) < 0 && errno != EINTR) {
             m_errno = errno;
-            return -1;
+            break;
         }
         if (Interruption::pending() != 0)
-            return 0;
+            continue;
+        const ssize_t count = ::read(m_descriptor, data, static_cast<std::size_t>(size));
+        if (count >= 0) {
+            result = count;
+            break;
+        }
+        if (errno != EINTR) {
+            m_errno = errno;
+            break;
+        }
     }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return result;
 }
 
 QString FileDescriptorSource::errorString() const

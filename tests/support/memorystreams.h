@@ -40,7 +40,7 @@ private:
 class MemorySink : public ByteSink
 {
 public:
-    explicit MemorySink(bool failing = false) : m_failing(failing) {}
+    explicit MemorySink(bool failing = false) : m_failing(failing) { }
 
     bool write(const char *data, qint64 size) override
     {
