@@ -58,6 +58,26 @@ if(NOT icons)
     message(FATAL_ERROR "Icon=${Icon} is not in the installed hicolor theme")
 endif()
 
+# The manual pages render without a warning and give man -k its whatis
+# line; the completion is valid bash (tst_clifiles checks what it completes).
+foreach(page kavrelo kavrelo-cli)
+    set(manual ${stage}/usr/share/man/man1/${page}.1.gz)
+    execute_process(COMMAND sh -c "zcat \"$0\" | groff -man -ww -z" ${manual}
+        RESULT_VARIABLE status ERROR_VARIABLE warnings)
+    if(NOT status EQUAL 0 OR warnings)
+        message(FATAL_ERROR "${page}.1 does not render cleanly:\n${warnings}")
+    endif()
+    execute_process(COMMAND lexgrog ${manual} OUTPUT_VARIABLE whatis RESULT_VARIABLE status)
+    if(NOT status EQUAL 0 OR NOT whatis MATCHES ": \"${page} - [a-z]")
+        message(FATAL_ERROR "${page}.1 gives no whatis line for ${page}: ${whatis}")
+    endif()
+endforeach()
+execute_process(COMMAND bash -n ${stage}/usr/share/bash-completion/completions/kavrelo-cli
+    RESULT_VARIABLE status ERROR_VARIABLE problem)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the bash completion is not valid bash:\n${problem}")
+endif()
+
 file(READ ${stage}/usr/share/metainfo/com.example.Kavrelo.metainfo.xml metainfo)
 if(NOT metainfo MATCHES "<release version=\"${VERSION}\"")
     message(FATAL_ERROR "the metainfo does not name release ${VERSION}")
@@ -76,6 +96,7 @@ function(run_checker program)
     endif()
     message(STATUS "${program}: ${output}")
     unset(checker CACHE)
+    set(output "${output}" PARENT_SCOPE)
 endfunction()
 run_checker(desktop-file-validate ${stage}/usr/share/applications/com.example.Kavrelo.desktop)
 run_checker(appstreamcli validate --no-net
@@ -102,4 +123,8 @@ foreach(file IN LISTS installed)
     endif()
 endforeach()
 # lintian fails on errors; its warnings and notes are printed for the record.
-run_checker(lintian --fail-on error ${deb})
+# The binaries must carry Debian's hardening.
+run_checker(lintian --fail-on error -I ${deb})
+if(output MATCHES "hardening-[a-z-]*")
+    message(FATAL_ERROR "the package lacks hardening: ${CMAKE_MATCH_0}")
+endif()

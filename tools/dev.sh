@@ -21,7 +21,7 @@ case "$mode" in
 run | sanitize) packages="$build_packages" ;;
 test)
     packages="$build_packages binutils-mingw-w64-x86-64 clang-format dpkg-dev file"
-    packages="$packages desktop-file-utils appstream lintian"
+    packages="$packages desktop-file-utils appstream lintian groff-base man-db"
     ;;
 fuzz) packages="$build_packages clang libclang-rt-dev" ;;
 memcheck) packages="$build_packages valgrind" ;;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -55,10 +56,14 @@ void appendJsonString(QByteArray &line, const QString &text)
             line += "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                line += QByteArray("\\u00") + QByteArray::number(c, 16).rightJustified(2, '0');
-            else
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                line += QByteArray(escaped,
+                                   std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                                                 static_cast<unsigned>(c)));
+            } else {
                 line += c;
+            }
         }
     }
     line += '"';
