@@ -84,6 +84,9 @@ void CsvReaderTest::records_data()
     addRow("a NUL byte", "x,1\na\0b,2\ny,3\n", {"1:x|1", "2!holds a NUL byte", "3:y|3"});
     addRow("a quote open at the end takes the rest", "x,1\n\"y,2\nz,3\n",
            {"1:x|1", "2!a quoted field is not closed"});
+    addRow("a quote after a NUL opens nothing", "\0\"a\nb\n", {"1!holds a NUL byte", "2:b"});
+    addRow("a quote after a NUL pairs with nothing", "\"a\"\0\"\nb\n",
+           {"1!holds a NUL byte", "2:b"});
     addRow("the first error counts", "\"a\"b\0\n", {"1!has text after a closing quote"});
 
     // A record longer than the reader's 64 KiB block.

@@ -85,7 +85,11 @@ bool CsvReader::readRecord(CsvRecord &record)
     State state = State::fieldStart;
     for (;; c = next()) {
         if (c == '\0') {
+            // Dropped, but it takes a place: a quote after it neither opens
+            // the field nor pairs with a closing quote.
             fail(record, "holds a NUL byte");
+            if (state != State::quoted)
+                state = State::unquoted;
             continue;
         }
         if (state == State::quoted) {

@@ -1,0 +1,147 @@
+#include "kavrelocli.h"
+#include "memorystreams.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// Any bytes as a batch file. Besides the sanitizers' checks: a batch whose
+// header is accepted answers every record with exactly one record, in
+// order; a malformed record's error names the line it starts on; and every
+// passed-through field of a well-formed record comes back unchanged.
+namespace {
+
+// The records as the reader's written policy defines them, worked out here
+// on its own: the bytes, the line each record starts on, and whether it is
+// malformed.
+struct Expected
+{
+    QList<QByteArray> fields;
+    int line;
+    bool malformed;
+};
+
+QList<Expected> expectedRecords(QByteArray data)
+{
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    const int size = data.size();
+    int at = 0;
+    int line = 1;
+    const auto isLineEnd = [&](int i) { return data[i] == '\n' || data[i] == '\r'; };
+    // Past one line end, CRLF being one; counts it.
+    const auto passLineEnd = [&] {
+        at += data[at] == '\r' && at + 1 < size && data[at + 1] == '\n' ? 2 : 1;
+        ++line;
+    };
+    QList<Expected> records;
+    while (at < size) {
+        if (isLineEnd(at)) {
+            passLineEnd();
+            continue;
+        }
+        Expected record{{}, line, false};
+        for (bool more = true; more;) {
+            QByteArray field;
+            bool quoted = false;
+            if (data[at] == '"') {
+                quoted = true;
+                for (++at;;) {
+                    if (at >= size) {
+                        record.malformed = true;
+                        break;
+                    }
+                    if (data[at] == '"' && at + 1 < size && data[at + 1] == '"') {
+                        field += '"';
+                        at += 2;
+                    } else if (data[at] == '"') {
+                        ++at;
+                        break;
+                    } else if (isLineEnd(at)) {
+                        const int from = at;
+                        passLineEnd();
+                        field += data.mid(from, at - from);
+                    } else {
+                        record.malformed |= data[at] == '\0';
+                        if (data[at] != '\0')
+                            field += data[at];
+                        ++at;
+                    }
+                }
+            }
+            for (; at < size && data[at] != ',' && !isLineEnd(at); ++at) {
+                record.malformed |= quoted || data[at] == '\0';
+                if (data[at] != '\0')
+                    field += data[at];
+            }
+            record.fields << field;
+            more = at < size && data[at] == ',';
+            if (more)
+                ++at;
+            else if (at < size)
+                passLineEnd();
+        }
+        records << record;
+    }
+    return records;
+}
+
+void require(bool holds, const char *invariant)
+{
+    if (!holds) {
+        std::fprintf(stderr, "broken: %s\n", invariant);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray file(reinterpret_cast<const char *>(data), static_cast<int>(size));
+    // Every input given on the command line, so any header is usable; the
+    // length picks the command and how the input arrives in pieces.
+    const QStringList commands[] = {
+            {"fov", "--resolution=1920x1080", "--pixel-size=2.9", "--focal-length=4"},
+            {"distance", "--hfov=60", "--resolution=1920"},
+            {"density", "--resolution=1920", "--hfov=60", "--distance=20"},
+            {"lens", "--pixel-size=2.9", "--level=identify", "--distance=20"},
+    };
+    const QStringList arguments = commands[size % 4] + QStringList{"--format=json", "--batch=-"};
+    MemorySource input(file, 1 + static_cast<int>(size % 7));
+    MemorySink output;
+    MemorySink errors;
+    const ExitStatus status = runKavreloCli(arguments, {input, output, errors});
+    if (status == ExitStatus::usage) {
+        require(output.all().isEmpty(), "a usage error writes nothing to standard output");
+        return 0;
+    }
+    const QList<Expected> records = expectedRecords(file);
+    QList<QByteArray> lines = output.all().split('\n');
+    require(lines.takeLast().isEmpty(), "the output ends with a whole line");
+    require(lines.size() == records.size() - 1, "one output record per input record");
+
+    const QList<QByteArray> &header = records.first().fields;
+    for (int index = 0; index < lines.size(); ++index) {
+        const Expected &record = records.at(index + 1);
+        const QJsonObject answer = QJsonDocument::fromJson(lines.at(index)).object();
+        require(!answer.isEmpty(), "each output record is a JSON object");
+        const QString error = answer.value("error").toString();
+        if (record.malformed || record.fields.size() != header.size()) {
+            require(error.startsWith(QStringLiteral("line %1: ").arg(record.line)),
+                    "a malformed record's error names its first line");
+            continue;
+        }
+        for (int column = 0; column < header.size(); ++column) {
+            const QString name = QString::fromUtf8(header.at(column));
+            if (answer.contains(name))
+                require(answer.value(name).toString()
+                                == QString::fromUtf8(record.fields.at(column)),
+                        "a passed-through field comes back unchanged");
+        }
+    }
+    return 0;
+}
