@@ -1,6 +1,7 @@
+#include "kavrelocli.h"
+#include "memorystreams.h"
 #include "windowfixture.h"
 
-#include <QProcess>
 #include <QTest>
 
 // The command line and the window show the same digits for the same texts:
@@ -24,13 +25,13 @@ namespace {
 
 QStringList commandLineCells(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(qEnvironmentVariable("KAVRELO_CLI"), arguments + QStringList{"--format=csv"});
-    if (!process.waitForFinished() || process.exitCode() != 0)
-        return {QString::fromUtf8(process.readAllStandardError())};
-    QStringList cells = QString::fromUtf8(process.readAllStandardOutput())
-                                .section(QLatin1Char('\n'), 1, 1)
-                                .split(QLatin1Char(','));
+    MemorySource input({});
+    MemorySink output;
+    MemorySink errors;
+    if (runKavreloCli(arguments + QStringList{"--format=csv"}, {input, output, errors})
+        != ExitStatus::success)
+        return {QString::fromUtf8(errors.all())};
+    QStringList cells = QString::fromUtf8(output.all()).section('\n', 1, 1).split(',');
     cells.removeLast(); // the empty error column
     return cells;
 }

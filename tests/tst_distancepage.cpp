@@ -87,30 +87,17 @@ void DistancePageTest::firstReport_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
 
-    QTest::addRow("field of view") << "hFOVLineText"
-                                   << ""
-                                   << "FOV is error";
-    QTest::addRow("resolution") << "hResLineText"
-                                << ""
-                                << "Resolution is error";
-    QTest::addRow("person X") << "personX"
-                              << "1.8m"
-                              << "Person param1.8m is error";
-    QTest::addRow("person Y") << "personY"
-                              << "abc"
-                              << "Person paramabc is error";
-    QTest::addRow("car X") << "carX"
-                           << ""
-                           << "Car param is error";
-    QTest::addRow("car Y") << "carY"
-                           << "-"
-                           << "Car param- is error";
-    QTest::addRow("boat X") << "boatX"
-                            << "1 0"
-                            << "Boat param1 0 is error";
-    QTest::addRow("boat Y, decimal comma") << "boatY"
-                                           << "5,0"
-                                           << "Boat param5,0 is error";
+    const auto addReport = [](const char *field, const char *text, const char *message) {
+        QTest::addRow("%s", field) << field << text << message;
+    };
+    addReport("hFOVLineText", "", "FOV is error");
+    addReport("hResLineText", "", "Resolution is error");
+    addReport("personX", "1.8m", "Person param1.8m is error");
+    addReport("personY", "abc", "Person paramabc is error");
+    addReport("carX", "", "Car param is error");
+    addReport("carY", "-", "Car param- is error");
+    addReport("boatX", "1 0", "Boat param1 0 is error");
+    addReport("boatY", "5,0", "Boat param5,0 is error"); // a decimal comma
 }
 
 void DistancePageTest::firstReport()

@@ -18,7 +18,6 @@ private slots:
     void formats_data();
     void formats();
     void wholeRecordsOnly();
-    void failedWrite();
 };
 
 namespace {
@@ -149,17 +148,6 @@ void RecordWriterTest::wholeRecordsOnly()
     for (const QByteArray &block : sink.writes)
         QCOMPARE(block, row.repeated(block.size() / row.size()));
     QCOMPARE(sink.all(), row.repeated(20000));
-}
-
-void RecordWriterTest::failedWrite()
-{
-    ResultTable table;
-    MemorySink sink(true);
-    RecordWriter writer(OutputFormat::json, table, {}, sink);
-    writer.write({}, Results(table));
-    QVERIFY(!writer.failed());
-    QVERIFY(!writer.flush());
-    QVERIFY(writer.failed());
 }
 
 QTEST_GUILESS_MAIN(RecordWriterTest)

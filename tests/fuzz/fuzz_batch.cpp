@@ -28,62 +28,51 @@ QList<Expected> expectedRecords(QByteArray data)
 {
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
-    const int size = data.size();
     int at = 0;
     int line = 1;
-    const auto isLineEnd = [&](int i) { return data[i] == '\n' || data[i] == '\r'; };
-    // Past one line end, CRLF being one; counts it.
+    const auto has = [&](char c) { return at < data.size() && data[at] == c; };
+    const auto atLineEnd = [&] { return has('\n') || has('\r'); };
+    // Past one line end, CRLF being one, and what it was.
     const auto passLineEnd = [&] {
-        at += data[at] == '\r' && at + 1 < size && data[at + 1] == '\n' ? 2 : 1;
+        const int from = at++;
+        if (data[from] == '\r' && has('\n'))
+            ++at;
         ++line;
+        return data.mid(from, at - from);
     };
     QList<Expected> records;
-    while (at < size) {
-        if (isLineEnd(at)) {
+    while (at < data.size()) {
+        if (atLineEnd()) {
             passLineEnd();
             continue;
         }
         Expected record{{}, line, false};
-        for (bool more = true; more;) {
+        do {
             QByteArray field;
-            bool quoted = false;
-            if (data[at] == '"') {
-                quoted = true;
-                for (++at;;) {
-                    if (at >= size) {
-                        record.malformed = true;
-                        break;
-                    }
-                    if (data[at] == '"' && at + 1 < size && data[at + 1] == '"') {
-                        field += '"';
-                        at += 2;
-                    } else if (data[at] == '"') {
-                        ++at;
-                        break;
-                    } else if (isLineEnd(at)) {
-                        const int from = at;
-                        passLineEnd();
-                        field += data.mid(from, at - from);
-                    } else {
-                        record.malformed |= data[at] == '\0';
-                        if (data[at] != '\0')
-                            field += data[at];
-                        ++at;
-                    }
+            const bool quoted = has('"');
+            for (at += quoted; quoted;) {
+                if (at >= data.size()) {
+                    record.malformed = true;
+                    break;
                 }
+                if (has('"') && ++at && !has('"'))
+                    break;
+                if (atLineEnd()) {
+                    field += passLineEnd();
+                    continue;
+                }
+                record.malformed |= has('\0');
+                field += has('\0') ? QByteArray() : QByteArray(1, data[at]);
+                ++at;
             }
-            for (; at < size && data[at] != ',' && !isLineEnd(at); ++at) {
-                record.malformed |= quoted || data[at] == '\0';
-                if (data[at] != '\0')
-                    field += data[at];
+            for (; at < data.size() && !has(',') && !atLineEnd(); ++at) {
+                record.malformed |= quoted || has('\0');
+                field += has('\0') ? QByteArray() : QByteArray(1, data[at]);
             }
             record.fields << field;
-            more = at < size && data[at] == ',';
-            if (more)
-                ++at;
-            else if (at < size)
-                passLineEnd();
-        }
+        } while (has(',') && ++at);
+        if (at < data.size())
+            passLineEnd();
         records << record;
     }
     return records;
