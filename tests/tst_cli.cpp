@@ -69,17 +69,11 @@ void CliTest::exitStatus()
 void CliTest::fullDisk_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("message");
-
+    QTest::addColumn<QByteArray>("program");
     QTest::newRow("a batch") << fovBatch + QStringList{m_files.filePath("rows.csv")}
-                             << QByteArray("kavrelo-cli fov: cannot write the output: No space "
-                                           "left on device\n");
-    QTest::newRow("help") << QStringList{"lens", "--help"}
-                          << QByteArray("kavrelo-cli lens: cannot write the output: No space "
-                                        "left on device\n");
-    QTest::newRow("version") << QStringList{"--version"}
-                             << QByteArray("kavrelo-cli: cannot write the output: No space left "
-                                           "on device\n");
+                             << QByteArray("kavrelo-cli fov");
+    QTest::newRow("help") << QStringList{"lens", "--help"} << QByteArray("kavrelo-cli lens");
+    QTest::newRow("version") << QStringList{"--version"} << QByteArray("kavrelo-cli");
 }
 
 void CliTest::fullDisk()
@@ -89,7 +83,9 @@ void CliTest::fullDisk()
     process.setStandardOutputFile(QStringLiteral("/dev/full"));
     process.start(m_program, arguments);
     QVERIFY(process.waitForFinished());
-    QTEST(process.readAllStandardError(), "message");
+    QFETCH(QByteArray, program);
+    QCOMPARE(process.readAllStandardError(),
+             program + ": cannot write the output: No space left on device\n");
     QCOMPARE(process.exitCode(), 3);
 }
 

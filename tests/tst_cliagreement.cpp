@@ -60,13 +60,10 @@ void CliAgreementTest::fieldOfView_data()
 {
     QTest::addColumn<QStringList>("fields"); // width, height, pixel size, focal length
 
-    addRow("1920x1080, 2.9 um, 4 mm", "1920 1080 2.9 4");
     addRow("odd sides", "1081 721 2.9 4");
     addRow("negative width", "-1920 1080 2.9 4");
-    addRow("50000 a side", "50000 50000 3.75 12.5");
     addRow("largest sides", "2147483647 2147483647 0.001 2000");
     addRow("sign and exponent", "640 +512 1e1 0.5");
-    addRow("zero focal length", "3840 2160 2 0");
     addRow("nan", "1 1 0 0");
 }
 
@@ -87,16 +84,11 @@ void CliAgreementTest::distance_data()
 {
     QTest::addColumn<QStringList>("fields"); // hFOV, hRes, then X and Y of each target
 
-    addRow("defaults, 60 deg, 1920 px", "60 1920 1.8 0.5 4 1.4 10 5");
-    addRow("90 deg, 3840 px", "90 3840 1.8 0.5 4 1.4 10 5");
     addRow("30 deg, fractional resolution", "30 1920.5 1.8 0.5 4 1.4 10 5");
     addRow("X smaller than Y", "60 1920 0.3 1.7 1.4 4 5 10");
-    addRow("odd sizes", "45.5 2592 1.75 0.45 4.5 1.8 12 3.5");
     addRow("negative size", "60 1920 -1 0.5 4 1.4 10 5");
-    addRow("180 deg", "180 1920 1.8 0.5 4 1.4 10 5");
     addRow("270 deg", "270 1920 1.8 0.5 4 1.4 10 5");
     addRow("zero field of view", "0 1920 1.8 0.5 4 1.4 10 5");
-    addRow("zero resolution", "60 0 1.8 0.5 4 1.4 10 5");
     addRow("zero field, zero size", "0 1920 0 0.5 4 1.4 10 5");
 }
 

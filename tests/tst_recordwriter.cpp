@@ -135,16 +135,13 @@ void RecordWriterTest::wholeRecordsOnly()
 {
     const QString camera = QStringLiteral("caf\u00E9 \u20AC");
     ResultTable table;
-    const ResultId angle = table.add({"angle_deg", "Angle", 4, "deg"});
     MemorySink sink;
     RecordWriter writer(OutputFormat::csv, table, {"camera"}, sink);
-    Results results(table);
-    results.set(angle, 1.5);
     for (int row = 0; row < 20000; ++row)
-        writer.write({camera}, results);
+        writer.write({camera}, Results(table));
     writer.flush();
     QVERIFY(sink.writes.size() > 1);
-    const QByteArray row = camera.toUtf8() + ",1.5000,\n";
+    const QByteArray row = camera.toUtf8() + ",\n";
     for (const QByteArray &block : sink.writes)
         QCOMPARE(block, row.repeated(block.size() / row.size()));
     QCOMPARE(sink.all(), row.repeated(20000));
