@@ -1,3 +1,5 @@
+cmake_minimum_required(VERSION 3.25)
+
 # Installs into a fresh DESTDIR and builds the Debian package, then checks
 # both the way a distribution would: the files in their places, the desktop
 # entry and metainfo through their validators, the package through dpkg-deb
@@ -123,8 +125,8 @@ foreach(file IN LISTS installed)
     endif()
 endforeach()
 # lintian fails on errors; its warnings and notes are printed for the record.
-# The binaries must carry Debian's hardening.
+# A release build's binaries must carry Debian's hardening.
 run_checker(lintian --fail-on error -I ${deb})
-if(output MATCHES "hardening-[a-z-]*")
+if(BUILD_TYPE STREQUAL "Release" AND output MATCHES "hardening-[a-z-]*")
     message(FATAL_ERROR "the package lacks hardening: ${CMAKE_MATCH_0}")
 endif()
