@@ -194,6 +194,11 @@ void CommandLineTest::run_data()
           "kavrelo-cli fov: Resolution: \"1920x\" is not WIDTHxHEIGHT\n", 1);
     fails("the first bad field is reported", "distance --hfov 6O --resolution 1920 --person 1.8",
           "kavrelo-cli distance: FOV: \"6O\" is not a number\n", 1);
+    fails("a size cut short, before one without its x",
+          "distance --hfov 60 --resolution 1920 --person 0.5x --boat 10",
+          "kavrelo-cli distance: Person param: \"0.5x\" is not XxY\n", 1);
+    fails("a size without its x", "distance --hfov 60 --resolution 1920 --boat 10",
+          "kavrelo-cli distance: Boat param: \"10\" is not XxY\n", 1);
     fails("an angle of 180 degrees", "density --hfov 180 --resolution 1920",
           "kavrelo-cli density: FOV: \"180\" must lie between 0 and 180 degrees\n", 1);
     fails("a resolution with a bad height", "density --hfov 60 --resolution 1920xy",
