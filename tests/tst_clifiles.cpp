@@ -117,10 +117,10 @@ void CliFilesTest::completion_data()
     Names commandNames{"--help", "--version"};
     for (const auto &command : commands) {
         commandNames << command->name();
-        const char *name = qPrintable(command->name());
-        QTest::addRow("%s options", name)
+        const QByteArray name = command->name().toUtf8();
+        QTest::addRow("%s options", name.constData())
                 << QStringList{command->name(), "--"} << longOptions(*command);
-        QTest::addRow("%s options after a value", name)
+        QTest::addRow("%s options after a value", name.constData())
                 << QStringList{command->name(), "--format", "csv", "--"} << longOptions(*command);
     }
     QTest::newRow("commands") << QStringList{""} << commandNames;
