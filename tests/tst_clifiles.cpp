@@ -2,9 +2,10 @@
 #include "pixeldensity.h"
 
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+
+#include <algorithm>
 
 using Names = QSet<QString>;
 
@@ -51,22 +52,36 @@ Names longOptions(const Command &command)
     return options;
 }
 
+// No regular expressions here: valgrind takes their JIT code for bad reads.
 Names optionsIn(const QString &text)
 {
-    QStringList options;
-    static const QRegularExpression option(QStringLiteral("--[a-z][a-z-]*[a-z]"));
-    for (auto match = option.globalMatch(text); match.hasNext();)
-        options << match.next().captured();
-    return names(options);
+    Names options;
+    for (int at = text.indexOf("--"); at >= 0; at = text.indexOf("--", at + 2)) {
+        int end = at + 2;
+        while (end < text.size() && (text.at(end).isLower() || text.at(end) == '-'))
+            ++end;
+        const QString option = text.mid(at, end - at);
+        if (option.size() > 3 && option.at(2).isLower() && !option.endsWith('-'))
+            options << option;
+    }
+    return options;
 }
 
 // From a heading line to the next line indented no deeper.
 QString section(const QString &text, const QString &heading, int indent)
 {
-    const QString start = QString(indent, QLatin1Char(' ')) + heading + QLatin1Char('\n');
-    const QRegularExpression next(QStringLiteral("\\n {0,%1}\\S").arg(indent));
-    const int from = text.indexOf(start);
-    return from < 0 ? QString() : text.mid(from + start.size()).section(next, 0, 0);
+    const QStringList lines = text.split('\n');
+    QString body;
+    for (int line = lines.indexOf(QString(indent, ' ') + heading) + 1;
+         line > 0 && line < lines.size(); ++line) {
+        const QString &next = lines.at(line);
+        const auto first
+                = std::find_if(next.begin(), next.end(), [](QChar c) { return !c.isSpace(); });
+        if (first != next.end() && first - next.begin() <= indent)
+            break;
+        body += next + '\n';
+    }
+    return body;
 }
 
 } // namespace
