@@ -251,7 +251,8 @@ void CommandLineTest::run_data()
           usage("fov", "standard input: two columns are named \"site\""), 2,
           "Site,resolution,site\n");
     fails("an input named twice", "fov --pixel-size 2.9 --focal-length 4 --batch -",
-          usage("fov", "standard input names resolution twice"), 2, "resolution,Resolution\n");
+          usage("fov", "standard input: two columns feed --resolution"), 2,
+          "resolution,Resolution\n");
 }
 
 void CommandLineTest::run()

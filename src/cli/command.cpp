@@ -198,6 +198,49 @@ Command::prepareCalculation(const InputValues &commandLine, const QVector<bool> 
     return makeCalculation(GivenInputs{commandLine, fromColumns});
 }
 
+struct Command::BatchColumns
+{
+    QVector<int> ofInput; // the column that feeds each input, or -1
+    QVector<bool> fromColumns;
+    QVector<int> passThrough;
+    QStringList passThroughNames;
+};
+
+// Columns named after an input feed it; any other column passes through,
+// under a name of its own.
+std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStringList &header,
+                                                                    const QString &sourceName) const
+{
+    const int inputCount = m_inputs.specs().size();
+    BatchColumns columns{QVector<int>(inputCount, -1), QVector<bool>(inputCount, false), {}, {}};
+    QStringList resultNames{QStringLiteral("error")};
+    for (const ResultSpec &result : m_results.specs())
+        resultNames << normalizedColumnName(result.key);
+    QStringList takenNames;
+    for (int column = 0; column < header.size(); ++column) {
+        const QString &name = header.at(column);
+        if (const auto input = m_inputs.indexOfColumn(name)) {
+            if (columns.fromColumns.at(*input))
+                return UsageError{QStringLiteral("%1: two columns feed --%2")
+                                          .arg(sourceName, m_inputs.specs().at(*input).name)};
+            columns.ofInput[*input] = column;
+            columns.fromColumns[*input] = true;
+            continue;
+        }
+        const QString normalized = normalizedColumnName(name);
+        if (resultNames.contains(normalized))
+            return UsageError{QStringLiteral("%1: the column \"%2\" has the name of a result")
+                                      .arg(sourceName, name)};
+        if (takenNames.contains(normalized))
+            return UsageError{
+                    QStringLiteral("%1: two columns are named \"%2\"").arg(sourceName, name)};
+        takenNames << normalized;
+        columns.passThrough << column;
+        columns.passThroughNames << name;
+    }
+    return columns;
+}
+
 ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculation,
                             const InputValues &values, OutputFormat format) const
 {
@@ -255,57 +298,27 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
                                    .arg(header.line)
                                    .arg(*header.error));
 
-    // Columns named after an input feed it; any other column passes through,
-    // under a name of its own.
-    const int inputCount = m_inputs.specs().size();
-    QVector<int> columnOfInput(inputCount, -1);
-    QVector<bool> fromColumns(inputCount, false);
-    QVector<int> passThroughColumns;
-    QStringList passThroughNames;
-    QStringList resultNames{QStringLiteral("error")};
-    for (const ResultSpec &result : m_results.specs())
-        resultNames << normalizedColumnName(result.key);
-    QStringList takenNames;
-    for (int column = 0; column < header.fields.size(); ++column) {
-        const QString &name = header.fields.at(column);
-        if (const auto input = m_inputs.indexOfColumn(name)) {
-            if (fromColumns.at(*input))
-                return reportUsage(streams,
-                                   QStringLiteral("%1 names %2 twice")
-                                           .arg(sourceName, m_inputs.specs().at(*input).name));
-            columnOfInput[*input] = column;
-            fromColumns[*input] = true;
-            continue;
-        }
-        const QString normalized = normalizedColumnName(name);
-        if (resultNames.contains(normalized))
-            return reportUsage(streams,
-                               QStringLiteral("%1: the column \"%2\" has the name of a result")
-                                       .arg(sourceName, name));
-        if (takenNames.contains(normalized))
-            return reportUsage(
-                    streams,
-                    QStringLiteral("%1: two columns are named \"%2\"").arg(sourceName, name));
-        takenNames << normalized;
-        passThroughColumns << column;
-        passThroughNames << name;
-    }
-    const auto prepared = prepareCalculation(commandLine, fromColumns);
+    auto read = readHeader(header.fields, sourceName);
+    if (const auto *error = std::get_if<UsageError>(&read))
+        return reportUsage(streams, error->message);
+    const BatchColumns &columns = std::get<BatchColumns>(read);
+    const auto prepared = prepareCalculation(commandLine, columns.fromColumns);
     if (const auto *error = std::get_if<UsageError>(&prepared))
         return reportUsage(streams, error->message);
     const Calculation &calculation = *std::get<1>(prepared);
 
-    writer.emplace(format, m_results, passThroughNames, streams.output);
+    writer.emplace(format, m_results, columns.passThroughNames, streams.output);
     writer->writeHeader();
     Interruption interruption;
     ExitStatus status = ExitStatus::success;
     CsvRecord record;
+    const int inputCount = m_inputs.specs().size();
     InputValues values(inputCount);
     QStringList passThrough;
     Results results(m_results);
     while (reader.readRecord(record)) {
         passThrough.clear();
-        for (const int column : passThroughColumns)
+        for (const int column : columns.passThrough)
             passThrough << record.fields.value(column);
         std::optional<QString> problem = record.error;
         if (!problem && record.fields.size() != header.fields.size())
@@ -316,7 +329,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
             // An empty cell gives nothing, like a missing column: the command
             // line's value counts.
             for (int index = 0; index < inputCount; ++index) {
-                const int column = columnOfInput.at(index);
+                const int column = columns.ofInput.at(index);
                 values.at(index) = column >= 0 && !record.fields.at(column).isEmpty()
                         ? std::optional<QString>(record.fields.at(column))
                         : commandLine.at(index);

@@ -77,6 +77,9 @@ private:
                          const InputValues &commandLine, OutputFormat format) const;
     std::variant<UsageError, std::unique_ptr<const Calculation>>
     prepareCalculation(const InputValues &commandLine, const QVector<bool> &fromColumns) const;
+    struct BatchColumns;
+    std::variant<UsageError, BatchColumns> readHeader(const QStringList &header,
+                                                      const QString &sourceName) const;
     ExitStatus reportUsage(const Streams &streams, const QString &message) const;
     ExitStatus reportOutputFailure(const Streams &streams, const QString &reason) const;
     // "kavrelo-cli fov: message"

@@ -66,11 +66,12 @@ public:
     }
     bool given(InputId input) const { return m_values.at(input.m_index).has_value(); }
 
+private:
+    // By position only for the base, which fills in what a command declared.
+    friend class Command;
     std::optional<QString> &at(int index) { return m_values[index]; }
     const std::optional<QString> &at(int index) const { return m_values.at(index); }
-    int size() const { return m_values.size(); }
 
-private:
     QVector<std::optional<QString>> m_values;
 };
 

@@ -53,11 +53,14 @@ public:
 
     void set(ResultId result, double value) { m_values[result.m_column] = value; }
     void clear();
-    const std::optional<double> &at(int column) const { return m_values.at(column); }
     // Names the first result that is set but not finite, if any.
     std::optional<QString> nonFiniteError() const;
 
 private:
+    // By column only for the writer, which shows them all in order.
+    friend class RecordWriter;
+    const std::optional<double> &at(int column) const { return m_values.at(column); }
+
     const ResultTable &m_table;
     QVector<std::optional<double>> m_values;
 };
