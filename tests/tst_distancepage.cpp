@@ -53,10 +53,6 @@ void DistancePageTest::click_data()
     const QString defaults = QStringLiteral("3.33m 6.65m 13.30m 33.26m 9.31m 18.62m 37.25m 93.12m "
                                             "33.26m 66.51m 133.02m 332.55m");
     QTest::addRow("60 deg, 1920 px") << QLocale::c() << words("60 1920") << defaults;
-    QTest::addRow("90 deg, 3840 px")
-            << QLocale::c() << words("90 3840")
-            << "3.84m 7.68m 15.36m 38.40m 10.75m 21.50m 43.01m 107.52m 38.40m 76.80m 153.60m "
-               "384.00m";
     QTest::addRow("person X smaller than Y")
             << QLocale::c() << words("60 1920 0.3 1.7")
             << "2.00m 3.99m 7.98m 19.95m 9.31m 18.62m 37.25m 93.12m 33.26m 66.51m 133.02m "
