@@ -1,6 +1,7 @@
 #include "command.h"
 
 #include "csvreader.h"
+#include "fieldparser.h"
 #include "interruption.h"
 #include "programname.h"
 #include "streams.h"
@@ -17,21 +18,41 @@
 
 namespace {
 
+// The formats, which the option's value name, help and messages all list.
 struct OutputFormatName
 {
     const char *name;
     OutputFormat format;
+    const char *note;
 };
 
 constexpr OutputFormatName outputFormats[]
-        = {{"text", OutputFormat::text}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
+        = {{"text", OutputFormat::text, "a table to read, the default"},
+           {"csv", OutputFormat::csv, nullptr},
+           {"json", OutputFormat::json, "JSON Lines"}};
+
+// "text, csv or json", each name with its note if asked
+QString formatList(bool withNotes)
+{
+    QStringList names;
+    for (const OutputFormatName &format : outputFormats) {
+        const bool noted = withNotes && format.note;
+        names << QLatin1String(format.name)
+                        + (noted ? QStringLiteral(" (%1)").arg(QLatin1String(format.note))
+                                 : QString());
+    }
+    return choices(names);
+}
 
 constexpr int helpWidth = 79;
 
-const QCommandLineOption formatOption(QStringLiteral("format"),
-                                      QStringLiteral("text (a table to read, the default), csv or "
-                                                     "json (JSON Lines)."),
-                                      QStringLiteral("text|csv|json"), QStringLiteral("text"));
+const QCommandLineOption formatOption = [] {
+    QStringList names;
+    for (const OutputFormatName &format : outputFormats)
+        names << QLatin1String(format.name);
+    return QCommandLineOption(QStringLiteral("format"), formatList(true) + QLatin1Char('.'),
+                              names.join(QLatin1Char('|')), names.first());
+}();
 const QCommandLineOption
         batchOption(QStringLiteral("batch"),
                     QStringLiteral("Calculate each record of a CSV file (- for standard input)."),
@@ -169,7 +190,7 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     if (chosen == std::end(outputFormats))
         return reportUsage(
                 streams,
-                QStringLiteral("unknown format '%1': use text, csv or json").arg(formatName));
+                QStringLiteral("unknown format '%1': use %2").arg(formatName, formatList(false)));
 
     const QVector<InputSpec> &inputs = m_inputs.specs();
     InputValues commandLine(inputs.size());

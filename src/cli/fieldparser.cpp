@@ -3,8 +3,6 @@
 #include "inputerror.h"
 #include "pixeldensity.h"
 
-#include <QStringList>
-
 #include <algorithm>
 #include <cmath>
 
@@ -34,13 +32,19 @@ std::optional<TextPair> splitPair(const QString &text)
     return TextPair{text.left(at), text.mid(at + 1)};
 }
 
+QString choices(QStringList names)
+{
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last
+                           : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 QString levelNames()
 {
     QStringList names;
     for (const DensityLevel &level : densityLevels)
         names << QString::fromLatin1(level.name);
-    const QString last = names.takeLast();
-    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return choices(names);
 }
 
 const DensityLevel *findLevel(const QString &name)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -24,6 +25,9 @@ struct TextPair
 
 // Splits "1920x1080" (or "1920*1080") at the first x or *.
 std::optional<TextPair> splitPair(const QString &text);
+
+// "a, b or c", for messages and help that list choices.
+QString choices(QStringList names);
 
 // "monitor, detect, observe, recognize, identify or inspect"
 QString levelNames();
