@@ -65,6 +65,10 @@ void CsvReaderTest::records_data()
            "a,b\n",
            {"1:a|b"});
     addRow("only a byte order mark", "\xEF\xBB\xBF", {});
+    addRow("a mark inside is a character",
+           "\xEF\xBB\xBF\xEF\xBB\xBF"
+           "a\n\xEF\xBB\xBF\n",
+           {QStringLiteral("1:\uFEFFa"), QStringLiteral("2:\uFEFF")});
     addRow("UTF-8 kept", "Gr\xC3\xBCn,\xE2\x82\xAC\n", {QStringLiteral("1:Gr\u00FCn|\u20AC")});
 
     // Quotes.

@@ -2,9 +2,12 @@
 
 #include "streams.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int chunkSize = 1 << 16;
+constexpr char16_t byteOrderMarkCharacter = 0xFEFF;
 const QByteArray byteOrderMark = "\xEF\xBB\xBF";
 
 void fail(CsvRecord &record, const char *problem)
@@ -58,9 +61,17 @@ void CsvReader::countLineEnd(int c)
         ++m_line;
 }
 
+// QString::fromUtf8 drops a byte order mark that starts its input; a field
+// keeps every character it has.
 void CsvReader::endField(CsvRecord &record)
 {
-    record.fields << QString::fromUtf8(m_field);
+    int marks = 0;
+    while (m_field.size() >= 3 * (marks + 1)
+           && std::memcmp(m_field.constData() + 3 * marks, byteOrderMark.constData(), 3) == 0)
+        ++marks;
+    record.fields << QString(marks, QChar(byteOrderMarkCharacter))
+                    + QString::fromUtf8(m_field.constData() + 3 * marks,
+                                        m_field.size() - 3 * marks);
     m_field.resize(0);
 }
 

@@ -23,7 +23,8 @@ struct CsvRecord
 //   in the inch mark of a 1/2.8" sensor.
 // - A quoted field may hold commas and line breaks, and "" for a quote.
 // - Lines end in LF, CRLF or a bare CR. Blank lines hold no record and are
-//   skipped. A UTF-8 byte order mark at the start is skipped.
+//   skipped. A UTF-8 byte order mark at the start is skipped; one anywhere
+//   else is a character. Bytes that are not UTF-8 become U+FFFD.
 // - Text after a closing quote ("ab"cd), a quoted field still open at the end
 //   of the input and a NUL byte make that one record malformed: it is still
 //   returned, with its error, and reading goes on with the next record. An
