@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -115,9 +114,9 @@ QString wrapped(const QString &text, int width, int indent)
     return lines;
 }
 
-QString systemError()
+QString cannotRead(const QString &source, const QString &reason)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return QStringLiteral("cannot read %1: %2").arg(source, reason);
 }
 
 } // namespace
@@ -202,27 +201,27 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     if (parser.isSet(batchOption))
         return runBatch(streams, parser.value(batchOption), commandLine, chosen->format);
 
-    auto calculation = prepareCalculation(commandLine, QVector<bool>(inputs.size(), false));
+    auto calculation = prepareCalculation(commandLine, QVector<int>(inputs.size(), -1));
     if (const auto *error = std::get_if<UsageError>(&calculation))
         return reportUsage(streams, error->message);
     return runOnce(streams, *std::get<1>(calculation), commandLine, chosen->format);
 }
 
 std::variant<UsageError, std::unique_ptr<const Command::Calculation>>
-Command::prepareCalculation(const InputValues &commandLine, const QVector<bool> &fromColumns) const
+Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput) const
 {
     for (int index = 0; index < m_inputs.specs().size(); ++index) {
-        if (m_inputs.specs().at(index).required && !commandLine.at(index) && !fromColumns.at(index))
+        if (m_inputs.specs().at(index).required && !commandLine.at(index)
+            && columnOfInput.at(index) < 0)
             return UsageError{
                     QStringLiteral("--%1 is required").arg(m_inputs.specs().at(index).name)};
     }
-    return makeCalculation(GivenInputs{commandLine, fromColumns});
+    return makeCalculation(GivenInputs{commandLine, columnOfInput});
 }
 
 struct Command::BatchColumns
 {
     QVector<int> ofInput; // the column that feeds each input, or -1
-    QVector<bool> fromColumns;
     QVector<int> passThrough;
     QStringList passThroughNames;
 };
@@ -233,7 +232,7 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
                                                                     const QString &sourceName) const
 {
     const int inputCount = m_inputs.specs().size();
-    BatchColumns columns{QVector<int>(inputCount, -1), QVector<bool>(inputCount, false), {}, {}};
+    BatchColumns columns{QVector<int>(inputCount, -1), {}, {}};
     QStringList resultNames{QStringLiteral("error")};
     for (const ResultSpec &result : m_results.specs())
         resultNames << normalizedColumnName(result.key);
@@ -241,11 +240,10 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
     for (int column = 0; column < header.size(); ++column) {
         const QString &name = header.at(column);
         if (const auto input = m_inputs.indexOfColumn(name)) {
-            if (columns.fromColumns.at(*input))
+            if (columns.ofInput.at(*input) >= 0)
                 return UsageError{QStringLiteral("%1: two columns feed --%2")
                                           .arg(sourceName, m_inputs.specs().at(*input).name)};
             columns.ofInput[*input] = column;
-            columns.fromColumns[*input] = true;
             continue;
         }
         const QString normalized = normalizedColumnName(name);
@@ -289,7 +287,7 @@ ExitStatus Command::runBatch(const Streams &streams, const QString &path,
                          format);
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
-        return reportUsage(streams, QStringLiteral("cannot read %1: %2").arg(path, systemError()));
+        return reportUsage(streams, cannotRead(path, systemErrorText(errno)));
     FileDescriptorSource file(descriptor);
     const ExitStatus status = readBatch(streams, file, path, commandLine, format);
     ::close(descriptor);
@@ -308,8 +306,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     CsvRecord header;
     if (!reader.readRecord(header)) {
         if (const auto &problem = reader.readError())
-            return reportUsage(streams,
-                               QStringLiteral("cannot read %1: %2").arg(sourceName, *problem));
+            return reportUsage(streams, cannotRead(sourceName, *problem));
         return reportUsage(streams, QStringLiteral("%1 has no header line").arg(sourceName));
     }
     if (header.error)
@@ -323,7 +320,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     if (const auto *error = std::get_if<UsageError>(&read))
         return reportUsage(streams, error->message);
     const BatchColumns &columns = std::get<BatchColumns>(read);
-    const auto prepared = prepareCalculation(commandLine, columns.fromColumns);
+    const auto prepared = prepareCalculation(commandLine, columns.ofInput);
     if (const auto *error = std::get_if<UsageError>(&prepared))
         return reportUsage(streams, error->message);
     const Calculation &calculation = *std::get<1>(prepared);
@@ -376,7 +373,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     if (!flushed)
         return reportOutputFailure(streams, streams.output.errorString());
     if (const auto &problem = reader.readError()) {
-        printMessage(streams, QStringLiteral("cannot read %1: %2").arg(sourceName, *problem));
+        printMessage(streams, cannotRead(sourceName, *problem));
         return ExitStatus::badInput;
     }
     return status;

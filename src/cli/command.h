@@ -76,7 +76,7 @@ private:
     ExitStatus readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
                          const InputValues &commandLine, OutputFormat format) const;
     std::variant<UsageError, std::unique_ptr<const Calculation>>
-    prepareCalculation(const InputValues &commandLine, const QVector<bool> &fromColumns) const;
+    prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput) const;
     struct BatchColumns;
     std::variant<UsageError, BatchColumns> readHeader(const QStringList &header,
                                                       const QString &sourceName) const;

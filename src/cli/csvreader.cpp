@@ -90,7 +90,6 @@ bool CsvReader::readRecord(CsvRecord &record)
     if (c == endOfInput)
         return false;
     record.line = m_line;
-    m_field.resize(0);
 
     enum class State { fieldStart, unquoted, quoted, afterQuote };
     State state = State::fieldStart;

@@ -37,9 +37,9 @@ InputSpec distanceInput()
     return sharedInput("distance", "m", "Distance to the target in metres.", false);
 }
 
-InputId InputTable::add(InputSpec spec)
+InputId InputTable::add(InputSpec input)
 {
-    m_specs.append(std::move(spec));
+    m_specs.append(std::move(input));
     return InputId(m_specs.size() - 1);
 }
 
@@ -60,5 +60,5 @@ std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
 
 bool GivenInputs::given(InputId input) const
 {
-    return commandLine.given(input) || fromColumns.at(input.m_index);
+    return commandLine.given(input) || columnOfInput.at(input.m_index) >= 0;
 }

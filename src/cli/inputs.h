@@ -40,7 +40,7 @@ private:
 class InputTable
 {
 public:
-    InputId add(InputSpec spec);
+    InputId add(InputSpec input);
     const QVector<InputSpec> &specs() const { return m_specs; }
     // The input that a batch column named so feeds, if any: case, blanks
     // around the name and _ for - do not matter.
@@ -80,7 +80,7 @@ private:
 struct GivenInputs
 {
     const InputValues &commandLine;
-    const QVector<bool> &fromColumns;
+    const QVector<int> &columnOfInput; // a batch's column for each input, or -1
 
     bool given(InputId input) const;
 };

@@ -71,9 +71,9 @@ void appendJsonString(QByteArray &line, const QString &text)
 
 } // namespace
 
-ResultId ResultTable::add(ResultSpec spec)
+ResultId ResultTable::add(ResultSpec result)
 {
-    m_specs.append(std::move(spec));
+    m_specs.append(std::move(result));
     return ResultId(m_specs.size() - 1);
 }
 

@@ -37,7 +37,7 @@ private:
 class ResultTable
 {
 public:
-    ResultId add(ResultSpec spec);
+    ResultId add(ResultSpec result);
     const QVector<ResultSpec> &specs() const { return m_specs; }
 
 private:

@@ -54,7 +54,7 @@ qint64 FileDescriptorSource::read(char *data, qint64 size)
 
 QString FileDescriptorSource::errorString() const
 {
-    return QString::fromLocal8Bit(std::strerror(m_errno));
+    return systemErrorText(m_errno);
 }
 
 bool FileDescriptorSink::write(const char *data, qint64 size)
@@ -76,7 +76,12 @@ bool FileDescriptorSink::write(const char *data, qint64 size)
 
 QString FileDescriptorSink::errorString() const
 {
-    return QString::fromLocal8Bit(std::strerror(m_errno));
+    return systemErrorText(m_errno);
+}
+
+QString systemErrorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
 void printLine(const Streams &streams, const QString &line)

@@ -62,5 +62,8 @@ struct Streams
     ByteSink &errors;
 };
 
+// The system's words for an errno value.
+QString systemErrorText(int errorNumber);
+
 // Writes a message line to the errors stream.
 void printLine(const Streams &streams, const QString &line);
