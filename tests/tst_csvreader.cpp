@@ -28,7 +28,7 @@ QStringList readAll(const QByteArray &input, int chunkSize)
         records << (record.error ? QStringLiteral("%1!%2").arg(record.line).arg(*record.error)
                                  : QStringLiteral("%1:%2")
                                            .arg(record.line)
-                                           .arg(record.fields.join(QLatin1Char('|'))));
+                                           .arg(record.texts().join(QLatin1Char('|'))));
     }
     return records;
 }

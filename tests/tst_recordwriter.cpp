@@ -25,10 +25,11 @@ namespace {
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
-// One record: pass-through texts, then an angle and a width, or an error.
+// One record: pass-through fields as read, then an angle and a width, or an
+// error.
 struct Record
 {
-    QStringList passThrough;
+    QList<QByteArray> passThrough;
     std::optional<double> angle;
     std::optional<double> width;
     QString error = {};
@@ -50,8 +51,11 @@ QByteArray written(OutputFormat format, const QStringList &names, const QList<Re
     writer.writeHeader();
     Results results(table);
     for (const Record &record : records) {
+        FieldList passThrough;
+        for (const QByteArray &field : record.passThrough)
+            passThrough.emplace_back(field.constData(), field.size());
         if (!record.error.isEmpty()) {
-            writer.writeError(record.passThrough, record.error);
+            writer.writeError(passThrough, record.error);
             continue;
         }
         results.clear();
@@ -59,7 +63,7 @@ QByteArray written(OutputFormat format, const QStringList &names, const QList<Re
             results.set(angle, *record.angle);
         if (record.width)
             results.set(width, *record.width);
-        writer.write(record.passThrough, results);
+        writer.write(passThrough, results);
     }
     writer.flush();
     return sink.all();
@@ -85,6 +89,19 @@ void RecordWriterTest::formats_data()
            "angle_deg,width_m,error\n69.6758,0.03,\n");
     addRow("csv, a tie rounds up", OutputFormat::csv, {}, {{{}, 0.03125, 2.675}},
            "angle_deg,width_m,error\n0.0313,2.67,\n");
+    addRow("csv, past the direct digits", OutputFormat::csv, {},
+           {{{}, -0.00001, std::ldexp(1.0, 100)}, {{}, -0.0, 1e15}},
+           "angle_deg,width_m,error\n-0.0000,1267650600228229401496703205376.00,\n"
+           "0.0000,1000000000000000.00,\n");
+    // Bytes that are not UTF-8 pass through as U+FFFD; a byte order mark
+    // that starts a field stays.
+    addRow("csv, fields as text", OutputFormat::csv, {"name"},
+           {{{"\xEF\xBB\xBF"
+              "a\xFF"},
+             {},
+             {}}},
+           "name,angle_deg,width_m,error\n\xEF\xBB\xBF"
+           "a\xEF\xBF\xBD,,,\n");
     addRow("csv, inf, -inf, nan and unset", OutputFormat::csv, {},
            {{{}, infinity, -infinity}, {{}, notANumber, std::nullopt}},
            "angle_deg,width_m,error\ninf,-inf,\nnan,,\n");
@@ -133,15 +150,15 @@ void RecordWriterTest::formats()
 // record ends, so an interrupted run never leaves half a row.
 void RecordWriterTest::wholeRecordsOnly()
 {
-    const QString camera = QStringLiteral("caf\u00E9 \u20AC");
+    const QByteArray camera = QStringLiteral("caf\u00E9 \u20AC").toUtf8();
     ResultTable table;
     MemorySink sink;
     RecordWriter writer(OutputFormat::csv, table, {"camera"}, sink);
     for (int row = 0; row < 20000; ++row)
-        writer.write({camera}, Results(table));
+        writer.write({std::string_view(camera.constData(), camera.size())}, Results(table));
     writer.flush();
     QVERIFY(sink.writes.size() > 1);
-    const QByteArray row = camera.toUtf8() + ",\n";
+    const QByteArray row = camera + ",\n";
     for (const QByteArray &block : sink.writes)
         QCOMPARE(block, row.repeated(block.size() / row.size()));
     QCOMPARE(sink.all(), row.repeated(20000));

@@ -1,46 +1,92 @@
 #!/bin/sh
-# Rows per second and peak memory of kavrelo-cli on generated FOV and
-# distance batches of 1,000 and 1,000,000 rows, CSV in and CSV out, next to
-# the bare calculation rate of the calculation benchmark.
-# Usage: batch-benchmark.sh [ROWS], 1000000 by default.
+# kavrelo-cli's fov and distance batches, CSV in and CSV out, timed against
+# the minimal program in tests/benchmarks/batch_yardstick.cpp: the two run in
+# turn on the same generated files for a number of rounds. Prints the median
+# rows per second, the peak memory and kavrelo-cli's time over the
+# yardstick's, after checking that both wrote the same bytes for every valid
+# row. Peak memory is also measured on 1,000 rows.
+# Usage: batch-benchmark.sh [ROWS [ROUNDS]], 1000000 rows and 5 rounds by default.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
+rounds=${2:-5}
 
 "$root/tools/install-packages.sh" cmake make g++ qtbase5-dev time
 cmake --preset release -S "$root" >/dev/null
-cmake --build --preset release -j "$(nproc)" --target kavrelo-cli bench_calculations
+cmake --build --preset release -j "$(nproc)" --target kavrelo-cli batch_yardstick >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Inputs vary from row to row, over the range of real sensors and lenses.
+# Inputs vary from row to row over the range of real sensors and lenses;
+# some names are quoted, some resolutions use *, and a few rows are bad.
 generate() { # kind count
-    case $1 in
-    fov) awk -v n="$2" 'BEGIN { print "camera,resolution,focal-length"
-        for (i = 0; i < n; i++) printf "cam%d,%dx%d,%.1f\n", i, 640 + i % 3200, 480 + i % 1700, 2 + i % 400 / 10 }' ;;
-    distance) awk -v n="$2" 'BEGIN { print "camera,hfov,resolution"
-        for (i = 0; i < n; i++) printf "cam%d,%.1f,%d\n", i, 10 + i % 1600 / 10, 640 + i % 3200 }' ;;
-    esac
+    awk -v kind="$1" -v n="$2" 'BEGIN {
+        print kind == "fov" ? "camera,resolution,focal-length" : "camera,hfov,resolution"
+        for (i = 0; i < n; i++) {
+            name = i % 7 == 0 ? sprintf("\"cam %d, pole \"\"%c\"\"\"", i, 65 + i % 26) : "cam" i
+            if (kind == "fov") {
+                resolution = sprintf("%d%s%d", 640 + i % 3200, i % 3 ? "x" : "*", 480 + i % 1700)
+                if (i % 10007 == 5) resolution = "wide"
+                focal = sprintf(i % 2 ? "%.1f" : "%.2f", 2 + i % 400 / 10 + i % 9 / 100)
+                if (i % 50021 == 9) focal = "4,5"
+                printf "%s,%s,%s\n", name, resolution, focal
+            } else {
+                hfov = sprintf("%.1f", 10 + i % 1600 / 10)
+                if (i % 10007 == 5) hfov = "ninety"
+                printf "%s,%s,%d\n", name, hfov, 640 + i % 3200
+            }
+        }
+    }'
 }
 cli="$root/build/release/src/kavrelo-cli"
+yardstick="$root/build/release/tests/batch_yardstick"
+milliseconds() { echo $(($(date +%s%N) / 1000000)); }
+# run NAME COMMAND... <input >output: appends "milliseconds peak-KiB" to NAME
+run() {
+    name=$1
+    shift
+    start=$(milliseconds)
+    /usr/bin/time -f '%M' -o "$work/peak" "$@"
+    echo "$(($(milliseconds) - start)) $(tail -n1 "$work/peak")" >>"$work/$name.times"
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
+printf '%-9s %-16s %12s %10s %10s\n' batch program "rows/s" "peak MiB" "time ratio"
 for kind in fov distance; do
     options=""
     [ "$kind" = fov ] && options="--pixel-size 2.9"
-    for count in 1000 "$rows"; do
-        generate "$kind" "$count" >"$work/$kind.csv"
-        # shellcheck disable=SC2086 # the options are meant to split
-        /usr/bin/time -f '%e %M' -o "$work/time" \
-            "$cli" "$kind" $options --format csv --batch "$work/$kind.csv" >"$work/out.csv"
-        read -r seconds peak <"$work/time"
-        written=$(($(wc -l <"$work/out.csv") - 1))
-        [ "$written" -eq "$count" ] || { echo "$kind: $written rows written of $count" >&2; exit 1; }
-        awk -v k="$kind" -v n="$count" -v s="$seconds" -v m="$peak" 'BEGIN {
-            rate = s > 0.1 ? sprintf("%9.0f rows/s", n / s) : "   (too short to time)"
-            printf "%-8s %8d rows  %6.2f s  %s  peak %6.1f MiB\n", k, n, s, rate, m / 1024 }'
+    generate "$kind" 1000 >"$work/small.csv"
+    # shellcheck disable=SC2086 # the options are meant to split
+    /usr/bin/time -f '%M' -o "$work/small.peak" \
+        "$cli" "$kind" $options --format csv --batch "$work/small.csv" >/dev/null || true
+    generate "$kind" "$rows" >"$work/$kind.csv"
+    round=0
+    while [ "$round" -lt "$rounds" ]; do
+        # shellcheck disable=SC2086
+        run cli "$cli" "$kind" $options --format csv --batch "$work/$kind.csv" \
+            >"$work/cli.out" || true
+        # shellcheck disable=SC2086
+        run yardstick "$yardstick" "$kind" ${options#--pixel-size } \
+            <"$work/$kind.csv" >"$work/yardstick.out"
+        round=$((round + 1))
     done
+    written=$(($(wc -l <"$work/cli.out") - 1))
+    [ "$written" -eq "$rows" ] || { echo "$kind: $written rows written of $rows" >&2; exit 1; }
+    # A valid row ends in its empty error field.
+    grep ',$' "$work/cli.out" >"$work/cli.valid" || true
+    grep ',$' "$work/yardstick.out" >"$work/yardstick.valid" || true
+    cmp -s "$work/cli.valid" "$work/yardstick.valid" ||
+        { echo "$kind: kavrelo-cli and the yardstick differ on valid rows" >&2; exit 1; }
+    for program in cli yardstick; do
+        cut -d' ' -f1 "$work/$program.times" | median >"$work/$program.ms"
+        cut -d' ' -f2 "$work/$program.times" | sort -n | tail -1 >"$work/$program.peak"
+        rm "$work/$program.times"
+    done
+    awk -v kind="$kind" -v n="$rows" -v small="$(tail -n1 "$work/small.peak")" \
+        -v c="$(cat "$work/cli.ms")" -v cm="$(cat "$work/cli.peak")" \
+        -v y="$(cat "$work/yardstick.ms")" -v ym="$(cat "$work/yardstick.peak")" 'BEGIN {
+        printf "%-9s %-16s %12.0f %10.1f %10.2f\n", kind, "kavrelo-cli", n / c * 1000, cm / 1024, c / y
+        printf "%-9s %-16s %12.0f %10.1f\n", "", "yardstick", n / y * 1000, ym / 1024
+        printf "%-9s %-16s %12s %10.1f\n", "", "kavrelo-cli, 1k", "", small / 1024 }'
 done
-echo "bare calculation (parse, compute, format), per row:"
-"$root/build/release/tests/bench_calculations" -median 5 2>&1 |
-    awk '/^RESULT/ { sub(/^RESULT : CalculationsBenchmark::/, ""); name = $0 }
-         /msecs per iteration/ { printf "  %-45s %5.2f us\n", name, $1 * 1000 }'

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -192,11 +194,18 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
                 QStringLiteral("unknown format '%1': use %2").arg(formatName, formatList(false)));
 
     const QVector<InputSpec> &inputs = m_inputs.specs();
+    // Every calculation's inputs may view these, so they stay where they are.
+    std::vector<std::string> commandLineBytes(static_cast<std::size_t>(inputs.size()));
     InputValues commandLine(inputs.size());
     for (int index = 0; index < inputs.size(); ++index) {
         const QString &name = inputs.at(index).name;
-        commandLine.at(index) = parser.isSet(name) ? std::optional<QString>(parser.value(name))
-                                                   : inputs.at(index).defaultValue;
+        const auto value = parser.isSet(name) ? std::optional<QString>(parser.value(name))
+                                              : inputs.at(index).defaultValue;
+        if (value) {
+            std::string &bytes = commandLineBytes[static_cast<std::size_t>(index)];
+            bytes = value->toStdString();
+            commandLine.at(index) = bytes;
+        }
     }
     if (parser.isSet(batchOption))
         return runBatch(streams, parser.value(batchOption), commandLine, chosen->format);
@@ -316,7 +325,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
                                    .arg(header.line)
                                    .arg(*header.error));
 
-    auto read = readHeader(header.fields, sourceName);
+    auto read = readHeader(header.texts(), sourceName);
     if (const auto *error = std::get_if<UsageError>(&read))
         return reportUsage(streams, error->message);
     const BatchColumns &columns = std::get<BatchColumns>(read);
@@ -332,25 +341,26 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     CsvRecord record;
     const int inputCount = m_inputs.specs().size();
     InputValues values(inputCount);
-    QStringList passThrough;
+    FieldList passThrough;
     Results results(m_results);
     while (reader.readRecord(record)) {
         passThrough.clear();
         for (const int column : columns.passThrough)
-            passThrough << record.fields.value(column);
+            passThrough.push_back(column < record.size() ? record.field(column)
+                                                         : std::string_view());
         std::optional<QString> problem = record.error;
-        if (!problem && record.fields.size() != header.fields.size())
+        if (!problem && record.size() != header.size())
             problem = QStringLiteral("%1 fields where the header has %2")
-                              .arg(record.fields.size())
-                              .arg(header.fields.size());
+                              .arg(record.size())
+                              .arg(header.size());
         if (!problem) {
             // An empty cell gives nothing, like a missing column: the command
             // line's value counts.
             for (int index = 0; index < inputCount; ++index) {
                 const int column = columns.ofInput.at(index);
-                values.at(index) = column >= 0 && !record.fields.at(column).isEmpty()
-                        ? std::optional<QString>(record.fields.at(column))
-                        : commandLine.at(index);
+                const std::string_view cell
+                        = column >= 0 ? record.field(column) : std::string_view();
+                values.at(index) = cell.empty() ? commandLine.at(index) : cell;
             }
             results.clear();
             problem = calculation.calculate(values, results);

@@ -1,14 +1,29 @@
 #include "csvreader.h"
 
+#include "fieldtext.h"
 #include "streams.h"
-
-#include <cstring>
 
 namespace {
 
 constexpr int chunkSize = 1 << 16;
-constexpr char16_t byteOrderMarkCharacter = 0xFEFF;
 const QByteArray byteOrderMark = "\xEF\xBB\xBF";
+
+struct Stops
+{
+    bool quoted[256] = {};
+    bool unquoted[256] = {};
+};
+
+// The bytes that end a run of field text: inside quotes a quote, outside
+// them a comma; line ends and NUL in both.
+constexpr Stops stops = [] {
+    Stops table;
+    for (const unsigned char c : {'\n', '\r', '\0'})
+        table.quoted[c] = table.unquoted[c] = true;
+    table.quoted[static_cast<unsigned char>('"')] = true;
+    table.unquoted[static_cast<unsigned char>(',')] = true;
+    return table;
+}();
 
 void fail(CsvRecord &record, const char *problem)
 {
@@ -18,10 +33,17 @@ void fail(CsvRecord &record, const char *problem)
 
 } // namespace
 
+QStringList CsvRecord::texts() const
+{
+    QStringList texts;
+    for (int index = 0; index < size(); ++index)
+        texts << fieldText(field(index));
+    return texts;
+}
+
 CsvReader::CsvReader(ByteSource &source, std::function<void()> beforeWait)
     : m_source(source), m_beforeWait(std::move(beforeWait))
 {
-    m_field.reserve(256);
 }
 
 bool CsvReader::fill()
@@ -61,18 +83,18 @@ void CsvReader::countLineEnd(int c)
         ++m_line;
 }
 
-// QString::fromUtf8 drops a byte order mark that starts its input; a field
-// keeps every character it has.
-void CsvReader::endField(CsvRecord &record)
+void CsvReader::takeRun(std::string &field, const bool (&stopsHere)[256])
 {
-    int marks = 0;
-    while (m_field.size() >= 3 * (marks + 1)
-           && std::memcmp(m_field.constData() + 3 * marks, byteOrderMark.constData(), 3) == 0)
-        ++marks;
-    record.fields << QString(marks, QChar(byteOrderMarkCharacter))
-                    + QString::fromUtf8(m_field.constData() + 3 * marks,
-                                        m_field.size() - 3 * marks);
-    m_field.resize(0);
+    const char *const data = m_buffer.constData();
+    const int start = m_position;
+    int end = start;
+    while (end < m_buffer.size() && !stopsHere[static_cast<unsigned char>(data[end])])
+        ++end;
+    if (end == start)
+        return;
+    field.append(data + start, static_cast<std::size_t>(end - start));
+    m_current = static_cast<unsigned char>(data[end - 1]);
+    m_position = end;
 }
 
 bool CsvReader::readRecord(CsvRecord &record)
@@ -81,8 +103,10 @@ bool CsvReader::readRecord(CsvRecord &record)
         m_started = true;
         skipByteOrderMark();
     }
-    record.fields.clear();
+    record.m_bytes.clear();
+    record.m_ends.clear();
     record.error.reset();
+    const auto endField = [&record] { record.m_ends.push_back(record.m_bytes.size()); };
     int c = next();
     for (; c == '\n' || c == '\r'; c = next()) {
         countLineEnd(c);
@@ -105,7 +129,7 @@ bool CsvReader::readRecord(CsvRecord &record)
         if (state == State::quoted) {
             if (c == endOfInput) {
                 fail(record, "a quoted field is not closed");
-                endField(record);
+                endField();
                 return true;
             }
             if (c == '"') {
@@ -114,11 +138,12 @@ bool CsvReader::readRecord(CsvRecord &record)
             }
             if (c == '\n' || c == '\r')
                 countLineEnd(c);
-            m_field += static_cast<char>(c);
+            record.m_bytes += static_cast<char>(c);
+            takeRun(record.m_bytes, stops.quoted);
             continue;
         }
         if (state == State::afterQuote && c == '"') {
-            m_field += '"';
+            record.m_bytes += '"';
             state = State::quoted;
             continue;
         }
@@ -128,7 +153,7 @@ bool CsvReader::readRecord(CsvRecord &record)
         }
         switch (c) {
         case ',':
-            endField(record);
+            endField();
             state = State::fieldStart;
             break;
         case '\n':
@@ -136,13 +161,14 @@ bool CsvReader::readRecord(CsvRecord &record)
             countLineEnd(c);
             [[fallthrough]];
         case endOfInput:
-            endField(record);
+            endField();
             return true;
         default:
             if (state == State::afterQuote)
                 fail(record, "has text after a closing quote");
-            m_field += static_cast<char>(c);
+            record.m_bytes += static_cast<char>(c);
             state = State::unquoted;
+            takeRun(record.m_bytes, stops.unquoted);
         }
     }
 }

@@ -6,14 +6,33 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 class ByteSource;
 
-struct CsvRecord
+// One record's fields as UTF-8 bytes, in storage that the next record
+// reuses: read a batch of any length without allocating per record.
+class CsvRecord
 {
-    QStringList fields;
+public:
     int line = 0; // where the record starts, from 1
     std::optional<QString> error; // why the record is malformed
+
+    int size() const { return static_cast<int>(m_ends.size()); }
+    std::string_view field(int index) const
+    {
+        const std::size_t start = index == 0 ? 0 : m_ends[static_cast<std::size_t>(index) - 1];
+        return std::string_view(m_bytes).substr(start,
+                                                m_ends[static_cast<std::size_t>(index)] - start);
+    }
+    QStringList texts() const;
+
+private:
+    friend class CsvReader;
+    std::string m_bytes; // the fields one after another
+    std::vector<std::size_t> m_ends; // where each field ends in m_bytes
 };
 
 // Reads CSV one record at a time, so a file of any length takes the same
@@ -55,7 +74,8 @@ private:
     bool fill();
     void skipByteOrderMark();
     void countLineEnd(int c);
-    void endField(CsvRecord &record);
+    // Takes the bytes up to the next one that matters in this state.
+    void takeRun(std::string &field, const bool (&stops)[256]);
 
     ByteSource &m_source;
     std::function<void()> m_beforeWait;
@@ -66,6 +86,5 @@ private:
     int m_current = endOfInput;
     int m_previous = endOfInput; // the byte before the current one
     int m_line = 1;
-    QByteArray m_field;
     std::optional<QString> m_readError;
 };

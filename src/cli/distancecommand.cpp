@@ -1,6 +1,7 @@
 #include "distancecommand.h"
 
 #include "fieldparser.h"
+#include "numbertext.h"
 #include "pixeldensity.h"
 #include "targetdistance.h"
 
@@ -32,6 +33,16 @@ const char *levelName(double multiplier)
             = std::find_if(densityLevels.cbegin(), densityLevels.cend(),
                            [&](const DensityLevel &l) { return l.pixelsPerMetre == pixels; });
     return level == densityLevels.cend() ? "" : level->name;
+}
+
+std::optional<TargetSize> plainSize(std::optional<std::string_view> text)
+{
+    const auto sides = text ? splitPair(*text) : std::nullopt;
+    const auto x = sides ? plainFloat(sides->first) : std::nullopt;
+    const auto y = sides ? plainFloat(sides->second) : std::nullopt;
+    if (!x || !y)
+        return std::nullopt;
+    return TargetSize{*x, *y};
 }
 
 } // namespace
@@ -68,13 +79,46 @@ DistanceCommand::DistanceCommand()
     }
 }
 
-std::variant<UsageError, NoPlan> DistanceCommand::prepare(const GivenInputs & /*given*/) const
+// A size that no column feeds is the same on every row, so it is parsed once.
+std::variant<UsageError, DistancePlan> DistanceCommand::prepare(const GivenInputs &given) const
 {
-    return NoPlan{};
+    DistancePlan plan;
+    for (std::size_t target = 0; target < m_targets.size(); ++target) {
+        const InputId size = m_targets[target].size;
+        if (!given.fedByColumn(size))
+            plan.fixedSizes[target] = plainSize(given.commandLine.bytes(size));
+    }
+    return plan;
 }
 
-std::optional<QString> DistanceCommand::calculate(const NoPlan & /*plan*/,
-                                                  const InputValues &values, Results &results) const
+// Plain numbers skip QString; they parse to the same values, so the
+// distances are the same.
+std::optional<BaseDistances> DistanceCommand::plainDistances(const DistancePlan &plan,
+                                                             const InputValues &values) const
+{
+    if (!values.given(m_hfov) || !values.given(m_resolution))
+        return std::nullopt;
+    const auto fov = plainFloat(*values.bytes(m_hfov));
+    const auto pixels = plainFloat(*values.bytes(m_resolution));
+    if (!fov || !pixels)
+        return std::nullopt;
+    std::array<TargetSize, 3> sizes{};
+    for (std::size_t target = 0; target < sizes.size(); ++target) {
+        const auto size = plan.fixedSizes[target] ? plan.fixedSizes[target]
+                                                  : plainSize(values.bytes(m_targets[target].size));
+        if (!size)
+            return std::nullopt;
+        sizes[target] = *size;
+    }
+    return BaseDistances{baseDistance(*fov, *pixels, sizes[0]),
+                         baseDistance(*fov, *pixels, sizes[1]),
+                         baseDistance(*fov, *pixels, sizes[2])};
+}
+
+// Any other text as the window parses it, and reports it in the command
+// line's words.
+std::variant<QString, BaseDistances>
+DistanceCommand::parsedDistances(const InputValues &values) const
 {
     DistanceInput input{values[m_hfov].value_or(QString()),
                         values[m_resolution].value_or(QString()),
@@ -120,8 +164,20 @@ std::optional<QString> DistanceCommand::calculate(const NoPlan & /*plan*/,
                           values[m_targets[*unsplit].size].value_or(QString()),
                           QStringLiteral("is not XxY"));
     }
-    const auto &distances = std::get<BaseDistances>(outcome);
-    const std::array<double, 3> bases{distances.person, distances.car, distances.boat};
+    return std::get<BaseDistances>(outcome);
+}
+
+std::optional<QString> DistanceCommand::calculate(const DistancePlan &plan,
+                                                  const InputValues &values, Results &results) const
+{
+    auto distances = plainDistances(plan, values);
+    if (!distances) {
+        const auto parsed = parsedDistances(values);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return *problem;
+        distances = std::get<BaseDistances>(parsed);
+    }
+    const std::array<double, 3> bases{distances->person, distances->car, distances->boat};
     for (std::size_t target = 0; target < m_targets.size(); ++target) {
         for (std::size_t level = 0; level < detailLevelMultipliers.size(); ++level)
             results.set(m_targets[target].distances[level],

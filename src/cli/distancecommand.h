@@ -1,22 +1,36 @@
 #pragma once
 
 #include "command.h"
+#include "targetdistance.h"
 
+#include <array>
+#include <optional>
 #include <vector>
+
+struct DistancePlan
+{
+    // Person, car and boat sizes that come from the command line alone and
+    // are plain numbers.
+    std::array<std::optional<TargetSize>, 3> fixedSizes;
+};
 
 // The Distance tab's calculation: the same parse, the same precision and
 // the same digits.
-class DistanceCommand : public PlannedCommand<NoPlan>
+class DistanceCommand : public PlannedCommand<DistancePlan>
 {
 public:
     DistanceCommand();
 
 protected:
-    std::variant<UsageError, NoPlan> prepare(const GivenInputs &given) const override;
-    std::optional<QString> calculate(const NoPlan &plan, const InputValues &values,
+    std::variant<UsageError, DistancePlan> prepare(const GivenInputs &given) const override;
+    std::optional<QString> calculate(const DistancePlan &plan, const InputValues &values,
                                      Results &results) const override;
 
 private:
+    std::optional<BaseDistances> plainDistances(const DistancePlan &plan,
+                                                const InputValues &values) const;
+    std::variant<QString, BaseDistances> parsedDistances(const InputValues &values) const;
+
     struct Target
     {
         InputId size;

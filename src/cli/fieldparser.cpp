@@ -21,15 +21,29 @@ QString notANumber(const InputError &error)
     return fieldError(error.fieldWord, error.fieldText, QStringLiteral("is not a number"));
 }
 
+namespace {
+
+constexpr std::string_view pairSeparators = "xX*";
+
+} // namespace
+
 std::optional<TextPair> splitPair(const QString &text)
 {
     const auto separator = std::find_if(text.begin(), text.end(), [](QChar c) {
-        return c == QLatin1Char('x') || c == QLatin1Char('X') || c == QLatin1Char('*');
+        return pairSeparators.find(c.toLatin1()) != std::string_view::npos;
     });
     if (separator == text.end())
         return std::nullopt;
     const int at = static_cast<int>(separator - text.begin());
     return TextPair{text.left(at), text.mid(at + 1)};
+}
+
+std::optional<BytePair> splitPair(std::string_view bytes)
+{
+    const std::size_t at = bytes.find_first_of(pairSeparators);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
 }
 
 QString choices(QStringList names)

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string_view>
 
 struct DensityLevel;
 struct InputError;
@@ -25,6 +26,14 @@ struct TextPair
 
 // Splits "1920x1080" (or "1920*1080") at the first x or *.
 std::optional<TextPair> splitPair(const QString &text);
+
+struct BytePair
+{
+    std::string_view first;
+    std::string_view second;
+};
+
+std::optional<BytePair> splitPair(std::string_view bytes);
 
 // "a, b or c", for messages and help that list choices.
 QString choices(QStringList names);

@@ -2,6 +2,7 @@
 
 #include "fieldofview.h"
 #include "fieldparser.h"
+#include "numbertext.h"
 
 namespace {
 
@@ -36,13 +37,31 @@ std::variant<UsageError, NoPlan> FovCommand::prepare(const GivenInputs & /*given
     return NoPlan{};
 }
 
-std::optional<QString> FovCommand::calculate(const NoPlan & /*plan*/, const InputValues &values,
-                                             Results &results) const
+// Plain numbers skip QString; they parse to the same values, so the angles
+// are the same.
+std::optional<AnglesOfView> FovCommand::plainAngles(const InputValues &values) const
+{
+    const auto resolution = values.bytes(m_resolution);
+    const auto sides = resolution ? splitPair(*resolution) : std::nullopt;
+    if (!sides || !values.given(m_focalLength) || !values.given(m_pixelSize))
+        return std::nullopt;
+    const auto width = plainInt(sides->first);
+    const auto height = plainInt(sides->second);
+    const auto focalLength = plainFloat(*values.bytes(m_focalLength));
+    const auto pixelSize = plainFloat(*values.bytes(m_pixelSize));
+    if (!width || !height || !focalLength || !pixelSize)
+        return std::nullopt;
+    return anglesOfView({*width, *height}, *focalLength, *pixelSize);
+}
+
+// Any other text as the window parses it, and reports it in the command
+// line's words.
+std::variant<QString, AnglesOfView> FovCommand::parsedAngles(const InputValues &values) const
 {
     const QString resolutionWord = QStringLiteral("Resolution");
-    if (!values[m_resolution])
+    if (!values.given(m_resolution))
         return noValue(resolutionWord);
-    const QString &resolution = *values[m_resolution];
+    const QString resolution = *values[m_resolution];
     const auto sides = splitPair(resolution);
     const QString notAPair = QStringLiteral("is not WIDTHxHEIGHT");
     if (!sides)
@@ -55,17 +74,29 @@ std::optional<QString> FovCommand::calculate(const NoPlan & /*plan*/, const Inpu
                                                sides->second,
                                                values[m_focalLength].value_or(QString()),
                                                values[m_pixelSize].value_or(QString())});
-    if (const auto *error = std::get_if<InputError>(&outcome)) {
-        if (error->fieldWord == resolutionWord)
-            return fieldError(resolutionWord, resolution, notAPair);
-        const bool focalLength = error->fieldWord == QLatin1String("Focal length");
-        if (!values[focalLength ? m_focalLength : m_pixelSize])
-            return noValue(error->fieldWord);
-        return notANumber(*error);
+    const auto *error = std::get_if<InputError>(&outcome);
+    if (!error)
+        return std::get<AnglesOfView>(outcome);
+    if (error->fieldWord == resolutionWord)
+        return fieldError(resolutionWord, resolution, notAPair);
+    const bool focalLength = error->fieldWord == QLatin1String("Focal length");
+    if (!values.given(focalLength ? m_focalLength : m_pixelSize))
+        return noValue(error->fieldWord);
+    return notANumber(*error);
+}
+
+std::optional<QString> FovCommand::calculate(const NoPlan & /*plan*/, const InputValues &values,
+                                             Results &results) const
+{
+    auto angles = plainAngles(values);
+    if (!angles) {
+        const auto parsed = parsedAngles(values);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return *problem;
+        angles = std::get<AnglesOfView>(parsed);
     }
-    const auto &angles = std::get<AnglesOfView>(outcome);
-    results.set(m_horizontal, static_cast<double>(angles.horizontal));
-    results.set(m_vertical, static_cast<double>(angles.vertical));
-    results.set(m_diagonal, static_cast<double>(angles.diagonal));
+    results.set(m_horizontal, static_cast<double>(angles->horizontal));
+    results.set(m_vertical, static_cast<double>(angles->vertical));
+    results.set(m_diagonal, static_cast<double>(angles->diagonal));
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "command.h"
+#include "fieldofview.h"
 
 // The FOV tab's calculation: the same parse, the same single precision and
 // the same digits.
@@ -15,6 +16,9 @@ protected:
                                      Results &results) const override;
 
 private:
+    std::optional<AnglesOfView> plainAngles(const InputValues &values) const;
+    std::variant<QString, AnglesOfView> parsedAngles(const InputValues &values) const;
+
     const InputId m_resolution;
     const InputId m_pixelSize;
     const InputId m_focalLength;

@@ -1,5 +1,7 @@
 #include "inputs.h"
 
+#include "fieldtext.h"
+
 namespace {
 
 InputSpec sharedInput(const char *name, const char *valueName, const char *description,
@@ -58,7 +60,18 @@ std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
     return std::nullopt;
 }
 
+std::optional<QString> InputValues::operator[](InputId input) const
+{
+    const auto &value = at(input.m_index);
+    return value ? std::optional<QString>(fieldText(*value)) : std::nullopt;
+}
+
 bool GivenInputs::given(InputId input) const
 {
-    return commandLine.given(input) || columnOfInput.at(input.m_index) >= 0;
+    return commandLine.given(input) || fedByColumn(input);
+}
+
+bool GivenInputs::fedByColumn(InputId input) const
+{
+    return columnOfInput.at(input.m_index) >= 0;
 }

@@ -4,6 +4,8 @@
 #include <QVector>
 
 #include <optional>
+#include <string_view>
+#include <vector>
 
 // One input of a calculation: an option on the command line and, in a
 // batch, the column of the same name.
@@ -53,26 +55,32 @@ private:
 // A header name as the batch compares it.
 QString normalizedColumnName(const QString &name);
 
-// The texts of one calculation's inputs, in the order of their table. An
-// input that nothing gives is "not given": std::nullopt.
+// One calculation's inputs as UTF-8 bytes, in the order of their table,
+// viewed where the batch or the command line holds them. An input that
+// nothing gives is "not given": std::nullopt.
 class InputValues
 {
 public:
-    explicit InputValues(int count) : m_values(count) { }
+    explicit InputValues(int count) : m_values(static_cast<std::size_t>(count)) { }
 
-    const std::optional<QString> &operator[](InputId input) const
-    {
-        return m_values.at(input.m_index);
-    }
-    bool given(InputId input) const { return m_values.at(input.m_index).has_value(); }
+    // The input as text, for the general path and for messages.
+    std::optional<QString> operator[](InputId input) const;
+    std::optional<std::string_view> bytes(InputId input) const { return at(input.m_index); }
+    bool given(InputId input) const { return at(input.m_index).has_value(); }
 
 private:
     // By position only for the base, which fills in what a command declared.
     friend class Command;
-    std::optional<QString> &at(int index) { return m_values[index]; }
-    const std::optional<QString> &at(int index) const { return m_values.at(index); }
+    std::optional<std::string_view> &at(int index)
+    {
+        return m_values[static_cast<std::size_t>(index)];
+    }
+    const std::optional<std::string_view> &at(int index) const
+    {
+        return m_values[static_cast<std::size_t>(index)];
+    }
 
-    QVector<std::optional<QString>> m_values;
+    std::vector<std::optional<std::string_view>> m_values;
 };
 
 // What a command knows before its first calculation: which inputs the
@@ -83,4 +91,5 @@ struct GivenInputs
     const QVector<int> &columnOfInput; // a batch's column for each input, or -1
 
     bool given(InputId input) const;
+    bool fedByColumn(InputId input) const;
 };

@@ -1,5 +1,6 @@
 #include "recordwriter.h"
 
+#include "numbertext.h"
 #include "streams.h"
 
 #include <QLocale>
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr int bufferSize = 1 << 16;
+constexpr std::size_t bufferSize = 1 << 16;
 const QString errorLabel = QStringLiteral("Error");
 const QString degreeSign = QStringLiteral("\u00B0");
 
@@ -21,51 +22,83 @@ QString fixed(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
-void appendCsvField(QByteArray &line, const QString &text)
+void appendFixed(OutputBuffer &out, double value, int decimals)
 {
-    static const QString special = QStringLiteral(",\"\r\n");
-    const bool quote
-            = std::any_of(text.begin(), text.end(), [](QChar c) { return special.contains(c); });
-    if (!quote) {
-        line += text.toUtf8();
-        return;
-    }
-    QString doubled = text;
-    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    line += '"' + doubled.toUtf8() + '"';
+    if (const char *end = writeFixedDirectly(out.room(fixedDirectlyMaximumLength), value, decimals))
+        out.commit(end);
+    else
+        out += fixed(value, decimals).toStdString();
 }
 
-void appendJsonString(QByteArray &line, const QString &text)
+void append(OutputBuffer &out, const QString &text)
+{
+    out += text.toStdString();
+}
+
+// The bytes as they are when they are text already; else what their text
+// is in UTF-8, U+FFFD for what was not UTF-8.
+template <typename Append>
+void appendAsUtf8(std::string_view bytes, Append appendUtf8)
+{
+    if (isAscii(bytes)) {
+        appendUtf8(bytes);
+    } else {
+        const std::string text = fieldText(bytes).toStdString();
+        appendUtf8(std::string_view(text));
+    }
+}
+
+void appendCsvField(OutputBuffer &line, std::string_view field)
+{
+    appendAsUtf8(field, [&line](std::string_view bytes) {
+        if (bytes.find_first_of(",\"\r\n") == std::string_view::npos) {
+            line += bytes;
+            return;
+        }
+        line += '"';
+        for (const char c : bytes) {
+            if (c == '"')
+                line += '"';
+            line += c;
+        }
+        line += '"';
+    });
+}
+
+void appendJsonString(OutputBuffer &line, std::string_view field)
 {
     line += '"';
-    for (const char c : text.toUtf8()) {
-        switch (c) {
-        case '"':
-            line += "\\\"";
-            break;
-        case '\\':
-            line += "\\\\";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        case '\t':
-            line += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                line += QByteArray(escaped,
-                                   std::snprintf(escaped, sizeof escaped, "\\u%04x",
-                                                 static_cast<unsigned>(c)));
-            } else {
-                line += c;
+    appendAsUtf8(field, [&line](std::string_view bytes) {
+        for (const char c : bytes) {
+            switch (c) {
+            case '"':
+                line += "\\\"";
+                break;
+            case '\\':
+                line += "\\\\";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            case '\r':
+                line += "\\r";
+                break;
+            case '\t':
+                line += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    line += std::string_view(
+                            escaped,
+                            static_cast<std::size_t>(std::snprintf(
+                                    escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c))));
+                } else {
+                    line += c;
+                }
             }
         }
-    }
+    });
     line += '"';
 }
 
@@ -77,7 +110,8 @@ ResultId ResultTable::add(ResultSpec result)
     return ResultId(m_specs.size() - 1);
 }
 
-Results::Results(const ResultTable &table) : m_table(table), m_values(table.specs().size())
+Results::Results(const ResultTable &table)
+    : m_table(table), m_values(static_cast<std::size_t>(table.specs().size()))
 {
 }
 
@@ -88,8 +122,8 @@ void Results::clear()
 
 std::optional<QString> Results::nonFiniteError() const
 {
-    for (int column = 0; column < m_values.size(); ++column) {
-        if (m_values.at(column) && !std::isfinite(*m_values.at(column)))
+    for (int column = 0; column < m_table.specs().size(); ++column) {
+        if (at(column) && !std::isfinite(*at(column)))
             return QStringLiteral("%1: the result is not a finite number")
                     .arg(m_table.specs().at(column).key);
     }
@@ -103,7 +137,7 @@ RecordWriter::RecordWriter(OutputFormat format, const ResultTable &results,
     , m_passThroughNames(passThroughNames)
     , m_sink(sink)
 {
-    m_buffer.reserve(bufferSize + 1024);
+    m_buffer.room(bufferSize + 1024);
     m_labelWidth = errorLabel.size();
     for (const QString &name : m_passThroughNames)
         m_labelWidth = std::max(m_labelWidth, name.size());
@@ -116,25 +150,27 @@ void RecordWriter::writeHeader()
     if (m_format != OutputFormat::csv)
         return;
     for (const QString &name : m_passThroughNames) {
-        appendCsvField(m_buffer, name);
+        appendCsvField(m_buffer, name.toStdString());
         m_buffer += ',';
     }
-    for (const ResultSpec &result : m_results)
-        m_buffer += result.key.toUtf8() + ',';
+    for (const ResultSpec &result : m_results) {
+        append(m_buffer, result.key);
+        m_buffer += ',';
+    }
     m_buffer += "error\n";
 }
 
-void RecordWriter::write(const QStringList &passThrough, const Results &results)
+void RecordWriter::write(const FieldList &passThrough, const Results &results)
 {
     writeRecord(passThrough, &results, {});
 }
 
-void RecordWriter::writeError(const QStringList &passThrough, const QString &error)
+void RecordWriter::writeError(const FieldList &passThrough, const QString &error)
 {
     writeRecord(passThrough, nullptr, error);
 }
 
-void RecordWriter::writeRecord(const QStringList &passThrough, const Results *results,
+void RecordWriter::writeRecord(const FieldList &passThrough, const Results *results,
                                const QString &error)
 {
     switch (m_format) {
@@ -155,18 +191,20 @@ void RecordWriter::writeRecord(const QStringList &passThrough, const Results *re
 
 void RecordWriter::appendTextLine(const QString &label, const QString &value)
 {
-    m_buffer += label.leftJustified(m_labelWidth + 2).toUtf8() + value.toUtf8() + '\n';
+    append(m_buffer, label.leftJustified(m_labelWidth + 2) + value);
+    m_buffer += '\n';
 }
 
 // One block per calculation: labels left, numbers right-aligned on their
 // last digit, units after them; a blank line between blocks.
-void RecordWriter::writeText(const QStringList &passThrough, const Results *results,
+void RecordWriter::writeText(const FieldList &passThrough, const Results *results,
                              const QString &error)
 {
     if (m_written)
         m_buffer += '\n';
-    for (int column = 0; column < passThrough.size(); ++column)
-        appendTextLine(m_passThroughNames.at(column), passThrough.at(column));
+    for (std::size_t column = 0; column < passThrough.size(); ++column)
+        appendTextLine(m_passThroughNames.at(static_cast<int>(column)),
+                       fieldText(passThrough[column]));
     if (!results) {
         appendTextLine(errorLabel, error);
         return;
@@ -188,40 +226,43 @@ void RecordWriter::writeText(const QStringList &passThrough, const Results *resu
     }
 }
 
-void RecordWriter::writeCsv(const QStringList &passThrough, const Results *results,
+void RecordWriter::writeCsv(const FieldList &passThrough, const Results *results,
                             const QString &error)
 {
-    for (const QString &text : passThrough) {
-        appendCsvField(m_buffer, text);
+    for (const std::string_view field : passThrough) {
+        appendCsvField(m_buffer, field);
         m_buffer += ',';
     }
     for (int column = 0; column < m_results.size(); ++column) {
         if (results && results->at(column))
-            m_buffer += fixed(*results->at(column), m_results.at(column).decimals).toLatin1();
+            appendFixed(m_buffer, *results->at(column), m_results[column].decimals);
         m_buffer += ',';
     }
-    appendCsvField(m_buffer, error);
+    if (!error.isEmpty())
+        appendCsvField(m_buffer, error.toStdString());
     m_buffer += '\n';
 }
 
 // Numbers in full: the shortest text that reads back as the same double.
 // JSON has no infinity or NaN, so those are null like results that do not
 // apply.
-void RecordWriter::writeJson(const QStringList &passThrough, const Results *results,
+void RecordWriter::writeJson(const FieldList &passThrough, const Results *results,
                              const QString &error)
 {
     m_buffer += '{';
-    for (int column = 0; column < passThrough.size(); ++column) {
-        appendJsonString(m_buffer, m_passThroughNames.at(column));
+    for (std::size_t column = 0; column < passThrough.size(); ++column) {
+        appendJsonString(m_buffer, m_passThroughNames.at(static_cast<int>(column)).toStdString());
         m_buffer += ':';
-        appendJsonString(m_buffer, passThrough.at(column));
+        appendJsonString(m_buffer, passThrough[column]);
         m_buffer += ',';
     }
     for (int column = 0; column < m_results.size(); ++column) {
-        m_buffer += '"' + m_results.at(column).key.toUtf8() + "\":";
+        m_buffer += '"';
+        append(m_buffer, m_results.at(column).key);
+        m_buffer += "\":";
         const auto value = results ? results->at(column) : std::optional<double>();
         if (value && std::isfinite(*value))
-            m_buffer += QString::number(*value, 'g', QLocale::FloatingPointShortest).toLatin1();
+            append(m_buffer, QString::number(*value, 'g', QLocale::FloatingPointShortest));
         else
             m_buffer += "null";
         m_buffer += ',';
@@ -230,14 +271,15 @@ void RecordWriter::writeJson(const QStringList &passThrough, const Results *resu
     if (results)
         m_buffer += "null";
     else
-        appendJsonString(m_buffer, error);
+        appendJsonString(m_buffer, error.toStdString());
     m_buffer += "}\n";
 }
 
 bool RecordWriter::flush()
 {
-    if (!m_failed && !m_buffer.isEmpty() && !m_sink.write(m_buffer.constData(), m_buffer.size()))
+    if (!m_failed && m_buffer.size() > 0
+        && !m_sink.write(m_buffer.data(), static_cast<qint64>(m_buffer.size())))
         m_failed = true;
-    m_buffer.resize(0); // keeps the reserved capacity
+    m_buffer.clear();
     return !m_failed;
 }

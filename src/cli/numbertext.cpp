@@ -1,0 +1,102 @@
+#include "numbertext.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int maximumDirectDecimals = 4;
+constexpr double directLimit = 1e15; // times 10^4 still fits in 64 bits
+constexpr std::array<std::uint64_t, maximumDirectDecimals + 1> powersOfTen{1, 10, 100, 1000, 10000};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+std::optional<qint32> plainInt(std::string_view text)
+{
+    constexpr std::size_t maximumDigits = 9; // always below 2^31
+    if (text.empty() || text.size() > maximumDigits)
+        return std::nullopt;
+    qint32 value = 0;
+    for (const char c : text) {
+        if (!isDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::optional<float> plainFloat(std::string_view text)
+{
+    bool digit = false;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point)
+            point = true;
+        else if (isDigit(c))
+            digit = true;
+        else
+            return std::nullopt;
+    }
+    if (!digit)
+        return std::nullopt;
+    // Both read decimals to the nearest double; Qt then narrows to float
+    // and refuses what overflows or vanishes, which is left to Qt itself.
+    double value = 0.0;
+    const char *end = text.data() + text.size();
+    if (std::from_chars(text.data(), end, value, std::chars_format::fixed).ptr != end)
+        return std::nullopt;
+    if (value != 0.0
+        && (value < double(std::numeric_limits<float>::min())
+            || value > double(std::numeric_limits<float>::max())))
+        return std::nullopt;
+    return static_cast<float>(value);
+}
+
+// A double is m * 2^e exactly, so value * 10^d = m * 5^d * 2^(e + d) is an
+// integer shifted by a power of two, and its rounding is decided exactly.
+// Qt rounds ties up, where printf and std::to_chars round them to even.
+char *writeFixedDirectly(char *at, double value, int decimals)
+{
+    if (!(value >= 0.0 && value < directLimit) || std::signbit(value) || decimals < 0
+        || decimals > maximumDirectDecimals)
+        return nullptr;
+    constexpr int fractionBits = std::numeric_limits<double>::digits - 1;
+    constexpr int exponentBias = std::numeric_limits<double>::max_exponent - 1;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biasedExponent = static_cast<int>(bits >> fractionBits); // the sign bit is 0
+    std::uint64_t scaled = bits & ((std::uint64_t(1) << fractionBits) - 1);
+    if (biasedExponent != 0)
+        scaled |= std::uint64_t(1) << fractionBits;
+    for (int count = 0; count < decimals; ++count)
+        scaled *= 5; // below 2^53 * 5^4 < 2^63
+    const int shift = std::max(biasedExponent, 1) - exponentBias - fractionBits + decimals;
+    std::uint64_t units = 0;
+    if (shift >= 0)
+        units = scaled << shift;
+    else if (shift > -64) // the bit below the last one kept is the half
+        units = (scaled >> -shift) + (scaled >> (-shift - 1) & 1);
+
+    const std::uint64_t unitsPerOne = powersOfTen[static_cast<std::size_t>(decimals)];
+    char *end = std::to_chars(at, at + fixedDirectlyMaximumLength, units / unitsPerOne).ptr;
+    if (decimals > 0) {
+        *end = '.';
+        std::uint64_t fraction = units % unitsPerOne;
+        for (int place = decimals; place > 0; --place) {
+            end[place] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        end += decimals + 1;
+    }
+    return end;
+}
