@@ -1,7 +1,8 @@
 // The least a program must do for kavrelo-cli's fov and distance batches:
 // block reads and writes, std::from_chars, the same single- and
 // double-precision steps, and a fixed-decimal formatter. It writes the same
-// bytes for every valid row; for any other row it writes "bad row".
+// bytes for every valid row; for any other row, its name and "bad row". The
+// input's header line is skipped, and no header is written.
 //   batch_yardstick fov PIXEL_SIZE_UM < camera,resolution,focal-length
 //   batch_yardstick distance          < camera,hfov,resolution
 #include <charconv>
@@ -22,12 +23,8 @@ std::string out;
 
 void flush()
 {
-    for (std::size_t done = 0; done < out.size();) {
-        const ssize_t count = ::write(1, out.data() + done, out.size() - done);
-        if (count <= 0)
-            std::exit(3);
-        done += static_cast<std::size_t>(count);
-    }
+    if (::write(1, out.data(), out.size()) != static_cast<ssize_t>(out.size()))
+        std::exit(3);
     out.clear();
 }
 
@@ -38,10 +35,8 @@ void fixed(double value, int decimals)
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>(bits >> 52 & 0x7FF);
-    std::uint64_t m = bits & ((1ULL << 52) - 1);
+    std::uint64_t m = (bits & ((1ULL << 52) - 1)) | std::uint64_t(biased != 0) << 52;
     int e = biased == 0 ? -1074 : biased - 1075;
-    if (biased != 0)
-        m |= 1ULL << 52;
     std::uint64_t scale = 1;
     for (int i = 0; i < decimals; ++i) {
         m *= 5;
@@ -81,39 +76,31 @@ bool parseFloat(std::string_view text, float &value)
     return true;
 }
 
-float fovAngle(double halfPixels, float pixelSize, float focalLength)
-{
-    const double tangent = halfPixels * 0.001 * double(pixelSize) / double(focalLength);
-    return static_cast<float>(std::atan(tangent) * 57.29577951308232 * 2.0);
-}
-
-void fovRow(const std::vector<std::string_view> &fields, float pixelSize)
+bool fovRow(const std::vector<std::string_view> &fields, float pixelSize)
 {
     const std::string_view resolution = fields[1];
     const std::size_t x = resolution.find_first_of("xX*");
     std::int32_t width = 0, height = 0;
     float focalLength = 0;
     if (x == std::string_view::npos || !parse(resolution.substr(0, x), width)
-        || !parse(resolution.substr(x + 1), height) || !parseFloat(fields[2], focalLength)) {
-        out += ",,,bad row\n";
-        return;
-    }
+        || !parse(resolution.substr(x + 1), height) || !parseFloat(fields[2], focalLength))
+        return false;
     const double diagonal
             = std::sqrt(double(std::int64_t(width) * width + std::int64_t(height) * height));
     for (const double half : {double(width / 2), double(height / 2), diagonal / 2.0}) {
+        const double tangent = half * 0.001 * double(pixelSize) / double(focalLength);
         out += ',';
-        fixed(double(fovAngle(half, pixelSize, focalLength)), 4);
+        fixed(double(static_cast<float>(std::atan(tangent) * 57.29577951308232 * 2.0)), 4);
     }
     out += ",\n";
+    return true;
 }
 
-void distanceRow(const std::vector<std::string_view> &fields)
+bool distanceRow(const std::vector<std::string_view> &fields)
 {
     float fov = 0, resolution = 0;
-    if (!parseFloat(fields[1], fov) || !parseFloat(fields[2], resolution)) {
-        out += ",,,,,,,,,,,,bad row\n";
-        return;
-    }
+    if (!parseFloat(fields[1], fov) || !parseFloat(fields[2], resolution))
+        return false;
     const double share = double(resolution / 500.0F);
     const double tangent = std::tan(double(fov) * 3.141592653589793 / 360.0);
     for (const float side : {0.5F, 1.4F, 5.0F}) {
@@ -124,6 +111,7 @@ void distanceRow(const std::vector<std::string_view> &fields)
         }
     }
     out += ",\n";
+    return true;
 }
 
 // One record of three fields; a quoted field may hold commas and "".
@@ -160,13 +148,8 @@ int main(int argc, char **argv)
     if (!(fov ? parseFloat(argv[2], pixelSize)
               : argc == 2 && std::strcmp(argv[1], "distance") == 0))
         return 2;
-    out = fov ? "camera,horizontal_deg,vertical_deg,diagonal_deg,error\n"
-              : "camera,person_identify_m,person_recognize_m,person_observe_m,person_detect_m,"
-                "car_identify_m,car_recognize_m,car_observe_m,car_detect_m,boat_identify_m,"
-                "boat_recognize_m,boat_observe_m,boat_detect_m,error\n";
-    std::string input;
+    std::string input, unquoted;
     std::vector<std::string_view> fields;
-    std::string name;
     bool header = true;
     char block[1 << 16];
     for (ssize_t count; (count = ::read(0, block, sizeof block)) > 0;) {
@@ -177,22 +160,15 @@ int main(int argc, char **argv)
             const std::string_view line(input.data() + start, end - start);
             if (std::exchange(header, false))
                 continue;
-            const bool complete = splitRecord(line, fields, name);
-            const bool quote = fields[0].find_first_of(",\"") != std::string_view::npos;
-            if (quote) {
-                out += '"';
-                for (const char c : fields[0])
-                    out.append(c == '"' ? 2 : 1, c);
-                out += '"';
-            } else {
-                out += fields[0];
-            }
-            if (!complete)
-                out += fov ? ",,,,bad row\n" : ",,,,,,,,,,,,,bad row\n";
-            else if (fov)
-                fovRow(fields, pixelSize);
-            else
-                distanceRow(fields);
+            const bool complete = splitRecord(line, fields, unquoted);
+            std::string_view name = fields[0];
+            const bool quote = name.find_first_of(",\"") != std::string_view::npos;
+            out.append(quote, '"');
+            for (std::size_t at; (at = name.find('"')) != name.npos; name.remove_prefix(at + 1))
+                out.append(name.substr(0, at + 1)) += '"';
+            out.append(name).append(quote, '"');
+            if (!complete || !(fov ? fovRow(fields, pixelSize) : distanceRow(fields)))
+                out += ",bad row\n";
             if (out.size() >= sizeof block)
                 flush();
         }
