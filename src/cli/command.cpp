@@ -1,6 +1,7 @@
 #include "command.h"
 
 #include "csvreader.h"
+#include "fieldtext.h"
 #include "fieldparser.h"
 #include "interruption.h"
 #include "programname.h"
@@ -8,6 +9,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -116,6 +118,32 @@ QString wrapped(const QString &text, int width, int indent)
     return lines;
 }
 
+// Names for what a batch writes beside its output, one file per record:
+// the first pass-through field where there is one, made safe as a file name,
+// else the line; the line is added to a name already taken.
+class RecordNames
+{
+public:
+    QString next(const FieldList &passThrough, int line)
+    {
+        QString name = passThrough.empty() ? QString() : fieldText(passThrough.front());
+        for (QChar &c : name) {
+            if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
+                c = QLatin1Char('_');
+        }
+        const QString lineName = QStringLiteral("line-%1").arg(line);
+        name = name.isEmpty() ? lineName : name.left(maximumLength);
+        if (m_taken.contains(name))
+            name += QLatin1Char('-') + lineName;
+        m_taken.insert(name);
+        return name;
+    }
+
+private:
+    static constexpr int maximumLength = 100;
+    QSet<QString> m_taken;
+};
+
 QString cannotRead(const QString &source, const QString &reason)
 {
     return QStringLiteral("cannot read %1: %2").arg(source, reason);
@@ -156,7 +184,12 @@ ExitStatus Command::reportUsage(const Streams &streams, const QString &message) 
 
 ExitStatus Command::reportOutputFailure(const Streams &streams, const QString &reason) const
 {
-    printMessage(streams, QStringLiteral("cannot write the output: %1").arg(reason));
+    return reportPublishFailure(streams, QStringLiteral("cannot write the output: %1").arg(reason));
+}
+
+ExitStatus Command::reportPublishFailure(const Streams &streams, const QString &message) const
+{
+    printMessage(streams, message);
     return ExitStatus::outputFailed;
 }
 
@@ -210,14 +243,15 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     if (parser.isSet(batchOption))
         return runBatch(streams, parser.value(batchOption), commandLine, chosen->format);
 
-    auto calculation = prepareCalculation(commandLine, QVector<int>(inputs.size(), -1));
+    auto calculation = prepareCalculation(commandLine, QVector<int>(inputs.size(), -1), false);
     if (const auto *error = std::get_if<UsageError>(&calculation))
         return reportUsage(streams, error->message);
     return runOnce(streams, *std::get<1>(calculation), commandLine, chosen->format);
 }
 
 std::variant<UsageError, std::unique_ptr<const Command::Calculation>>
-Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput) const
+Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
+                            bool batch) const
 {
     for (int index = 0; index < m_inputs.specs().size(); ++index) {
         if (m_inputs.specs().at(index).required && !commandLine.at(index)
@@ -225,7 +259,7 @@ Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &
             return UsageError{
                     QStringLiteral("--%1 is required").arg(m_inputs.specs().at(index).name)};
     }
-    return makeCalculation(GivenInputs{commandLine, columnOfInput});
+    return makeCalculation(GivenInputs{commandLine, columnOfInput, batch});
 }
 
 struct Command::BatchColumns
@@ -282,6 +316,9 @@ ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculati
     writer.write({}, results);
     if (!writer.flush())
         return reportOutputFailure(streams, streams.output.errorString());
+    if (const auto failure = calculation.publishes() ? calculation.publish(values, QString())
+                                                     : std::nullopt)
+        return reportPublishFailure(streams, *failure);
     return ExitStatus::success;
 }
 
@@ -329,7 +366,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     if (const auto *error = std::get_if<UsageError>(&read))
         return reportUsage(streams, error->message);
     const BatchColumns &columns = std::get<BatchColumns>(read);
-    const auto prepared = prepareCalculation(commandLine, columns.ofInput);
+    const auto prepared = prepareCalculation(commandLine, columns.ofInput, true);
     if (const auto *error = std::get_if<UsageError>(&prepared))
         return reportUsage(streams, error->message);
     const Calculation &calculation = *std::get<1>(prepared);
@@ -343,6 +380,8 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     InputValues values(inputCount);
     FieldList passThrough;
     Results results(m_results);
+    RecordNames recordNames;
+    const bool publishes = calculation.publishes();
     while (reader.readRecord(record)) {
         passThrough.clear();
         for (const int column : columns.passThrough)
@@ -371,6 +410,13 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
             status = ExitStatus::badInput;
         } else {
             writer->write(passThrough, results);
+            const auto failure = publishes
+                    ? calculation.publish(values, recordNames.next(passThrough, record.line))
+                    : std::nullopt;
+            if (failure) {
+                writer->flush();
+                return reportPublishFailure(streams, *failure);
+            }
         }
         if (writer->failed())
             return reportOutputFailure(streams, streams.output.errorString());
@@ -387,6 +433,17 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
         return ExitStatus::badInput;
     }
     return status;
+}
+
+std::variant<UsageError, bool> cameraGivenByLens(const GivenInputs &given, InputId hfov,
+                                                 InputId pixelSize, InputId focalLength)
+{
+    const bool byLens = given.given(pixelSize) || given.given(focalLength);
+    if (given.given(hfov) == byLens)
+        return UsageError{QStringLiteral("give --hfov, or --pixel-size and --focal-length")};
+    if (byLens && !(given.given(pixelSize) && given.given(focalLength)))
+        return UsageError{QStringLiteral("--pixel-size and --focal-length go together")};
+    return byLens;
 }
 
 QString helpRows(const QVector<std::pair<QString, QString>> &rows)

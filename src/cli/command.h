@@ -62,6 +62,12 @@ protected:
         // in the results.
         virtual std::optional<QString> calculate(const InputValues &values,
                                                  Results &results) const = 0;
+        // Whether publish() writes anything beside the results, such as a
+        // picture. It returns why that failed, if it did; recordName is
+        // empty outside a batch.
+        virtual bool publishes() const = 0;
+        virtual std::optional<QString> publish(const InputValues &values,
+                                               const QString &recordName) const = 0;
     };
 
     // Called once, after the required inputs were found given.
@@ -76,12 +82,14 @@ private:
     ExitStatus readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
                          const InputValues &commandLine, OutputFormat format) const;
     std::variant<UsageError, std::unique_ptr<const Calculation>>
-    prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput) const;
+    prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
+                       bool batch) const;
     struct BatchColumns;
     std::variant<UsageError, BatchColumns> readHeader(const QStringList &header,
                                                       const QString &sourceName) const;
     ExitStatus reportUsage(const Streams &streams, const QString &message) const;
     ExitStatus reportOutputFailure(const Streams &streams, const QString &reason) const;
+    ExitStatus reportPublishFailure(const Streams &streams, const QString &message) const;
     // "kavrelo-cli fov: message"
     void printMessage(const Streams &streams, const QString &message) const;
 
@@ -103,6 +111,12 @@ protected:
     virtual std::variant<UsageError, Plan> prepare(const GivenInputs &given) const = 0;
     virtual std::optional<QString> calculate(const Plan &plan, const InputValues &values,
                                              Results &results) const = 0;
+    virtual bool publishes(const Plan & /*plan*/) const { return false; }
+    virtual std::optional<QString> publish(const Plan & /*plan*/, const InputValues & /*values*/,
+                                           const QString & /*recordName*/) const
+    {
+        return std::nullopt;
+    }
 
 private:
     class Bound final : public Calculation
@@ -115,6 +129,12 @@ private:
         std::optional<QString> calculate(const InputValues &values, Results &results) const override
         {
             return m_command.calculate(m_plan, values, results);
+        }
+        bool publishes() const override { return m_command.publishes(m_plan); }
+        std::optional<QString> publish(const InputValues &values,
+                                       const QString &recordName) const override
+        {
+            return m_command.publish(m_plan, values, recordName);
         }
 
     private:
@@ -135,6 +155,11 @@ private:
 
 // "  name  description" lines, the descriptions in a column and wrapped.
 QString helpRows(const QVector<std::pair<QString, QString>> &rows);
+
+// Whether a camera is given by its lens (--pixel-size and --focal-length) or
+// by its angle (--hfov): exactly one way must be given, the lens in full.
+std::variant<UsageError, bool> cameraGivenByLens(const GivenInputs &given, InputId hfov,
+                                                 InputId pixelSize, InputId focalLength);
 
 // The plan of a command that needs none.
 struct NoPlan

@@ -34,12 +34,10 @@ DensityCommand::DensityCommand()
 
 std::variant<UsageError, DensityPlan> DensityCommand::prepare(const GivenInputs &given) const
 {
-    const bool fromLens = given.given(m_pixelSize) || given.given(m_focalLength);
-    if (given.given(m_hfov) == fromLens)
-        return UsageError{QStringLiteral("give --hfov, or --pixel-size and --focal-length")};
-    if (fromLens && !(given.given(m_pixelSize) && given.given(m_focalLength)))
-        return UsageError{QStringLiteral("--pixel-size and --focal-length go together")};
-    return DensityPlan{fromLens};
+    const auto byLens = cameraGivenByLens(given, m_hfov, m_pixelSize, m_focalLength);
+    if (const auto *error = std::get_if<UsageError>(&byLens))
+        return *error;
+    return DensityPlan{std::get<bool>(byLens)};
 }
 
 std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const InputValues &values,

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <string_view>
 
 struct DensityLevel;
@@ -52,11 +53,19 @@ class FieldParser
 {
 public:
     double positive(const QString &fieldWord, const std::optional<QString> &text);
+    // Finite and at least zero.
+    double nonNegative(const QString &fieldWord, const std::optional<QString> &text);
+    // Strictly between the limits, which are in the unit named.
+    double between(const QString &fieldWord, const std::optional<QString> &text, double lowest,
+                   double highest, const QString &unit);
     // An angle of view, strictly between 0 and 180 degrees.
-    double fieldOfView(const std::optional<QString> &text);
+    double fieldOfView(const std::optional<QString> &text,
+                       const QString &fieldWord = QStringLiteral("FOV"));
     // "1920" or "1920x1080": the pixels across. The height must be a
     // number too, so that a typing slip does not pass.
     double horizontalPixels(const std::optional<QString> &text);
+    // "1920x1080": both counts.
+    std::pair<double, double> resolution(const std::optional<QString> &text);
     const DensityLevel *level(const std::optional<QString> &text);
 
     void fail(const QString &message);
@@ -64,6 +73,9 @@ public:
 
 private:
     bool present(const QString &fieldWord, const std::optional<QString> &text);
+    std::optional<double> finite(const QString &fieldWord, const std::optional<QString> &text);
+    std::pair<double, double> pixelPair(const std::optional<QString> &text,
+                                        const QString &problem);
 
     std::optional<QString> m_error;
 };

@@ -54,7 +54,7 @@ std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
 {
     const QString wanted = normalizedColumnName(columnName);
     for (int index = 0; index < m_specs.size(); ++index) {
-        if (m_specs.at(index).name == wanted)
+        if (m_specs.at(index).fromColumns && m_specs.at(index).name == wanted)
             return index;
     }
     return std::nullopt;

@@ -16,6 +16,7 @@ struct InputSpec
     QString description;
     bool required = false;
     std::optional<QString> defaultValue = {}; // used when nothing else gives a value
+    bool fromColumns = true; // whether a batch's column of its name feeds it
 };
 
 // Inputs that several commands take, named and described alike in each.
@@ -89,6 +90,7 @@ struct GivenInputs
 {
     const InputValues &commandLine;
     const QVector<int> &columnOfInput; // a batch's column for each input, or -1
+    bool batch;
 
     bool given(InputId input) const;
     bool fedByColumn(InputId input) const;

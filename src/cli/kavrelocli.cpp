@@ -4,6 +4,7 @@
 #include "distancecommand.h"
 #include "fovcommand.h"
 #include "lenscommand.h"
+#include "mountcommand.h"
 #include "programname.h"
 #include "streams.h"
 
@@ -39,6 +40,7 @@ std::vector<std::unique_ptr<const Command>> makeCommands()
     commands.push_back(std::make_unique<DistanceCommand>());
     commands.push_back(std::make_unique<DensityCommand>());
     commands.push_back(std::make_unique<LensCommand>());
+    commands.push_back(std::make_unique<MountCommand>());
     return commands;
 }
 

@@ -1,0 +1,232 @@
+#include "mountcommand.h"
+
+#include "fieldparser.h"
+#include "mountpicture.h"
+
+#include <QDir>
+
+namespace {
+
+const QString degree = QStringLiteral("\u00B0");
+const QString metre = QStringLiteral("m");
+const QString perMetre = QStringLiteral("px/m");
+
+ResultSpec metres(const char *key, const char *label)
+{
+    return {QString::fromLatin1(key), QString::fromLatin1(label), 2, metre};
+}
+
+ResultSpec degrees(const char *key, const char *label)
+{
+    return {QString::fromLatin1(key), QString::fromLatin1(label), 4, degree};
+}
+
+ResultSpec density(const char *key, const char *label)
+{
+    return {QString::fromLatin1(key), QString::fromLatin1(label), 1, perMetre};
+}
+
+InputSpec metresInput(const char *name, const char *description, bool required = false,
+                      std::optional<QString> defaultValue = {})
+{
+    return {QString::fromLatin1(name), metre, QString::fromLatin1(description), required,
+            std::move(defaultValue)};
+}
+
+InputSpec plotInput()
+{
+    InputSpec plot{QStringLiteral("plot"), QStringLiteral("FILE"),
+                   QStringLiteral("Also draw the side and top views as SVG into FILE; in a "
+                                  "batch FILE is a folder, with one picture per record.")};
+    plot.fromColumns = false;
+    return plot;
+}
+
+void setIfAny(Results &results, ResultId result, std::optional<double> value)
+{
+    if (value)
+        results.set(result, *value);
+}
+
+} // namespace
+
+MountCommand::MountCommand()
+    : PlannedCommand(
+            QStringLiteral("mount"),
+            QStringLiteral("A camera on a pole: blind zone, ground and target coverage, and "
+                           "where each level holds."),
+            QStringLiteral(
+                    "An ideal pinhole camera over flat ground, without roll, its lens --height\n"
+                    "metres up and tilted down by --tilt degrees, or aimed so that the top of\n"
+                    "the view passes through the target's height at --aim metres. Distances\n"
+                    "are ground distances from the foot of the pole; densities are taken at\n"
+                    "the depth along the optical axis. Double precision throughout."))
+    , m_resolution(addInput({QStringLiteral("resolution"), QStringLiteral("WxH"),
+                             QStringLiteral("Image size in pixels, as 1920x1080; the height "
+                                            "counts here."),
+                             true}))
+    , m_hfov(addInput(horizontalFovInput(false)))
+    , m_vfov(addInput({QStringLiteral("vfov"), QStringLiteral("degrees"),
+                       QStringLiteral("Vertical field of view in degrees; square pixels "
+                                      "without it.")}))
+    , m_pixelSize(addInput(pixelSizeInput(false)))
+    , m_focalLength(addInput(focalLengthInput(false)))
+    , m_height(addInput(metresInput("height", "Height of the lens above the ground.", true)))
+    , m_tilt(addInput({QStringLiteral("tilt"), QStringLiteral("degrees"),
+                       QStringLiteral("Tilt below the horizontal, between -90 and 90; negative "
+                                      "looks up.")}))
+    , m_aim(addInput(metresInput("aim", "Tilt so that the top of the view meets the target's "
+                                        "height at this ground distance.")))
+    , m_targetHeight(addInput(metresInput("target-height",
+                                          "Height of the target, 0 for the ground (default 1.6, "
+                                          "a face).",
+                                          false, QStringLiteral("1.6"))))
+    , m_distance(addInput(metresInput("distance", "Also what holds at this ground distance.")))
+    , m_plot(addInput(plotInput()))
+    , m_hfovDegrees(addResult(degrees("hfov_deg", "Horizontal FOV")))
+    , m_vfovDegrees(addResult(degrees("vfov_deg", "Vertical FOV")))
+    , m_tiltDegrees(addResult(degrees("tilt_deg", "Tilt")))
+    , m_blindZone(addResult(metres("blind_zone_m", "Blind zone")))
+    , m_groundNear(addResult(metres("ground_near_m", "Ground from")))
+    , m_groundFar(addResult(metres("ground_far_m", "Ground to")))
+    , m_groundNearWidth(addResult(metres("ground_near_width_m", "Ground width, near")))
+    , m_groundFarWidth(addResult(metres("ground_far_width_m", "Ground width, far")))
+    , m_targetNear(addResult(metres("target_near_m", "Target from")))
+    , m_targetFar(addResult(metres("target_far_m", "Target to")))
+    , m_targetNearDensity(addResult(density("target_near_px_per_m", "Density, target near")))
+    , m_targetFarDensity(addResult(density("target_far_px_per_m", "Density, target far")))
+    , m_levelReach(addLevelResults())
+    , m_slant(addResult(metres("slant_m", "Slant range")))
+    , m_depression(addResult(degrees("depression_deg", "Depression")))
+    , m_groundWidth(addResult(metres("ground_width_m", "Ground width")))
+    , m_targetWidth(addResult(metres("target_width_m", "Target width")))
+    , m_density(addResult(density("px_per_m", "Density")))
+    , m_verticalDensity(addResult(density("vertical_px_per_m", "Vertical density")))
+{
+}
+
+std::vector<ResultId> MountCommand::addLevelResults()
+{
+    std::vector<ResultId> reaches;
+    for (const DensityLevel &level : densityLevels) {
+        const QString name = QString::fromLatin1(level.name);
+        reaches.push_back(addResult({name + QStringLiteral("_to_m"),
+                                     QStringLiteral("%1%2 (%3 px/m) to")
+                                             .arg(name.left(1).toUpper(), name.mid(1))
+                                             .arg(level.pixelsPerMetre),
+                                     2, metre}));
+    }
+    return reaches;
+}
+
+std::variant<UsageError, MountPlan> MountCommand::prepare(const GivenInputs &given) const
+{
+    const auto byLens = cameraGivenByLens(given, m_hfov, m_pixelSize, m_focalLength);
+    if (const auto *error = std::get_if<UsageError>(&byLens))
+        return *error;
+    if (given.given(m_vfov) && !given.given(m_hfov))
+        return UsageError{QStringLiteral("--vfov goes with --hfov")};
+    if (!given.given(m_tilt) && !given.given(m_aim))
+        return UsageError{QStringLiteral("give --tilt or --aim")};
+    if (given.given(m_tilt) && given.given(m_aim))
+        return UsageError{QStringLiteral("--tilt and --aim exclude each other")};
+    MountPlan plan{std::get<bool>(byLens), given.given(m_aim), given.commandLine[m_plot]};
+    if (plan.plot && plan.plot->isEmpty())
+        return UsageError{QStringLiteral("--plot needs a file name")};
+    return plan;
+}
+
+std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
+                                                        const InputValues &values) const
+{
+    FieldParser parse;
+    const auto [width, height] = parse.resolution(values[m_resolution]);
+    std::optional<ViewAngles> view;
+    if (plan.byLens) {
+        const double pixelSize = parse.positive(QStringLiteral("Pixel size"), values[m_pixelSize]);
+        const double focalLength
+                = parse.positive(QStringLiteral("Focal length"), values[m_focalLength]);
+        view = viewFromLens(width, height, pixelSize, focalLength);
+    } else {
+        const double horizontal
+                = parse.fieldOfView(values[m_hfov], QStringLiteral("Horizontal FOV"));
+        const auto vertical = values.given(m_vfov)
+                ? std::optional<double>(
+                        parse.fieldOfView(values[m_vfov], QStringLiteral("Vertical FOV")))
+                : std::nullopt;
+        view = viewFromFov(width, height, horizontal, vertical);
+    }
+    const double lensHeight = parse.positive(QStringLiteral("Height"), values[m_height]);
+    const double targetHeight
+            = parse.nonNegative(QStringLiteral("Target height"), values[m_targetHeight]);
+    const auto distance = values.given(m_distance)
+            ? std::optional<double>(parse.nonNegative(QStringLiteral("Distance"), values[m_distance]))
+            : std::nullopt;
+    const QString degreesUnit = QStringLiteral("degrees");
+    double tilt = 0.0;
+    if (plan.aimed) {
+        const double aim = parse.nonNegative(QStringLiteral("Aim"), values[m_aim]);
+        tilt = tiltToAim(*view, lensHeight - targetHeight, aim);
+        if (!parse.error() && !(tilt > -90.0 && tilt < 90.0))
+            parse.fail(fieldError(QStringLiteral("Aim"), *values[m_aim],
+                                  QStringLiteral("needs a tilt of %1 degrees, not between -90 "
+                                                 "and 90")
+                                          .arg(tilt, 0, 'f', 4)));
+    } else {
+        tilt = parse.between(QStringLiteral("Tilt"), values[m_tilt], -90.0, 90.0, degreesUnit);
+    }
+    if (parse.error())
+        return *parse.error();
+    return surveyMount({*view, lensHeight, tilt}, targetHeight, distance);
+}
+
+std::optional<QString> MountCommand::calculate(const MountPlan &plan, const InputValues &values,
+                                               Results &results) const
+{
+    const auto surveyed = survey(plan, values);
+    if (const auto *problem = std::get_if<QString>(&surveyed))
+        return *problem;
+    const MountSurvey &mount = std::get<MountSurvey>(surveyed);
+    const MountedCamera &camera = mount.camera;
+    results.set(m_hfovDegrees, camera.view.horizontalFovDegrees);
+    results.set(m_vfovDegrees, camera.view.verticalFovDegrees);
+    results.set(m_tiltDegrees, camera.tiltDegrees);
+    setIfAny(results, m_blindZone, mount.blindZone);
+    if (mount.ground) {
+        results.set(m_groundNear, mount.ground->near);
+        results.set(m_groundFar, mount.ground->far);
+        results.set(m_groundNearWidth, widthAcross(camera, mount.ground->near, camera.height));
+        results.set(m_groundFarWidth, widthAcross(camera, mount.ground->far, camera.height));
+    }
+    const double drop = camera.height - mount.targetHeight;
+    if (mount.target) {
+        results.set(m_targetNear, mount.target->near);
+        results.set(m_targetFar, mount.target->far);
+        results.set(m_targetNearDensity, horizontalDensity(camera, mount.target->near, drop));
+        results.set(m_targetFarDensity, horizontalDensity(camera, mount.target->far, drop));
+    }
+    for (std::size_t level = 0; level < densityLevels.size(); ++level)
+        setIfAny(results, m_levelReach[level], mount.levelReach[level]);
+    if (const auto &at = mount.at) {
+        results.set(m_slant, at->slant);
+        results.set(m_depression, at->depressionDegrees);
+        setIfAny(results, m_groundWidth, at->groundWidth);
+        setIfAny(results, m_targetWidth, at->targetWidth);
+        setIfAny(results, m_density, at->horizontalDensity);
+        setIfAny(results, m_verticalDensity, at->verticalDensity);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> MountCommand::publish(const MountPlan &plan, const InputValues &values,
+                                             const QString &recordName) const
+{
+    const auto surveyed = survey(plan, values);
+    QString path = *plan.plot;
+    if (!recordName.isEmpty()) {
+        if (!QDir().mkpath(path))
+            return QStringLiteral("cannot make the folder %1").arg(path);
+        path = QDir(path).filePath(recordName + QStringLiteral(".svg"));
+    }
+    return drawMountPicture(std::get<MountSurvey>(surveyed), path);
+}
