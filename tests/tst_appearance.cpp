@@ -1,8 +1,7 @@
+#include "picturebaseline.h"
 #include "windowfixture.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QTest>
 
 // What a person sees, as pictures: each tab as it opens and after a worked
@@ -26,7 +25,6 @@ void AppearanceTest::initTestCase()
 {
     // A blinking text cursor would make two pictures of one state differ.
     QApplication::setCursorFlashTime(0);
-    QVERIFY(QDir().mkpath(QStringLiteral(KAVRELO_ACTUAL_DIR)));
 }
 
 void AppearanceTest::looks_data()
@@ -63,38 +61,10 @@ void AppearanceTest::looks()
     if (!button.isEmpty())
         QVERIFY(click(qPrintable(button)).isEmpty());
 
-    const QImage actual = window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QString picture = QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".png");
-    const QString baselinePath = QDir(QStringLiteral(KAVRELO_BASELINE_DIR)).filePath(picture);
-    if (qEnvironmentVariableIsSet("KAVRELO_UPDATE_BASELINES")) {
-        QVERIFY(actual.save(baselinePath));
-        return;
-    }
-    const QDir actualDir(QStringLiteral(KAVRELO_ACTUAL_DIR));
-    QVERIFY(actual.save(actualDir.filePath(picture)));
-    const QImage baseline = QImage(baselinePath).convertToFormat(QImage::Format_RGB32);
-    QVERIFY2(!baseline.isNull(), qPrintable(baselinePath));
-    QCOMPARE(actual.size(), baseline.size());
-    if (actual == baseline)
-        return;
-
-    // The differing pixels in red over a faded copy of the baseline.
-    QImage difference(actual.size(), QImage::Format_RGB32);
-    int differing = 0;
-    for (int y = 0; y < actual.height(); ++y) {
-        for (int x = 0; x < actual.width(); ++x) {
-            const QRgb pixel = baseline.pixel(x, y);
-            const bool same = pixel == actual.pixel(x, y);
-            differing += same ? 0 : 1;
-            const int faded = 192 + qGray(pixel) / 4;
-            difference.setPixel(x, y, same ? qRgb(faded, faded, faded) : qRgb(255, 0, 0));
-        }
-    }
-    const QString differencePath = actualDir.filePath(QStringLiteral("difference-") + picture);
-    QVERIFY(difference.save(differencePath));
-    QFAIL(qPrintable(QStringLiteral("%1 pixels differ from %2; see %3")
-                             .arg(differing)
-                             .arg(baselinePath, differencePath)));
+    const QString difference = differenceFromBaseline(
+            window()->grab().toImage(), QString::fromLatin1(QTest::currentDataTag()) + ".png",
+            QStringLiteral(KAVRELO_BASELINE_DIR), QStringLiteral(KAVRELO_ACTUAL_DIR));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_MAIN(AppearanceTest)

@@ -1,8 +1,8 @@
 #include "command.h"
 
 #include "csvreader.h"
-#include "fieldtext.h"
 #include "fieldparser.h"
+#include "fieldtext.h"
 #include "interruption.h"
 #include "programname.h"
 #include "streams.h"
@@ -316,8 +316,8 @@ ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculati
     writer.write({}, results);
     if (!writer.flush())
         return reportOutputFailure(streams, streams.output.errorString());
-    if (const auto failure = calculation.publishes() ? calculation.publish(values, QString())
-                                                     : std::nullopt)
+    if (const auto failure
+        = calculation.publishes() ? calculation.publish(values, QString()) : std::nullopt)
         return reportPublishFailure(streams, *failure);
     return ExitStatus::success;
 }

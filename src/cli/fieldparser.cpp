@@ -124,7 +124,10 @@ double FieldParser::between(const QString &fieldWord, const std::optional<QStrin
     const auto value = finite(fieldWord, text);
     if (value && !(*value > lowest && *value < highest))
         fail(fieldError(fieldWord, *text,
-                        QStringLiteral("must lie between %1 and %2 %3").arg(lowest).arg(highest).arg(unit)));
+                        QStringLiteral("must lie between %1 and %2 %3")
+                                .arg(lowest)
+                                .arg(highest)
+                                .arg(unit)));
     return value.value_or(0.0);
 }
 

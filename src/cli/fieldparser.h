@@ -4,8 +4,8 @@
 #include <QStringList>
 
 #include <optional>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 struct DensityLevel;
 struct InputError;
@@ -74,8 +74,7 @@ public:
 private:
     bool present(const QString &fieldWord, const std::optional<QString> &text);
     std::optional<double> finite(const QString &fieldWord, const std::optional<QString> &text);
-    std::pair<double, double> pixelPair(const std::optional<QString> &text,
-                                        const QString &problem);
+    std::pair<double, double> pixelPair(const std::optional<QString> &text, const QString &problem);
 
     std::optional<QString> m_error;
 };

@@ -75,8 +75,9 @@ MountCommand::MountCommand()
     , m_tilt(addInput({QStringLiteral("tilt"), QStringLiteral("degrees"),
                        QStringLiteral("Tilt below the horizontal, between -90 and 90; negative "
                                       "looks up.")}))
-    , m_aim(addInput(metresInput("aim", "Tilt so that the top of the view meets the target's "
-                                        "height at this ground distance.")))
+    , m_aim(addInput(metresInput("aim",
+                                 "Tilt so that the top of the view meets the target's "
+                                 "height at this ground distance.")))
     , m_targetHeight(addInput(metresInput("target-height",
                                           "Height of the target, 0 for the ground (default 1.6, "
                                           "a face).",
@@ -150,18 +151,17 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
     } else {
         const double horizontal
                 = parse.fieldOfView(values[m_hfov], QStringLiteral("Horizontal FOV"));
-        const auto vertical = values.given(m_vfov)
-                ? std::optional<double>(
-                        parse.fieldOfView(values[m_vfov], QStringLiteral("Vertical FOV")))
-                : std::nullopt;
+        const auto vertical = values.given(m_vfov) ? std::optional<double>(parse.fieldOfView(
+                                      values[m_vfov], QStringLiteral("Vertical FOV")))
+                                                   : std::nullopt;
         view = viewFromFov(width, height, horizontal, vertical);
     }
     const double lensHeight = parse.positive(QStringLiteral("Height"), values[m_height]);
     const double targetHeight
             = parse.nonNegative(QStringLiteral("Target height"), values[m_targetHeight]);
-    const auto distance = values.given(m_distance)
-            ? std::optional<double>(parse.nonNegative(QStringLiteral("Distance"), values[m_distance]))
-            : std::nullopt;
+    const auto distance = values.given(m_distance) ? std::optional<double>(
+                                  parse.nonNegative(QStringLiteral("Distance"), values[m_distance]))
+                                                   : std::nullopt;
     const QString degreesUnit = QStringLiteral("degrees");
     double tilt = 0.0;
     if (plan.aimed) {

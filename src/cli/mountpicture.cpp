@@ -41,9 +41,9 @@ QString metres(double value)
 
 QString span(const Span &inView)
 {
-    return std::isinf(inView.far) ? QStringLiteral("%1 m to the horizon").arg(metres(inView.near))
-                                  : QStringLiteral("%1 to %2 m")
-                                            .arg(metres(inView.near), metres(inView.far));
+    return std::isinf(inView.far)
+            ? QStringLiteral("%1 m to the horizon").arg(metres(inView.near))
+            : QStringLiteral("%1 to %2 m").arg(metres(inView.near), metres(inView.far));
 }
 
 // Text needs fonts, fonts need a QGuiApplication, and kavrelo-cli starts
@@ -145,7 +145,11 @@ QPainterPath wedge(const View &view, const MountedCamera &camera)
 
 void drawHorizonMark(QPainter &painter, const View &view, double y)
 {
-    painter.drawText(view.at(view.xTo, y) + QPointF(-95, -6), QStringLiteral("to the horizon \u2192"));
+    painter.save();
+    painter.setPen(inkColour);
+    painter.drawText(view.at(view.xTo, y) + QPointF(-110, -6),
+                     QStringLiteral("to the horizon \u2192"));
+    painter.restore();
 }
 
 void drawSideView(QPainter &painter, const View &view, const MountSurvey &survey)
@@ -238,7 +242,8 @@ QStringList legendLines(const MountSurvey &survey)
     } else {
         lines << QStringLiteral("Ground in view: ") + span(*survey.ground);
         lines << (*survey.blindZone > 0
-                          ? QStringLiteral("Blind zone: 0.00 to %1 m").arg(metres(*survey.blindZone))
+                          ? QStringLiteral("Blind zone: 0.00 to %1 m")
+                                    .arg(metres(*survey.blindZone))
                           : QStringLiteral("Blind zone: none, the view reaches behind the pole"));
     }
     const QString target = QStringLiteral("Target at %1 m: ").arg(metres(survey.targetHeight));
@@ -337,10 +342,12 @@ std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString
     const auto [from, to] = distanceRange(survey);
     const View side{sideArea, from, to, 0.0, 1.25 * std::max(camera.height, survey.targetHeight)};
     double halfWidth = 1.0;
-    for (const auto &[inView, drop] : {std::pair(survey.ground, camera.height),
-                                       std::pair(survey.target, camera.height - survey.targetHeight)}) {
+    for (const auto &[inView, drop] :
+         {std::pair(survey.ground, camera.height),
+          std::pair(survey.target, camera.height - survey.targetHeight)}) {
         if (inView)
-            halfWidth = std::max(halfWidth, widthAcross(camera, side.clamped(inView->far), drop) / 2);
+            halfWidth
+                    = std::max(halfWidth, widthAcross(camera, side.clamped(inView->far), drop) / 2);
     }
     const View top{topArea, from, to, -1.15 * halfWidth, 1.15 * halfWidth};
 

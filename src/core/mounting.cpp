@@ -58,8 +58,8 @@ ViewAngles viewFromLens(double widthPixels, double heightPixels, double pixelSiz
                         double focalLengthMm)
 {
     const CameraGeometry horizontal = cameraFromLens(widthPixels, pixelSizeUm, focalLengthMm);
-    const double verticalTangent = cameraFromLens(heightPixels, pixelSizeUm, focalLengthMm)
-                                           .halfFovTangent;
+    const double verticalTangent
+            = cameraFromLens(heightPixels, pixelSizeUm, focalLengthMm).halfFovTangent;
     return {horizontal, heightPixels, verticalTangent, fullAngleDegrees(horizontal.halfFovTangent),
             fullAngleDegrees(verticalTangent)};
 }
@@ -149,8 +149,13 @@ MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
         survey.levelReach[level]
                 = levelReach(camera, *survey.target, drop, densityLevels[level].pixelsPerMetre);
     if (distance) {
-        MountSurvey::AtDistance at{*distance, slantRange(*distance, drop),
-                                   depressionDegrees(*distance, drop), {}, {}, {}, {}};
+        MountSurvey::AtDistance at{*distance,
+                                   slantRange(*distance, drop),
+                                   depressionDegrees(*distance, drop),
+                                   {},
+                                   {},
+                                   {},
+                                   {}};
         if (survey.ground && survey.ground->contains(*distance))
             at.groundWidth = widthAcross(camera, *distance, camera.height);
         if (survey.target && survey.target->contains(*distance)) {
