@@ -50,9 +50,10 @@ QString programHelpText(const std::vector<std::unique_ptr<const Command>> &comma
     QVector<std::pair<QString, QString>> commandRows;
     for (const auto &command : commands)
         commandRows.append({command->name(), command->summary()});
-    return QStringLiteral("Usage: %1 COMMAND [options]\n"
-                          "Angles of view, target distances, pixel density and lens sizing for "
-                          "cameras.\n\nCommands:\n")
+    return QStringLiteral(
+                   "Usage: %1 COMMAND [options]\n"
+                   "Angles of view, target distances, pixel density, lens sizing and mounting for "
+                   "cameras.\n\nCommands:\n")
                    .arg(program)
             + helpRows(commandRows) + QStringLiteral("\nOptions:\n")
             + helpRows({{QStringLiteral("-h, --help"), QStringLiteral("Show this help and exit.")},

@@ -53,8 +53,8 @@ void setIfAny(Results &results, ResultId result, std::optional<double> value)
 MountCommand::MountCommand()
     : PlannedCommand(
             QStringLiteral("mount"),
-            QStringLiteral("A camera on a pole: blind zone, ground and target coverage, and "
-                           "where each level holds."),
+            QStringLiteral("A camera on a pole: blind zone, coverage, and how far each level "
+                           "holds."),
             QStringLiteral(
                     "An ideal pinhole camera over flat ground, without roll, its lens --height\n"
                     "metres up and tilted down by --tilt degrees, or aimed so that the top of\n"
