@@ -21,6 +21,7 @@ private slots:
     void closedPipe();
     void interrupted_data();
     void interrupted();
+    void picture();
 
 private:
     QString m_program;
@@ -132,6 +133,30 @@ void CliTest::interrupted()
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QCOMPARE(output + process.readAllStandardOutput(), expected);
     QCOMPARE(process.readAllStandardError(), QByteArray());
+}
+
+// A picture needs fonts, which the program sets up on its own, off screen
+// and silently, whatever the environment's display.
+void CliTest::picture()
+{
+    QProcess process;
+    process.setProcessEnvironment([] {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("DISPLAY", ":404");
+        environment.remove("XDG_RUNTIME_DIR");
+        return environment;
+    }());
+    const QString path = m_files.filePath("pole.svg");
+    process.start(m_program,
+                  {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
+                   "20", "--format", "csv", "--plot", path});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    QCOMPARE(process.exitCode(), 0);
+    QFile picture(path);
+    QVERIFY(picture.open(QIODevice::ReadOnly));
+    QVERIFY(picture.readAll().contains("<text"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -5,13 +5,14 @@
 # rows per second, the peak memory and kavrelo-cli's time over the
 # yardstick's, after checking that both wrote the same bytes for every valid
 # row. Peak memory is also measured on 1,000 rows.
+# mount, which has no yardstick, is timed alone.
 # Usage: batch-benchmark.sh [ROWS [ROUNDS]], 1000000 rows and 5 rounds by default.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
 rounds=${2:-5}
 
-"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev time
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev time
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" --target kavrelo-cli batch_yardstick >/dev/null
 
@@ -21,7 +22,8 @@ trap 'rm -rf "$work"' EXIT
 # some names are quoted, some resolutions use *, and a few rows are bad.
 generate() { # kind count
     awk -v kind="$1" -v n="$2" 'BEGIN {
-        print kind == "fov" ? "camera,resolution,focal-length" : "camera,hfov,resolution"
+        print kind == "fov" ? "camera,resolution,focal-length" \
+            : kind == "distance" ? "camera,hfov,resolution" : "camera,height,tilt"
         for (i = 0; i < n; i++) {
             name = i % 7 == 0 ? sprintf("\"cam %d, pole \"\"%c\"\"\"", i, 65 + i % 26) : "cam" i
             if (kind == "fov") {
@@ -30,6 +32,8 @@ generate() { # kind count
                 focal = sprintf(i % 2 ? "%.1f" : "%.2f", 2 + i % 400 / 10 + i % 9 / 100)
                 if (i % 50021 == 9) focal = "4,5"
                 printf "%s,%s,%s\n", name, resolution, focal
+            } else if (kind == "mount") {
+                printf "%s,%.1f,%.1f\n", name, 2.5 + i % 60 / 10, i % 10007 == 5 ? 95 : 5 + i % 400 / 10
             } else {
                 hfov = sprintf("%.1f", 10 + i % 1600 / 10)
                 if (i % 10007 == 5) hfov = "ninety"
@@ -90,3 +94,22 @@ for kind in fov distance; do
         printf "%-9s %-16s %12.0f %10.1f\n", "", "yardstick", n / y * 1000, ym / 1024
         printf "%-9s %-16s %12s %10.1f\n", "", "kavrelo-cli, 1k", "", small / 1024 }'
 done
+
+mount="mount --resolution 1920x1080 --hfov 60 --distance 10 --format csv --batch"
+generate mount 1000 >"$work/small.csv"
+# shellcheck disable=SC2086 # the options are meant to split
+/usr/bin/time -f '%M' -o "$work/small.peak" "$cli" $mount "$work/small.csv" >/dev/null || true
+generate mount "$rows" >"$work/mount.csv"
+round=0
+while [ "$round" -lt "$rounds" ]; do
+    # shellcheck disable=SC2086
+    run cli "$cli" $mount "$work/mount.csv" >"$work/cli.out" || true
+    round=$((round + 1))
+done
+written=$(($(wc -l <"$work/cli.out") - 1))
+[ "$written" -eq "$rows" ] || { echo "mount: $written rows written of $rows" >&2; exit 1; }
+awk -v n="$rows" -v small="$(tail -n1 "$work/small.peak")" \
+    -v c="$(cut -d' ' -f1 "$work/cli.times" | median)" \
+    -v cm="$(cut -d' ' -f2 "$work/cli.times" | sort -n | tail -1)" 'BEGIN {
+    printf "%-9s %-16s %12.0f %10.1f\n", "mount", "kavrelo-cli", n / c * 1000, cm / 1024
+    printf "%-9s %-16s %12s %10.1f\n", "", "kavrelo-cli, 1k", "", small / 1024 }'

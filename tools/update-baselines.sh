@@ -1,12 +1,12 @@
 #!/bin/sh
-# After a deliberate change to the form: renders the window's pictures anew
-# and takes them as the appearance test's baselines in tests/baselines/,
-# which are also the README's screenshots. Review them before committing.
+# After a deliberate change to the form or to mount's pictures: renders the
+# pictures anew and takes them as the baselines in tests/baselines/, which
+# are also the README's pictures. Review them before committing.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev fonts-dejavu-core
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev fonts-dejavu-core
 cmake --preset release -S "$root" >/dev/null
-cmake --build --preset release -j "$(nproc)" --target tst_appearance
+cmake --build --preset release -j "$(nproc)" --target tst_appearance tst_mountpicture
 mkdir -p "$root/tests/baselines"
-KAVRELO_UPDATE_BASELINES=1 ctest --preset release -R '^tst_appearance$'
+KAVRELO_UPDATE_BASELINES=1 ctest --preset release -R '^(tst_appearance|tst_mountpicture)$'
 git -C "$root" status --short tests/baselines

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -321,9 +322,7 @@ std::pair<double, double> distanceRange(const MountSurvey &survey)
     return {*nearest - 0.04 * (to - *nearest), to};
 }
 
-} // namespace
-
-std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path)
+std::optional<QString> draw(const MountSurvey &survey, const QString &path)
 {
     if (!haveGuiApplication())
         return QStringLiteral("pictures need a QGuiApplication");
@@ -388,4 +387,16 @@ std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString
     if (!painter.end() || !file.commit())
         return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     return std::nullopt;
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT bool kavreloDrawMountPicture(const MountSurvey &survey,
+                                                      const QString &path, QString *error)
+{
+    static_assert(std::is_same_v<decltype(&kavreloDrawMountPicture), DrawMountPicture>);
+    const auto problem = draw(survey, path);
+    if (problem)
+        *error = *problem;
+    return !problem;
 }

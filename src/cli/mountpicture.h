@@ -12,4 +12,13 @@ struct MountSurvey;
 // a legend with every figure as the command prints it. The same survey gives
 // the same bytes. Returns why the picture could not be written, if it could
 // not.
+//
+// The drawing needs QtGui and QtSvg, which would double the start-up time
+// and memory of every other run: it lives in a module beside the program,
+// loaded on the first picture.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
+
+// The module's one entry point, by this name: false, with the reason, when
+// the picture could not be written.
+using DrawMountPicture = bool (*)(const MountSurvey &survey, const QString &path, QString *error);
+constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
