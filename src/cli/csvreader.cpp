@@ -6,7 +6,6 @@
 namespace {
 
 constexpr int chunkSize = 1 << 16;
-const QByteArray byteOrderMark = "\xEF\xBB\xBF";
 
 struct Stops
 {
@@ -68,6 +67,8 @@ bool CsvReader::fill()
 void CsvReader::skipByteOrderMark()
 {
     QByteArray start;
+    const QByteArray byteOrderMark = QByteArray::fromRawData(
+            utf8ByteOrderMark.data(), static_cast<int>(utf8ByteOrderMark.size()));
     while (start.size() < byteOrderMark.size() && fill())
         start += m_buffer;
     if (start.startsWith(byteOrderMark))

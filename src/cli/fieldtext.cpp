@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 constexpr char16_t byteOrderMarkCharacter = 0xFEFF;
 
 } // namespace
@@ -14,8 +13,8 @@ QString fieldText(std::string_view bytes)
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), static_cast<int>(bytes.size()));
     int marks = 0;
-    while (bytes.substr(0, byteOrderMark.size()) == byteOrderMark) {
-        bytes.remove_prefix(byteOrderMark.size());
+    while (bytes.substr(0, utf8ByteOrderMark.size()) == utf8ByteOrderMark) {
+        bytes.remove_prefix(utf8ByteOrderMark.size());
         ++marks;
     }
     return QString(marks, QChar(byteOrderMarkCharacter))

@@ -10,6 +10,8 @@
 // output's labels and escapes.
 using FieldList = std::vector<std::string_view>;
 
+constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // A field's bytes as text. A byte order mark is a character here
 // (QString::fromUtf8 would drop one that starts the field); bytes that are
 // not UTF-8 become U+FFFD.
