@@ -221,6 +221,7 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
 std::optional<QString> MountCommand::publish(const MountPlan &plan, const InputValues &values,
                                              const QString &recordName) const
 {
+    // Called only after these values made a calculation, so they survey.
     const auto surveyed = survey(plan, values);
     QString path = *plan.plot;
     if (!recordName.isEmpty()) {
