@@ -18,30 +18,7 @@ cmake --build --preset release -j "$(nproc)" --target kavrelo-cli batch_yardstic
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Inputs vary from row to row over the range of real sensors and lenses;
-# some names are quoted, some resolutions use *, and a few rows are bad.
-generate() { # kind count
-    awk -v kind="$1" -v n="$2" 'BEGIN {
-        print kind == "fov" ? "camera,resolution,focal-length" \
-            : kind == "distance" ? "camera,hfov,resolution" : "camera,height,tilt"
-        for (i = 0; i < n; i++) {
-            name = i % 7 == 0 ? sprintf("\"cam %d, pole \"\"%c\"\"\"", i, 65 + i % 26) : "cam" i
-            if (kind == "fov") {
-                resolution = sprintf("%d%s%d", 640 + i % 3200, i % 3 ? "x" : "*", 480 + i % 1700)
-                if (i % 10007 == 5) resolution = "wide"
-                focal = sprintf(i % 2 ? "%.1f" : "%.2f", 2 + i % 400 / 10 + i % 9 / 100)
-                if (i % 50021 == 9) focal = "4,5"
-                printf "%s,%s,%s\n", name, resolution, focal
-            } else if (kind == "mount") {
-                printf "%s,%.1f,%.1f\n", name, 2.5 + i % 60 / 10, i % 10007 == 5 ? 95 : 5 + i % 400 / 10
-            } else {
-                hfov = sprintf("%.1f", 10 + i % 1600 / 10)
-                if (i % 10007 == 5) hfov = "ninety"
-                printf "%s,%s,%d\n", name, hfov, 640 + i % 3200
-            }
-        }
-    }'
-}
+generate() { "$root/tools/generate-batch.sh" "$@"; }
 cli="$root/build/release/src/kavrelo-cli"
 yardstick="$root/build/release/tests/batch_yardstick"
 milliseconds() { echo $(($(date +%s%N) / 1000000)); }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 // Any bytes as a batch file. Besides the sanitizers' checks: a batch whose
 // header is accepted answers every record with exactly one record, in
@@ -96,8 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             {"distance", "--hfov=60", "--resolution=1920"},
             {"density", "--resolution=1920", "--hfov=60", "--distance=20"},
             {"lens", "--pixel-size=2.9", "--level=identify", "--distance=20"},
+            {"mount", "--resolution=1920x1080", "--hfov=60", "--height=4", "--tilt=20"},
     };
-    const QStringList arguments = commands[size % 4] + QStringList{"--format=json", "--batch=-"};
+    const QStringList arguments
+            = commands[size % std::size(commands)] + QStringList{"--format=json", "--batch=-"};
     MemorySource input(file, 1 + static_cast<int>(size % 7));
     MemorySink output;
     MemorySink errors;
