@@ -96,7 +96,7 @@ const QByteArray mountHeader
 // 20 deg down, 60 deg across 1920x1080, a face at 1.6 m.
 const QByteArray mountWorked = "60.0000,35.9834,20.0000,5.12,5.12,114.07,7.14,125.35,3.07,68.44,"
                                "448.4,25.5,68.44,68.44,27.44,13.28,6.20,,";
-const QByteArray mountE1 = "mount --resolution 1920x1080 --hfov 60 --height 4 --tilt 20 ";
+const QByteArray mountPole = "mount --resolution 1920x1080 --hfov 60 --height 4 --tilt 20 ";
 
 } // namespace
 
@@ -153,9 +153,9 @@ void CommandLineTest::run_data()
 
     // A camera on a pole: far edges at the horizon are inf in CSV and null in
     // JSON, what does not exist is empty, null or left out.
-    works("mount, csv, at 10 m", mountE1 + "--distance 10 --format csv",
+    works("mount, csv, at 10 m", mountPole + "--distance 10 --format csv",
           mountHeader + mountWorked + "10.28,13.4957,12.43,11.80,162.7,159.3,\n");
-    works("mount, csv, inside the blind zone", mountE1 + "--distance 2 --format csv",
+    works("mount, csv, inside the blind zone", mountPole + "--distance 2 --format csv",
           mountHeader + mountWorked + "3.12,50.1944,,,,,\n");
     works("mount, csv, top edge on the horizon",
           "mount --resolution 1920x1080 --hfov 90 --vfov 50 --height 5 --tilt 25 --format csv",
@@ -263,7 +263,7 @@ void CommandLineTest::run_data()
     fails("mount, a vertical angle of 180",
           "mount --resolution 1920x1080 --hfov 60 --vfov 180 --height 4 --tilt 20",
           "kavrelo-cli mount: Vertical FOV: \"180\" must lie between 0 and 180 degrees\n", 1);
-    fails("mount, a negative target height", mountE1 + "--target-height -1",
+    fails("mount, a negative target height", mountPole + "--target-height -1",
           "kavrelo-cli mount: Target height: \"-1\" must be a finite number, 0 or above\n", 1);
     // 4 m up, a face at 1.6 m at the pole's foot: 90 deg plus half of 35.98.
     fails("mount, aimed at the pole's foot",
@@ -281,7 +281,7 @@ void CommandLineTest::run_data()
           usage("mount", "--vfov goes with --hfov"), 2);
     fails("mount, no tilt", "mount --resolution 1920x1080 --hfov 60 --height 4",
           usage("mount", "give --tilt or --aim"), 2);
-    fails("mount, tilt and aim", mountE1 + "--aim 10",
+    fails("mount, tilt and aim", mountPole + "--aim 10",
           usage("mount", "--tilt and --aim exclude each other"), 2);
     fails("mount, no height", "mount --resolution 1920x1080 --hfov 60 --tilt 20",
           usage("mount", "--height is required"), 2);

@@ -91,30 +91,32 @@ void MountingTest::figures_data()
 {
     QTest::addColumn<Mount>("mount");
     QTest::addColumn<Figures>("figures");
-    const Mount e1{1920, 1080, 60, 0, 4, 20, 1.6, 10};
-    QTest::addRow("E1, coverage") << e1
-                                  << Figures{{"vfov", 35.98339777135764},
-                                             {"blind zone", 5.121295750086619},
-                                             {"ground near", 5.121295750086619},
-                                             {"ground far", 114.07116701622496},
-                                             {"ground near width", 7.13665485043865},
-                                             {"target near", 3.0727774500519716},
-                                             {"target far", 68.44270020973498},
-                                             {"target near density", 448.38934585764844},
-                                             {"target far density", 25.52766650398967}};
-    QTest::addRow("E1, levels") << e1
-                                << Figures{{"monitor", 68.44270020973498},
-                                           {"observe", 27.438176580244356},
-                                           {"recognize", 13.282324009002735},
-                                           {"identify", 6.204397723381925},
-                                           {"inspect", none}};
-    QTest::addRow("E1, at 10 m") << e1 << Figures{{"slant", 10.283968105745952},
-                                                  {"depression", 13.495733280795813},
-                                                  {"ground width", 12.430359125863777},
-                                                  {"target width", 11.798469776048261},
-                                                  {"density", 162.73296761735472},
-                                                  {"vertical density", 159.26459014310413}};
-    QTest::addRow("E1, at 2 m: in the blind zone, short of the target")
+    const Mount pole{1920, 1080, 60, 0, 4, 20, 1.6, 10};
+    QTest::addRow("4 m up, 20 deg down: coverage")
+            << pole
+            << Figures{{"vfov", 35.98339777135764},
+                       {"blind zone", 5.121295750086619},
+                       {"ground near", 5.121295750086619},
+                       {"ground far", 114.07116701622496},
+                       {"ground near width", 7.13665485043865},
+                       {"target near", 3.0727774500519716},
+                       {"target far", 68.44270020973498},
+                       {"target near density", 448.38934585764844},
+                       {"target far density", 25.52766650398967}};
+    QTest::addRow("4 m up, 20 deg down: levels") << pole
+                                                 << Figures{{"monitor", 68.44270020973498},
+                                                            {"observe", 27.438176580244356},
+                                                            {"recognize", 13.282324009002735},
+                                                            {"identify", 6.204397723381925},
+                                                            {"inspect", none}};
+    QTest::addRow("4 m up, 20 deg down: at 10 m")
+            << pole << Figures{{"slant", 10.283968105745952},
+                               {"depression", 13.495733280795813},
+                               {"ground width", 12.430359125863777},
+                               {"target width", 11.798469776048261},
+                               {"density", 162.73296761735472},
+                               {"vertical density", 159.26459014310413}};
+    QTest::addRow("4 m up, 20 deg down: at 2 m, in the blind zone, short of the target")
             << Mount{1920, 1080, 60, 0, 4, 20, 1.6, 2}
             << Figures{{"slant", 3.1240998703626617},
                        {"depression", 50.19442890773481},
@@ -122,20 +124,19 @@ void MountingTest::figures_data()
                        {"target width", none},
                        {"density", none},
                        {"vertical density", none}};
-    QTest::addRow("E3, top edge on the horizon")
-            << Mount{1920, 1080, 90, 50, 5, 25, 1.6, none}
-            << Figures{{"ground near", 4.1954981558864},
-                       {"ground far", infinity},
-                       {"target near", 2.852938746002752},
-                       {"target far", infinity},
-                       {"detect", 40.7842660504327},
-                       {"identify", none},
-                       {"target near density", 238.655018394748}};
-    QTest::addRow("E7, view behind the pole") << Mount{2560, 1440, 100, 56.25, 3, 70, 0, none}
-                                              << Figures{{"ground near", -0.42829882118278173},
-                                                         {"blind zone", 0},
-                                                         {"ground far", 3.3464910354124253}};
-    QTest::addRow("E8, level camera, face at lens height")
+    QTest::addRow("top edge on the horizon") << Mount{1920, 1080, 90, 50, 5, 25, 1.6, none}
+                                             << Figures{{"ground near", 4.1954981558864},
+                                                        {"ground far", infinity},
+                                                        {"target near", 2.852938746002752},
+                                                        {"target far", infinity},
+                                                        {"detect", 40.7842660504327},
+                                                        {"identify", none},
+                                                        {"target near density", 238.655018394748}};
+    QTest::addRow("view behind the pole") << Mount{2560, 1440, 100, 56.25, 3, 70, 0, none}
+                                          << Figures{{"ground near", -0.42829882118278173},
+                                                     {"blind zone", 0},
+                                                     {"ground far", 3.3464910354124253}};
+    QTest::addRow("level camera, face at lens height")
             << Mount{1920, 1080, 60, 0, 1.6, 0, 1.6, none}
             << Figures{{"target near", 0},
                        {"target far", infinity},

@@ -73,11 +73,13 @@ QString metres(const QJsonObject &results, const char *key)
 void MountPictureTest::pictures_data()
 {
     QTest::addColumn<QString>("arguments");
-    QTest::newRow("mount-e1") << "--resolution 1920x1080 --hfov 60 --height 4 --tilt 20 "
-                                 "--distance 10";
-    QTest::newRow("mount-e3") << "--resolution 1920x1080 --hfov 90 --vfov 50 --height 5 --tilt 25";
-    QTest::newRow("mount-e7") << "--resolution 2560x1440 --hfov 100 --vfov 56.25 --height 3 "
-                                 "--tilt 70 --target-height 0";
+    QTest::newRow("mount-pole") << "--resolution 1920x1080 --hfov 60 --height 4 --tilt 20 "
+                                   "--distance 10";
+    QTest::newRow("mount-horizon")
+            << "--resolution 1920x1080 --hfov 90 --vfov 50 --height 5 --tilt 25";
+    QTest::newRow("mount-behind-the-pole")
+            << "--resolution 2560x1440 --hfov 100 --vfov 56.25 --height 3 "
+               "--tilt 70 --target-height 0";
 }
 
 void MountPictureTest::pictures()
@@ -134,10 +136,10 @@ void MountPictureTest::batchNamesItsPictures()
 void MountPictureTest::unwritablePicture()
 {
     const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
-                           "20", "--plot", "/nonexistent/e1.svg"});
+                           "20", "--plot", "/nonexistent/pole.svg"});
     QCOMPARE(run.status, ExitStatus::outputFailed);
     QCOMPARE(run.errors,
-             "kavrelo-cli mount: cannot write /nonexistent/e1.svg: No such file or directory\n");
+             "kavrelo-cli mount: cannot write /nonexistent/pole.svg: No such file or directory\n");
 }
 
 QTEST_MAIN(MountPictureTest)
