@@ -184,10 +184,10 @@ ExitStatus Command::reportUsage(const Streams &streams, const QString &message) 
 
 ExitStatus Command::reportOutputFailure(const Streams &streams, const QString &reason) const
 {
-    return reportPublishFailure(streams, QStringLiteral("cannot write the output: %1").arg(reason));
+    return reportFailedWrite(streams, QStringLiteral("cannot write the output: %1").arg(reason));
 }
 
-ExitStatus Command::reportPublishFailure(const Streams &streams, const QString &message) const
+ExitStatus Command::reportFailedWrite(const Streams &streams, const QString &message) const
 {
     printMessage(streams, message);
     return ExitStatus::outputFailed;
@@ -318,7 +318,7 @@ ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculati
         return reportOutputFailure(streams, streams.output.errorString());
     if (const auto failure
         = calculation.publishes() ? calculation.publish(values, QString()) : std::nullopt)
-        return reportPublishFailure(streams, *failure);
+        return reportFailedWrite(streams, *failure);
     return ExitStatus::success;
 }
 
@@ -415,7 +415,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
                     : std::nullopt;
             if (failure) {
                 writer->flush();
-                return reportPublishFailure(streams, *failure);
+                return reportFailedWrite(streams, *failure);
             }
         }
         if (writer->failed())

@@ -89,7 +89,8 @@ private:
                                                       const QString &sourceName) const;
     ExitStatus reportUsage(const Streams &streams, const QString &message) const;
     ExitStatus reportOutputFailure(const Streams &streams, const QString &reason) const;
-    ExitStatus reportPublishFailure(const Streams &streams, const QString &message) const;
+    // "kavrelo-cli fov: message" and the exit status of output not written.
+    ExitStatus reportFailedWrite(const Streams &streams, const QString &message) const;
     // "kavrelo-cli fov: message"
     void printMessage(const Streams &streams, const QString &message) const;
 

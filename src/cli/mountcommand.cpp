@@ -162,7 +162,6 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
     const auto distance = values.given(m_distance) ? std::optional<double>(
                                   parse.nonNegative(QStringLiteral("Distance"), values[m_distance]))
                                                    : std::nullopt;
-    const QString degreesUnit = QStringLiteral("degrees");
     double tilt = 0.0;
     if (plan.aimed) {
         const double aim = parse.nonNegative(QStringLiteral("Aim"), values[m_aim]);
@@ -173,7 +172,8 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
                                                  "and 90")
                                           .arg(tilt, 0, 'f', 4)));
     } else {
-        tilt = parse.between(QStringLiteral("Tilt"), values[m_tilt], -90.0, 90.0, degreesUnit);
+        tilt = parse.between(QStringLiteral("Tilt"), values[m_tilt], -90.0, 90.0,
+                             QStringLiteral("degrees"));
     }
     if (parse.error())
         return *parse.error();

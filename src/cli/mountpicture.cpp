@@ -367,22 +367,22 @@ std::optional<QString> draw(const MountSurvey &survey, const QString &path)
     painter.drawText(sideArea.topLeft() + QPointF(8, 16), QStringLiteral("Side view"));
     painter.drawText(topArea.topLeft() + QPointF(8, 16), QStringLiteral("Top view"));
 
-    painter.save();
-    painter.setClipRect(side.area);
-    drawSideView(painter, side, survey);
-    if (survey.at)
-        drawDistanceMark(painter, side, survey.at->distance);
-    painter.restore();
-    painter.save();
-    painter.setClipRect(top.area);
-    drawTopView(painter, top, survey);
-    if (survey.at)
-        drawDistanceMark(painter, top, survey.at->distance);
-    painter.restore();
-    drawAxes(painter, side, QStringLiteral("ground distance from the pole (m)"),
-             QStringLiteral("height (m)"));
-    drawAxes(painter, top, QStringLiteral("ground distance from the pole (m)"),
-             QStringLiteral("across (m)"));
+    const struct
+    {
+        const View &view;
+        void (*draw)(QPainter &, const View &, const MountSurvey &);
+        QString across;
+    } views[] = {{side, drawSideView, QStringLiteral("height (m)")},
+                 {top, drawTopView, QStringLiteral("across (m)")}};
+    for (const auto &[view, draw, across] : views) {
+        painter.save();
+        painter.setClipRect(view.area);
+        draw(painter, view, survey);
+        if (survey.at)
+            drawDistanceMark(painter, view, survey.at->distance);
+        painter.restore();
+        drawAxes(painter, view, QStringLiteral("ground distance from the pole (m)"), across);
+    }
     drawLegend(painter, survey);
     if (!painter.end() || !file.commit())
         return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
