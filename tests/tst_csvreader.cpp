@@ -3,6 +3,9 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <cstring>
+
 // The reader's policy, bytes in and records out. Each input is also read in
 // pieces of 1, 2, 3 and 7 bytes, so every record, line end and byte order
 // mark also arrives split across reads.
@@ -13,14 +16,19 @@ class CsvReaderTest : public QObject
 private slots:
     void records_data();
     void records();
+    void cutShort_data();
+    void cutShort();
+    void linesPastTwoToThe31();
 };
 
 namespace {
 
-// A record as "line:field|field", or "line!error" for a malformed one.
-QStringList readAll(const QByteArray &input, int chunkSize)
+// A record as "line:field|field", or "line!error" for a malformed one; and
+// "cut short at line" for a record that a signal cut short.
+QStringList readAll(const QByteArray &input, int chunkSize,
+                    MemorySource::End end = MemorySource::End::endOfInput)
 {
-    MemorySource source(input, chunkSize);
+    MemorySource source(input, chunkSize, end);
     CsvReader reader(source);
     CsvRecord record;
     QStringList records;
@@ -30,6 +38,8 @@ QStringList readAll(const QByteArray &input, int chunkSize)
                                            .arg(record.line)
                                            .arg(record.texts().join(QLatin1Char('|'))));
     }
+    if (const auto line = reader.cutShortAt())
+        records << QStringLiteral("cut short at %1").arg(*line);
     return records;
 }
 
@@ -105,6 +115,60 @@ void CsvReaderTest::records()
     QFETCH(QStringList, records);
     for (const int chunkSize : {1 << 20, 1, 2, 3, 7})
         QCOMPARE(readAll(input, chunkSize), records);
+}
+
+// Input that a signal ended while the reader waited: what has no line end yet
+// may be the start of a longer record, so it is never returned as one.
+void CsvReaderTest::cutShort_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("records");
+    addRow("between records", "a,b\nc,d\n", {"1:a|b", "2:c|d"});
+    addRow("after a CR", "a,b\r", {"1:a|b"});
+    addRow("inside a number", "1920x1080,2.9,12\n1920x1080,2.9,1", {"1:1920x1080|2.9|12",
+                                                                   "cut short at 2"});
+    addRow("after a comma", "a,b\nc,", {"1:a|b", "cut short at 2"});
+    addRow("inside quotes, over lines", "a\n\"b\nc", {"1:a", "cut short at 2"});
+    addRow("after a closing quote", "\"a\"", {"cut short at 1"});
+    addRow("a malformed record cut short", "\"a\"b", {"cut short at 1"});
+    addRow("blank lines only", "\n\n\n", {});
+}
+
+void CsvReaderTest::cutShort()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QStringList, records);
+    for (const int chunkSize : {1 << 20, 1, 2, 3, 7})
+        QCOMPARE(readAll(input, chunkSize, MemorySource::End::signal), records);
+}
+
+// 2^31 + 7 blank lines, then a record: its line is past any 32-bit count.
+void CsvReaderTest::linesPastTwoToThe31()
+{
+    class BlankLines : public ByteSource
+    {
+    public:
+        qint64 read(char *data, qint64 size) override
+        {
+            if (m_left == 0)
+                return 0;
+            const qint64 count = std::min(size, m_left);
+            std::memset(data, '\n', static_cast<std::size_t>(count));
+            m_left -= count;
+            if (m_left == 0)
+                data[count - 1] = 'x';
+            return count;
+        }
+        QString errorString() const override { return {}; }
+
+    private:
+        qint64 m_left = (qint64(1) << 31) + 8;
+    } source;
+    CsvReader reader(source);
+    CsvRecord record;
+    QVERIFY(reader.readRecord(record));
+    QCOMPARE(record.line, (qint64(1) << 31) + 8);
+    QCOMPARE(record.texts(), QStringList{"x"});
 }
 
 QTEST_GUILESS_MAIN(CsvReaderTest)

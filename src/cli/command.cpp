@@ -8,6 +8,7 @@
 #include "streams.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QFile>
 #include <QSet>
 
@@ -98,6 +99,53 @@ std::optional<QString> singleDashWord(const QStringList &arguments,
     return std::nullopt;
 }
 
+// The edit distance between two names, for suggesting what was meant.
+int editDistance(const QString &from, const QString &to)
+{
+    std::vector<int> previous(static_cast<std::size_t>(to.size()) + 1);
+    std::vector<int> current(previous.size());
+    for (std::size_t j = 0; j < previous.size(); ++j)
+        previous[j] = static_cast<int>(j);
+    for (int i = 1; i <= from.size(); ++i) {
+        current[0] = i;
+        for (int j = 1; j <= to.size(); ++j) {
+            const auto at = static_cast<std::size_t>(j);
+            const int substitution = previous[at - 1] + (from.at(i - 1) == to.at(j - 1) ? 0 : 1);
+            current[at] = std::min({previous[at] + 1, current[at - 1] + 1, substitution});
+        }
+        std::swap(previous, current);
+    }
+    return previous.back();
+}
+
+// The option someone who typed name most likely meant: the only one it
+// begins, or else the closest within a third of its letters.
+std::optional<QString> nearestOption(const QString &name,
+                                     const QList<QCommandLineOption> &options)
+{
+    QStringList longNames;
+    for (const QCommandLineOption &option : options) {
+        for (const QString &known : option.names()) {
+            if (known.size() > 1)
+                longNames << known;
+        }
+    }
+    const QStringList begun = longNames.filter(QRegularExpression(
+            QStringLiteral("^") + QRegularExpression::escape(name)));
+    if (begun.size() == 1)
+        return begun.first();
+    std::optional<QString> nearest;
+    int nearestDistance = std::max(1, static_cast<int>(name.size()) / 3) + 1;
+    for (const QString &known : longNames) {
+        const int distance = editDistance(name, known);
+        if (distance < nearestDistance) {
+            nearest = known;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
 // Words joined into lines of at most width characters, the later ones
 // indented to stand under the first.
 QString wrapped(const QString &text, int width, int indent)
@@ -124,15 +172,24 @@ QString wrapped(const QString &text, int width, int indent)
 class RecordNames
 {
 public:
-    QString next(const FieldList &passThrough, int line)
+    QString next(const FieldList &passThrough, qint64 line)
     {
         QString name = passThrough.empty() ? QString() : fieldText(passThrough.front());
+        // Surrogates are no letters, so what stays is whole characters.
+        int bytes = 0;
+        int kept = 0;
         for (QChar &c : name) {
             if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
                 c = QLatin1Char('_');
+            bytes += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 ? 2 : 3;
+            if (bytes > maximumBytes)
+                break;
+            ++kept;
         }
+        name.truncate(kept);
         const QString lineName = QStringLiteral("line-%1").arg(line);
-        name = name.isEmpty() ? lineName : name.left(maximumLength);
+        if (name.isEmpty())
+            name = lineName;
         if (m_taken.contains(name))
             name += QLatin1Char('-') + lineName;
         m_taken.insert(name);
@@ -140,9 +197,26 @@ public:
     }
 
 private:
-    static constexpr int maximumLength = 100;
+    // With "-line-" and a line number and an extension, still well within
+    // the 255 bytes that file systems allow a name.
+    static constexpr int maximumBytes = 200;
     QSet<QString> m_taken;
 };
+
+// A header's names as a reader can check them: joined by commas, characters
+// that show nothing written out, and cut short.
+QString shownHeader(const QStringList &header)
+{
+    constexpr int shownLength = 40;
+    QString shown;
+    for (const QChar c : header.join(QLatin1Char(','))) {
+        if (c.isPrint())
+            shown += c;
+        else
+            shown += QStringLiteral("<U+%1>").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+    }
+    return shown.size() > shownLength ? shown.left(shownLength - 1) + QChar(0x2026) : shown;
+}
 
 QString cannotRead(const QString &source, const QString &reason)
 {
@@ -201,7 +275,15 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     QCommandLineParser parser;
     parser.addOptions(allOptions);
     if (!parser.parse(QStringList(QLatin1String(programName)) + arguments)) {
-        // Qt's "Unknown option 'x'." in the form of our other messages.
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().first();
+            QString problem = QStringLiteral("unknown option '%1'").arg(dashed(name));
+            if (const auto meant = name.size() > 1 ? nearestOption(name, allOptions)
+                                                   : std::nullopt)
+                problem += QStringLiteral("; did you mean '%1'?").arg(dashed(*meant));
+            return reportUsage(streams, problem);
+        }
+        // Qt's "Missing value after '--x'." in the form of our other messages.
         QString problem = parser.errorText();
         problem[0] = problem.at(0).toLower();
         return reportUsage(streams,
@@ -243,23 +325,52 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     if (parser.isSet(batchOption))
         return runBatch(streams, parser.value(batchOption), commandLine, chosen->format);
 
-    auto calculation = prepareCalculation(commandLine, QVector<int>(inputs.size(), -1), false);
+    auto calculation = prepareCalculation(commandLine, QVector<int>(inputs.size(), -1), nullptr);
     if (const auto *error = std::get_if<UsageError>(&calculation))
         return reportUsage(streams, error->message);
     return runOnce(streams, *std::get<1>(calculation), commandLine, chosen->format);
 }
 
+std::optional<QString> Command::nonFiniteResult(const Results &results, const InputValues &values,
+                                                const std::vector<ResultId> &infinite) const
+{
+    const auto label = results.firstNonFinite(infinite);
+    if (!label)
+        return std::nullopt;
+    QStringList given;
+    for (int index = 0; index < m_inputs.specs().size(); ++index) {
+        if (const auto &value = values.at(index))
+            given << QStringLiteral("%1 %2").arg(m_inputs.specs().at(index).name,
+                                                 fieldText(*value));
+    }
+    return QStringLiteral("%1 is not a finite number for %2")
+            .arg(*label, given.join(QStringLiteral(", ")));
+}
+
 std::variant<UsageError, std::unique_ptr<const Command::Calculation>>
 Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
-                            bool batch) const
+                            const QStringList *header) const
 {
+    const bool columnsFeed = std::any_of(columnOfInput.cbegin(), columnOfInput.cend(),
+                                         [](int column) { return column >= 0; });
     for (int index = 0; index < m_inputs.specs().size(); ++index) {
-        if (m_inputs.specs().at(index).required && !commandLine.at(index)
-            && columnOfInput.at(index) < 0)
+        if (!m_inputs.specs().at(index).required || commandLine.at(index)
+            || columnOfInput.at(index) >= 0)
+            continue;
+        const QString &name = m_inputs.specs().at(index).name;
+        // A header that feeds nothing was most likely split otherwise, or
+        // begins with a second byte order mark: show what was read.
+        if (header && !columnsFeed)
             return UsageError{
-                    QStringLiteral("--%1 is required").arg(m_inputs.specs().at(index).name)};
+                    QStringLiteral("the batch has no column for --%1; its header has %2, \"%3\"")
+                            .arg(name,
+                                 header->size() == 1
+                                         ? QStringLiteral("one column")
+                                         : QStringLiteral("%1 columns").arg(header->size()),
+                                 shownHeader(*header))};
+        return UsageError{QStringLiteral("--%1 is required").arg(name)};
     }
-    return makeCalculation(GivenInputs{commandLine, columnOfInput, batch});
+    return makeCalculation(GivenInputs{commandLine, columnOfInput, header != nullptr});
 }
 
 struct Command::BatchColumns
@@ -276,10 +387,10 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
 {
     const int inputCount = m_inputs.specs().size();
     BatchColumns columns{QVector<int>(inputCount, -1), {}, {}};
-    QStringList resultNames{QStringLiteral("error")};
+    QSet<QString> resultNames{QStringLiteral("error")};
     for (const ResultSpec &result : m_results.specs())
         resultNames << normalizedColumnName(result.key);
-    QStringList takenNames;
+    QSet<QString> takenNames;
     for (int column = 0; column < header.size(); ++column) {
         const QString &name = header.at(column);
         if (const auto input = m_inputs.indexOfColumn(name)) {
@@ -306,6 +417,8 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
 ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculation,
                             const InputValues &values, OutputFormat format) const
 {
+    if (const auto refusal = calculation.refusesOutput())
+        return reportFailedWrite(streams, *refusal);
     Results results(m_results);
     if (const auto problem = calculation.calculate(values, results)) {
         printMessage(streams, *problem);
@@ -318,7 +431,7 @@ ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculati
         return reportOutputFailure(streams, streams.output.errorString());
     if (const auto failure
         = calculation.publishes() ? calculation.publish(values, QString()) : std::nullopt)
-        return reportFailedWrite(streams, *failure);
+        return reportFailedWrite(streams, failure->message);
     return ExitStatus::success;
 }
 
@@ -366,10 +479,13 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     if (const auto *error = std::get_if<UsageError>(&read))
         return reportUsage(streams, error->message);
     const BatchColumns &columns = std::get<BatchColumns>(read);
-    const auto prepared = prepareCalculation(commandLine, columns.ofInput, true);
+    const QStringList headerNames = header.texts();
+    const auto prepared = prepareCalculation(commandLine, columns.ofInput, &headerNames);
     if (const auto *error = std::get_if<UsageError>(&prepared))
         return reportUsage(streams, error->message);
     const Calculation &calculation = *std::get<1>(prepared);
+    if (const auto refusal = calculation.refusesOutput())
+        return reportFailedWrite(streams, *refusal);
 
     writer.emplace(format, m_results, columns.passThroughNames, streams.output);
     writer->writeHeader();
@@ -400,9 +516,16 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
                 const std::string_view cell
                         = column >= 0 ? record.field(column) : std::string_view();
                 values.at(index) = cell.empty() ? commandLine.at(index) : cell;
+                values.setFromRow(index, !cell.empty());
             }
             results.clear();
             problem = calculation.calculate(values, results);
+        }
+        std::optional<PublishFailure> failure;
+        if (!problem && publishes) {
+            failure = calculation.publish(values, recordNames.next(passThrough, record.line));
+            if (failure && !failure->endsRun)
+                problem = failure->message;
         }
         if (problem) {
             writer->writeError(passThrough,
@@ -410,12 +533,9 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
             status = ExitStatus::badInput;
         } else {
             writer->write(passThrough, results);
-            const auto failure = publishes
-                    ? calculation.publish(values, recordNames.next(passThrough, record.line))
-                    : std::nullopt;
             if (failure) {
                 writer->flush();
-                return reportFailedWrite(streams, *failure);
+                return reportFailedWrite(streams, failure->message);
             }
         }
         if (writer->failed())
@@ -424,8 +544,15 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
             break;
     }
     const bool flushed = writer->flush();
-    if (Interruption::pending() != 0)
+    if (Interruption::pending() != 0) {
+        if (const auto line = reader.cutShortAt())
+            printMessage(streams,
+                         QStringLiteral("%1, line %2: the record was cut short by a signal and "
+                                        "not computed")
+                                 .arg(sourceName)
+                                 .arg(*line));
         interruption.endProgram();
+    }
     if (!flushed)
         return reportOutputFailure(streams, streams.output.errorString());
     if (const auto &problem = reader.readError()) {
@@ -435,15 +562,74 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     return status;
 }
 
-std::variant<UsageError, bool> cameraGivenByLens(const GivenInputs &given, InputId hfov,
-                                                 InputId pixelSize, InputId focalLength)
+namespace {
+
+template <typename Test>
+bool any(const std::vector<InputId> &inputs, Test test)
 {
-    const bool byLens = given.given(pixelSize) || given.given(focalLength);
-    if (given.given(hfov) == byLens)
-        return UsageError{QStringLiteral("give --hfov, or --pixel-size and --focal-length")};
-    if (byLens && !(given.given(pixelSize) && given.given(focalLength)))
-        return UsageError{QStringLiteral("--pixel-size and --focal-length go together")};
-    return byLens;
+    return std::any_of(inputs.cbegin(), inputs.cend(), test);
+}
+
+// The one way that is given (true for the second), or what is wrong.
+std::variant<QString, bool> oneWay(bool first, bool second, bool secondInFull,
+                                   const Alternatives &ways)
+{
+    if (first && second)
+        return ways.both;
+    if (!first && !second)
+        return ways.neither;
+    if (second && !secondInFull)
+        return ways.incomplete;
+    return second;
+}
+
+} // namespace
+
+std::variant<UsageError, Way> chooseWay(const GivenInputs &given, const Alternatives &ways)
+{
+    const auto fed = [&](InputId input) { return given.fedByColumn(input); };
+    const auto onCommandLine = [&](InputId input) { return given.commandLine.given(input); };
+    if (any(ways.first, fed) && any(ways.second, fed)) {
+        if (any(ways.first, onCommandLine) && any(ways.second, onCommandLine))
+            return UsageError{ways.both};
+        return Way::eachRow;
+    }
+    const auto isGiven = [&](InputId input) { return given.given(input); };
+    const auto chosen = oneWay(any(ways.first, isGiven), any(ways.second, isGiven),
+                               std::all_of(ways.second.cbegin(), ways.second.cend(), isGiven),
+                               ways);
+    if (const auto *problem = std::get_if<QString>(&chosen))
+        return UsageError{*problem};
+    return std::get<bool>(chosen) ? Way::second : Way::first;
+}
+
+std::variant<QString, bool> rowWay(const InputValues &values, const Alternatives &ways)
+{
+    const auto inRow = [&](InputId input) { return values.fromRow(input); };
+    const auto isGiven = [&](InputId input) { return values.given(input); };
+    const bool rowFirst = any(ways.first, inRow);
+    const bool rowSecond = any(ways.second, inRow);
+    const bool rowChose = rowFirst || rowSecond;
+    return oneWay(rowChose ? rowFirst : any(ways.first, isGiven),
+                  rowChose ? rowSecond : any(ways.second, isGiven),
+                  std::all_of(ways.second.cbegin(), ways.second.cend(), isGiven), ways);
+}
+
+std::variant<QString, bool> takesSecondWay(Way way, const InputValues &values,
+                                           const Alternatives &ways)
+{
+    if (way == Way::eachRow)
+        return rowWay(values, ways);
+    return way == Way::second;
+}
+
+Alternatives cameraWays(InputId hfov, InputId pixelSize, InputId focalLength)
+{
+    return {{hfov},
+            {pixelSize, focalLength},
+            QStringLiteral("give --hfov, or --pixel-size and --focal-length"),
+            QStringLiteral("give --hfov, or --pixel-size and --focal-length"),
+            QStringLiteral("--pixel-size and --focal-length go together")};
 }
 
 QString helpRows(const QVector<std::pair<QString, QString>> &rows)

@@ -12,6 +12,7 @@
 #include <optional>
 #include <utility>
 #include <variant>
+#include <vector>
 
 class ByteSource;
 struct Streams;
@@ -28,6 +29,15 @@ enum class ExitStatus {
 struct UsageError
 {
     QString message;
+};
+
+// Why a record's picture or other output beside the results was not made:
+// a problem of that record alone, which makes it a row in error, or a failed
+// write, which ends the run.
+struct PublishFailure
+{
+    QString message;
+    bool endsRun = true;
 };
 
 // A subcommand of kavrelo-cli. It declares its inputs and results and makes a
@@ -63,12 +73,20 @@ protected:
         virtual std::optional<QString> calculate(const InputValues &values,
                                                  Results &results) const = 0;
         // Whether publish() writes anything beside the results, such as a
-        // picture. It returns why that failed, if it did; recordName is
-        // empty outside a batch.
+        // picture; recordName is empty outside a batch.
         virtual bool publishes() const = 0;
-        virtual std::optional<QString> publish(const InputValues &values,
-                                               const QString &recordName) const = 0;
+        // Why publish() cannot write where it was asked to, checked before
+        // anything is computed.
+        virtual std::optional<QString> refusesOutput() const = 0;
+        virtual std::optional<PublishFailure> publish(const InputValues &values,
+                                                      const QString &recordName) const = 0;
     };
+
+    // The message for a result that is not a finite number, naming the
+    // inputs given, if there is one; infinity is the answer of the results
+    // listed (a far edge at the horizon).
+    std::optional<QString> nonFiniteResult(const Results &results, const InputValues &values,
+                                           const std::vector<ResultId> &infinite = {}) const;
 
     // Called once, after the required inputs were found given.
     virtual std::variant<UsageError, std::unique_ptr<const Calculation>>
@@ -81,9 +99,10 @@ private:
                         OutputFormat format) const;
     ExitStatus readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
                          const InputValues &commandLine, OutputFormat format) const;
+    // header is the batch's, or null outside a batch.
     std::variant<UsageError, std::unique_ptr<const Calculation>>
     prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
-                       bool batch) const;
+                       const QStringList *header) const;
     struct BatchColumns;
     std::variant<UsageError, BatchColumns> readHeader(const QStringList &header,
                                                       const QString &sourceName) const;
@@ -113,8 +132,13 @@ protected:
     virtual std::optional<QString> calculate(const Plan &plan, const InputValues &values,
                                              Results &results) const = 0;
     virtual bool publishes(const Plan & /*plan*/) const { return false; }
-    virtual std::optional<QString> publish(const Plan & /*plan*/, const InputValues & /*values*/,
-                                           const QString & /*recordName*/) const
+    virtual std::optional<QString> refusesOutput(const Plan & /*plan*/) const
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<PublishFailure> publish(const Plan & /*plan*/,
+                                                  const InputValues & /*values*/,
+                                                  const QString & /*recordName*/) const
     {
         return std::nullopt;
     }
@@ -132,8 +156,12 @@ private:
             return m_command.calculate(m_plan, values, results);
         }
         bool publishes() const override { return m_command.publishes(m_plan); }
-        std::optional<QString> publish(const InputValues &values,
-                                       const QString &recordName) const override
+        std::optional<QString> refusesOutput() const override
+        {
+            return m_command.refusesOutput(m_plan);
+        }
+        std::optional<PublishFailure> publish(const InputValues &values,
+                                              const QString &recordName) const override
         {
             return m_command.publish(m_plan, values, recordName);
         }
@@ -157,10 +185,32 @@ private:
 // "  name  description" lines, the descriptions in a column and wrapped.
 QString helpRows(const QVector<std::pair<QString, QString>> &rows);
 
-// Whether a camera is given by its lens (--pixel-size and --focal-length) or
-// by its angle (--hfov): exactly one way must be given, the lens in full.
-std::variant<UsageError, bool> cameraGivenByLens(const GivenInputs &given, InputId hfov,
-                                                 InputId pixelSize, InputId focalLength);
+// Two ways of giving one thing, of which exactly one must be given in full:
+// a camera by --hfov or by --pixel-size with --focal-length, a mount by
+// --tilt or by --aim.
+struct Alternatives
+{
+    std::vector<InputId> first;
+    std::vector<InputId> second; // given together
+    QString neither;
+    QString both;
+    QString incomplete; // the second way given in part
+};
+
+enum class Way { first, second, eachRow };
+
+// The way the command line and a batch's columns give. Where columns feed
+// both ways, each row decides for itself (rowWay).
+std::variant<UsageError, Way> chooseWay(const GivenInputs &given, const Alternatives &ways);
+// The way that a row's own cells give, or else the command line; true for
+// the second. A row that fills both, or neither, is in error.
+std::variant<QString, bool> rowWay(const InputValues &values, const Alternatives &ways);
+// Whether this calculation takes the second way.
+std::variant<QString, bool> takesSecondWay(Way way, const InputValues &values,
+                                           const Alternatives &ways);
+
+// A camera by its angle (first) or by its lens (second).
+Alternatives cameraWays(InputId hfov, InputId pixelSize, InputId focalLength);
 
 // The plan of a command that needs none.
 struct NoPlan

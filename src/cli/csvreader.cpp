@@ -3,6 +3,9 @@
 #include "fieldtext.h"
 #include "streams.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr int chunkSize = 1 << 16;
@@ -60,6 +63,7 @@ bool CsvReader::fill()
     m_buffer.resize(static_cast<int>(count));
     m_position = 0;
     m_ended = count == 0;
+    m_interrupted = m_ended && m_source.interrupted();
     return !m_ended;
 }
 
@@ -82,6 +86,27 @@ void CsvReader::countLineEnd(int c)
 {
     if (c == '\r' || m_previous != '\r')
         ++m_line;
+}
+
+// Blank lines, a machine word at a time where they are all LF, so that even
+// billions of them pass quickly.
+void CsvReader::skipLineEnds(int &c)
+{
+    constexpr std::uint64_t allLineFeeds = 0x0a0a0a0a0a0a0a0aULL;
+    while (c == '\n' || c == '\r') {
+        countLineEnd(c);
+        if (c == '\n') {
+            std::uint64_t word = 0;
+            while (m_buffer.size() - m_position >= int(sizeof word)) {
+                std::memcpy(&word, m_buffer.constData() + m_position, sizeof word);
+                if (word != allLineFeeds)
+                    break;
+                m_position += int(sizeof word);
+                m_line += qint64(sizeof word);
+            }
+        }
+        c = next();
+    }
 }
 
 void CsvReader::takeRun(std::string &field, const bool (&stopsHere)[256])
@@ -109,12 +134,16 @@ bool CsvReader::readRecord(CsvRecord &record)
     record.error.reset();
     const auto endField = [&record] { record.m_ends.push_back(record.m_bytes.size()); };
     int c = next();
-    for (; c == '\n' || c == '\r'; c = next()) {
-        countLineEnd(c);
-    }
+    skipLineEnds(c);
     if (c == endOfInput)
         return false;
     record.line = m_line;
+    // Only a line end completes a record that a signal may still cut short.
+    const auto cutShort = [this, &record] {
+        if (m_interrupted)
+            m_cutShortAt = record.line;
+        return !m_interrupted;
+    };
 
     enum class State { fieldStart, unquoted, quoted, afterQuote };
     State state = State::fieldStart;
@@ -131,7 +160,7 @@ bool CsvReader::readRecord(CsvRecord &record)
             if (c == endOfInput) {
                 fail(record, "a quoted field is not closed");
                 endField();
-                return true;
+                return cutShort();
             }
             if (c == '"') {
                 state = State::afterQuote;
@@ -160,10 +189,11 @@ bool CsvReader::readRecord(CsvRecord &record)
         case '\n':
         case '\r':
             countLineEnd(c);
-            [[fallthrough]];
-        case endOfInput:
             endField();
             return true;
+        case endOfInput:
+            endField();
+            return cutShort();
         default:
             if (state == State::afterQuote)
                 fail(record, "has text after a closing quote");

@@ -17,7 +17,7 @@ class ByteSource;
 class CsvRecord
 {
 public:
-    int line = 0; // where the record starts, from 1
+    qint64 line = 0; // where the record starts, from 1
     std::optional<QString> error; // why the record is malformed
 
     int size() const { return static_cast<int>(m_ends.size()); }
@@ -44,6 +44,8 @@ private:
 // - Lines end in LF, CRLF or a bare CR. Blank lines hold no record and are
 //   skipped. A UTF-8 byte order mark at the start is skipped; one anywhere
 //   else is a character. Bytes that are not UTF-8 become U+FFFD.
+// - A record that a signal cut short (the source interrupted before its line
+//   end came) is not returned at all: only its line is kept, for a message.
 // - Text after a closing quote ("ab"cd), a quoted field still open at the end
 //   of the input and a NUL byte make that one record malformed: it is still
 //   returned, with its error, and reading goes on with the next record. An
@@ -59,6 +61,8 @@ public:
     bool readRecord(CsvRecord &record);
     // Why the source failed, if it did.
     const std::optional<QString> &readError() const { return m_readError; }
+    // Where the record that an interruption cut short began, if one did.
+    std::optional<qint64> cutShortAt() const { return m_cutShortAt; }
 
 private:
     static constexpr int endOfInput = -1;
@@ -74,6 +78,7 @@ private:
     bool fill();
     void skipByteOrderMark();
     void countLineEnd(int c);
+    void skipLineEnds(int &c);
     // Takes the bytes up to the next one that matters in this state.
     void takeRun(std::string &field, const bool (&stops)[256]);
 
@@ -85,6 +90,8 @@ private:
     bool m_ended = false;
     int m_current = endOfInput;
     int m_previous = endOfInput; // the byte before the current one
-    int m_line = 1;
+    qint64 m_line = 1;
     std::optional<QString> m_readError;
+    bool m_interrupted = false;
+    std::optional<qint64> m_cutShortAt;
 };

@@ -15,6 +15,7 @@ DensityCommand::DensityCommand()
     , m_pixelSize(addInput(pixelSizeInput(false)))
     , m_focalLength(addInput(focalLengthInput(false)))
     , m_distance(addInput(distanceInput()))
+    , m_camera(cameraWays(m_hfov, m_pixelSize, m_focalLength))
     , m_sceneWidth(addResult({QStringLiteral("scene_width_m"), QStringLiteral("Scene width"), 2,
                               QStringLiteral("m")}))
     , m_perMetre(addResult(
@@ -34,19 +35,22 @@ DensityCommand::DensityCommand()
 
 std::variant<UsageError, DensityPlan> DensityCommand::prepare(const GivenInputs &given) const
 {
-    const auto byLens = cameraGivenByLens(given, m_hfov, m_pixelSize, m_focalLength);
-    if (const auto *error = std::get_if<UsageError>(&byLens))
+    const auto camera = chooseWay(given, m_camera);
+    if (const auto *error = std::get_if<UsageError>(&camera))
         return *error;
-    return DensityPlan{std::get<bool>(byLens)};
+    return DensityPlan{std::get<Way>(camera)};
 }
 
 std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const InputValues &values,
                                                  Results &results) const
 {
+    const auto byLens = takesSecondWay(plan.camera, values, m_camera);
+    if (const auto *problem = std::get_if<QString>(&byLens))
+        return *problem;
     FieldParser parse;
     const double pixels = parse.horizontalPixels(values[m_resolution]);
     CameraGeometry camera{};
-    if (plan.fromLens) {
+    if (std::get<bool>(byLens)) {
         const double pixelSizeUm
                 = parse.positive(QStringLiteral("Pixel size"), values[m_pixelSize]);
         const double focalLengthMm
@@ -70,5 +74,5 @@ std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const 
     for (std::size_t level = 0; level < densityLevels.size(); ++level)
         results.set(m_levelReach[level],
                     farthestDistance(camera, densityLevels[level].pixelsPerMetre));
-    return results.nonFiniteError();
+    return nonFiniteResult(results, values);
 }

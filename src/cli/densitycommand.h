@@ -6,7 +6,7 @@
 
 struct DensityPlan
 {
-    bool fromLens; // pixel size and focal length instead of the angle
+    Way camera; // the second way is pixel size and focal length
 };
 
 // Pixels per metre of scene width, as IEC 62676-4 counts them.
@@ -26,6 +26,7 @@ private:
     const InputId m_pixelSize;
     const InputId m_focalLength;
     const InputId m_distance;
+    const Alternatives m_camera;
     const ResultId m_sceneWidth;
     const ResultId m_perMetre;
     const ResultId m_perFoot;

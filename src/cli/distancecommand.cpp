@@ -55,8 +55,7 @@ DistanceCommand::DistanceCommand()
                                     "tab does:\nthe target's smaller side spans the pixels; "
                                     "single-precision inputs."))
     , m_hfov(addInput(horizontalFovInput(true)))
-    , m_resolution(addInput({QStringLiteral("resolution"), QStringLiteral("pixels"),
-                             QStringLiteral("Horizontal resolution in pixels."), true}))
+    , m_resolution(addInput(horizontalResolutionInput(true)))
 {
     for (const TargetKind &kind : targetKinds) {
         m_targets.push_back(
@@ -98,8 +97,15 @@ std::optional<BaseDistances> DistanceCommand::plainDistances(const DistancePlan 
 {
     if (!values.given(m_hfov) || !values.given(m_resolution))
         return std::nullopt;
+    std::string_view resolution = *values.bytes(m_resolution);
+    if (const auto sides = splitPair(resolution)) {
+        const auto height = plainFloat(sides->second);
+        if (!height || *height <= 0.0f)
+            return std::nullopt;
+        resolution = sides->first;
+    }
     const auto fov = plainFloat(*values.bytes(m_hfov));
-    const auto pixels = plainFloat(*values.bytes(m_resolution));
+    const auto pixels = plainFloat(resolution);
     if (!fov || !pixels)
         return std::nullopt;
     std::array<TargetSize, 3> sizes{};
@@ -120,8 +126,14 @@ std::optional<BaseDistances> DistanceCommand::plainDistances(const DistancePlan 
 std::variant<QString, BaseDistances>
 DistanceCommand::parsedDistances(const InputValues &values) const
 {
+    // Of WIDTHxHEIGHT the width counts, and the height must be a number too.
+    const QString resolution = values[m_resolution].value_or(QString());
+    const auto resolutionSides = splitPair(resolution);
+    FieldParser height;
+    if (resolutionSides)
+        height.positive(QStringLiteral("Resolution"), resolutionSides->second);
     DistanceInput input{values[m_hfov].value_or(QString()),
-                        values[m_resolution].value_or(QString()),
+                        resolutionSides ? resolutionSides->first : resolution,
                         {},
                         {},
                         {},
@@ -142,17 +154,25 @@ DistanceCommand::parsedDistances(const InputValues &values) const
             unsplit = target;
     }
     const auto outcome = calculateDistances(input);
-    if (const auto *error = std::get_if<InputError>(&outcome)) {
-        const auto failed = std::find_if(
-                targetKinds.cbegin(), targetKinds.cend(), [&](const TargetKind &kind) {
-                    return error->fieldWord == QLatin1String(kind.fieldWord);
-                });
-        if (failed == targetKinds.cend()) {
-            // A value not given parsed as empty, in its place in the order.
-            const bool fov = error->fieldWord == QLatin1String("FOV");
-            return values[fov ? m_hfov : m_resolution] ? notANumber(*error)
-                                                       : noValue(error->fieldWord);
-        }
+    const auto *error = std::get_if<InputError>(&outcome);
+    const auto failed = !error ? targetKinds.cend()
+                               : std::find_if(targetKinds.cbegin(), targetKinds.cend(),
+                                              [&](const TargetKind &kind) {
+                                                  return error->fieldWord
+                                                          == QLatin1String(kind.fieldWord);
+                                              });
+    // The angle and the resolution come before the sizes in the window's
+    // order; a value not given parsed as empty, in its place.
+    if (error && failed == targetKinds.cend()) {
+        if (error->fieldWord == QLatin1String("FOV"))
+            return values.given(m_hfov) ? notANumber(*error) : noValue(error->fieldWord);
+        if (resolutionSides)
+            return notAWidth(resolution);
+        return values.given(m_resolution) ? notANumber(*error) : noValue(error->fieldWord);
+    }
+    if (height.error())
+        return notAWidth(resolution);
+    if (error) {
         const auto failedTarget = static_cast<std::size_t>(failed - targetKinds.cbegin());
         if (!unsplit || failedTarget < *unsplit) {
             return fieldError(error->fieldWord, *values[m_targets[failedTarget].size],

@@ -23,14 +23,29 @@ QString notANumber(const InputError &error)
 
 namespace {
 
+const QString notAWidthProblem = QStringLiteral("is not a width or WIDTHxHEIGHT above 0");
+
+} // namespace
+
+QString notAWidth(const QString &text)
+{
+    return fieldError(QStringLiteral("Resolution"), text, notAWidthProblem);
+}
+
+namespace {
+
+// x, X and *, and the multiplication sign that the pictures write.
 constexpr std::string_view pairSeparators = "xX*";
+constexpr QChar multiplicationSign(0x00D7);
+constexpr std::string_view multiplicationSignUtf8 = "\xC3\x97";
 
 } // namespace
 
 std::optional<TextPair> splitPair(const QString &text)
 {
     const auto separator = std::find_if(text.begin(), text.end(), [](QChar c) {
-        return pairSeparators.find(c.toLatin1()) != std::string_view::npos;
+        return c == multiplicationSign
+                || (c.unicode() < 0x80 && pairSeparators.find(c.toLatin1()) != std::string_view::npos);
     });
     if (separator == text.end())
         return std::nullopt;
@@ -40,10 +55,15 @@ std::optional<TextPair> splitPair(const QString &text)
 
 std::optional<BytePair> splitPair(std::string_view bytes)
 {
-    const std::size_t at = bytes.find_first_of(pairSeparators);
+    const std::size_t at = std::min(bytes.find_first_of(pairSeparators),
+                                    bytes.find(multiplicationSignUtf8));
     if (at == std::string_view::npos)
         return std::nullopt;
-    return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
+    const std::size_t length = bytes.compare(at, multiplicationSignUtf8.size(),
+                                             multiplicationSignUtf8) == 0
+            ? multiplicationSignUtf8.size()
+            : 1;
+    return BytePair{bytes.substr(0, at), bytes.substr(at + length)};
 }
 
 QString choices(QStringList names)
@@ -122,7 +142,7 @@ double FieldParser::between(const QString &fieldWord, const std::optional<QStrin
                             double lowest, double highest, const QString &unit)
 {
     const auto value = finite(fieldWord, text);
-    if (value && !(*value > lowest && *value < highest))
+    if (value && !(*value >= lowest && *value <= highest))
         fail(fieldError(fieldWord, *text,
                         QStringLiteral("must lie between %1 and %2 %3")
                                 .arg(lowest)
@@ -133,17 +153,17 @@ double FieldParser::between(const QString &fieldWord, const std::optional<QStrin
 
 double FieldParser::fieldOfView(const std::optional<QString> &text, const QString &fieldWord)
 {
-    const double degrees = positive(fieldWord, text);
-    if (text && degrees >= 180.0)
-        fail(fieldError(fieldWord, *text, QStringLiteral("must lie between 0 and 180 degrees")));
-    return degrees;
+    const auto degrees = finite(fieldWord, text);
+    if (degrees && !(*degrees > 0.0 && *degrees < 180.0))
+        fail(fieldError(fieldWord, *text, QStringLiteral("must be above 0 and below 180 degrees")));
+    return degrees.value_or(0.0);
 }
 
 double FieldParser::horizontalPixels(const std::optional<QString> &text)
 {
     if (text && !splitPair(*text))
         return positive(QStringLiteral("Resolution"), text);
-    return pixelPair(text, QStringLiteral("is not a width or WIDTHxHEIGHT above 0")).first;
+    return pixelPair(text, notAWidthProblem).first;
 }
 
 std::pair<double, double> FieldParser::resolution(const std::optional<QString> &text)

@@ -18,6 +18,9 @@ QString fieldError(const QString &fieldWord, const QString &text, const QString 
 QString noValue(const QString &fieldWord);
 // The window's parse failure in the command line's words.
 QString notANumber(const InputError &error);
+// A resolution of which the width counts, as "1920" or "1920x1080", that is
+// neither.
+QString notAWidth(const QString &text);
 
 struct TextPair
 {
@@ -55,7 +58,7 @@ public:
     double positive(const QString &fieldWord, const std::optional<QString> &text);
     // Finite and at least zero.
     double nonNegative(const QString &fieldWord, const std::optional<QString> &text);
-    // Strictly between the limits, which are in the unit named.
+    // From one limit to the other, both included; they are in the unit named.
     double between(const QString &fieldWord, const std::optional<QString> &text, double lowest,
                    double highest, const QString &unit);
     // An angle of view, strictly between 0 and 180 degrees.

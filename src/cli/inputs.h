@@ -62,12 +62,17 @@ QString normalizedColumnName(const QString &name);
 class InputValues
 {
 public:
-    explicit InputValues(int count) : m_values(static_cast<std::size_t>(count)) { }
+    explicit InputValues(int count)
+        : m_values(static_cast<std::size_t>(count)), m_fromRow(static_cast<std::size_t>(count))
+    {
+    }
 
     // The input as text, for the general path and for messages.
     std::optional<QString> operator[](InputId input) const;
     std::optional<std::string_view> bytes(InputId input) const { return at(input.m_index); }
     bool given(InputId input) const { return at(input.m_index).has_value(); }
+    // Whether a batch row's own cell gives it, rather than the command line.
+    bool fromRow(InputId input) const { return m_fromRow[static_cast<std::size_t>(input.m_index)]; }
 
 private:
     // By position only for the base, which fills in what a command declared.
@@ -81,7 +86,10 @@ private:
         return m_values[static_cast<std::size_t>(index)];
     }
 
+    void setFromRow(int index, bool fromRow) { m_fromRow[static_cast<std::size_t>(index)] = fromRow; }
+
     std::vector<std::optional<std::string_view>> m_values;
+    std::vector<bool> m_fromRow;
 };
 
 // What a command knows before its first calculation: which inputs the

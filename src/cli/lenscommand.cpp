@@ -75,5 +75,5 @@ std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputV
     results.set(m_focalLength, focalLengthMm);
     if (hasResolution)
         results.set(m_horizontalFov, horizontalFov(pixels, pixelSizeUm, focalLengthMm));
-    return results.nonFiniteError();
+    return nonFiniteResult(results, values);
 }

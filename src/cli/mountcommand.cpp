@@ -2,6 +2,7 @@
 
 #include "fieldparser.h"
 #include "mountpicture.h"
+#include "picturefiles.h"
 
 #include <QDir>
 
@@ -84,6 +85,12 @@ MountCommand::MountCommand()
                                           false, QStringLiteral("1.6"))))
     , m_distance(addInput(metresInput("distance", "Also what holds at this ground distance.")))
     , m_plot(addInput(plotInput()))
+    , m_camera(cameraWays(m_hfov, m_pixelSize, m_focalLength))
+    , m_pointing({{m_tilt},
+                  {m_aim},
+                  QStringLiteral("give --tilt or --aim"),
+                  QStringLiteral("--tilt and --aim exclude each other"),
+                  {}})
     , m_hfovDegrees(addResult(degrees("hfov_deg", "Horizontal FOV")))
     , m_vfovDegrees(addResult(degrees("vfov_deg", "Vertical FOV")))
     , m_tiltDegrees(addResult(degrees("tilt_deg", "Tilt")))
@@ -122,28 +129,44 @@ std::vector<ResultId> MountCommand::addLevelResults()
 
 std::variant<UsageError, MountPlan> MountCommand::prepare(const GivenInputs &given) const
 {
-    const auto byLens = cameraGivenByLens(given, m_hfov, m_pixelSize, m_focalLength);
-    if (const auto *error = std::get_if<UsageError>(&byLens))
+    const auto camera = chooseWay(given, m_camera);
+    if (const auto *error = std::get_if<UsageError>(&camera))
         return *error;
     if (given.given(m_vfov) && !given.given(m_hfov))
         return UsageError{QStringLiteral("--vfov goes with --hfov")};
-    if (!given.given(m_tilt) && !given.given(m_aim))
-        return UsageError{QStringLiteral("give --tilt or --aim")};
-    if (given.given(m_tilt) && given.given(m_aim))
-        return UsageError{QStringLiteral("--tilt and --aim exclude each other")};
-    MountPlan plan{std::get<bool>(byLens), given.given(m_aim), given.commandLine[m_plot]};
+    const auto pointing = chooseWay(given, m_pointing);
+    if (const auto *error = std::get_if<UsageError>(&pointing))
+        return *error;
+    MountPlan plan{std::get<Way>(camera), std::get<Way>(pointing), given.commandLine[m_plot],
+                   given.batch};
     if (plan.plot && plan.plot->isEmpty())
         return UsageError{QStringLiteral("--plot needs a file name")};
     return plan;
 }
 
+std::optional<QString> MountCommand::refusesOutput(const MountPlan &plan) const
+{
+    if (!plan.plot)
+        return std::nullopt;
+    if (const auto refusal = plan.batch ? refusesPictureFolder(*plan.plot)
+                                        : refusesPictureFile(*plan.plot))
+        return refusal;
+    return mountPictureModuleProblem();
+}
+
 std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
                                                         const InputValues &values) const
 {
+    const auto byLens = takesSecondWay(plan.camera, values, m_camera);
+    if (const auto *problem = std::get_if<QString>(&byLens))
+        return *problem;
+    const auto aimed = takesSecondWay(plan.pointing, values, m_pointing);
+    if (const auto *problem = std::get_if<QString>(&aimed))
+        return *problem;
     FieldParser parse;
     const auto [width, height] = parse.resolution(values[m_resolution]);
     std::optional<ViewAngles> view;
-    if (plan.byLens) {
+    if (std::get<bool>(byLens)) {
         const double pixelSize = parse.positive(QStringLiteral("Pixel size"), values[m_pixelSize]);
         const double focalLength
                 = parse.positive(QStringLiteral("Focal length"), values[m_focalLength]);
@@ -163,10 +186,10 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
                                   parse.nonNegative(QStringLiteral("Distance"), values[m_distance]))
                                                    : std::nullopt;
     double tilt = 0.0;
-    if (plan.aimed) {
+    if (std::get<bool>(aimed)) {
         const double aim = parse.nonNegative(QStringLiteral("Aim"), values[m_aim]);
         tilt = tiltToAim(*view, lensHeight - targetHeight, aim);
-        if (!parse.error() && !(tilt > -90.0 && tilt < 90.0))
+        if (!parse.error() && !(tilt >= -90.0 && tilt <= 90.0))
             parse.fail(fieldError(QStringLiteral("Aim"), *values[m_aim],
                                   QStringLiteral("needs a tilt of %1 degrees, not between -90 "
                                                  "and 90")
@@ -215,19 +238,42 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
         setIfAny(results, m_density, at->horizontalDensity);
         setIfAny(results, m_verticalDensity, at->verticalDensity);
     }
-    return std::nullopt;
+    // Infinity answers only where the view reaches the horizon, and as the
+    // density where the depth is 0; anywhere else it is an overflow.
+    std::vector<ResultId> infinite;
+    if (mount.ground && mount.ground->toHorizon)
+        infinite.insert(infinite.end(), {m_groundFar, m_groundFarWidth});
+    if (mount.target && mount.target->toHorizon)
+        infinite.push_back(m_targetFar);
+    const auto atDepthZero = [&](double distance) { return depth(camera, distance, drop) == 0.0; };
+    if (mount.target) {
+        if (atDepthZero(mount.target->near))
+            infinite.push_back(m_targetNearDensity);
+        if (atDepthZero(mount.target->far))
+            infinite.push_back(m_targetFarDensity);
+    }
+    if (mount.at && atDepthZero(mount.at->distance))
+        infinite.insert(infinite.end(), {m_density, m_verticalDensity});
+    return nonFiniteResult(results, values, infinite);
 }
 
-std::optional<QString> MountCommand::publish(const MountPlan &plan, const InputValues &values,
-                                             const QString &recordName) const
+std::optional<PublishFailure> MountCommand::publish(const MountPlan &plan,
+                                                    const InputValues &values,
+                                                    const QString &recordName) const
 {
     // Called only after these values made a calculation, so they survey.
     const auto surveyed = survey(plan, values);
     QString path = *plan.plot;
-    if (!recordName.isEmpty()) {
-        if (!QDir().mkpath(path))
-            return QStringLiteral("cannot make the folder %1").arg(path);
+    if (plan.batch) {
+        if (const auto problem = makeFolder(path))
+            return PublishFailure{*problem};
         path = QDir(path).filePath(recordName + QStringLiteral(".svg"));
+        if (const auto problem = unnameablePicture(path))
+            return PublishFailure{*problem, false};
+        if (const auto refusal = refusesPictureFile(path))
+            return PublishFailure{*refusal};
     }
-    return drawMountPicture(std::get<MountSurvey>(surveyed), path);
+    if (const auto problem = drawMountPicture(std::get<MountSurvey>(surveyed), path))
+        return PublishFailure{*problem};
+    return std::nullopt;
 }

@@ -7,9 +7,10 @@
 
 struct MountPlan
 {
-    bool byLens; // pixel size and focal length instead of the angles
-    bool aimed; // --aim instead of --tilt
+    Way camera; // the second way is pixel size and focal length
+    Way pointing; // the second way is --aim
     std::optional<QString> plot; // a picture, or in a batch a folder of them
+    bool batch;
 };
 
 // A camera on a pole: its blind zone, where it sees the ground and a target,
@@ -24,8 +25,9 @@ protected:
     std::optional<QString> calculate(const MountPlan &plan, const InputValues &values,
                                      Results &results) const override;
     bool publishes(const MountPlan &plan) const override { return plan.plot.has_value(); }
-    std::optional<QString> publish(const MountPlan &plan, const InputValues &values,
-                                   const QString &recordName) const override;
+    std::optional<QString> refusesOutput(const MountPlan &plan) const override;
+    std::optional<PublishFailure> publish(const MountPlan &plan, const InputValues &values,
+                                          const QString &recordName) const override;
 
 private:
     std::variant<QString, MountSurvey> survey(const MountPlan &plan,
@@ -43,6 +45,8 @@ private:
     const InputId m_targetHeight;
     const InputId m_distance;
     const InputId m_plot;
+    const Alternatives m_camera;
+    const Alternatives m_pointing;
     const ResultId m_hfovDegrees;
     const ResultId m_vfovDegrees;
     const ResultId m_tiltDegrees;

@@ -17,6 +17,9 @@ struct MountSurvey;
 // and memory of every other run: it lives in a module beside the program,
 // loaded on the first picture.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
+// Why pictures cannot be drawn at all, such as a module that is missing or
+// from another version, if they cannot.
+std::optional<QString> mountPictureModuleProblem();
 
 // The module's one entry point, by this name: false, with the reason, when
 // the picture could not be written.

@@ -51,9 +51,12 @@ std::optional<float> plainFloat(std::string_view text)
         return std::nullopt;
     // Both read decimals to the nearest double; Qt then narrows to float
     // and refuses what overflows or vanishes, which is left to Qt itself.
+    // On result_out_of_range from_chars leaves value as it was, so any error
+    // must decline: Qt's own path then refuses the text.
     double value = 0.0;
     const char *end = text.data() + text.size();
-    if (std::from_chars(text.data(), end, value, std::chars_format::fixed).ptr != end)
+    const auto parsed = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (parsed.ec != std::errc() || parsed.ptr != end)
         return std::nullopt;
     if (value != 0.0
         && (value < double(std::numeric_limits<float>::min())

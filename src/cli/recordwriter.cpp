@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t bufferSize = 1 << 16;
 const QString errorLabel = QStringLiteral("Error");
 const QString degreeSign = QStringLiteral("\u00B0");
+const QString lineBreakMark = QStringLiteral("\u21B5");
 
 // Fixed decimals exactly as the window's labels show them, inf and nan
 // included.
@@ -28,6 +29,15 @@ void appendFixed(OutputBuffer &out, double value, int decimals)
         out.commit(end);
     else
         out += fixed(value, decimals).toStdString();
+}
+
+// A line break inside a field or a name would break a text block; it is
+// shown as a mark instead.
+QString oneLine(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), lineBreakMark)
+            .replace(QLatin1Char('\r'), lineBreakMark)
+            .replace(QLatin1Char('\n'), lineBreakMark);
 }
 
 void append(OutputBuffer &out, const QString &text)
@@ -120,12 +130,17 @@ void Results::clear()
     std::fill(m_values.begin(), m_values.end(), std::nullopt);
 }
 
-std::optional<QString> Results::nonFiniteError() const
+std::optional<QString> Results::firstNonFinite(const std::vector<ResultId> &infinite) const
 {
     for (int column = 0; column < m_table.specs().size(); ++column) {
-        if (at(column) && !std::isfinite(*at(column)))
-            return QStringLiteral("%1: the result is not a finite number")
-                    .arg(m_table.specs().at(column).key);
+        const auto &value = at(column);
+        if (!value || std::isfinite(*value))
+            continue;
+        const bool allowed = std::isinf(*value)
+                && std::any_of(infinite.cbegin(), infinite.cend(),
+                               [column](ResultId result) { return result.m_column == column; });
+        if (!allowed)
+            return m_table.specs().at(column).label;
     }
     return std::nullopt;
 }
@@ -140,7 +155,7 @@ RecordWriter::RecordWriter(OutputFormat format, const ResultTable &results,
     m_buffer.room(bufferSize + 1024);
     m_labelWidth = errorLabel.size();
     for (const QString &name : m_passThroughNames)
-        m_labelWidth = std::max(m_labelWidth, name.size());
+        m_labelWidth = std::max(m_labelWidth, oneLine(name).size());
     for (const ResultSpec &result : m_results)
         m_labelWidth = std::max(m_labelWidth, result.label.size());
 }
@@ -191,7 +206,7 @@ void RecordWriter::writeRecord(const FieldList &passThrough, const Results *resu
 
 void RecordWriter::appendTextLine(const QString &label, const QString &value)
 {
-    append(m_buffer, label.leftJustified(m_labelWidth + 2) + value);
+    append(m_buffer, oneLine(label).leftJustified(m_labelWidth + 2) + oneLine(value));
     m_buffer += '\n';
 }
 

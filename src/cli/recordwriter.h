@@ -62,8 +62,9 @@ public:
         m_values[static_cast<std::size_t>(result.m_column)] = value;
     }
     void clear();
-    // Names the first result that is set but not finite, if any.
-    std::optional<QString> nonFiniteError() const;
+    // The label of the first result that is set but not finite, if any;
+    // infinity is a value of the results listed.
+    std::optional<QString> firstNonFinite(const std::vector<ResultId> &infinite) const;
 
 private:
     // By column only for the writer, which shows them all in order.
@@ -84,6 +85,8 @@ class OutputBuffer
 public:
     OutputBuffer &operator+=(std::string_view bytes)
     {
+        if (bytes.empty()) // an empty view's data may be null, which memcpy must not see
+            return *this;
         std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
         m_size += bytes.size();
         return *this;

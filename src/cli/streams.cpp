@@ -28,6 +28,7 @@ qint64 FileDescriptorSource::read(char *data, qint64 size)
     qint64 result = -1;
     for (;;) {
         if (Interruption::pending() != 0) {
+            m_interrupted = true;
             result = 0;
             break;
         }

@@ -14,6 +14,8 @@ public:
     // error.
     virtual qint64 read(char *data, qint64 size) = 0;
     virtual QString errorString() const = 0;
+    // Whether the last 0 from read() came from a signal rather than the end.
+    virtual bool interrupted() const { return false; }
 };
 
 class ByteSink
@@ -34,10 +36,12 @@ public:
 
     qint64 read(char *data, qint64 size) override;
     QString errorString() const override;
+    bool interrupted() const override { return m_interrupted; }
 
 private:
     int m_descriptor;
     int m_errno = 0;
+    bool m_interrupted = false;
 };
 
 // write(2) in a loop, so each call's bytes all go out together: a record is

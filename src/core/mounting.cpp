@@ -76,15 +76,19 @@ std::optional<Span> planeInView(const MountedCamera &camera, double drop)
     if (drop > 0.0) {
         if (bottom <= 0.0)
             return std::nullopt;
-        return Span{drop * cotangent(bottom), top <= 0.0 ? infinity : drop * cotangent(top)};
+        if (top <= 0.0)
+            return Span{drop * cotangent(bottom), infinity, true};
+        return Span{drop * cotangent(bottom), drop * cotangent(top)};
     }
     if (drop < 0.0) {
         if (top >= 0.0)
             return std::nullopt;
-        return Span{drop * cotangent(top), bottom >= 0.0 ? infinity : drop * cotangent(bottom)};
+        if (bottom >= 0.0)
+            return Span{drop * cotangent(top), infinity, true};
+        return Span{drop * cotangent(top), drop * cotangent(bottom)};
     }
     if (top <= 0.0 && bottom >= 0.0)
-        return Span{0.0, infinity};
+        return Span{0.0, infinity, true};
     return std::nullopt;
 }
 

@@ -50,6 +50,9 @@ struct Span
 {
     double near;
     double far;
+    // Whether far is infinite because the view reaches the horizon, rather
+    // than because the figures overflowed.
+    bool toHorizon = false;
 
     bool contains(double distance) const { return distance >= near && distance <= far; }
 };

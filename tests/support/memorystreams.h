@@ -9,12 +9,15 @@
 #include <cstring>
 
 // Input from memory, handed over at most chunkSize bytes per read as a slow
-// pipe would, so records and byte order marks arrive split.
+// pipe would, so records and byte order marks arrive split; its end may be
+// a signal that came while the reader waited for more.
 class MemorySource : public ByteSource
 {
 public:
-    explicit MemorySource(QByteArray data, int chunkSize = 1 << 30)
-        : m_data(std::move(data)), m_chunkSize(chunkSize)
+    enum class End { endOfInput, signal };
+
+    explicit MemorySource(QByteArray data, int chunkSize = 1 << 30, End end = End::endOfInput)
+        : m_data(std::move(data)), m_chunkSize(chunkSize), m_end(end)
     {
     }
 
@@ -27,12 +30,14 @@ public:
         return count;
     }
     QString errorString() const override { return {}; }
+    bool interrupted() const override { return m_end == End::signal && m_at == m_data.size(); }
 
     int reads = 0;
 
 private:
     QByteArray m_data;
     int m_chunkSize;
+    End m_end;
     int m_at = 0;
 };
 
