@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,10 @@ private slots:
     void interrupted_data();
     void interrupted();
     void picture();
+    void refusedPictures_data();
+    void refusedPictures();
+    void withoutThePictureModule();
+    void unnameablePicture();
 
 private:
     QString m_program;
@@ -73,6 +78,10 @@ void CliTest::fullDisk_data()
     QTest::addColumn<QByteArray>("program");
     QTest::newRow("a batch") << fovBatch + QStringList{m_files.filePath("rows.csv")}
                              << QByteArray("kavrelo-cli fov");
+    QTest::newRow("one calculation")
+            << QStringList{"fov", "--resolution", "1920x1080", "--pixel-size", "2.9",
+                           "--focal-length", "4"}
+            << QByteArray("kavrelo-cli fov");
     QTest::newRow("help") << QStringList{"lens", "--help"} << QByteArray("kavrelo-cli lens");
     QTest::newRow("version") << QStringList{"--version"} << QByteArray("kavrelo-cli");
 }
@@ -106,21 +115,32 @@ void CliTest::closedPipe()
 }
 
 // A batch fed through a pipe answers each row as it arrives; a signal then
-// ends it by that signal, with every row it answered whole.
+// ends it by that signal, with every row it answered whole. A record still
+// arriving is not computed, however much of it came: 1 is not 12 mm.
 void CliTest::interrupted_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::addColumn<QByteArray>("partial");
+    QTest::addColumn<QByteArray>("errors");
+    QTest::newRow("SIGINT") << int(SIGINT) << QByteArray() << QByteArray();
+    QTest::newRow("SIGTERM") << int(SIGTERM) << QByteArray() << QByteArray();
+    const QByteArray cutShort = "kavrelo-cli fov: standard input, line 5: the record was cut "
+                                "short by a signal and not computed\n";
+    QTest::newRow("SIGTERM inside a record") << int(SIGTERM) << QByteArray("1920x1") << cutShort;
+    QTest::newRow("SIGINT inside a quoted record")
+            << int(SIGINT) << QByteArray("\"1920x1080\n") << cutShort;
 }
 
 void CliTest::interrupted()
 {
     QFETCH(int, signal);
+    QFETCH(QByteArray, partial);
     QProcess process;
     process.start(m_program, fovBatch + QStringList{"-"});
     QVERIFY(process.waitForStarted());
-    process.write(rows(3));
+    // One write, shorter than a pipe's atomic size: the program reads the
+    // partial record with the rows, and only then waits and flushes.
+    process.write(rows(3) + partial);
     QByteArray output;
     const QByteArray expected
             = "horizontal_deg,vertical_deg,diagonal_deg,error\n" + fovRow.repeated(3);
@@ -132,7 +152,7 @@ void CliTest::interrupted()
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QCOMPARE(output + process.readAllStandardOutput(), expected);
-    QCOMPARE(process.readAllStandardError(), QByteArray());
+    QTEST(process.readAllStandardError(), "errors");
 }
 
 // A picture needs fonts, which the program sets up on its own, off screen
@@ -157,6 +177,79 @@ void CliTest::picture()
     QFile picture(path);
     QVERIFY(picture.open(QIODevice::ReadOnly));
     QVERIFY(picture.readAll().contains("<text"));
+}
+
+// Where a picture would replace what is no regular file, or the results
+// themselves, nothing is computed: the results stay where they were sent.
+void CliTest::refusedPictures_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("errors");
+    QTest::newRow("standard output, sent to a file")
+            << R"(out=$1; shift; "$0" "$@" --plot /dev/stdout > "$out"; echo "$?"; cat "$out")"
+            << QByteArray("kavrelo-cli mount: cannot write /dev/stdout: it is where the results "
+                          "go\n");
+    QTest::newRow("standard output, a pipe")
+            << R"(shift; "$0" "$@" --plot /dev/stdout | cat; echo "${PIPESTATUS[0]}")"
+            << QByteArray("kavrelo-cli mount: cannot write /dev/stdout: not a regular file\n");
+    QTest::newRow("standard output closed")
+            << R"(shift; "$0" "$@" >&-; echo "$?")"
+            << QByteArray("kavrelo-cli: cannot write the output: Bad file descriptor\n");
+}
+
+void CliTest::refusedPictures()
+{
+    QFETCH(QString, script);
+    QProcess shell;
+    shell.start("bash", {"-c", script, m_program, m_files.filePath("refused"), "mount",
+                         "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
+                         "20", "--format", "csv"});
+    QVERIFY(shell.waitForFinished());
+    QCOMPARE(shell.readAllStandardOutput(), QByteArray("3\n"));
+    QTEST(shell.readAllStandardError(), "errors");
+}
+
+// An installation whose picture module is missing says so, and computes
+// nothing that it cannot finish.
+void CliTest::withoutThePictureModule()
+{
+    const QString bin = m_files.filePath("without-module/bin");
+    QVERIFY(QDir().mkpath(bin));
+    const QString program = bin + "/kavrelo-cli";
+    QFile::remove(program);
+    QVERIFY(QFile::copy(qEnvironmentVariable("KAVRELO_CLI_PREFIX") + "/bin/kavrelo-cli", program));
+    QProcess process;
+    process.start(program, {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "4",
+                             "--tilt", "20", "--plot", m_files.filePath("never.svg")});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY2(process.readAllStandardError().startsWith("kavrelo-cli mount: cannot draw pictures: "),
+             "no message");
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY(!QFile::exists(m_files.filePath("never.svg")));
+}
+
+// A folder so deep that a long picture name would pass the system's limit
+// on a path: that record is a row in error, and the others are drawn.
+void CliTest::unnameablePicture()
+{
+    QString folder = m_files.filePath("deep");
+    while (QFile::encodeName(folder).size() < 3950)
+        folder += '/' + QString(200, 'd');
+    QVERIFY(QDir().mkpath(folder));
+    QProcess process;
+    process.start(m_program, {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height",
+                              "4", "--tilt", "20", "--format", "csv", "--plot", folder, "--batch",
+                              "-"});
+    process.write("pole\na\n" + QByteArray(190, 'b') + "\nc\n");
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 1);
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QVERIFY(lines.at(2).endsWith(",line 3: cannot name its picture " + QByteArray(190, 'b')
+                                 + ".svg: the name is too long for the system"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), QStringList({"a.svg", "c.svg"}));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -47,10 +47,10 @@ QStringList words(const QByteArray &arguments)
     return split;
 }
 
-void addRun(const char *name, const QByteArray &arguments, const QByteArray &input,
+void addRun(const QByteArray &name, const QByteArray &arguments, const QByteArray &input,
             const QByteArray &output, const QByteArray &errors, int status)
 {
-    QTest::addRow("%s", name) << words(arguments) << input << output << errors << status;
+    QTest::addRow("%s", name.constData()) << words(arguments) << input << output << errors << status;
 }
 
 // A row whose standard error stays empty.
@@ -97,6 +97,14 @@ const QByteArray mountHeader
 const QByteArray mountWorked = "60.0000,35.9834,20.0000,5.12,5.12,114.07,7.14,125.35,3.07,68.44,"
                                "448.4,25.5,68.44,68.44,27.44,13.28,6.20,,";
 const QByteArray mountPole = "mount --resolution 1920x1080 --hfov 60 --height 4 --tilt 20 ";
+const QByteArray mountLowTilt = "mount --resolution 1920x1080 --hfov 60 --height 4 --tilt 10 ";
+// Straight down from 4 m: ground from -4 tan 17.99 deg to 4 tan 17.99 deg,
+// the target's plane 2.4 m below the lens, where a depth of 2.4 m gives
+// 692.8 px/m and every level but inspect holds across it.
+const QByteArray mountStraightDown = "60.0000,35.9834,90.0000,0.00,-1.30,1.30,4.62,4.62,-0.78,0.78,"
+                                     "692.8,692.8,0.78,0.78,0.78,0.78,0.78,";
+const QByteArray mountAimed = "60.0000,35.9834,22.5656,4.67,4.67,50.00,6.76,55.09,2.80,30.00,"
+                              "473.6,58.1,30.00,30.00,27.81,13.41,6.21,,,,,,,,";
 
 } // namespace
 
@@ -170,17 +178,93 @@ void CommandLineTest::run_data()
     works("mount, csv, aimed at 30 m",
           "mount --resolution 1920x1080 --hfov 60 --height 4 --aim 30 "
           "--format csv",
-          mountHeader
-                  + "60.0000,35.9834,22.5656,4.67,4.67,50.00,6.76,55.09,2.80,30.00,473.6,58.1,"
-                    "30.00,30.00,27.81,13.41,6.21,,,,,,,,\n");
+          mountHeader + mountAimed + "\n");
     works("mount, batch, good and bad rows",
           "mount --resolution 1920x1080 --hfov 60 --format csv --batch -",
           "pole," + mountHeader + "a," + mountWorked + ",,,,,,\n" + "b" + QByteArray(25, ',')
-                  + "\"line 3: Height: \"\"0\"\" must be a finite number above 0\"\nc"
-                  + QByteArray(25, ',')
-                  + "\"line 4: Tilt: \"\"90\"\" must lie between -90 and 90 degrees\"\nd"
-                  + QByteArray(25, ',') + "line 5: Tilt: no value given\n",
-          1, "pole,height,tilt\na,4,20\nb,0,20\nc,4,90\nd,4,\n");
+                  + "\"line 3: Height: \"\"0\"\" must be a finite number above 0\"\nc,"
+                  + mountStraightDown + ",,,,,,,\nd" + QByteArray(25, ',')
+                  + "\"line 5: Tilt: \"\"90.5\"\" must lie between -90 and 90 degrees\"\ne"
+                  + QByteArray(25, ',') + "line 6: Tilt: no value given\n",
+          1, "pole,height,tilt\na,4,20\nb,0,20\nc,4,90\nd,4,90.5\ne,4,\n");
+    // The top edge 8 degrees above the horizon: the ground and the target
+    // reach it, and every level but inspect holds somewhere short of it.
+    works("mount, csv, top edge above the horizon", mountLowTilt + "--format csv",
+          mountHeader
+                  + "60.0000,35.9834,10.0000,7.53,7.53,inf,9.36,inf,4.52,inf,341.9,0.0,134.65,"
+                    "67.11,26.59,13.08,6.33,,,,,,,,\n");
+    works("mount, csv, straight up, nothing in view",
+          "mount --resolution 1920x1080 --hfov 60 --height 4 --tilt -90 --format csv",
+          mountHeader + "60.0000,35.9834,-90.0000" + QByteArray(22, ',') + "\n");
+    fails("mount, a height beyond the doubles",
+          "mount --resolution 1920x1080 --hfov 60 --height 1e308 --tilt 20",
+          "kavrelo-cli mount: Ground to is not a finite number for resolution 1920x1080, hfov 60, "
+          "height 1e308, tilt 20, target-height 1.6\n",
+          1);
+    // Depth 1e306 cos 10 deg squared overflows, where the horizon is no excuse.
+    fails("mount, a distance beyond the doubles", mountLowTilt + "--distance 1e306",
+          "kavrelo-cli mount: Vertical density is not a finite number for resolution 1920x1080, "
+          "hfov 60, height 4, tilt 10, target-height 1.6, distance 1e306\n",
+          1);
+
+    // Where columns give both ways of a camera or of its pointing, each row
+    // fills exactly one.
+    // 1920 px of 2.9 um behind 4 mm: tan(hFov / 2) = 5.568 / 8 = 0.696, so
+    // 1920 / 1.392 = 1379.31 px per metre of distance.
+    works("density, batch, the camera by angle or by lens on each row",
+          "density --pixel-size 2.9 --format csv --batch -",
+          "camera," + densityHeader + "a,,,," + densityReach + "\nb,,,,"
+                  + "110.34,55.17,22.07,11.03,5.52,1.38,\n"
+                    "c,,,,,,,,,,\"line 4: give --hfov, or --pixel-size and --focal-length\"\n"
+                    "d,,,,,,,,,,line 5: --pixel-size and --focal-length go together\n",
+          1,
+          "camera,resolution,hfov,focal-length\na,1920,60,\nb,1920,,4\nc,1920,60,4\n"
+          "d,1920,,\n");
+    works("mount, batch, tilted or aimed on each row",
+          "mount --resolution 1920x1080 --hfov 60 --height 4 --format csv --batch -",
+          "pole," + mountHeader + "a," + mountWorked + ",,,,,,\nb," + mountAimed
+                  + "\nc" + QByteArray(25, ',') + "line 4: --tilt and --aim exclude each other\n"
+                  + "d" + QByteArray(25, ',') + "line 5: give --tilt or --aim\n",
+          1, "pole,tilt,aim\na,20,\nb,,30\nc,20,30\nd,,\n");
+
+    // Pass-through columns anywhere come back by name, in their order.
+    works("batch, pass-through columns between and after inputs, csv",
+          "fov --pixel-size 2.9 --format csv --batch -",
+          "camera,notes," + fovHeader + "lobby,\"by the door, left\"," + fovWorked + "\n", 0,
+          "resolution,camera,focal-length,notes\n1920x1080,lobby,4,\"by the door, left\"\n");
+    works("batch, pass-through columns between and after inputs, json",
+          "fov --pixel-size 2.9 --format json --batch -",
+          "{\"camera\":\"lobby\",\"notes\":\"left\",\"horizontal_deg\":69.67583465576172,"
+          "\"vertical_deg\":42.76068878173828,\"diagonal_deg\":77.21849822998047,"
+          "\"error\":null}\n",
+          0, "resolution,camera,focal-length,notes\n1920x1080,lobby,4,left\n");
+    works("batch, a line break inside a pass-through field keeps the table",
+          "fov --pixel-size 2.9 --focal-length 4 --batch -",
+          "camera          lobby\u21B5north\nHorizontal FOV  69.6758\u00B0\n"
+          "Vertical FOV    42.7607\u00B0\nDiagonal FOV    77.2185\u00B0\n",
+          0, "camera,resolution\n\"lobby\r\nnorth\",1920x1080\n");
+    works("batch, a short row's pass-through field is empty",
+          "fov --pixel-size 2.9 --format csv --batch -",
+          "camera," + fovHeader + ",,,,line 2: 2 fields where the header has 3\n", 1,
+          "resolution,focal-length,camera\n1920x1080,4\n");
+
+    // Names are checked against each other in one pass: a header this wide
+    // would take hours if each were compared with all before it.
+    QByteArray names;
+    for (int column = 0; column < 300000; ++column)
+        names += "c" + QByteArray::number(column) + ',';
+    works("batch, 300,000 pass-through columns", "fov --pixel-size 2.9 --format csv --batch -",
+          names + fovHeader + QByteArray(300000, ',') + fovWorked + "\n", 0,
+          names + "resolution,focal-length\n" + QByteArray(300000, ',') + "1920x1080,4\n");
+
+    // One spelling of a resolution for every command.
+    works("fov, the multiplication sign",
+          "fov --resolution 1920\u00D71080 --pixel-size 2.9 --focal-length 4 --format csv",
+          fovHeader + fovWorked + "\n");
+    works("distance, WxH counts the width",
+          "distance --hfov 60 --resolution 1920x1080 --format csv", distanceHeader + defaultDistances);
+    works("distance, WxH in a batch", "distance --hfov 60 --format csv --batch -",
+          "site," + distanceHeader + "a," + defaultDistances, 0, "site,resolution\na,1920*1080\n");
 
     // Batches: pass-through columns first, blanks and missing columns from
     // the command line, headers named loosely, a bad record reported in place.
@@ -228,6 +312,36 @@ void CommandLineTest::run_data()
           "identify or inspect\"}\n",
           1, "camera,level,distance\n\"door \"\"A\"\"\",identify,20\nyard,huge,20\n");
 
+    // Texts whose value overflows or vanishes even as a double are no
+    // numbers, whichever way they are parsed: 1e309 and 1e400, 1e-309 and
+    // 1e-400, plain and with a sign.
+    const QByteArray huge = "1" + QByteArray(400, '0');
+    const QByteArray large = "1" + QByteArray(309, '0');
+    const QByteArray tiny = "0." + QByteArray(399, '0') + "1";
+    const QByteArray small = "0." + QByteArray(307, '0') + "1";
+    for (const auto &[name, text] : {std::pair("400 digits", huge), std::pair("310 digits", large),
+                                     std::pair("401 decimals", tiny),
+                                     std::pair("309 decimals", small),
+                                     std::pair("400 digits and a sign", "+" + huge)}) {
+        addRun(QByteArray("fov, a focal length of ") + name,
+               "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length " + text, {}, {},
+               "kavrelo-cli fov: Focal length: \"" + text + "\" is not a number\n", 1);
+        addRun(QByteArray("fov, a batch's pixel size of ") + name,
+               "fov --resolution 1920x1080 --focal-length 4 --format csv --batch -",
+               "pixel-size\n" + text + "\n",
+               fovHeader + ",,,\"line 2: Pixel size: \"\"" + text + "\"\" is not a number\"\n", {},
+               1);
+    }
+    fails("distance, an angle of 310 digits", "distance --resolution 1920 --hfov " + large,
+          "kavrelo-cli distance: FOV: \"" + large + "\" is not a number\n", 1);
+    fails("distance, a resolution of 401 decimals", "distance --hfov 60 --resolution " + tiny,
+          "kavrelo-cli distance: Resolution: \"" + tiny + "\" is not a number\n", 1);
+    fails("distance, a car of 400 digits", "distance --hfov 60 --resolution 1920 --car 1x" + huge,
+          "kavrelo-cli distance: Car param: \"1x" + huge + "\" is not XxY\n", 1);
+    fails("distance, a boat of 309 decimals",
+          "distance --hfov 60 --resolution 1920 --boat " + small + "x1",
+          "kavrelo-cli distance: Boat param: \"" + small + "x1\" is not XxY\n", 1);
+
     // A bad value: exit 1, the field named as the window names it.
     fails("bad focal length", "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4mm",
           "kavrelo-cli fov: Focal length: \"4mm\" is not a number\n", 1);
@@ -242,7 +356,15 @@ void CommandLineTest::run_data()
     fails("a size without its x", "distance --hfov 60 --resolution 1920 --boat 10",
           "kavrelo-cli distance: Boat param: \"10\" is not XxY\n", 1);
     fails("an angle of 180 degrees", "density --hfov 180 --resolution 1920",
-          "kavrelo-cli density: FOV: \"180\" must lie between 0 and 180 degrees\n", 1);
+          "kavrelo-cli density: FOV: \"180\" must be above 0 and below 180 degrees\n", 1);
+    fails("an angle of 0 degrees", "density --hfov 0 --resolution 1920",
+          "kavrelo-cli density: FOV: \"0\" must be above 0 and below 180 degrees\n", 1);
+    fails("distance, a resolution with a bad height", "distance --hfov 60 --resolution 1920xy",
+          "kavrelo-cli distance: Resolution: \"1920xy\" is not a width or WIDTHxHEIGHT above 0\n",
+          1);
+    fails("distance, a bad angle is reported before a bad resolution",
+          "distance --hfov 6O --resolution 1920xy",
+          "kavrelo-cli distance: FOV: \"6O\" is not a number\n", 1);
     fails("a resolution with a bad height", "density --hfov 60 --resolution 1920xy",
           "kavrelo-cli density: Resolution: \"1920xy\" is not a width or WIDTHxHEIGHT above 0\n",
           1);
@@ -252,17 +374,21 @@ void CommandLineTest::run_data()
           "kavrelo-cli lens: Distance: \"-5\" must be a finite number above 0\n", 1);
     // 1e308 px over 2 * 1e-308 m * tan 30 deg overflows to inf.
     fails("a density beyond the doubles", "density --resolution 1e308 --hfov 60 --distance 1e-308",
-          "kavrelo-cli density: px_per_m: the result is not a finite number\n", 1);
+          "kavrelo-cli density: Density is not a finite number for resolution 1e308, hfov 60, "
+          "distance 1e-308\n",
+          1);
     fails("a focal length beyond the doubles",
           "lens --pixel-size 1e300 --density 1e300 --distance 1e300",
-          "kavrelo-cli lens: focal_length_mm: the result is not a finite number\n", 1);
+          "kavrelo-cli lens: Focal length is not a finite number for pixel-size 1e300, density "
+          "1e300, distance 1e300\n",
+          1);
 
     fails("mount, a resolution without its height",
           "mount --resolution 1920 --hfov 60 --height 4 --tilt 20",
           "kavrelo-cli mount: Resolution: \"1920\" is not WIDTHxHEIGHT above 0\n", 1);
     fails("mount, a vertical angle of 180",
           "mount --resolution 1920x1080 --hfov 60 --vfov 180 --height 4 --tilt 20",
-          "kavrelo-cli mount: Vertical FOV: \"180\" must lie between 0 and 180 degrees\n", 1);
+          "kavrelo-cli mount: Vertical FOV: \"180\" must be above 0 and below 180 degrees\n", 1);
     fails("mount, a negative target height", mountPole + "--target-height -1",
           "kavrelo-cli mount: Target height: \"-1\" must be a finite number, 0 or above\n", 1);
     // 4 m up, a face at 1.6 m at the pole's foot: 90 deg plus half of 35.98.
@@ -290,7 +416,12 @@ void CommandLineTest::run_data()
     fails("options before the command", "--format csv fov --hfov 1",
           usage("", "options go after the command, as in 'kavrelo-cli fov --format csv --hfov 1'"),
           2);
-    fails("unknown option", "fov --lens 4", usage("fov", "unknown option 'lens'"), 2);
+    fails("unknown option", "fov --lens 4", usage("fov", "unknown option '--lens'"), 2);
+    fails("unknown option, the one it begins", "fov --res 1920x1080",
+          usage("fov", "unknown option '--res'; did you mean '--resolution'?"), 2);
+    fails("unknown option, a slip of one letter", "mount --hight 4",
+          usage("mount", "unknown option '--hight'; did you mean '--height'?"), 2);
+    fails("unknown short option", "fov -r", usage("fov", "unknown option '-r'"), 2);
     fails("one dash for two", "fov -resolution 1920x1080",
           usage("fov", "unknown option '-resolution'; did you mean '--resolution'?"), 2);
     fails("missing option", "fov --resolution 1920x1080 --pixel-size 2.9",
@@ -322,6 +453,26 @@ void CommandLineTest::run_data()
     fails("an input named twice", "fov --pixel-size 2.9 --focal-length 4 --batch -",
           usage("fov", "standard input: two columns feed --resolution"), 2,
           "resolution,Resolution\n");
+    fails("a header split by semicolons feeds nothing", "fov --batch -",
+          usage("fov",
+                "the batch has no column for --resolution; its header has one column, "
+                "\"resolution;pixel-size;focal-length\""),
+          2, "resolution;pixel-size;focal-length\n1920x1080;2.9;4\n");
+    fails("a header behind a second byte order mark feeds nothing",
+          "density --hfov 60 --batch -",
+          usage("density",
+                "the batch has no column for --resolution; its header has 2 columns, "
+                "\"<U+FEFF>resolution,camera\""),
+          2,
+          "\xEF\xBB\xBF\xEF\xBB\xBF"
+          "resolution,camera\n1920,a\n");
+    fails("a long header is cut short", "fov --batch -",
+          usage("fov",
+                "the batch has no column for --resolution; its header has one column, "
+                "\"resolution;pixel-size;focal-length;came\u2026\""),
+          2, "resolution;pixel-size;focal-length;camera;notes\n");
+    fails("mount, the camera both ways on the command line", mountPole + "--pixel-size 2.9",
+          usage("mount", "give --hfov, or --pixel-size and --focal-length"), 2);
 }
 
 void CommandLineTest::run()

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <sys/stat.h>
+
 // mount's pictures: the model's worked examples drawn, rendered back through
 // QSvgRenderer with DejaVu Sans alone and compared pixel for pixel with the
 // baselines in tests/baselines/ (KAVRELO_UPDATE_BASELINES takes new ones);
@@ -23,7 +25,9 @@ private slots:
     void pictures_data();
     void pictures();
     void batchNamesItsPictures();
-    void unwritablePicture();
+    void refusedPaths_data();
+    void refusedPaths();
+    void throughALink();
 
 private:
     QTemporaryDir m_folder;
@@ -80,6 +84,12 @@ void MountPictureTest::pictures_data()
     QTest::newRow("mount-behind-the-pole")
             << "--resolution 2560x1440 --hfov 100 --vfov 56.25 --height 3 "
                "--tilt 70 --target-height 0";
+    // Edges that point up and behind the pole: the view is the whole sector.
+    QTest::newRow("mount-wide-lens")
+            << "--resolution 1920x1080 --hfov 60 --vfov 175 --height 4 --tilt 30";
+    // Little ground on either side of the pole, and the axis about it.
+    QTest::newRow("mount-nearly-straight-down")
+            << "--resolution 1920x1080 --hfov 60 --height 4 --tilt 89";
 }
 
 void MountPictureTest::pictures()
@@ -120,26 +130,85 @@ void MountPictureTest::pictures()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-// Named after the first pass-through column, made safe, else the line; a
-// name met again gets its line; rows in error get no picture.
+// Named after the first pass-through column, wherever it stands, made
+// safe, else the line; a name met again gets its line; rows in error get no
+// picture. A long name is cut to whole characters within 200 bytes: 150
+// two-byte letters keep 100.
 void MountPictureTest::batchNamesItsPictures()
 {
     const QString folder = m_folder.filePath("batch");
+    const QString longName = QString(150, QChar(0x00E4));
     const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--tilt", "20", "--format",
                            "csv", "--plot", folder, "--batch", "-"},
-                          "pole,height\nNorth gate/2,4\n,5\nNorth gate/2,6\nbad,0\n");
+                          "height,pole,notes\n4,North gate/2,a\n5,,b\n6,North gate/2,c\n0,bad,d\n"
+                                  "4," + longName.toUtf8() + ",e\n");
     QCOMPARE(run.status, ExitStatus::badInput);
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
-             QStringList({"North_gate_2-line-4.svg", "North_gate_2.svg", "line-3.svg"}));
+             QStringList({"North_gate_2-line-4.svg", "North_gate_2.svg", "line-3.svg",
+                          longName.left(100) + ".svg"}));
 }
 
-void MountPictureTest::unwritablePicture()
+// What is at a picture's path and is no regular file is refused before
+// anything is computed, and left as it was.
+void MountPictureTest::refusedPaths_data()
 {
-    const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
-                           "20", "--plot", "/nonexistent/pole.svg"});
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("batch");
+    QTest::addColumn<QByteArray>("errors");
+    const QString fifo = m_folder.filePath("fifo");
+    QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QString file = m_folder.filePath("file.svg");
+    QFile made(file);
+    QVERIFY(made.open(QIODevice::WriteOnly) && made.write("kept") == 4);
+    made.close();
+    const auto cannot = [](const QString &path, const char *reason) {
+        return "kavrelo-cli mount: cannot write " + path.toUtf8() + ": " + reason + "\n";
+    };
+    QTest::newRow("a FIFO") << fifo << false << cannot(fifo, "not a regular file");
+    QTest::newRow("a device") << "/dev/null" << false << cannot("/dev/null", "not a regular file");
+    QTest::newRow("a folder") << m_folder.path() << false
+                              << cannot(m_folder.path(), "not a regular file");
+    QTest::newRow("a batch's folder that is a file")
+            << file << true << cannot(file, "not a folder");
+    QTest::newRow("a batch's folder that is a FIFO") << fifo << true << cannot(fifo, "not a folder");
+    QTest::newRow("a folder that does not exist")
+            << "/nonexistent/pole.svg" << false
+            << cannot("/nonexistent/pole.svg", "No such file or directory");
+}
+
+void MountPictureTest::refusedPaths()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, batch);
+    const QFileInfo before(path);
+    const Run run = mount(QStringList{"--resolution", "1920x1080", "--hfov", "60", "--height", "4",
+                                      "--tilt", "20", "--plot", path}
+                                  + (batch ? QStringList{"--batch", "-"} : QStringList()),
+                          "camera\na\n");
+    QTEST(run.errors, "errors");
     QCOMPARE(run.status, ExitStatus::outputFailed);
-    QCOMPARE(run.errors,
-             "kavrelo-cli mount: cannot write /nonexistent/pole.svg: No such file or directory\n");
+    if (!path.startsWith("/nonexistent"))
+        QCOMPARE(run.output, QByteArray());
+    const QFileInfo after(path);
+    QCOMPARE(after.exists(), before.exists());
+    QCOMPARE(after.isFile(), before.isFile());
+    QCOMPARE(after.size(), before.size());
+}
+
+// A link to a regular file is written through; the link stays a link.
+void MountPictureTest::throughALink()
+{
+    const QString target = m_folder.filePath("target.svg");
+    const QString link = m_folder.filePath("link.svg");
+    QFile made(target);
+    QVERIFY(made.open(QIODevice::WriteOnly));
+    made.close();
+    QVERIFY(QFile::link(target, link));
+    const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
+                           "20", "--plot", link});
+    QCOMPARE(run.status, ExitStatus::success);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(QFileInfo(target).size() > 0);
 }
 
 QTEST_MAIN(MountPictureTest)

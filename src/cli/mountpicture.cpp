@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,7 +22,7 @@ namespace {
 constexpr QSize pictureSize(900, 1000);
 const QRectF sideArea(90, 60, 770, 330);
 const QRectF topArea(90, 460, 770, 300);
-constexpr double legendTop = 810;
+constexpr double legendTop = 822;
 constexpr double legendLineHeight = 17;
 
 // One colour per level, loosest first, as in densityLevels.
@@ -32,6 +33,12 @@ const QColor groundColour(0xd9, 0xd9, 0xd9);
 const QColor viewColour(0xbc, 0xbd, 0xdc, 0x90);
 const QColor blindColour(0xcb, 0x18, 0x1d);
 const QColor inkColour(0x25, 0x25, 0x25);
+// The ground in view is a thick grey line and the target's height a blue
+// one, told apart by hue as well as by shade.
+const QPen groundPen(groundColour.darker(150), 6, Qt::SolidLine, Qt::FlatCap);
+const QPen targetPen(QColor(0x21, 0x66, 0xac), 3, Qt::SolidLine, Qt::FlatCap);
+const QPen blindPen(blindColour, 6, Qt::SolidLine, Qt::FlatCap);
+const QPen distancePen(inkColour, 1, Qt::DotLine);
 constexpr double pi = 3.141592653589793;
 
 // The command's own digits, so that the legend reads as its output does.
@@ -101,43 +108,80 @@ struct View
     double clamped(double x) const { return std::clamp(x, xFrom, xTo); }
 };
 
+// A tick's value as text: a step of 1, 2 or 5 times a power of ten needs
+// no more digits than that power shows, and -0 is 0.
+QString tickLabel(double value, double step)
+{
+    const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+    const QString text = QString::number(value, 'f', decimals);
+    return text.toDouble() == 0.0 ? QString::number(0.0, 'f', decimals) : text;
+}
+
+// The frame, ticks and titles. Tick labels stand right-aligned beside the
+// y axis and centred under the x axis, and each title stands clear of the
+// widest label.
 void drawAxes(QPainter &painter, const View &view, const QString &xTitle, const QString &yTitle)
 {
+    constexpr double tickLength = 5;
+    constexpr double gap = 3;
+    const QFontMetricsF metrics(painter.font());
     painter.setPen(QPen(inkColour, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(view.area);
     const double xStep = tickStep(view.xTo - view.xFrom);
     for (double x = std::ceil(view.xFrom / xStep) * xStep; x <= view.xTo; x += xStep) {
         const QPointF tick = view.at(x, view.yFrom);
-        painter.drawLine(tick, tick + QPointF(0, 5));
-        painter.drawText(tick + QPointF(-6, 18), QString::number(x));
+        const QString label = tickLabel(x, xStep);
+        painter.drawLine(tick, tick + QPointF(0, tickLength));
+        painter.drawText(tick + QPointF(-metrics.horizontalAdvance(label) / 2,
+                                        tickLength + gap + metrics.ascent()),
+                         label);
     }
+    const double xTitleTop = tickLength + 2 * gap + metrics.height();
+    painter.drawText(view.area.bottomLeft()
+                             + QPointF((view.area.width() - metrics.horizontalAdvance(xTitle)) / 2,
+                                       xTitleTop + gap + metrics.ascent()),
+                     xTitle);
     const double yStep = tickStep(view.yTo - view.yFrom);
+    double widestLabel = 0;
     for (double y = std::ceil(view.yFrom / yStep) * yStep; y <= view.yTo; y += yStep) {
         const QPointF tick = view.at(view.xFrom, y);
-        painter.drawLine(tick, tick - QPointF(5, 0));
-        painter.drawText(tick + QPointF(-45, 4), QString::number(y));
+        const QString label = tickLabel(y, yStep);
+        const double width = metrics.horizontalAdvance(label);
+        widestLabel = std::max(widestLabel, width);
+        painter.drawLine(tick, tick - QPointF(tickLength, 0));
+        painter.drawText(tick + QPointF(-tickLength - gap - width, metrics.ascent() / 2 - 1),
+                         label);
     }
-    painter.drawText(view.area.bottomLeft() + QPointF(view.area.width() / 2 - 110, 36), xTitle);
+    // Turned a quarter to the left, the title's ascent reaches leftwards from
+    // its baseline and its descent rightwards, towards the labels.
     painter.save();
-    painter.translate(view.area.left() - 55, view.area.center().y() + 30);
+    painter.translate(view.area.left() - tickLength - 3 * gap - widestLabel - metrics.descent(),
+                      view.area.center().y() + metrics.horizontalAdvance(yTitle) / 2);
     painter.rotate(-90);
     painter.drawText(QPointF(0, 0), yTitle);
     painter.restore();
 }
 
-// The part of the view between two image edges, within the view's bounds.
+// The part of the view between two image edges, within the view's bounds:
+// a sector about the lens, its arc far outside the bounds. Corners at most
+// 45 degrees apart keep every chord of the arc outside too (its nearest
+// point is reach * cos 22.5 degrees away), however wide the view.
 QPainterPath wedge(const View &view, const MountedCamera &camera)
 {
-    const double reach = 10.0 * (view.xTo - view.xFrom + view.yTo - view.yFrom);
+    const double reach = 10.0
+            * (std::abs(view.xTo) + std::abs(view.xFrom) + std::abs(view.yTo)
+               + std::abs(view.yFrom) + camera.height);
     const auto towards = [&](double depressionDegrees) {
         const double radians = depressionDegrees * pi / 180.0;
         return QPointF(reach * std::cos(radians), camera.height - reach * std::sin(radians));
     };
-    const double halfVertical = camera.view.verticalFovDegrees / 2.0;
+    const double vertical = camera.view.verticalFovDegrees;
+    const double top = camera.tiltDegrees - vertical / 2.0;
+    const int steps = static_cast<int>(std::ceil(vertical / 45.0));
     QPainterPath path(QPointF(0, camera.height));
-    path.lineTo(towards(camera.tiltDegrees - halfVertical));
-    path.lineTo(towards(camera.tiltDegrees + halfVertical));
+    for (int step = 0; step <= steps; ++step)
+        path.lineTo(towards(top + vertical * step / steps));
     path.closeSubpath();
     QPainterPath bounds;
     bounds.addRect(view.bounds());
@@ -161,21 +205,21 @@ void drawSideView(QPainter &painter, const View &view, const MountSurvey &survey
     painter.drawPath(view.transform().map(wedge(view, camera)));
 
     if (survey.ground) {
-        painter.setPen(QPen(groundColour.darker(150), 6, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(groundPen);
         painter.drawLine(view.at(view.clamped(survey.ground->near), 0),
                          view.at(view.clamped(survey.ground->far), 0));
         if (std::isinf(survey.ground->far))
             drawHorizonMark(painter, view, 0);
     }
     if (survey.blindZone && *survey.blindZone > 0) {
-        painter.setPen(QPen(blindColour, 6, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(blindPen);
         painter.drawLine(view.at(0, 0), view.at(view.clamped(*survey.blindZone), 0));
     }
     painter.setPen(QPen(inkColour, 1, Qt::DashLine));
     painter.drawLine(view.at(view.xFrom, survey.targetHeight),
                      view.at(view.xTo, survey.targetHeight));
     if (survey.target) {
-        painter.setPen(QPen(levelColours.front().darker(160), 3, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(targetPen);
         painter.drawLine(view.at(view.clamped(survey.target->near), survey.targetHeight),
                          view.at(view.clamped(survey.target->far), survey.targetHeight));
         if (std::isinf(survey.target->far))
@@ -229,78 +273,110 @@ void drawTopView(QPainter &painter, const View &view, const MountSurvey &survey)
 
 void drawDistanceMark(QPainter &painter, const View &view, double distance)
 {
-    painter.setPen(QPen(inkColour, 1, Qt::DotLine));
+    painter.setPen(distancePen);
     painter.drawLine(view.at(view.clamped(distance), view.yFrom),
                      view.at(view.clamped(distance), view.yTo));
 }
 
-// Every figure of the legend as the command prints it.
-QStringList legendLines(const MountSurvey &survey)
+// Whether a level's band shows in the top view: the next stricter level's
+// band, drawn over it from the same near edge, must not reach as far.
+bool bandShows(const MountSurvey &survey, std::size_t level)
 {
-    QStringList lines;
+    const auto &reach = survey.levelReach[level];
+    if (!reach)
+        return false;
+    const auto stricter = level + 1 < densityLevels.size() ? survey.levelReach[level + 1]
+                                                            : std::nullopt;
+    return !stricter || *stricter < *reach;
+}
+
+// A line of the legend and the mark of what it describes in the views, if
+// that is drawn: a patch of colour or a stroke.
+struct LegendLine
+{
+    QString text;
+    std::optional<QColor> patch = {};
+    std::optional<QPen> stroke = {};
+};
+
+// Every figure of the legend as the command prints it.
+std::vector<LegendLine> legendLines(const MountSurvey &survey)
+{
+    std::vector<LegendLine> lines;
     if (!survey.ground) {
-        lines << QStringLiteral("Ground: never in view");
+        lines.push_back({QStringLiteral("Ground: never in view")});
     } else {
-        lines << QStringLiteral("Ground in view: ") + span(*survey.ground);
-        lines << (*survey.blindZone > 0
-                          ? QStringLiteral("Blind zone: 0.00 to %1 m")
-                                    .arg(metres(*survey.blindZone))
-                          : QStringLiteral("Blind zone: none, the view reaches behind the pole"));
+        lines.push_back({QStringLiteral("Ground in view: ") + span(*survey.ground), groundColour});
+        if (*survey.blindZone > 0)
+            lines.push_back({QStringLiteral("Blind zone: 0.00 to %1 m")
+                                     .arg(metres(*survey.blindZone)),
+                             blindColour});
+        else
+            lines.push_back({QStringLiteral("Blind zone: none, the view reaches behind the pole")});
     }
     const QString target = QStringLiteral("Target at %1 m: ").arg(metres(survey.targetHeight));
-    lines << target + (survey.target ? span(*survey.target) : QStringLiteral("never in view"));
+    if (survey.target)
+        lines.push_back({target + span(*survey.target), std::nullopt, targetPen});
+    else
+        lines.push_back({target + QStringLiteral("never in view")});
     for (std::size_t level = 0; level < densityLevels.size(); ++level) {
         const QString name = QString::fromLatin1(densityLevels[level].name);
         const auto &reach = survey.levelReach[level];
-        lines << QStringLiteral("%1%2, %3 px/m: %4")
-                         .arg(name.left(1).toUpper(), name.mid(1))
-                         .arg(densityLevels[level].pixelsPerMetre)
-                         .arg(reach ? QStringLiteral("%1 to %2 m")
-                                              .arg(metres(survey.target->near), metres(*reach))
-                                    : QStringLiteral("not met"));
+        LegendLine line{QStringLiteral("%1%2, %3 px/m: %4")
+                                .arg(name.left(1).toUpper(), name.mid(1))
+                                .arg(densityLevels[level].pixelsPerMetre)
+                                .arg(reach ? QStringLiteral("%1 to %2 m")
+                                                     .arg(metres(survey.target->near),
+                                                          metres(*reach))
+                                           : QStringLiteral("not met"))};
+        if (bandShows(survey, level))
+            line.patch = levelColours[level];
+        lines.push_back(line);
     }
     if (const auto &at = survey.at) {
-        QString line = QStringLiteral("At %1 m: ").arg(metres(at->distance));
+        QString text = QStringLiteral("At %1 m: ").arg(metres(at->distance));
         if (at->horizontalDensity)
-            line += QStringLiteral("target %1 m wide, %2 px/m across, %3 px/m upright")
+            text += QStringLiteral("target %1 m wide, %2 px/m across, %3 px/m upright")
                             .arg(metres(*at->targetWidth))
                             .arg(*at->horizontalDensity, 0, 'f', 1)
                             .arg(*at->verticalDensity, 0, 'f', 1);
         else
-            line += QStringLiteral("the target is not in view");
-        lines << line;
+            text += QStringLiteral("the target is not in view");
+        lines.push_back({text, std::nullopt, distancePen});
     }
     return lines;
 }
 
 void drawLegend(QPainter &painter, const MountSurvey &survey)
 {
-    const QStringList lines = legendLines(survey);
-    // Swatches for the lines that have a colour in the views.
-    std::vector<QColor> swatches;
-    if (survey.ground)
-        swatches = {groundColour, blindColour};
-    else
-        swatches = {groundColour};
-    swatches.push_back(levelColours.front().darker(160));
-    swatches.insert(swatches.end(), levelColours.begin(), levelColours.end());
-    for (int line = 0; line < lines.size(); ++line) {
-        const double y = legendTop + line * legendLineHeight;
-        if (static_cast<std::size_t>(line) < swatches.size()) {
+    const std::vector<LegendLine> lines = legendLines(survey);
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        const LegendLine &line = lines[index];
+        const double y = legendTop + static_cast<double>(index) * legendLineHeight;
+        const QRectF mark(sideArea.left(), y - 10, 14, 12);
+        if (line.patch) {
             painter.setPen(Qt::NoPen);
-            painter.setBrush(swatches[static_cast<std::size_t>(line)]);
-            painter.drawRect(QRectF(sideArea.left(), y - 10, 14, 12));
+            painter.setBrush(*line.patch);
+            painter.drawRect(mark);
+        }
+        if (line.stroke) {
+            QPen stroke = *line.stroke;
+            stroke.setWidthF(std::min(stroke.widthF(), mark.height() / 2));
+            painter.setPen(stroke);
+            painter.drawLine(QPointF(mark.left(), mark.center().y()),
+                             QPointF(mark.right(), mark.center().y()));
         }
         painter.setPen(inkColour);
-        painter.drawText(QPointF(sideArea.left() + 22, y), lines.at(line));
+        painter.drawText(QPointF(sideArea.left() + 22, y), line.text);
     }
 }
 
 // From the pole, or from behind it, to a little past the farthest figure;
-// far enough to show a horizon.
+// far enough to show a horizon. A view straight down spans little ground, so
+// the axis spans at least the pole's height, about the figures' middle.
 std::pair<double, double> distanceRange(const MountSurvey &survey)
 {
-    std::vector<double> figures{0.0, survey.camera.height};
+    std::vector<double> figures{0.0};
     bool horizon = false;
     for (const auto &inView : {survey.ground, survey.target}) {
         if (!inView)
@@ -317,9 +393,18 @@ std::pair<double, double> distanceRange(const MountSurvey &survey)
     }
     if (survey.at)
         figures.push_back(survey.at->distance);
-    const auto [nearest, farthest] = std::minmax_element(figures.begin(), figures.end());
-    const double to = *farthest * (horizon ? 1.3 : 1.1);
-    return {*nearest - 0.04 * (to - *nearest), to};
+    auto [nearest, farthest] = [&] {
+        const auto [least, most] = std::minmax_element(figures.begin(), figures.end());
+        return std::pair(*least, *most);
+    }();
+    const double least = survey.camera.height;
+    if (farthest - nearest < least) {
+        const double middle = (nearest + farthest) / 2.0;
+        nearest = middle - least / 2.0;
+        farthest = middle + least / 2.0;
+    }
+    const double to = farthest + (horizon ? 0.3 : 0.1) * std::max(farthest, farthest - nearest);
+    return {nearest - 0.04 * (to - nearest), to};
 }
 
 std::optional<QString> draw(const MountSurvey &survey, const QString &path)
