@@ -79,8 +79,8 @@ void CliTest::fullDisk_data()
     QTest::newRow("a batch") << fovBatch + QStringList{m_files.filePath("rows.csv")}
                              << QByteArray("kavrelo-cli fov");
     QTest::newRow("one calculation")
-            << QStringList{"fov", "--resolution", "1920x1080", "--pixel-size", "2.9",
-                           "--focal-length", "4"}
+            << QStringList{"fov", "--resolution",   "1920x1080", "--pixel-size",
+                           "2.9", "--focal-length", "4"}
             << QByteArray("kavrelo-cli fov");
     QTest::newRow("help") << QStringList{"lens", "--help"} << QByteArray("kavrelo-cli lens");
     QTest::newRow("version") << QStringList{"--version"} << QByteArray("kavrelo-cli");
@@ -201,9 +201,9 @@ void CliTest::refusedPictures()
 {
     QFETCH(QString, script);
     QProcess shell;
-    shell.start("bash", {"-c", script, m_program, m_files.filePath("refused"), "mount",
-                         "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
-                         "20", "--format", "csv"});
+    shell.start("bash",
+                {"-c", script, m_program, m_files.filePath("refused"), "mount", "--resolution",
+                 "1920x1080", "--hfov", "60", "--height", "4", "--tilt", "20", "--format", "csv"});
     QVERIFY(shell.waitForFinished());
     QCOMPARE(shell.readAllStandardOutput(), QByteArray("3\n"));
     QTEST(shell.readAllStandardError(), "errors");
@@ -219,8 +219,9 @@ void CliTest::withoutThePictureModule()
     QFile::remove(program);
     QVERIFY(QFile::copy(qEnvironmentVariable("KAVRELO_CLI_PREFIX") + "/bin/kavrelo-cli", program));
     QProcess process;
-    process.start(program, {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "4",
-                             "--tilt", "20", "--plot", m_files.filePath("never.svg")});
+    process.start(program,
+                  {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
+                   "20", "--plot", m_files.filePath("never.svg")});
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
     QVERIFY2(process.readAllStandardError().startsWith("kavrelo-cli mount: cannot draw pictures: "),
@@ -238,9 +239,9 @@ void CliTest::unnameablePicture()
         folder += '/' + QString(200, 'd');
     QVERIFY(QDir().mkpath(folder));
     QProcess process;
-    process.start(m_program, {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height",
-                              "4", "--tilt", "20", "--format", "csv", "--plot", folder, "--batch",
-                              "-"});
+    process.start(m_program,
+                  {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
+                   "20", "--format", "csv", "--plot", folder, "--batch", "-"});
     process.write("pole\na\n" + QByteArray(190, 'b') + "\nc\n");
     process.closeWriteChannel();
     QVERIFY(process.waitForFinished());

@@ -129,7 +129,7 @@ void CliFilesTest::completion_data()
     QTest::addColumn<Names>("completions");
 
     const auto commands = makeCommands();
-    Names commandNames{"--help", "--version"};
+    Names commandNames{"-h", "--help", "-v", "--version"};
     for (const auto &command : commands) {
         commandNames << command->name();
         const QByteArray name = command->name().toUtf8();
@@ -140,9 +140,17 @@ void CliFilesTest::completion_data()
     }
     QTest::newRow("commands") << QStringList{""} << commandNames;
     for (const QCommandLineOption &option : commands.front()->options()) {
-        if (option.names().contains("format"))
-            QTest::newRow("formats") << QStringList{"fov", "--format", ""}
-                                     << names(option.valueName().split(QLatin1Char('|')));
+        if (!option.names().contains("format"))
+            continue;
+        const Names formats = names(option.valueName().split(QLatin1Char('|')));
+        QTest::newRow("formats") << QStringList{"fov", "--format", ""} << formats;
+        // Bash splits --format=c at the = unless told otherwise.
+        QTest::newRow("formats after =") << QStringList{"fov", "--format", "=", ""} << formats;
+        QTest::newRow("formats right after =") << QStringList{"fov", "--format", "="} << formats;
+        QTest::newRow("formats, one word")
+                << QStringList{"fov", "--format=c"} << Names{"--format=csv"};
+        QTest::newRow("formats after =, begun")
+                << QStringList{"fov", "--format", "=", "j"} << Names{"json"};
     }
     Names levels;
     for (const DensityLevel &level : densityLevels)

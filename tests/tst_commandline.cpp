@@ -50,7 +50,8 @@ QStringList words(const QByteArray &arguments)
 void addRun(const QByteArray &name, const QByteArray &arguments, const QByteArray &input,
             const QByteArray &output, const QByteArray &errors, int status)
 {
-    QTest::addRow("%s", name.constData()) << words(arguments) << input << output << errors << status;
+    QTest::addRow("%s", name.constData())
+            << words(arguments) << input << output << errors << status;
 }
 
 // A row whose standard error stays empty.
@@ -222,9 +223,9 @@ void CommandLineTest::run_data()
           "d,1920,,\n");
     works("mount, batch, tilted or aimed on each row",
           "mount --resolution 1920x1080 --hfov 60 --height 4 --format csv --batch -",
-          "pole," + mountHeader + "a," + mountWorked + ",,,,,,\nb," + mountAimed
-                  + "\nc" + QByteArray(25, ',') + "line 4: --tilt and --aim exclude each other\n"
-                  + "d" + QByteArray(25, ',') + "line 5: give --tilt or --aim\n",
+          "pole," + mountHeader + "a," + mountWorked + ",,,,,,\nb," + mountAimed + "\nc"
+                  + QByteArray(25, ',') + "line 4: --tilt and --aim exclude each other\n" + "d"
+                  + QByteArray(25, ',') + "line 5: give --tilt or --aim\n",
           1, "pole,tilt,aim\na,20,\nb,,30\nc,20,30\nd,,\n");
 
     // Pass-through columns anywhere come back by name, in their order.
@@ -262,7 +263,8 @@ void CommandLineTest::run_data()
           "fov --resolution 1920\u00D71080 --pixel-size 2.9 --focal-length 4 --format csv",
           fovHeader + fovWorked + "\n");
     works("distance, WxH counts the width",
-          "distance --hfov 60 --resolution 1920x1080 --format csv", distanceHeader + defaultDistances);
+          "distance --hfov 60 --resolution 1920x1080 --format csv",
+          distanceHeader + defaultDistances);
     works("distance, WxH in a batch", "distance --hfov 60 --format csv --batch -",
           "site," + distanceHeader + "a," + defaultDistances, 0, "site,resolution\na,1920*1080\n");
 
@@ -319,10 +321,10 @@ void CommandLineTest::run_data()
     const QByteArray large = "1" + QByteArray(309, '0');
     const QByteArray tiny = "0." + QByteArray(399, '0') + "1";
     const QByteArray small = "0." + QByteArray(307, '0') + "1";
-    for (const auto &[name, text] : {std::pair("400 digits", huge), std::pair("310 digits", large),
-                                     std::pair("401 decimals", tiny),
-                                     std::pair("309 decimals", small),
-                                     std::pair("400 digits and a sign", "+" + huge)}) {
+    for (const auto &[name, text] :
+         {std::pair("400 digits", huge), std::pair("310 digits", large),
+          std::pair("401 decimals", tiny), std::pair("309 decimals", small),
+          std::pair("400 digits and a sign", "+" + huge)}) {
         addRun(QByteArray("fov, a focal length of ") + name,
                "fov --resolution 1920x1080 --pixel-size 2.9 --focal-length " + text, {}, {},
                "kavrelo-cli fov: Focal length: \"" + text + "\" is not a number\n", 1);
@@ -458,8 +460,7 @@ void CommandLineTest::run_data()
                 "the batch has no column for --resolution; its header has one column, "
                 "\"resolution;pixel-size;focal-length\""),
           2, "resolution;pixel-size;focal-length\n1920x1080;2.9;4\n");
-    fails("a header behind a second byte order mark feeds nothing",
-          "density --hfov 60 --batch -",
+    fails("a header behind a second byte order mark feeds nothing", "density --hfov 60 --batch -",
           usage("density",
                 "the batch has no column for --resolution; its header has 2 columns, "
                 "\"<U+FEFF>resolution,camera\""),

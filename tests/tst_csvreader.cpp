@@ -125,8 +125,8 @@ void CsvReaderTest::cutShort_data()
     QTest::addColumn<QStringList>("records");
     addRow("between records", "a,b\nc,d\n", {"1:a|b", "2:c|d"});
     addRow("after a CR", "a,b\r", {"1:a|b"});
-    addRow("inside a number", "1920x1080,2.9,12\n1920x1080,2.9,1", {"1:1920x1080|2.9|12",
-                                                                   "cut short at 2"});
+    addRow("inside a number", "1920x1080,2.9,12\n1920x1080,2.9,1",
+           {"1:1920x1080|2.9|12", "cut short at 2"});
     addRow("after a comma", "a,b\nc,", {"1:a|b", "cut short at 2"});
     addRow("inside quotes, over lines", "a\n\"b\nc", {"1:a", "cut short at 2"});
     addRow("after a closing quote", "\"a\"", {"cut short at 1"});

@@ -141,7 +141,8 @@ void MountPictureTest::batchNamesItsPictures()
     const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--tilt", "20", "--format",
                            "csv", "--plot", folder, "--batch", "-"},
                           "height,pole,notes\n4,North gate/2,a\n5,,b\n6,North gate/2,c\n0,bad,d\n"
-                                  "4," + longName.toUtf8() + ",e\n");
+                          "4," + longName.toUtf8()
+                                  + ",e\n");
     QCOMPARE(run.status, ExitStatus::badInput);
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
              QStringList({"North_gate_2-line-4.svg", "North_gate_2.svg", "line-3.svg",
@@ -149,12 +150,14 @@ void MountPictureTest::batchNamesItsPictures()
 }
 
 // What is at a picture's path and is no regular file is refused before
-// anything is computed, and left as it was.
+// anything is computed, and left as it was; a path that cannot be made is
+// found when the first picture is written.
 void MountPictureTest::refusedPaths_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("batch");
     QTest::addColumn<QByteArray>("errors");
+    QTest::addColumn<bool>("computed");
     const QString fifo = m_folder.filePath("fifo");
     QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     const QString file = m_folder.filePath("file.svg");
@@ -164,16 +167,23 @@ void MountPictureTest::refusedPaths_data()
     const auto cannot = [](const QString &path, const char *reason) {
         return "kavrelo-cli mount: cannot write " + path.toUtf8() + ": " + reason + "\n";
     };
-    QTest::newRow("a FIFO") << fifo << false << cannot(fifo, "not a regular file");
-    QTest::newRow("a device") << "/dev/null" << false << cannot("/dev/null", "not a regular file");
+    QTest::newRow("a FIFO") << fifo << false << cannot(fifo, "not a regular file") << false;
+    QTest::newRow("a device") << "/dev/null" << false << cannot("/dev/null", "not a regular file")
+                              << false;
     QTest::newRow("a folder") << m_folder.path() << false
-                              << cannot(m_folder.path(), "not a regular file");
+                              << cannot(m_folder.path(), "not a regular file") << false;
     QTest::newRow("a batch's folder that is a file")
-            << file << true << cannot(file, "not a folder");
-    QTest::newRow("a batch's folder that is a FIFO") << fifo << true << cannot(fifo, "not a folder");
+            << file << true << cannot(file, "not a folder") << false;
+    QTest::newRow("a batch's folder that is a FIFO")
+            << fifo << true << cannot(fifo, "not a folder") << false;
     QTest::newRow("a folder that does not exist")
             << "/nonexistent/pole.svg" << false
-            << cannot("/nonexistent/pole.svg", "No such file or directory");
+            << cannot("/nonexistent/pole.svg", "No such file or directory") << true;
+    const QString underAFile = file + "/pictures";
+    QTest::newRow("a batch's folder under a file") << underAFile << true
+                                                   << "kavrelo-cli mount: cannot make the folder "
+                    + underAFile.toUtf8() + ": Not a directory\n"
+                                                   << true;
 }
 
 void MountPictureTest::refusedPaths()
@@ -187,8 +197,8 @@ void MountPictureTest::refusedPaths()
                           "camera\na\n");
     QTEST(run.errors, "errors");
     QCOMPARE(run.status, ExitStatus::outputFailed);
-    if (!path.startsWith("/nonexistent"))
-        QCOMPARE(run.output, QByteArray());
+    QFETCH(bool, computed);
+    QCOMPARE(run.output.isEmpty(), !computed);
     const QFileInfo after(path);
     QCOMPARE(after.exists(), before.exists());
     QCOMPARE(after.isFile(), before.isFile());

@@ -88,8 +88,8 @@ void NumberTextTest::plainParse_data()
     // 309 digits and more are 1e308 and above, beyond float and mostly
     // beyond double; 0. and 307 zeros start below 1e-307, where double turns
     // subnormal and then vanishes. Qt refuses every one of them as a float.
-    QTest::addRow("309 to 420 digits") << "1" + QByteArray(308, '0') << QByteArray("0123456789")
-                                       << 111 << 0;
+    QTest::addRow("309 to 420 digits")
+            << "1" + QByteArray(308, '0') << QByteArray("0123456789") << 111 << 0;
     QTest::addRow("tiny, 310 to 420 characters")
             << "0." + QByteArray(307, '0') << QByteArray("0123456789") << 111 << 0;
 }

@@ -8,8 +8,8 @@
 #include "streams.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -120,8 +120,7 @@ int editDistance(const QString &from, const QString &to)
 
 // The option someone who typed name most likely meant: the only one it
 // begins, or else the closest within a third of its letters.
-std::optional<QString> nearestOption(const QString &name,
-                                     const QList<QCommandLineOption> &options)
+std::optional<QString> nearestOption(const QString &name, const QList<QCommandLineOption> &options)
 {
     QStringList longNames;
     for (const QCommandLineOption &option : options) {
@@ -130,8 +129,8 @@ std::optional<QString> nearestOption(const QString &name,
                 longNames << known;
         }
     }
-    const QStringList begun = longNames.filter(QRegularExpression(
-            QStringLiteral("^") + QRegularExpression::escape(name)));
+    const QStringList begun = longNames.filter(
+            QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(name)));
     if (begun.size() == 1)
         return begun.first();
     std::optional<QString> nearest;
@@ -278,8 +277,7 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
         if (!parser.unknownOptionNames().isEmpty()) {
             const QString name = parser.unknownOptionNames().first();
             QString problem = QStringLiteral("unknown option '%1'").arg(dashed(name));
-            if (const auto meant = name.size() > 1 ? nearestOption(name, allOptions)
-                                                   : std::nullopt)
+            if (const auto meant = name.size() > 1 ? nearestOption(name, allOptions) : std::nullopt)
                 problem += QStringLiteral("; did you mean '%1'?").arg(dashed(*meant));
             return reportUsage(streams, problem);
         }
@@ -595,9 +593,9 @@ std::variant<UsageError, Way> chooseWay(const GivenInputs &given, const Alternat
         return Way::eachRow;
     }
     const auto isGiven = [&](InputId input) { return given.given(input); };
-    const auto chosen = oneWay(any(ways.first, isGiven), any(ways.second, isGiven),
-                               std::all_of(ways.second.cbegin(), ways.second.cend(), isGiven),
-                               ways);
+    const auto chosen
+            = oneWay(any(ways.first, isGiven), any(ways.second, isGiven),
+                     std::all_of(ways.second.cbegin(), ways.second.cend(), isGiven), ways);
     if (const auto *problem = std::get_if<QString>(&chosen))
         return UsageError{*problem};
     return std::get<bool>(chosen) ? Way::second : Way::first;

@@ -155,12 +155,11 @@ DistanceCommand::parsedDistances(const InputValues &values) const
     }
     const auto outcome = calculateDistances(input);
     const auto *error = std::get_if<InputError>(&outcome);
-    const auto failed = !error ? targetKinds.cend()
-                               : std::find_if(targetKinds.cbegin(), targetKinds.cend(),
-                                              [&](const TargetKind &kind) {
-                                                  return error->fieldWord
-                                                          == QLatin1String(kind.fieldWord);
-                                              });
+    const auto failed = !error
+            ? targetKinds.cend()
+            : std::find_if(targetKinds.cbegin(), targetKinds.cend(), [&](const TargetKind &kind) {
+                  return error->fieldWord == QLatin1String(kind.fieldWord);
+              });
     // The angle and the resolution come before the sizes in the window's
     // order; a value not given parsed as empty, in its place.
     if (error && failed == targetKinds.cend()) {

@@ -45,7 +45,8 @@ std::optional<TextPair> splitPair(const QString &text)
 {
     const auto separator = std::find_if(text.begin(), text.end(), [](QChar c) {
         return c == multiplicationSign
-                || (c.unicode() < 0x80 && pairSeparators.find(c.toLatin1()) != std::string_view::npos);
+                || (c.unicode() < 0x80
+                    && pairSeparators.find(c.toLatin1()) != std::string_view::npos);
     });
     if (separator == text.end())
         return std::nullopt;
@@ -55,12 +56,12 @@ std::optional<TextPair> splitPair(const QString &text)
 
 std::optional<BytePair> splitPair(std::string_view bytes)
 {
-    const std::size_t at = std::min(bytes.find_first_of(pairSeparators),
-                                    bytes.find(multiplicationSignUtf8));
+    const std::size_t at
+            = std::min(bytes.find_first_of(pairSeparators), bytes.find(multiplicationSignUtf8));
     if (at == std::string_view::npos)
         return std::nullopt;
-    const std::size_t length = bytes.compare(at, multiplicationSignUtf8.size(),
-                                             multiplicationSignUtf8) == 0
+    const std::size_t length
+            = bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0
             ? multiplicationSignUtf8.size()
             : 1;
     return BytePair{bytes.substr(0, at), bytes.substr(at + length)};

@@ -86,7 +86,10 @@ private:
         return m_values[static_cast<std::size_t>(index)];
     }
 
-    void setFromRow(int index, bool fromRow) { m_fromRow[static_cast<std::size_t>(index)] = fromRow; }
+    void setFromRow(int index, bool fromRow)
+    {
+        m_fromRow[static_cast<std::size_t>(index)] = fromRow;
+    }
 
     std::vector<std::optional<std::string_view>> m_values;
     std::vector<bool> m_fromRow;

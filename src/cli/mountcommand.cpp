@@ -148,8 +148,8 @@ std::optional<QString> MountCommand::refusesOutput(const MountPlan &plan) const
 {
     if (!plan.plot)
         return std::nullopt;
-    if (const auto refusal = plan.batch ? refusesPictureFolder(*plan.plot)
-                                        : refusesPictureFile(*plan.plot))
+    if (const auto refusal
+        = plan.batch ? refusesPictureFolder(*plan.plot) : refusesPictureFile(*plan.plot))
         return refusal;
     return mountPictureModuleProblem();
 }

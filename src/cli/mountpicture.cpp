@@ -133,8 +133,9 @@ void drawAxes(QPainter &painter, const View &view, const QString &xTitle, const 
         const QPointF tick = view.at(x, view.yFrom);
         const QString label = tickLabel(x, xStep);
         painter.drawLine(tick, tick + QPointF(0, tickLength));
-        painter.drawText(tick + QPointF(-metrics.horizontalAdvance(label) / 2,
-                                        tickLength + gap + metrics.ascent()),
+        painter.drawText(tick
+                                 + QPointF(-metrics.horizontalAdvance(label) / 2,
+                                           tickLength + gap + metrics.ascent()),
                          label);
     }
     const double xTitleTop = tickLength + 2 * gap + metrics.height();
@@ -170,8 +171,8 @@ void drawAxes(QPainter &painter, const View &view, const QString &xTitle, const 
 QPainterPath wedge(const View &view, const MountedCamera &camera)
 {
     const double reach = 10.0
-            * (std::abs(view.xTo) + std::abs(view.xFrom) + std::abs(view.yTo)
-               + std::abs(view.yFrom) + camera.height);
+            * (std::abs(view.xTo) + std::abs(view.xFrom) + std::abs(view.yTo) + std::abs(view.yFrom)
+               + camera.height);
     const auto towards = [&](double depressionDegrees) {
         const double radians = depressionDegrees * pi / 180.0;
         return QPointF(reach * std::cos(radians), camera.height - reach * std::sin(radians));
@@ -285,8 +286,8 @@ bool bandShows(const MountSurvey &survey, std::size_t level)
     const auto &reach = survey.levelReach[level];
     if (!reach)
         return false;
-    const auto stricter = level + 1 < densityLevels.size() ? survey.levelReach[level + 1]
-                                                            : std::nullopt;
+    const auto stricter
+            = level + 1 < densityLevels.size() ? survey.levelReach[level + 1] : std::nullopt;
     return !stricter || *stricter < *reach;
 }
 
@@ -308,9 +309,9 @@ std::vector<LegendLine> legendLines(const MountSurvey &survey)
     } else {
         lines.push_back({QStringLiteral("Ground in view: ") + span(*survey.ground), groundColour});
         if (*survey.blindZone > 0)
-            lines.push_back({QStringLiteral("Blind zone: 0.00 to %1 m")
-                                     .arg(metres(*survey.blindZone)),
-                             blindColour});
+            lines.push_back(
+                    {QStringLiteral("Blind zone: 0.00 to %1 m").arg(metres(*survey.blindZone)),
+                     blindColour});
         else
             lines.push_back({QStringLiteral("Blind zone: none, the view reaches behind the pole")});
     }
@@ -322,13 +323,13 @@ std::vector<LegendLine> legendLines(const MountSurvey &survey)
     for (std::size_t level = 0; level < densityLevels.size(); ++level) {
         const QString name = QString::fromLatin1(densityLevels[level].name);
         const auto &reach = survey.levelReach[level];
-        LegendLine line{QStringLiteral("%1%2, %3 px/m: %4")
-                                .arg(name.left(1).toUpper(), name.mid(1))
-                                .arg(densityLevels[level].pixelsPerMetre)
-                                .arg(reach ? QStringLiteral("%1 to %2 m")
-                                                     .arg(metres(survey.target->near),
-                                                          metres(*reach))
-                                           : QStringLiteral("not met"))};
+        LegendLine line{
+                QStringLiteral("%1%2, %3 px/m: %4")
+                        .arg(name.left(1).toUpper(), name.mid(1))
+                        .arg(densityLevels[level].pixelsPerMetre)
+                        .arg(reach ? QStringLiteral("%1 to %2 m")
+                                             .arg(metres(survey.target->near), metres(*reach))
+                                   : QStringLiteral("not met"))};
         if (bandShows(survey, level))
             line.patch = levelColours[level];
         lines.push_back(line);

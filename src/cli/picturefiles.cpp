@@ -64,8 +64,7 @@ std::optional<QString> makeFolder(const QString &path)
                     .arg(path, systemErrorText(errno));
     }
     if (const auto refusal = refusesPictureFolder(path))
-        return QStringLiteral("cannot make the folder %1: a file of that name is there")
-                .arg(path);
+        return QStringLiteral("cannot make the folder %1: a file of that name is there").arg(path);
     return std::nullopt;
 }
 
