@@ -252,11 +252,11 @@ void CommandLineTest::run_data()
     // Names are checked against each other in one pass: a header this wide
     // would take hours if each were compared with all before it.
     QByteArray names;
-    for (int column = 0; column < 300000; ++column)
+    for (int column = 0; column < 200000; ++column)
         names += "c" + QByteArray::number(column) + ',';
-    works("batch, 300,000 pass-through columns", "fov --pixel-size 2.9 --format csv --batch -",
-          names + fovHeader + QByteArray(300000, ',') + fovWorked + "\n", 0,
-          names + "resolution,focal-length\n" + QByteArray(300000, ',') + "1920x1080,4\n");
+    works("batch, 200,000 pass-through columns", "fov --pixel-size 2.9 --format csv --batch -",
+          names + fovHeader + QByteArray(200000, ',') + fovWorked + "\n", 0,
+          names + "resolution,focal-length\n" + QByteArray(200000, ',') + "1920x1080,4\n");
 
     // One spelling of a resolution for every command.
     works("fov, the multiplication sign",

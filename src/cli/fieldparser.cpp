@@ -56,15 +56,17 @@ std::optional<TextPair> splitPair(const QString &text)
 
 std::optional<BytePair> splitPair(std::string_view bytes)
 {
-    const std::size_t at
-            = std::min(bytes.find_first_of(pairSeparators), bytes.find(multiplicationSignUtf8));
-    if (at == std::string_view::npos)
-        return std::nullopt;
-    const std::size_t length
-            = bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0
-            ? multiplicationSignUtf8.size()
-            : 1;
-    return BytePair{bytes.substr(0, at), bytes.substr(at + length)};
+    // One pass for the separators and the multiplication sign's lead byte.
+    constexpr std::string_view candidates = "xX*\xC3";
+    for (std::size_t at = bytes.find_first_of(candidates); at != std::string_view::npos;
+         at = bytes.find_first_of(candidates, at + 1)) {
+        if (bytes[at] != multiplicationSignUtf8[0])
+            return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
+        if (bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0)
+            return BytePair{bytes.substr(0, at),
+                            bytes.substr(at + multiplicationSignUtf8.size())};
+    }
+    return std::nullopt;
 }
 
 QString choices(QStringList names)
