@@ -63,8 +63,7 @@ std::optional<BytePair> splitPair(std::string_view bytes)
         if (bytes[at] != multiplicationSignUtf8[0])
             return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
         if (bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0)
-            return BytePair{bytes.substr(0, at),
-                            bytes.substr(at + multiplicationSignUtf8.size())};
+            return BytePair{bytes.substr(0, at), bytes.substr(at + multiplicationSignUtf8.size())};
     }
     return std::nullopt;
 }
