@@ -1,5 +1,4 @@
 # Installation into the freedesktop layout and the Debian package.
-include(GNUInstallDirs)
 
 # Directories made by an install are 755 whatever the umask, as packages want.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -8,7 +7,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 install(TARGETS kavrelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET kavrelo-cli)
     install(TARGETS kavrelo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(TARGETS kavrelo_mountpicture LIBRARY DESTINATION ${KAVRELO_MODULE_DIR})
+    install(TARGETS kavrelo_pictures LIBRARY DESTINATION ${KAVRELO_MODULE_DIR})
 endif()
 
 if(UNIX AND NOT APPLE)

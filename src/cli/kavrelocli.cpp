@@ -3,6 +3,7 @@
 #include "densitycommand.h"
 #include "distancecommand.h"
 #include "fovcommand.h"
+#include "helplayout.h"
 #include "lenscommand.h"
 #include "mountcommand.h"
 #include "programname.h"

@@ -1,52 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <optional>
-#include <string_view>
 #include <utility>
 
 struct DensityLevel;
-struct InputError;
-
-// "Focal length: "4mm" is not a number": the field's word, as the window
-// names it, its text and what is wrong with it.
-QString fieldError(const QString &fieldWord, const QString &text, const QString &problem);
-// "Distance: no value given", for a batch cell left empty with no value on
-// the command line.
-QString noValue(const QString &fieldWord);
-// The window's parse failure in the command line's words.
-QString notANumber(const InputError &error);
-// A resolution of which the width counts, as "1920" or "1920x1080", that is
-// neither.
-QString notAWidth(const QString &text);
-
-struct TextPair
-{
-    QString first;
-    QString second;
-};
-
-// Splits "1920x1080" (or "1920*1080") at the first x or *.
-std::optional<TextPair> splitPair(const QString &text);
-
-struct BytePair
-{
-    std::string_view first;
-    std::string_view second;
-};
-
-std::optional<BytePair> splitPair(std::string_view bytes);
-
-// "a, b or c", for messages and help that list choices.
-QString choices(QStringList names);
-
-// "monitor, detect, observe, recognize, identify or inspect"
-QString levelNames();
-// A level by its name, whatever its case and surrounding blanks.
-const DensityLevel *findLevel(const QString &name);
-QString unknownLevel(const QString &text);
 
 // Parses fields in turn and keeps the first failure, so a calculation can
 // read all it needs and check once. Numbers take the window's

@@ -1,101 +1,11 @@
 #include "fieldparser.h"
 
+#include "fieldmessages.h"
 #include "inputerror.h"
+#include "pairs.h"
 #include "pixeldensity.h"
 
-#include <algorithm>
 #include <cmath>
-
-QString fieldError(const QString &fieldWord, const QString &text, const QString &problem)
-{
-    return QStringLiteral("%1: \"%2\" %3").arg(fieldWord, text, problem);
-}
-
-QString noValue(const QString &fieldWord)
-{
-    return QStringLiteral("%1: no value given").arg(fieldWord);
-}
-
-QString notANumber(const InputError &error)
-{
-    return fieldError(error.fieldWord, error.fieldText, QStringLiteral("is not a number"));
-}
-
-namespace {
-
-const QString notAWidthProblem = QStringLiteral("is not a width or WIDTHxHEIGHT above 0");
-
-} // namespace
-
-QString notAWidth(const QString &text)
-{
-    return fieldError(QStringLiteral("Resolution"), text, notAWidthProblem);
-}
-
-namespace {
-
-// x, X and *, and the multiplication sign that the pictures write.
-constexpr std::string_view pairSeparators = "xX*";
-constexpr QChar multiplicationSign(0x00D7);
-constexpr std::string_view multiplicationSignUtf8 = "\xC3\x97";
-
-} // namespace
-
-std::optional<TextPair> splitPair(const QString &text)
-{
-    const auto separator = std::find_if(text.begin(), text.end(), [](QChar c) {
-        return c == multiplicationSign
-                || (c.unicode() < 0x80
-                    && pairSeparators.find(c.toLatin1()) != std::string_view::npos);
-    });
-    if (separator == text.end())
-        return std::nullopt;
-    const int at = static_cast<int>(separator - text.begin());
-    return TextPair{text.left(at), text.mid(at + 1)};
-}
-
-std::optional<BytePair> splitPair(std::string_view bytes)
-{
-    // One pass for the separators and the multiplication sign's lead byte.
-    constexpr std::string_view candidates = "xX*\xC3";
-    for (std::size_t at = bytes.find_first_of(candidates); at != std::string_view::npos;
-         at = bytes.find_first_of(candidates, at + 1)) {
-        if (bytes[at] != multiplicationSignUtf8[0])
-            return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
-        if (bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0)
-            return BytePair{bytes.substr(0, at), bytes.substr(at + multiplicationSignUtf8.size())};
-    }
-    return std::nullopt;
-}
-
-QString choices(QStringList names)
-{
-    const QString last = names.takeLast();
-    return names.isEmpty() ? last
-                           : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
-}
-
-QString levelNames()
-{
-    QStringList names;
-    for (const DensityLevel &level : densityLevels)
-        names << QString::fromLatin1(level.name);
-    return choices(names);
-}
-
-const DensityLevel *findLevel(const QString &name)
-{
-    const auto found = std::find_if(
-            densityLevels.cbegin(), densityLevels.cend(), [&](const DensityLevel &level) {
-                return name.trimmed().compare(QLatin1String(level.name), Qt::CaseInsensitive) == 0;
-            });
-    return found == densityLevels.cend() ? nullptr : found;
-}
-
-QString unknownLevel(const QString &text)
-{
-    return fieldError(QStringLiteral("Level"), text, QStringLiteral("is not ") + levelNames());
-}
 
 void FieldParser::fail(const QString &message)
 {
@@ -165,7 +75,7 @@ double FieldParser::horizontalPixels(const std::optional<QString> &text)
 {
     if (text && !splitPair(*text))
         return positive(QStringLiteral("Resolution"), text);
-    return pixelPair(text, notAWidthProblem).first;
+    return pixelPair(text, notAWidthProblem()).first;
 }
 
 std::pair<double, double> FieldParser::resolution(const std::optional<QString> &text)

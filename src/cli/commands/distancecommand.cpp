@@ -1,7 +1,9 @@
 #include "distancecommand.h"
 
+#include "fieldmessages.h"
 #include "fieldparser.h"
 #include "numbertext.h"
+#include "pairs.h"
 #include "pixeldensity.h"
 #include "targetdistance.h"
 

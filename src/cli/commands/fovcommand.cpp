@@ -1,8 +1,10 @@
 #include "fovcommand.h"
 
+#include "fieldmessages.h"
 #include "fieldofview.h"
 #include "fieldparser.h"
 #include "numbertext.h"
+#include "pairs.h"
 
 namespace {
 

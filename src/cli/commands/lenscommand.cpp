@@ -1,6 +1,8 @@
 #include "lenscommand.h"
 
+#include "fieldmessages.h"
 #include "fieldparser.h"
+#include "pairs.h"
 #include "pixeldensity.h"
 
 using Goal = LensPlan::Goal;

@@ -2,6 +2,7 @@
 
 #include "command.h"
 #include "mounting.h"
+#include "ways.h"
 
 #include <vector>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "command.h"
+#include "ways.h"
 
 #include <vector>
 

@@ -1,8 +1,10 @@
 #include "mountcommand.h"
 
+#include "fieldmessages.h"
 #include "fieldparser.h"
-#include "mountpicture.h"
+#include "pairs.h"
 #include "picturefiles.h"
+#include "picturemodule.h"
 
 #include <QDir>
 
@@ -151,7 +153,7 @@ std::optional<QString> MountCommand::refusesOutput(const MountPlan &plan) const
     if (const auto refusal
         = plan.batch ? refusesPictureFolder(*plan.plot) : refusesPictureFile(*plan.plot))
         return refusal;
-    return mountPictureModuleProblem();
+    return pictureModuleProblem();
 }
 
 std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,

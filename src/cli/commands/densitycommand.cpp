@@ -1,6 +1,8 @@
 #include "densitycommand.h"
 
+#include "fieldmessages.h"
 #include "fieldparser.h"
+#include "pairs.h"
 #include "pixeldensity.h"
 
 DensityCommand::DensityCommand()

@@ -1,4 +1,4 @@
-#include "mountpicture.h"
+#include "pictureentry.h"
 
 #include "mounting.h"
 
@@ -476,6 +476,12 @@ std::optional<QString> draw(const MountSurvey &survey, const QString &path)
 }
 
 } // namespace
+
+extern "C" Q_DECL_EXPORT const char *kavreloPictureModuleVersion()
+{
+    static_assert(std::is_same_v<decltype(&kavreloPictureModuleVersion), PictureModuleVersion>);
+    return KAVRELO_VERSION "/" KAVRELO_PICTURE_INTERFACE;
+}
 
 extern "C" Q_DECL_EXPORT bool kavreloDrawMountPicture(const MountSurvey &survey,
                                                       const QString &path, QString *error)

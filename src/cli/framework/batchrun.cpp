@@ -1,0 +1,194 @@
+#include "command.h"
+
+#include "csvreader.h"
+#include "fieldtext.h"
+#include "interruption.h"
+#include "picturenames.h"
+#include "streams.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+// A batch: its header, then each record computed and written in turn.
+
+namespace {
+
+QString cannotRead(const QString &source, const QString &reason)
+{
+    return QStringLiteral("cannot read %1: %2").arg(source, reason);
+}
+
+} // namespace
+
+struct Command::BatchColumns
+{
+    QVector<int> ofInput; // the column that feeds each input, or -1
+    QVector<int> passThrough;
+    QStringList passThroughNames;
+};
+
+// Columns named after an input feed it; any other column passes through,
+// under a name of its own.
+std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStringList &header,
+                                                                    const QString &sourceName) const
+{
+    const int inputCount = m_inputs.specs().size();
+    BatchColumns columns{QVector<int>(inputCount, -1), {}, {}};
+    QSet<QString> resultNames{QStringLiteral("error")};
+    for (const ResultSpec &result : m_results.specs())
+        resultNames << normalizedColumnName(result.key);
+    QSet<QString> takenNames;
+    for (int column = 0; column < header.size(); ++column) {
+        const QString &name = header.at(column);
+        if (const auto input = m_inputs.indexOfColumn(name)) {
+            if (columns.ofInput.at(*input) >= 0)
+                return UsageError{QStringLiteral("%1: two columns feed --%2")
+                                          .arg(sourceName, m_inputs.specs().at(*input).name)};
+            columns.ofInput[*input] = column;
+            continue;
+        }
+        const QString normalized = normalizedColumnName(name);
+        if (resultNames.contains(normalized))
+            return UsageError{QStringLiteral("%1: the column \"%2\" has the name of a result")
+                                      .arg(sourceName, name)};
+        if (takenNames.contains(normalized))
+            return UsageError{
+                    QStringLiteral("%1: two columns are named \"%2\"").arg(sourceName, name)};
+        takenNames << normalized;
+        columns.passThrough << column;
+        columns.passThroughNames << name;
+    }
+    return columns;
+}
+
+ExitStatus Command::runBatch(const Streams &streams, const QString &path,
+                             const InputValues &commandLine, OutputFormat format) const
+{
+    if (path.isEmpty())
+        return reportUsage(streams,
+                           QStringLiteral("--batch needs a file name, or - for standard input"));
+    if (path == QLatin1String("-"))
+        return readBatch(streams, streams.input, QStringLiteral("standard input"), commandLine,
+                         format);
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return reportUsage(streams, cannotRead(path, systemErrorText(errno)));
+    FileDescriptorSource file(descriptor);
+    const ExitStatus status = readBatch(streams, file, path, commandLine, format);
+    ::close(descriptor);
+    return status;
+}
+
+ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
+                              const InputValues &commandLine, OutputFormat format) const
+{
+    std::optional<RecordWriter> writer;
+    // Rows that have arrived are answered before the reader waits for more.
+    CsvReader reader(source, [&writer] {
+        if (writer)
+            writer->flush();
+    });
+    CsvRecord header;
+    if (!reader.readRecord(header)) {
+        if (const auto &problem = reader.readError())
+            return reportUsage(streams, cannotRead(sourceName, *problem));
+        return reportUsage(streams, QStringLiteral("%1 has no header line").arg(sourceName));
+    }
+    if (header.error)
+        return reportUsage(streams,
+                           QStringLiteral("%1, line %2: the header %3")
+                                   .arg(sourceName)
+                                   .arg(header.line)
+                                   .arg(*header.error));
+
+    auto read = readHeader(header.texts(), sourceName);
+    if (const auto *error = std::get_if<UsageError>(&read))
+        return reportUsage(streams, error->message);
+    const BatchColumns &columns = std::get<BatchColumns>(read);
+    const QStringList headerNames = header.texts();
+    const auto prepared = prepareCalculation(commandLine, columns.ofInput, &headerNames);
+    if (const auto *error = std::get_if<UsageError>(&prepared))
+        return reportUsage(streams, error->message);
+    const Calculation &calculation = *std::get<1>(prepared);
+    if (const auto refusal = calculation.refusesOutput())
+        return reportFailedWrite(streams, *refusal);
+
+    writer.emplace(format, m_results, columns.passThroughNames, streams.output);
+    writer->writeHeader();
+    Interruption interruption;
+    ExitStatus status = ExitStatus::success;
+    CsvRecord record;
+    const int inputCount = m_inputs.specs().size();
+    InputValues values(inputCount);
+    FieldList passThrough;
+    Results results(m_results);
+    PictureNames pictureNames;
+    const bool publishes = calculation.publishes();
+    while (reader.readRecord(record)) {
+        passThrough.clear();
+        for (const int column : columns.passThrough)
+            passThrough.push_back(column < record.size() ? record.field(column)
+                                                         : std::string_view());
+        std::optional<QString> problem = record.error;
+        if (!problem && record.size() != header.size())
+            problem = QStringLiteral("%1 fields where the header has %2")
+                              .arg(record.size())
+                              .arg(header.size());
+        if (!problem) {
+            // An empty cell gives nothing, like a missing column: the command
+            // line's value counts.
+            for (int index = 0; index < inputCount; ++index) {
+                const int column = columns.ofInput.at(index);
+                const std::string_view cell
+                        = column >= 0 ? record.field(column) : std::string_view();
+                values.at(index) = cell.empty() ? commandLine.at(index) : cell;
+                values.setFromRow(index, !cell.empty());
+            }
+            results.clear();
+            problem = calculation.calculate(values, results);
+        }
+        std::optional<PublishFailure> failure;
+        if (!problem && publishes) {
+            failure = calculation.publish(values, pictureNames.next(passThrough, record.line));
+            if (failure && !failure->endsRun)
+                problem = failure->message;
+        }
+        if (problem) {
+            writer->writeError(passThrough,
+                               QStringLiteral("line %1: %2").arg(record.line).arg(*problem));
+            status = ExitStatus::badInput;
+        } else {
+            writer->write(passThrough, results);
+            if (failure) {
+                writer->flush();
+                return reportFailedWrite(streams, failure->message);
+            }
+        }
+        if (writer->failed())
+            return reportOutputFailure(streams, streams.output.errorString());
+        if (Interruption::pending() != 0)
+            break;
+    }
+    const bool flushed = writer->flush();
+    if (Interruption::pending() != 0) {
+        if (const auto line = reader.cutShortAt())
+            printMessage(streams,
+                         QStringLiteral("%1, line %2: the record was cut short by a signal and "
+                                        "not computed")
+                                 .arg(sourceName)
+                                 .arg(*line));
+        interruption.endProgram();
+    }
+    if (!flushed)
+        return reportOutputFailure(streams, streams.output.errorString());
+    if (const auto &problem = reader.readError()) {
+        printMessage(streams, cannotRead(sourceName, *problem));
+        return ExitStatus::badInput;
+    }
+    return status;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct DensityLevel;
+struct InputError;
+
+// The command line's messages about a field, in the window's words where the
+// window has them.
+
+// "Focal length: "4mm" is not a number": the field's word, as the window
+// names it, its text and what is wrong with it.
+QString fieldError(const QString &fieldWord, const QString &text, const QString &problem);
+// "Distance: no value given", for a batch cell left empty with no value on
+// the command line.
+QString noValue(const QString &fieldWord);
+// The window's parse failure in the command line's words.
+QString notANumber(const InputError &error);
+// A resolution of which the width counts, as "1920" or "1920x1080", that is
+// neither; and what is wrong with it.
+QString notAWidth(const QString &text);
+QString notAWidthProblem();
+
+// "a, b or c", for messages and help that list choices.
+QString choices(QStringList names);
+
+// "monitor, detect, observe, recognize, identify or inspect"
+QString levelNames();
+// A level by its name, whatever its case and surrounding blanks.
+const DensityLevel *findLevel(const QString &name);
+QString unknownLevel(const QString &text);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+struct MountSurvey;
+
+// The pictures' room: the one module that links QtGui and QtSvg, which
+// would double the start-up time and memory of every other run of
+// kavrelo-cli. The program loads it for its first picture and reaches it
+// through the entry points below, by name.
+//
+// A module from another build (another prefix, an older install) may lay
+// out MountSurvey otherwise, so the program checks the module's version
+// first and calls nothing else of a module that differs.
+
+// The version the module was built as: the project's version and the
+// interface's number.
+using PictureModuleVersion = const char *(*)();
+constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
+// Bump with any change to the entry points or to what they take.
+#define KAVRELO_PICTURE_INTERFACE "1"
+
+// Draws a camera on a pole as SVG: a side view (pole, camera, the view, the
+// blind zone and the target's height) above a top view (the ground in view
+// and each level's band on the target), on one distance axis in metres, and
+// a legend with every figure as the command prints it. The same survey gives
+// the same bytes. False, with the reason, when the picture could not be
+// written.
+using DrawMountPicture = bool (*)(const MountSurvey &survey, const QString &path, QString *error);
+constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
