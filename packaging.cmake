@@ -48,7 +48,7 @@ endif()
 
 set(CPACK_PACKAGE_NAME kavrelo)
 set(CPACK_PACKAGE_VENDOR "Kavrelo Imaging Works Co., Ltd.")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "field-of-view and target-distance calculator")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "field-of-view and target-distance calculator, with a command line")
 set(CPACK_PACKAGE_CONTACT "Kavrelo Imaging Works <packages@example.com>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
@@ -63,5 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Kavrelo matches image sensors and lenses t
 resolution, a pixel size and a focal length into the horizontal, vertical and
 diagonal angles of view, and a camera's horizontal field of view and
 resolution into the distances at which a person, a car and a boat span 250,
-125, 62.5 and 25 pixels.")
+125, 62.5 and 25 pixels. Beside the window, kavrelo-cli does the same arithmetic
+for scripts and whole camera schedules in CSV, with text, CSV or JSON Lines
+out, and adds pixel density as IEC 62676-4 counts it, lens sizing and cameras
+on a pole with SVG pictures of their coverage.")
 include(CPack)

@@ -3,7 +3,7 @@
 #   run       launches it;
 #   test      runs the whole test suite, debug and release, warnings as errors;
 #   sanitize  runs the suite under AddressSanitizer and UBSan;
-#   fuzz      runs both fuzz targets (clang, libFuzzer);
+#   fuzz      runs the fuzz targets (clang, libFuzzer);
 #   memcheck  runs the Qt Test programs under valgrind.
 # Safe to rerun: packages that are already installed are not installed again.
 set -eu
@@ -35,7 +35,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 case "$mode" in
 run)
     cmake --preset release -S "$root"
-    cmake --build --preset release -j "$jobs"
+    cmake --build --preset release -j "$jobs" --target kavrelo
     exec "$root/build/release/src/kavrelo"
     ;;
 test)
