@@ -1,12 +1,13 @@
 #include "mounting.h"
 
+#include "angles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
 double radians(double degrees)

@@ -1,10 +1,11 @@
 #include "pixeldensity.h"
 
+#include "angles.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
 constexpr double micrometresToMillimetres = 0.001;
 
 double halfAngleRadians(double fullAngleDegrees)
@@ -18,6 +19,14 @@ double sensorWidthMm(double horizontalPixels, double pixelSizeUm)
 }
 
 } // namespace
+
+QString densityLevelLabel(const DensityLevel &level)
+{
+    const QString name = QString::fromLatin1(level.name);
+    return QStringLiteral("%1%2 (%3 px/m)")
+            .arg(name.left(1).toUpper(), name.mid(1))
+            .arg(level.pixelsPerMetre);
+}
 
 CameraGeometry cameraFromFov(double horizontalPixels, double horizontalFovDegrees)
 {

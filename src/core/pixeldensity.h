@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <array>
 
 // Pixel density in the sense of the video-surveillance standard IEC 62676-4:
@@ -31,6 +33,10 @@ constexpr std::array<DensityLevel, 6> densityLevels{{
         {"identify", 250.0},
         {"inspect", 1000.0},
 }};
+
+// "Identify (250 px/m)": the name capitalised and the density, as every
+// table and picture labels a level.
+QString densityLevelLabel(const DensityLevel &level);
 
 constexpr double metresPerFoot = 0.3048;
 

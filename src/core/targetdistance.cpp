@@ -1,11 +1,12 @@
 #include "targetdistance.h"
 
+#include "angles.h"
+
 #include <cmath>
 
 namespace {
 
 constexpr float resolutionDivisor = 500.0F; // twice the 250 pixels of the base level
-constexpr double pi = 3.141592653589793;
 constexpr double halfAngleDivisor = 360.0; // hFov * pi / 360 is half the field in radians
 
 } // namespace

@@ -46,6 +46,9 @@ struct BaseDistances
 
 // Identify, recognize, observe and detect: 250, 125, 62.5 and 25 pixels.
 constexpr std::array<double, 4> detailLevelMultipliers{1.0, 2.0, 4.0, 10.0};
+// Their names, which IEC 62676-4's levels share as pixels per metre.
+constexpr std::array<const char *, 4> detailLevelNames{"identify", "recognize", "observe",
+                                                       "detect"};
 
 double baseDistance(float horizontalFovDegrees, float horizontalResolution, TargetSize target);
 

@@ -1,5 +1,7 @@
 #include "pictureentry.h"
 
+#include "angles.h"
+
 #include "mounting.h"
 
 #include <QFont>
@@ -39,7 +41,6 @@ const QPen groundPen(groundColour.darker(150), 6, Qt::SolidLine, Qt::FlatCap);
 const QPen targetPen(QColor(0x21, 0x66, 0xac), 3, Qt::SolidLine, Qt::FlatCap);
 const QPen blindPen(blindColour, 6, Qt::SolidLine, Qt::FlatCap);
 const QPen distancePen(inkColour, 1, Qt::DotLine);
-constexpr double pi = 3.141592653589793;
 
 // The command's own digits, so that the legend reads as its output does.
 QString metres(double value)
@@ -321,15 +322,11 @@ std::vector<LegendLine> legendLines(const MountSurvey &survey)
     else
         lines.push_back({target + QStringLiteral("never in view")});
     for (std::size_t level = 0; level < densityLevels.size(); ++level) {
-        const QString name = QString::fromLatin1(densityLevels[level].name);
         const auto &reach = survey.levelReach[level];
-        LegendLine line{
-                QStringLiteral("%1%2, %3 px/m: %4")
-                        .arg(name.left(1).toUpper(), name.mid(1))
-                        .arg(densityLevels[level].pixelsPerMetre)
-                        .arg(reach ? QStringLiteral("%1 to %2 m")
-                                             .arg(metres(survey.target->near), metres(*reach))
-                                   : QStringLiteral("not met"))};
+        LegendLine line{densityLevelLabel(densityLevels[level]) + QStringLiteral(": ")
+                        + (reach ? QStringLiteral("%1 to %2 m")
+                                           .arg(metres(survey.target->near), metres(*reach))
+                                 : QStringLiteral("not met"))};
         if (bandShows(survey, level))
             line.patch = levelColours[level];
         lines.push_back(line);

@@ -25,14 +25,9 @@ DensityCommand::DensityCommand()
     , m_perFoot(addResult(
               {QStringLiteral("px_per_ft"), QStringLiteral("Density"), 1, QStringLiteral("px/ft")}))
 {
-    for (const DensityLevel &level : densityLevels) {
-        const QString name = QString::fromLatin1(level.name);
-        m_levelReach.push_back(addResult({name + QStringLiteral("_m"),
-                                          QStringLiteral("%1%2 (%3 px/m)")
-                                                  .arg(name.left(1).toUpper(), name.mid(1))
-                                                  .arg(level.pixelsPerMetre),
-                                          2, QStringLiteral("m")}));
-    }
+    for (const DensityLevel &level : densityLevels)
+        m_levelReach.push_back(addResult({QString::fromLatin1(level.name) + QStringLiteral("_m"),
+                                          densityLevelLabel(level), 2, QStringLiteral("m")}));
 }
 
 std::variant<UsageError, DensityPlan> DensityCommand::prepare(const GivenInputs &given) const

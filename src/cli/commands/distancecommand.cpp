@@ -26,17 +26,6 @@ constexpr std::array<TargetKind, 3> targetKinds{{
         {"boat", "Boat", "Boat param", "10x5"},
 }};
 
-// The tab's levels are pixels across the target, which the standard's levels
-// share as pixels per metre: identify is 250 of either.
-const char *levelName(double multiplier)
-{
-    const double pixels = 250.0 / multiplier;
-    const auto level
-            = std::find_if(densityLevels.cbegin(), densityLevels.cend(),
-                           [&](const DensityLevel &l) { return l.pixelsPerMetre == pixels; });
-    return level == densityLevels.cend() ? "" : level->name;
-}
-
 std::optional<TargetSize> plainSize(std::optional<std::string_view> text)
 {
     const auto sides = text ? splitPair(*text) : std::nullopt;
@@ -68,8 +57,9 @@ DistanceCommand::DistanceCommand()
                  {}});
     }
     for (std::size_t target = 0; target < targetKinds.size(); ++target) {
-        for (const double multiplier : detailLevelMultipliers) {
-            const QLatin1String level(levelName(multiplier));
+        for (std::size_t index = 0; index < detailLevelMultipliers.size(); ++index) {
+            const double multiplier = detailLevelMultipliers[index];
+            const QLatin1String level(detailLevelNames[index]);
             m_targets[target].distances.push_back(addResult(
                     {QStringLiteral("%1_%2_m").arg(QLatin1String(targetKinds[target].name), level),
                      QStringLiteral("%1, %2 (%3 px)")

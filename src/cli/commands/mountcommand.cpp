@@ -118,14 +118,9 @@ MountCommand::MountCommand()
 std::vector<ResultId> MountCommand::addLevelResults()
 {
     std::vector<ResultId> reaches;
-    for (const DensityLevel &level : densityLevels) {
-        const QString name = QString::fromLatin1(level.name);
-        reaches.push_back(addResult({name + QStringLiteral("_to_m"),
-                                     QStringLiteral("%1%2 (%3 px/m) to")
-                                             .arg(name.left(1).toUpper(), name.mid(1))
-                                             .arg(level.pixelsPerMetre),
-                                     2, metre}));
-    }
+    for (const DensityLevel &level : densityLevels)
+        reaches.push_back(addResult({QString::fromLatin1(level.name) + QStringLiteral("_to_m"),
+                                     densityLevelLabel(level) + QStringLiteral(" to"), 2, metre}));
     return reaches;
 }
 
