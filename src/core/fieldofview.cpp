@@ -48,17 +48,17 @@ std::variant<InputError, AnglesOfView> calculateFieldOfView(const FieldOfViewInp
     if (isCustomResolutionMark(input.selected)) {
         sensor.x = input.customWidth.toInt(&ok, 10);
         if (!ok)
-            return InputError{QStringLiteral("Resolution"), input.customWidth};
+            return InputError{Field::resolution, input.customWidth};
         sensor.y = input.customHeight.toInt(&ok, 10);
         if (!ok)
-            return InputError{QStringLiteral("Resolution"), input.customHeight};
+            return InputError{Field::resolution, input.customHeight};
     }
     const float focalLength = input.focalLength.toFloat(&ok);
     if (!ok)
-        return InputError{QStringLiteral("Focal length"), input.focalLength};
+        return InputError{Field::focalLength, input.focalLength};
     const float pixelSize = input.pixelSize.toFloat(&ok);
     if (!ok)
-        return InputError{QStringLiteral("Pixel size"), input.pixelSize};
+        return InputError{Field::pixelSize, input.pixelSize};
     return anglesOfView(sensor, focalLength, pixelSize);
 }
 

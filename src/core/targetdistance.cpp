@@ -29,24 +29,24 @@ std::variant<InputError, BaseDistances> calculateDistances(const DistanceInput &
     TargetSize boat{};
     const struct
     {
-        const char *word;
+        Field field;
         const QString &text;
         float &value;
     } fields[] = {
-            {"FOV", input.horizontalFov, horizontalFov},
-            {"Resolution", input.horizontalResolution, horizontalResolution},
-            {"Person param", input.personX, person.x},
-            {"Person param", input.personY, person.y},
-            {"Car param", input.carX, car.x},
-            {"Car param", input.carY, car.y},
-            {"Boat param", input.boatX, boat.x},
-            {"Boat param", input.boatY, boat.y},
+            {Field::fov, input.horizontalFov, horizontalFov},
+            {Field::resolution, input.horizontalResolution, horizontalResolution},
+            {Field::person, input.personX, person.x},
+            {Field::person, input.personY, person.y},
+            {Field::car, input.carX, car.x},
+            {Field::car, input.carY, car.y},
+            {Field::boat, input.boatX, boat.x},
+            {Field::boat, input.boatY, boat.y},
     };
     for (const auto &field : fields) {
         bool ok = false;
         field.value = field.text.toFloat(&ok);
         if (!ok)
-            return InputError{QString::fromLatin1(field.word), field.text};
+            return InputError{field.field, field.text};
     }
     return BaseDistances{baseDistance(horizontalFov, horizontalResolution, person),
                          baseDistance(horizontalFov, horizontalResolution, car),

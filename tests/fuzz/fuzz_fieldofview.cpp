@@ -47,18 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const float pixelSize = input.pixelSize.toFloat(&pixelOk);
     std::optional<InputError> expectedError;
     if (!widthOk)
-        expectedError = InputError{QStringLiteral("Resolution"), input.customWidth};
+        expectedError = InputError{Field::resolution, input.customWidth};
     else if (!heightOk)
-        expectedError = InputError{QStringLiteral("Resolution"), input.customHeight};
+        expectedError = InputError{Field::resolution, input.customHeight};
     else if (!focalOk)
-        expectedError = InputError{QStringLiteral("Focal length"), input.focalLength};
+        expectedError = InputError{Field::focalLength, input.focalLength};
     else if (!pixelOk)
-        expectedError = InputError{QStringLiteral("Pixel size"), input.pixelSize};
+        expectedError = InputError{Field::pixelSize, input.pixelSize};
 
     const auto *error = std::get_if<InputError>(&outcome);
     require(bool(error) == bool(expectedError), "a report exactly when a field fails", texts);
     if (error) {
-        require(error->fieldWord == expectedError->fieldWord, "the first bad field's word", texts);
+        require(error->field == expectedError->field, "the first bad field's word", texts);
         require(error->fieldText == expectedError->fieldText, "the first bad field's text", texts);
         return 0;
     }

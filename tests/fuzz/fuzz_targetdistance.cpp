@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto *error = std::get_if<InputError>(&outcome);
     require(bool(error) == (firstBad >= 0), "a report exactly when a field fails", texts);
     if (error) {
-        require(error->fieldWord == QLatin1String(fieldWords[firstBad]),
+        require(error->fieldWord() == QLatin1String(fieldWords[firstBad]),
                 "the first bad field's word", texts);
         require(error->fieldText == texts[firstBad], "the first bad field's text", texts);
         return 0;

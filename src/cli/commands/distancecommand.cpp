@@ -2,7 +2,7 @@
 
 #include "fieldmessages.h"
 #include "fieldparser.h"
-#include "numbertext.h"
+#include "fieldtext.h"
 #include "pairs.h"
 #include "pixeldensity.h"
 #include "targetdistance.h"
@@ -16,24 +16,49 @@ struct TargetKind
 {
     const char *name;
     const char *label;
-    const char *fieldWord;
+    Field field;
     const char *defaultSize; // the tab's defaults
 };
 
 constexpr std::array<TargetKind, 3> targetKinds{{
-        {"person", "Person", "Person param", "1.8x0.5"},
-        {"car", "Car", "Car param", "4x1.4"},
-        {"boat", "Boat", "Boat param", "10x5"},
+        {"person", "Person", Field::person, "1.8x0.5"},
+        {"car", "Car", Field::car, "4x1.4"},
+        {"boat", "Boat", Field::boat, "10x5"},
 }};
 
-std::optional<TargetSize> plainSize(std::optional<std::string_view> text)
+// "XxY" as the window parses each side, or nothing.
+std::optional<TargetSize> parsedSize(std::optional<std::string_view> bytes)
 {
-    const auto sides = text ? splitPair(*text) : std::nullopt;
-    const auto x = sides ? plainFloat(sides->first) : std::nullopt;
-    const auto y = sides ? plainFloat(sides->second) : std::nullopt;
+    const auto sides = bytes ? splitPair(*bytes) : std::nullopt;
+    const auto x = sides ? toFloatLikeQt(sides->first) : std::nullopt;
+    const auto y = sides ? toFloatLikeQt(sides->second) : std::nullopt;
     if (!x || !y)
         return std::nullopt;
     return TargetSize{*x, *y};
+}
+
+TargetSize targetSize(FieldParser &parse, Field field, std::optional<std::string_view> bytes)
+{
+    const auto size = parsedSize(bytes);
+    if (!size)
+        parse.fail(fieldError(field, bytes ? fieldText(*bytes) : QString(),
+                              QStringLiteral("is not XxY")));
+    return size.value_or(TargetSize{});
+}
+
+// The pixels across: of WIDTHxHEIGHT the width, and the height must be a
+// number above 0 too.
+float pixelsAcross(FieldParser &parse, std::optional<std::string_view> bytes)
+{
+    const auto sides = bytes ? splitPair(*bytes) : std::nullopt;
+    if (!sides)
+        return parse.windowFloat(Field::resolution, bytes);
+    const auto width = toFloatLikeQt(sides->first);
+    FieldParser height;
+    height.positive(Field::resolution, fieldText(sides->second));
+    if (!width || height.error())
+        parse.fail(notAWidth(fieldText(*bytes)));
+    return width.value_or(0.0f);
 }
 
 } // namespace
@@ -77,118 +102,30 @@ std::variant<UsageError, DistancePlan> DistanceCommand::prepare(const GivenInput
     for (std::size_t target = 0; target < m_targets.size(); ++target) {
         const InputId size = m_targets[target].size;
         if (!given.fedByColumn(size))
-            plan.fixedSizes[target] = plainSize(given.commandLine.bytes(size));
+            plan.fixedSizes[target] = parsedSize(given.commandLine.bytes(size));
     }
     return plan;
 }
 
-// Plain numbers skip QString; they parse to the same values, so the
-// distances are the same.
-std::optional<BaseDistances> DistanceCommand::plainDistances(const DistancePlan &plan,
-                                                             const InputValues &values) const
-{
-    if (!values.given(m_hfov) || !values.given(m_resolution))
-        return std::nullopt;
-    std::string_view resolution = *values.bytes(m_resolution);
-    if (const auto sides = splitPair(resolution)) {
-        const auto height = plainFloat(sides->second);
-        if (!height || *height <= 0.0f)
-            return std::nullopt;
-        resolution = sides->first;
-    }
-    const auto fov = plainFloat(*values.bytes(m_hfov));
-    const auto pixels = plainFloat(resolution);
-    if (!fov || !pixels)
-        return std::nullopt;
-    std::array<TargetSize, 3> sizes{};
-    for (std::size_t target = 0; target < sizes.size(); ++target) {
-        const auto size = plan.fixedSizes[target] ? plan.fixedSizes[target]
-                                                  : plainSize(values.bytes(m_targets[target].size));
-        if (!size)
-            return std::nullopt;
-        sizes[target] = *size;
-    }
-    return BaseDistances{baseDistance(*fov, *pixels, sizes[0]),
-                         baseDistance(*fov, *pixels, sizes[1]),
-                         baseDistance(*fov, *pixels, sizes[2])};
-}
-
-// Any other text as the window parses it, and reports it in the command
-// line's words.
-std::variant<QString, BaseDistances>
-DistanceCommand::parsedDistances(const InputValues &values) const
-{
-    // Of WIDTHxHEIGHT the width counts, and the height must be a number too.
-    const QString resolution = values[m_resolution].value_or(QString());
-    const auto resolutionSides = splitPair(resolution);
-    FieldParser height;
-    if (resolutionSides)
-        height.positive(QStringLiteral("Resolution"), resolutionSides->second);
-    DistanceInput input{values[m_hfov].value_or(QString()),
-                        resolutionSides ? resolutionSides->first : resolution,
-                        {},
-                        {},
-                        {},
-                        {},
-                        {},
-                        {}};
-    const std::array<std::pair<QString *, QString *>, 3> sizes{{{&input.personX, &input.personY},
-                                                                {&input.carX, &input.carY},
-                                                                {&input.boatX, &input.boatY}}};
-    // A size without its "x" is reported in the place its field takes in the
-    // window's order, so the core parses a stand-in for it meanwhile.
-    std::optional<std::size_t> unsplit;
-    for (std::size_t target = 0; target < targetKinds.size(); ++target) {
-        const auto pair = splitPair(values[m_targets[target].size].value_or(QString()));
-        *sizes[target].first = pair ? pair->first : QStringLiteral("1");
-        *sizes[target].second = pair ? pair->second : QStringLiteral("1");
-        if (!pair && !unsplit)
-            unsplit = target;
-    }
-    const auto outcome = calculateDistances(input);
-    const auto *error = std::get_if<InputError>(&outcome);
-    const auto failed = !error
-            ? targetKinds.cend()
-            : std::find_if(targetKinds.cbegin(), targetKinds.cend(), [&](const TargetKind &kind) {
-                  return error->fieldWord == QLatin1String(kind.fieldWord);
-              });
-    // The angle and the resolution come before the sizes in the window's
-    // order; a value not given parsed as empty, in its place.
-    if (error && failed == targetKinds.cend()) {
-        if (error->fieldWord == QLatin1String("FOV"))
-            return values.given(m_hfov) ? notANumber(*error) : noValue(error->fieldWord);
-        if (resolutionSides)
-            return notAWidth(resolution);
-        return values.given(m_resolution) ? notANumber(*error) : noValue(error->fieldWord);
-    }
-    if (height.error())
-        return notAWidth(resolution);
-    if (error) {
-        const auto failedTarget = static_cast<std::size_t>(failed - targetKinds.cbegin());
-        if (!unsplit || failedTarget < *unsplit) {
-            return fieldError(error->fieldWord, *values[m_targets[failedTarget].size],
-                              QStringLiteral("is not XxY"));
-        }
-    }
-    if (unsplit) {
-        return fieldError(QString::fromLatin1(targetKinds[*unsplit].fieldWord),
-                          values[m_targets[*unsplit].size].value_or(QString()),
-                          QStringLiteral("is not XxY"));
-    }
-    return std::get<BaseDistances>(outcome);
-}
-
+// The tab's fields in its order, each parsed as the window parses it: the
+// angle, the resolution, then each target's X and Y. The first that does not
+// parse is reported, in the command line's words.
 std::optional<QString> DistanceCommand::calculate(const DistancePlan &plan,
                                                   const InputValues &values, Results &results) const
 {
-    auto distances = plainDistances(plan, values);
-    if (!distances) {
-        const auto parsed = parsedDistances(values);
-        if (const auto *problem = std::get_if<QString>(&parsed))
-            return *problem;
-        distances = std::get<BaseDistances>(parsed);
+    FieldParser parse;
+    const float fov = parse.windowFloat(Field::fov, values.bytes(m_hfov));
+    const float pixels = pixelsAcross(parse, values.bytes(m_resolution));
+    std::array<double, 3> bases{};
+    for (std::size_t target = 0; target < m_targets.size(); ++target) {
+        const TargetSize size = plan.fixedSizes[target]
+                ? *plan.fixedSizes[target]
+                : targetSize(parse, targetKinds[target].field,
+                             values.bytes(m_targets[target].size));
+        bases[target] = baseDistance(fov, pixels, size);
     }
-    const std::array<double, 3> bases{distances->person, distances->car, distances->boat};
+    if (parse.error())
+        return parse.error();
     for (std::size_t target = 0; target < m_targets.size(); ++target) {
         for (std::size_t level = 0; level < detailLevelMultipliers.size(); ++level)
             results.set(m_targets[target].distances[level],

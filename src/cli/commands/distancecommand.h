@@ -10,7 +10,7 @@
 struct DistancePlan
 {
     // Person, car and boat sizes that come from the command line alone and
-    // are plain numbers.
+    // parse.
     std::array<std::optional<TargetSize>, 3> fixedSizes;
 };
 
@@ -27,10 +27,6 @@ protected:
                                      Results &results) const override;
 
 private:
-    std::optional<BaseDistances> plainDistances(const DistancePlan &plan,
-                                                const InputValues &values) const;
-    std::variant<QString, BaseDistances> parsedDistances(const InputValues &values) const;
-
     struct Target
     {
         InputId size;

@@ -3,7 +3,7 @@
 #include "fieldmessages.h"
 #include "fieldofview.h"
 #include "fieldparser.h"
-#include "numbertext.h"
+#include "fieldtext.h"
 #include "pairs.h"
 
 namespace {
@@ -39,66 +39,29 @@ std::variant<UsageError, NoPlan> FovCommand::prepare(const GivenInputs & /*given
     return NoPlan{};
 }
 
-// Plain numbers skip QString; they parse to the same values, so the angles
-// are the same.
-std::optional<AnglesOfView> FovCommand::plainAngles(const InputValues &values) const
-{
-    const auto resolution = values.bytes(m_resolution);
-    const auto sides = resolution ? splitPair(*resolution) : std::nullopt;
-    if (!sides || !values.given(m_focalLength) || !values.given(m_pixelSize))
-        return std::nullopt;
-    const auto width = plainInt(sides->first);
-    const auto height = plainInt(sides->second);
-    const auto focalLength = plainFloat(*values.bytes(m_focalLength));
-    const auto pixelSize = plainFloat(*values.bytes(m_pixelSize));
-    if (!width || !height || !focalLength || !pixelSize)
-        return std::nullopt;
-    return anglesOfView({*width, *height}, *focalLength, *pixelSize);
-}
-
-// Any other text as the window parses it, and reports it in the command
-// line's words.
-std::variant<QString, AnglesOfView> FovCommand::parsedAngles(const InputValues &values) const
-{
-    const QString resolutionWord = QStringLiteral("Resolution");
-    if (!values.given(m_resolution))
-        return noValue(resolutionWord);
-    const QString resolution = *values[m_resolution];
-    const auto sides = splitPair(resolution);
-    const QString notAPair = QStringLiteral("is not WIDTHxHEIGHT");
-    if (!sides)
-        return fieldError(resolutionWord, resolution, notAPair);
-    // The custom-resolution mark makes the core parse width and height as
-    // the window parses its "Other" fields. A value not given parses as
-    // empty, which fails in its place in the window's order.
-    const auto outcome = calculateFieldOfView({{-1, -1},
-                                               sides->first,
-                                               sides->second,
-                                               values[m_focalLength].value_or(QString()),
-                                               values[m_pixelSize].value_or(QString())});
-    const auto *error = std::get_if<InputError>(&outcome);
-    if (!error)
-        return std::get<AnglesOfView>(outcome);
-    if (error->fieldWord == resolutionWord)
-        return fieldError(resolutionWord, resolution, notAPair);
-    const bool focalLength = error->fieldWord == QLatin1String("Focal length");
-    if (!values.given(focalLength ? m_focalLength : m_pixelSize))
-        return noValue(error->fieldWord);
-    return notANumber(*error);
-}
-
+// The tab's fields in its order, each parsed as the window parses it: the
+// resolution's width and height, the focal length, the pixel size. The first
+// that does not parse is reported, in the command line's words.
 std::optional<QString> FovCommand::calculate(const NoPlan & /*plan*/, const InputValues &values,
                                              Results &results) const
 {
-    auto angles = plainAngles(values);
-    if (!angles) {
-        const auto parsed = parsedAngles(values);
-        if (const auto *problem = std::get_if<QString>(&parsed))
-            return *problem;
-        angles = std::get<AnglesOfView>(parsed);
-    }
-    results.set(m_horizontal, static_cast<double>(angles->horizontal));
-    results.set(m_vertical, static_cast<double>(angles->vertical));
-    results.set(m_diagonal, static_cast<double>(angles->diagonal));
+    const auto resolution = values.bytes(m_resolution);
+    if (!resolution)
+        return noValue(Field::resolution);
+    const auto sides = splitPair(*resolution);
+    const auto width = sides ? toIntLikeQt(sides->first) : std::nullopt;
+    const auto height = sides ? toIntLikeQt(sides->second) : std::nullopt;
+    if (!width || !height)
+        return fieldError(Field::resolution, fieldText(*resolution),
+                          QStringLiteral("is not WIDTHxHEIGHT"));
+    FieldParser parse;
+    const float focalLength = parse.windowFloat(Field::focalLength, values.bytes(m_focalLength));
+    const float pixelSize = parse.windowFloat(Field::pixelSize, values.bytes(m_pixelSize));
+    if (parse.error())
+        return parse.error();
+    const AnglesOfView angles = anglesOfView({*width, *height}, focalLength, pixelSize);
+    results.set(m_horizontal, static_cast<double>(angles.horizontal));
+    results.set(m_vertical, static_cast<double>(angles.vertical));
+    results.set(m_diagonal, static_cast<double>(angles.diagonal));
     return std::nullopt;
 }

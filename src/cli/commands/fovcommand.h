@@ -16,9 +16,6 @@ protected:
                                      Results &results) const override;
 
 private:
-    std::optional<AnglesOfView> plainAngles(const InputValues &values) const;
-    std::variant<QString, AnglesOfView> parsedAngles(const InputValues &values) const;
-
     const InputId m_resolution;
     const InputId m_pixelSize;
     const InputId m_focalLength;

@@ -55,7 +55,7 @@ std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputV
                                               Results &results) const
 {
     FieldParser parse;
-    const double pixelSizeUm = parse.positive(QStringLiteral("Pixel size"), values[m_pixelSize]);
+    const double pixelSizeUm = parse.positive(Field::pixelSize, values[m_pixelSize]);
     // The resolution is optional unless the goal is an angle of view.
     const bool hasResolution = plan.goal == Goal::fieldOfView || values.given(m_resolution);
     const double pixels = hasResolution ? parse.horizontalPixels(values[m_resolution]) : 0.0;
@@ -65,11 +65,11 @@ std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputV
     } else {
         double pixelsPerMetre = 0;
         if (plan.goal == Goal::density) {
-            pixelsPerMetre = parse.positive(QStringLiteral("Density"), values[m_density]);
+            pixelsPerMetre = parse.positive(Field::density, values[m_density]);
         } else if (const DensityLevel *wanted = parse.level(values[m_level])) {
             pixelsPerMetre = wanted->pixelsPerMetre;
         }
-        const double metres = parse.positive(QStringLiteral("Distance"), values[m_distance]);
+        const double metres = parse.positive(Field::distance, values[m_distance]);
         focalLengthMm = focalLengthForDensity(pixelSizeUm, pixelsPerMetre, metres);
     }
     if (parse.error())

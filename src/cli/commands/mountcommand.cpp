@@ -164,36 +164,32 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
     const auto [width, height] = parse.resolution(values[m_resolution]);
     std::optional<ViewAngles> view;
     if (std::get<bool>(byLens)) {
-        const double pixelSize = parse.positive(QStringLiteral("Pixel size"), values[m_pixelSize]);
-        const double focalLength
-                = parse.positive(QStringLiteral("Focal length"), values[m_focalLength]);
+        const double pixelSize = parse.positive(Field::pixelSize, values[m_pixelSize]);
+        const double focalLength = parse.positive(Field::focalLength, values[m_focalLength]);
         view = viewFromLens(width, height, pixelSize, focalLength);
     } else {
-        const double horizontal
-                = parse.fieldOfView(values[m_hfov], QStringLiteral("Horizontal FOV"));
-        const auto vertical = values.given(m_vfov) ? std::optional<double>(parse.fieldOfView(
-                                      values[m_vfov], QStringLiteral("Vertical FOV")))
-                                                   : std::nullopt;
+        const double horizontal = parse.fieldOfView(values[m_hfov], Field::horizontalFov);
+        const auto vertical = values.given(m_vfov)
+                ? std::optional<double>(parse.fieldOfView(values[m_vfov], Field::verticalFov))
+                : std::nullopt;
         view = viewFromFov(width, height, horizontal, vertical);
     }
-    const double lensHeight = parse.positive(QStringLiteral("Height"), values[m_height]);
-    const double targetHeight
-            = parse.nonNegative(QStringLiteral("Target height"), values[m_targetHeight]);
-    const auto distance = values.given(m_distance) ? std::optional<double>(
-                                  parse.nonNegative(QStringLiteral("Distance"), values[m_distance]))
-                                                   : std::nullopt;
+    const double lensHeight = parse.positive(Field::height, values[m_height]);
+    const double targetHeight = parse.nonNegative(Field::targetHeight, values[m_targetHeight]);
+    const auto distance = values.given(m_distance)
+            ? std::optional<double>(parse.nonNegative(Field::distance, values[m_distance]))
+            : std::nullopt;
     double tilt = 0.0;
     if (std::get<bool>(aimed)) {
-        const double aim = parse.nonNegative(QStringLiteral("Aim"), values[m_aim]);
+        const double aim = parse.nonNegative(Field::aim, values[m_aim]);
         tilt = tiltToAim(*view, lensHeight - targetHeight, aim);
         if (!parse.error() && !(tilt >= -90.0 && tilt <= 90.0))
-            parse.fail(fieldError(QStringLiteral("Aim"), *values[m_aim],
+            parse.fail(fieldError(Field::aim, *values[m_aim],
                                   QStringLiteral("needs a tilt of %1 degrees, not between -90 "
                                                  "and 90")
                                           .arg(tilt, 0, 'f', 4)));
     } else {
-        tilt = parse.between(QStringLiteral("Tilt"), values[m_tilt], -90.0, 90.0,
-                             QStringLiteral("degrees"));
+        tilt = parse.between(Field::tilt, values[m_tilt], -90.0, 90.0, QStringLiteral("degrees"));
     }
     if (parse.error())
         return *parse.error();

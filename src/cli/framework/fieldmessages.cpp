@@ -1,23 +1,22 @@
 #include "fieldmessages.h"
 
-#include "inputerror.h"
 #include "pixeldensity.h"
 
 #include <algorithm>
 
-QString fieldError(const QString &fieldWord, const QString &text, const QString &problem)
+QString fieldError(Field field, const QString &text, const QString &problem)
 {
-    return QStringLiteral("%1: \"%2\" %3").arg(fieldWord, text, problem);
+    return QStringLiteral("%1: \"%2\" %3").arg(fieldWord(field), text, problem);
 }
 
-QString noValue(const QString &fieldWord)
+QString noValue(Field field)
 {
-    return QStringLiteral("%1: no value given").arg(fieldWord);
+    return QStringLiteral("%1: no value given").arg(fieldWord(field));
 }
 
-QString notANumber(const InputError &error)
+QString notANumber(Field field, const QString &text)
 {
-    return fieldError(error.fieldWord, error.fieldText, QStringLiteral("is not a number"));
+    return fieldError(field, text, QStringLiteral("is not a number"));
 }
 
 QString notAWidthProblem()
@@ -27,7 +26,7 @@ QString notAWidthProblem()
 
 QString notAWidth(const QString &text)
 {
-    return fieldError(QStringLiteral("Resolution"), text, notAWidthProblem());
+    return fieldError(Field::resolution, text, notAWidthProblem());
 }
 
 QString choices(QStringList names)
@@ -56,5 +55,5 @@ const DensityLevel *findLevel(const QString &name)
 
 QString unknownLevel(const QString &text)
 {
-    return fieldError(QStringLiteral("Level"), text, QStringLiteral("is not ") + levelNames());
+    return fieldError(Field::level, text, QStringLiteral("is not ") + levelNames());
 }

@@ -1,22 +1,23 @@
 #pragma once
 
+#include "fields.h"
+
 #include <QString>
 #include <QStringList>
 
 struct DensityLevel;
-struct InputError;
 
 // The command line's messages about a field, in the window's words where the
 // window has them.
 
 // "Focal length: "4mm" is not a number": the field's word, as the window
 // names it, its text and what is wrong with it.
-QString fieldError(const QString &fieldWord, const QString &text, const QString &problem);
+QString fieldError(Field field, const QString &text, const QString &problem);
 // "Distance: no value given", for a batch cell left empty with no value on
 // the command line.
-QString noValue(const QString &fieldWord);
+QString noValue(Field field);
 // The window's parse failure in the command line's words.
-QString notANumber(const InputError &error);
+QString notANumber(Field field, const QString &text);
 // A resolution of which the width counts, as "1920" or "1920x1080", that is
 // neither; and what is wrong with it.
 QString notAWidth(const QString &text);

@@ -1,7 +1,8 @@
 #include "fieldparser.h"
 
 #include "fieldmessages.h"
-#include "inputerror.h"
+#include "fieldtext.h"
+#include "numbertext.h"
 #include "pairs.h"
 #include "pixeldensity.h"
 
@@ -13,49 +14,48 @@ void FieldParser::fail(const QString &message)
         m_error = message;
 }
 
-bool FieldParser::present(const QString &fieldWord, const std::optional<QString> &text)
+bool FieldParser::present(Field field, const std::optional<QString> &text)
 {
     if (!text)
-        fail(noValue(fieldWord));
+        fail(noValue(field));
     return text.has_value();
 }
 
-std::optional<double> FieldParser::finite(const QString &fieldWord,
-                                          const std::optional<QString> &text)
+std::optional<double> FieldParser::finite(Field field, const std::optional<QString> &text)
 {
-    if (!present(fieldWord, text))
+    if (!present(field, text))
         return std::nullopt;
     bool ok = false;
     const double value = text->toDouble(&ok);
     if (!ok) {
-        fail(notANumber({fieldWord, *text}));
+        fail(notANumber(field, *text));
         return std::nullopt;
     }
     return value;
 }
 
-double FieldParser::positive(const QString &fieldWord, const std::optional<QString> &text)
+double FieldParser::positive(Field field, const std::optional<QString> &text)
 {
-    const auto value = finite(fieldWord, text);
+    const auto value = finite(field, text);
     if (value && !(std::isfinite(*value) && *value > 0.0))
-        fail(fieldError(fieldWord, *text, QStringLiteral("must be a finite number above 0")));
+        fail(fieldError(field, *text, QStringLiteral("must be a finite number above 0")));
     return value.value_or(0.0);
 }
 
-double FieldParser::nonNegative(const QString &fieldWord, const std::optional<QString> &text)
+double FieldParser::nonNegative(Field field, const std::optional<QString> &text)
 {
-    const auto value = finite(fieldWord, text);
+    const auto value = finite(field, text);
     if (value && !(std::isfinite(*value) && *value >= 0.0))
-        fail(fieldError(fieldWord, *text, QStringLiteral("must be a finite number, 0 or above")));
+        fail(fieldError(field, *text, QStringLiteral("must be a finite number, 0 or above")));
     return value.value_or(0.0);
 }
 
-double FieldParser::between(const QString &fieldWord, const std::optional<QString> &text,
-                            double lowest, double highest, const QString &unit)
+double FieldParser::between(Field field, const std::optional<QString> &text, double lowest,
+                            double highest, const QString &unit)
 {
-    const auto value = finite(fieldWord, text);
+    const auto value = finite(field, text);
     if (value && !(*value >= lowest && *value <= highest))
-        fail(fieldError(fieldWord, *text,
+        fail(fieldError(field, *text,
                         QStringLiteral("must lie between %1 and %2 %3")
                                 .arg(lowest)
                                 .arg(highest)
@@ -63,18 +63,18 @@ double FieldParser::between(const QString &fieldWord, const std::optional<QStrin
     return value.value_or(0.0);
 }
 
-double FieldParser::fieldOfView(const std::optional<QString> &text, const QString &fieldWord)
+double FieldParser::fieldOfView(const std::optional<QString> &text, Field field)
 {
-    const auto degrees = finite(fieldWord, text);
+    const auto degrees = finite(field, text);
     if (degrees && !(*degrees > 0.0 && *degrees < 180.0))
-        fail(fieldError(fieldWord, *text, QStringLiteral("must be above 0 and below 180 degrees")));
+        fail(fieldError(field, *text, QStringLiteral("must be above 0 and below 180 degrees")));
     return degrees.value_or(0.0);
 }
 
 double FieldParser::horizontalPixels(const std::optional<QString> &text)
 {
     if (text && !splitPair(*text))
-        return positive(QStringLiteral("Resolution"), text);
+        return positive(Field::resolution, text);
     return pixelPair(text, notAWidthProblem()).first;
 }
 
@@ -86,7 +86,7 @@ std::pair<double, double> FieldParser::resolution(const std::optional<QString> &
 std::pair<double, double> FieldParser::pixelPair(const std::optional<QString> &text,
                                                  const QString &problem)
 {
-    const QString word = QStringLiteral("Resolution");
+    const Field word = Field::resolution;
     if (!present(word, text))
         return {};
     const auto pair = splitPair(*text);
@@ -100,10 +100,52 @@ std::pair<double, double> FieldParser::pixelPair(const std::optional<QString> &t
 
 const DensityLevel *FieldParser::level(const std::optional<QString> &text)
 {
-    if (!present(QStringLiteral("Level"), text))
+    if (!present(Field::level, text))
         return nullptr;
     const DensityLevel *found = findLevel(*text);
     if (!found)
         fail(unknownLevel(*text));
     return found;
+}
+
+float FieldParser::windowFloat(Field field, std::optional<std::string_view> bytes)
+{
+    if (!bytes) {
+        fail(noValue(field));
+        return 0.0f;
+    }
+    const auto value = toFloatLikeQt(*bytes);
+    if (!value)
+        fail(notANumber(field, fieldText(*bytes)));
+    return value.value_or(0.0f);
+}
+
+int FieldParser::windowInt(Field field, std::optional<std::string_view> bytes)
+{
+    if (!bytes) {
+        fail(noValue(field));
+        return 0;
+    }
+    const auto value = toIntLikeQt(*bytes);
+    if (!value)
+        fail(notANumber(field, fieldText(*bytes)));
+    return value.value_or(0);
+}
+
+std::optional<float> toFloatLikeQt(std::string_view bytes)
+{
+    if (const auto plain = plainFloat(bytes))
+        return plain;
+    bool ok = false;
+    const float value = fieldText(bytes).toFloat(&ok);
+    return ok ? std::optional<float>(value) : std::nullopt;
+}
+
+std::optional<int> toIntLikeQt(std::string_view bytes)
+{
+    if (const auto plain = plainInt(bytes))
+        return plain;
+    bool ok = false;
+    const int value = fieldText(bytes).toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "fields.h"
+
 #include <QString>
 
 #include <optional>
+#include <string_view>
 #include <utility>
 
 struct DensityLevel;
@@ -14,15 +17,14 @@ struct DensityLevel;
 class FieldParser
 {
 public:
-    double positive(const QString &fieldWord, const std::optional<QString> &text);
+    double positive(Field field, const std::optional<QString> &text);
     // Finite and at least zero.
-    double nonNegative(const QString &fieldWord, const std::optional<QString> &text);
+    double nonNegative(Field field, const std::optional<QString> &text);
     // From one limit to the other, both included; they are in the unit named.
-    double between(const QString &fieldWord, const std::optional<QString> &text, double lowest,
-                   double highest, const QString &unit);
+    double between(Field field, const std::optional<QString> &text, double lowest, double highest,
+                   const QString &unit);
     // An angle of view, strictly between 0 and 180 degrees.
-    double fieldOfView(const std::optional<QString> &text,
-                       const QString &fieldWord = QStringLiteral("FOV"));
+    double fieldOfView(const std::optional<QString> &text, Field field = Field::fov);
     // "1920" or "1920x1080": the pixels across. The height must be a
     // number too, so that a typing slip does not pass.
     double horizontalPixels(const std::optional<QString> &text);
@@ -30,13 +32,25 @@ public:
     std::pair<double, double> resolution(const std::optional<QString> &text);
     const DensityLevel *level(const std::optional<QString> &text);
 
+    // The window's toFloat and toInt(10), which single-precision commands
+    // share with it: nothing given is no value, text that does not parse is
+    // not a number.
+    float windowFloat(Field field, std::optional<std::string_view> bytes);
+    int windowInt(Field field, std::optional<std::string_view> bytes);
+
     void fail(const QString &message);
     const std::optional<QString> &error() const { return m_error; }
 
 private:
-    bool present(const QString &fieldWord, const std::optional<QString> &text);
-    std::optional<double> finite(const QString &fieldWord, const std::optional<QString> &text);
+    bool present(Field field, const std::optional<QString> &text);
+    std::optional<double> finite(Field field, const std::optional<QString> &text);
     std::pair<double, double> pixelPair(const std::optional<QString> &text, const QString &problem);
 
     std::optional<QString> m_error;
 };
+
+// Qt's QString::toFloat and toInt(&ok, 10) of a field's bytes: the plain
+// texts that fill nearly every batch take a road without QString, which
+// gives the same values; all others take Qt's own.
+std::optional<float> toFloatLikeQt(std::string_view bytes);
+std::optional<int> toIntLikeQt(std::string_view bytes);
