@@ -12,10 +12,10 @@ DensityCommand::DensityCommand()
                      QStringLiteral("Density is the horizontal pixels over the scene width at the "
                                     "target. Give the\ncamera as --hfov, or as --pixel-size and "
                                     "--focal-length. Computed in double\nprecision throughout."))
-    , m_resolution(addInput(horizontalResolutionInput(true)))
-    , m_hfov(addInput(horizontalFovInput(false)))
-    , m_pixelSize(addInput(pixelSizeInput(false)))
-    , m_focalLength(addInput(focalLengthInput(false)))
+    , m_resolution(addInput(horizontalResolutionInput(Need::required)))
+    , m_hfov(addInput(horizontalFovInput(Need::optional)))
+    , m_pixelSize(addInput(pixelSizeInput(Need::optional)))
+    , m_focalLength(addInput(focalLengthInput(Need::optional)))
     , m_distance(addInput(distanceInput()))
     , m_camera(cameraWays(m_hfov, m_pixelSize, m_focalLength))
     , m_sceneWidth(addResult({QStringLiteral("scene_width_m"), QStringLiteral("Scene width"), 2,

@@ -70,15 +70,15 @@ DistanceCommand::DistanceCommand()
                      QStringLiteral("Parses, computes and rounds exactly as the window's Distance "
                                     "tab does:\nthe target's smaller side spans the pixels; "
                                     "single-precision inputs."))
-    , m_hfov(addInput(horizontalFovInput(true)))
-    , m_resolution(addInput(horizontalResolutionInput(true)))
+    , m_hfov(addInput(horizontalFovInput(Need::required)))
+    , m_resolution(addInput(horizontalResolutionInput(Need::required)))
 {
     for (const TargetKind &kind : targetKinds) {
         m_targets.push_back(
                 {addInput({QString::fromLatin1(kind.name), QStringLiteral("XxY"),
                            QStringLiteral("%1 size in metres (default %2).")
                                    .arg(QLatin1String(kind.label), QLatin1String(kind.defaultSize)),
-                           false, QString::fromLatin1(kind.defaultSize)}),
+                           Need::optional, QString::fromLatin1(kind.defaultSize)}),
                  {}});
     }
     for (std::size_t target = 0; target < targetKinds.size(); ++target) {

@@ -22,9 +22,9 @@ FovCommand::FovCommand()
     , m_resolution(addInput({QStringLiteral("resolution"), QStringLiteral("WxH"),
                              QStringLiteral("Sensor resolution in pixels, as 1920x1080 or "
                                             "1920*1080."),
-                             true}))
-    , m_pixelSize(addInput(pixelSizeInput(true)))
-    , m_focalLength(addInput(focalLengthInput(true)))
+                             Need::required}))
+    , m_pixelSize(addInput(pixelSizeInput(Need::required)))
+    , m_focalLength(addInput(focalLengthInput(Need::required)))
     , m_horizontal(addResult(
               {QStringLiteral("horizontal_deg"), QStringLiteral("Horizontal FOV"), 4, degree}))
     , m_vertical(addResult(

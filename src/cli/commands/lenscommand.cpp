@@ -15,9 +15,9 @@ LensCommand::LensCommand()
                            "--level and\n--distance. With --resolution it also gives the "
                            "horizontal angle of view\nof that focal length. Computed in "
                            "double precision throughout."))
-    , m_pixelSize(addInput(pixelSizeInput(true)))
-    , m_resolution(addInput(horizontalResolutionInput(false)))
-    , m_hfov(addInput(horizontalFovInput(false)))
+    , m_pixelSize(addInput(pixelSizeInput(Need::required)))
+    , m_resolution(addInput(horizontalResolutionInput(Need::optional)))
+    , m_hfov(addInput(horizontalFovInput(Need::optional)))
     , m_density(addInput({QStringLiteral("density"), QStringLiteral("px/m"),
                           QStringLiteral("Wanted pixels per metre at the distance.")}))
     , m_level(addInput(

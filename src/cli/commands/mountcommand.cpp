@@ -29,10 +29,10 @@ ResultSpec density(const char *key, const char *label)
     return {QString::fromLatin1(key), QString::fromLatin1(label), 1, perMetre};
 }
 
-InputSpec metresInput(const char *name, const char *description, bool required = false,
+InputSpec metresInput(const char *name, const char *description, Need need = Need::optional,
                       std::optional<QString> defaultValue = {})
 {
-    return {QString::fromLatin1(name), metre, QString::fromLatin1(description), required,
+    return {QString::fromLatin1(name), metre, QString::fromLatin1(description), need,
             std::move(defaultValue)};
 }
 
@@ -67,14 +67,15 @@ MountCommand::MountCommand()
     , m_resolution(addInput({QStringLiteral("resolution"), QStringLiteral("WxH"),
                              QStringLiteral("Image size in pixels, as 1920x1080; the height "
                                             "counts here."),
-                             true}))
-    , m_hfov(addInput(horizontalFovInput(false)))
+                             Need::required}))
+    , m_hfov(addInput(horizontalFovInput(Need::optional)))
     , m_vfov(addInput({QStringLiteral("vfov"), QStringLiteral("degrees"),
                        QStringLiteral("Vertical field of view in degrees; square pixels "
                                       "without it.")}))
-    , m_pixelSize(addInput(pixelSizeInput(false)))
-    , m_focalLength(addInput(focalLengthInput(false)))
-    , m_height(addInput(metresInput("height", "Height of the lens above the ground.", true)))
+    , m_pixelSize(addInput(pixelSizeInput(Need::optional)))
+    , m_focalLength(addInput(focalLengthInput(Need::optional)))
+    , m_height(addInput(
+              metresInput("height", "Height of the lens above the ground.", Need::required)))
     , m_tilt(addInput({QStringLiteral("tilt"), QStringLiteral("degrees"),
                        QStringLiteral("Tilt below the horizontal, between -90 and 90; negative "
                                       "looks up.")}))
@@ -84,7 +85,7 @@ MountCommand::MountCommand()
     , m_targetHeight(addInput(metresInput("target-height",
                                           "Height of the target, 0 for the ground (default 1.6, "
                                           "a face).",
-                                          false, QStringLiteral("1.6"))))
+                                          Need::optional, QStringLiteral("1.6"))))
     , m_distance(addInput(metresInput("distance", "Also what holds at this ground distance.")))
     , m_plot(addInput(plotInput()))
     , m_camera(cameraWays(m_hfov, m_pixelSize, m_focalLength))
@@ -262,7 +263,7 @@ std::optional<PublishFailure> MountCommand::publish(const MountPlan &plan,
             return PublishFailure{*problem};
         path = QDir(path).filePath(recordName + QStringLiteral(".svg"));
         if (const auto problem = unnameablePicture(path))
-            return PublishFailure{*problem, false};
+            return PublishFailure{*problem, PublishFailure::recordOnly};
         if (const auto refusal = refusesPictureFile(path))
             return PublishFailure{*refusal};
     }

@@ -155,7 +155,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
         std::optional<PublishFailure> failure;
         if (!problem && publishes) {
             failure = calculation.publish(values, pictureNames.next(passThrough, record.line));
-            if (failure && !failure->endsRun)
+            if (failure && failure->reach == PublishFailure::recordOnly)
                 problem = failure->message;
         }
         if (problem) {

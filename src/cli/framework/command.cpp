@@ -284,7 +284,7 @@ Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &
     const bool columnsFeed = std::any_of(columnOfInput.cbegin(), columnOfInput.cend(),
                                          [](int column) { return column >= 0; });
     for (int index = 0; index < m_inputs.specs().size(); ++index) {
-        if (!m_inputs.specs().at(index).required || commandLine.at(index)
+        if (m_inputs.specs().at(index).need == Need::optional || commandLine.at(index)
             || columnOfInput.at(index) >= 0)
             continue;
         const QString &name = m_inputs.specs().at(index).name;

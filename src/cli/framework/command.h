@@ -36,8 +36,9 @@ struct UsageError
 // write, which ends the run.
 struct PublishFailure
 {
+    enum Reach { endsRun, recordOnly };
     QString message;
-    bool endsRun = true;
+    Reach reach = endsRun;
 };
 
 // A subcommand of kavrelo-cli. It declares its inputs and results and makes a

@@ -4,39 +4,38 @@
 
 namespace {
 
-InputSpec sharedInput(const char *name, const char *valueName, const char *description,
-                      bool required)
+InputSpec sharedInput(const char *name, const char *valueName, const char *description, Need need)
 {
     return {QString::fromLatin1(name), QString::fromLatin1(valueName),
-            QString::fromLatin1(description), required};
+            QString::fromLatin1(description), need};
 }
 
 } // namespace
 
-InputSpec pixelSizeInput(bool required)
+InputSpec pixelSizeInput(Need need)
 {
-    return sharedInput("pixel-size", "um", "Pixel size in micrometres.", required);
+    return sharedInput("pixel-size", "um", "Pixel size in micrometres.", need);
 }
 
-InputSpec focalLengthInput(bool required)
+InputSpec focalLengthInput(Need need)
 {
-    return sharedInput("focal-length", "mm", "Focal length in millimetres.", required);
+    return sharedInput("focal-length", "mm", "Focal length in millimetres.", need);
 }
 
-InputSpec horizontalResolutionInput(bool required)
+InputSpec horizontalResolutionInput(Need need)
 {
     return sharedInput("resolution", "pixels",
-                       "Horizontal resolution in pixels; of 1920x1080 the width counts.", required);
+                       "Horizontal resolution in pixels; of 1920x1080 the width counts.", need);
 }
 
-InputSpec horizontalFovInput(bool required)
+InputSpec horizontalFovInput(Need need)
 {
-    return sharedInput("hfov", "degrees", "Horizontal field of view in degrees.", required);
+    return sharedInput("hfov", "degrees", "Horizontal field of view in degrees.", need);
 }
 
 InputSpec distanceInput()
 {
-    return sharedInput("distance", "m", "Distance to the target in metres.", false);
+    return sharedInput("distance", "m", "Distance to the target in metres.", Need::optional);
 }
 
 InputId InputTable::add(InputSpec input)

@@ -9,22 +9,25 @@
 
 // One input of a calculation: an option on the command line and, in a
 // batch, the column of the same name.
+// Whether a calculation cannot go without an input.
+enum class Need { optional, required };
+
 struct InputSpec
 {
     QString name;
     QString valueName;
     QString description;
-    bool required = false;
+    Need need = Need::optional;
     std::optional<QString> defaultValue = {}; // used when nothing else gives a value
     bool fromColumns = true; // whether a batch's column of its name feeds it
 };
 
 // Inputs that several commands take, named and described alike in each.
-InputSpec pixelSizeInput(bool required);
-InputSpec focalLengthInput(bool required);
+InputSpec pixelSizeInput(Need need);
+InputSpec focalLengthInput(Need need);
 // "1920", or "1920x1080" of which the width counts.
-InputSpec horizontalResolutionInput(bool required);
-InputSpec horizontalFovInput(bool required);
+InputSpec horizontalResolutionInput(Need need);
+InputSpec horizontalFovInput(Need need);
 InputSpec distanceInput();
 
 // A handle to a declared input. Only its table makes one, so a calculation
