@@ -145,11 +145,18 @@ std::optional<double> levelReach(const MountedCamera &camera, const Span &inView
 MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
                         std::optional<double> distance)
 {
-    MountSurvey survey{camera, targetHeight, planeInView(camera, camera.height), {}, {}, {}, {}};
+    MountSurvey survey{camera, targetHeight, planeInView(camera, camera.height), {}, {}, {}, {}, {},
+                       {}};
     const double drop = camera.height - targetHeight;
     survey.target = planeInView(camera, drop);
-    if (survey.ground)
-        survey.blindZone = std::max(0.0, survey.ground->near);
+    if (const auto &ground = survey.ground) {
+        survey.groundWidth = {widthAcross(camera, ground->near, camera.height),
+                              widthAcross(camera, ground->far, camera.height)};
+        survey.blindZone = std::max(0.0, ground->near);
+    }
+    if (const auto &target = survey.target)
+        survey.targetDensity = {horizontalDensity(camera, target->near, drop),
+                                horizontalDensity(camera, target->far, drop)};
     for (std::size_t level = 0; survey.target && level < densityLevels.size(); ++level)
         survey.levelReach[level]
                 = levelReach(camera, *survey.target, drop, densityLevels[level].pixelsPerMetre);

@@ -57,6 +57,14 @@ struct Span
     bool contains(double distance) const { return distance >= near && distance <= far; }
 };
 
+// A ray leaving the lens at depression a (below the horizontal) meets the
+// plane `drop` below it at ground distance drop cot a, if it points towards
+// that plane: downwards (a > 0) for a plane below, upwards for one above.
+// The image spans depressions from top = tilt - vfov / 2 to bottom = tilt +
+// vfov / 2, so a plane below is in view from drop cot bottom to drop cot top
+// when bottom > 0, and to the horizon when top <= 0; a plane above mirrors
+// that with the edges' roles swapped; the plane through the lens is seen
+// edge-on, from 0 to the horizon, only when the horizon is in the image.
 std::optional<Span> planeInView(const MountedCamera &camera, double drop);
 
 double depth(const MountedCamera &camera, double distance, double drop);
@@ -65,7 +73,11 @@ double widthAcross(const MountedCamera &camera, double distance, double drop);
 // Horizontal pixels per metre; infinity at depth 0, 0 at the horizon.
 double horizontalDensity(const MountedCamera &camera, double distance, double drop);
 // Vertical pixels per metre on an upright target; infinity at depth 0, 0 at
-// the horizon.
+// the horizon. A point of an upright target at ground distance D, a drop d
+// below the lens, shows at tangent (d cos t - D sin t) / z below the image
+// centre, with the depth z = D cos t + d sin t; along the upright that
+// changes by D / z^2 per metre, and the image has V / (2 tan(vfov / 2))
+// pixels per unit of tangent.
 double verticalDensity(const MountedCamera &camera, double distance, double drop);
 double slantRange(double distance, double drop);
 double depressionDegrees(double distance, double drop);
@@ -81,9 +93,18 @@ struct MountSurvey
 {
     MountedCamera camera;
     double targetHeight;
+    // The two edges of a span: near and far.
+    struct Edges
+    {
+        double near;
+        double far;
+    };
+
     std::optional<Span> ground;
+    std::optional<Edges> groundWidth; // of the view across, at the ground's edges
     std::optional<double> blindZone; // 0 when the view reaches behind the pole
     std::optional<Span> target;
+    std::optional<Edges> targetDensity; // horizontal pixels per metre at its edges
     std::array<std::optional<double>, densityLevels.size()> levelReach; // from target.near
 
     struct AtDistance

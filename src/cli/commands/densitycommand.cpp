@@ -39,7 +39,7 @@ std::variant<UsageError, DensityPlan> DensityCommand::prepare(const GivenInputs 
 }
 
 std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const InputValues &values,
-                                                 Results &results) const
+                                                 Results &results, NoProduct & /*product*/) const
 {
     const auto byLens = takesSecondWay(plan.camera, values, m_camera);
     if (const auto *problem = std::get_if<QString>(&byLens))

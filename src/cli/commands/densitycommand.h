@@ -19,7 +19,7 @@ public:
 protected:
     std::variant<UsageError, DensityPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> calculate(const DensityPlan &plan, const InputValues &values,
-                                     Results &results) const override;
+                                     Results &results, NoProduct & /*product*/) const override;
 
 private:
     const InputId m_resolution;

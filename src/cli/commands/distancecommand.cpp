@@ -111,7 +111,8 @@ std::variant<UsageError, DistancePlan> DistanceCommand::prepare(const GivenInput
 // angle, the resolution, then each target's X and Y. The first that does not
 // parse is reported, in the command line's words.
 std::optional<QString> DistanceCommand::calculate(const DistancePlan &plan,
-                                                  const InputValues &values, Results &results) const
+                                                  const InputValues &values, Results &results,
+                                                  NoProduct & /*product*/) const
 {
     FieldParser parse;
     const float fov = parse.windowFloat(Field::fov, values.bytes(m_hfov));

@@ -24,7 +24,7 @@ public:
 protected:
     std::variant<UsageError, DistancePlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> calculate(const DistancePlan &plan, const InputValues &values,
-                                     Results &results) const override;
+                                     Results &results, NoProduct & /*product*/) const override;
 
 private:
     struct Target

@@ -43,7 +43,7 @@ std::variant<UsageError, NoPlan> FovCommand::prepare(const GivenInputs & /*given
 // resolution's width and height, the focal length, the pixel size. The first
 // that does not parse is reported, in the command line's words.
 std::optional<QString> FovCommand::calculate(const NoPlan & /*plan*/, const InputValues &values,
-                                             Results &results) const
+                                             Results &results, NoProduct & /*product*/) const
 {
     const auto resolution = values.bytes(m_resolution);
     if (!resolution)

@@ -13,7 +13,7 @@ public:
 protected:
     std::variant<UsageError, NoPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> calculate(const NoPlan &plan, const InputValues &values,
-                                     Results &results) const override;
+                                     Results &results, NoProduct & /*product*/) const override;
 
 private:
     const InputId m_resolution;

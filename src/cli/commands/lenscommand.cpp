@@ -52,7 +52,7 @@ std::variant<UsageError, LensPlan> LensCommand::prepare(const GivenInputs &given
 }
 
 std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputValues &values,
-                                              Results &results) const
+                                              Results &results, NoProduct & /*product*/) const
 {
     FieldParser parse;
     const double pixelSizeUm = parse.positive(Field::pixelSize, values[m_pixelSize]);

@@ -18,7 +18,7 @@ public:
 protected:
     std::variant<UsageError, LensPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> calculate(const LensPlan &plan, const InputValues &values,
-                                     Results &results) const override;
+                                     Results &results, NoProduct & /*product*/) const override;
 
 private:
     const InputId m_pixelSize;

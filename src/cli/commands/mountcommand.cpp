@@ -198,12 +198,12 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
 }
 
 std::optional<QString> MountCommand::calculate(const MountPlan &plan, const InputValues &values,
-                                               Results &results) const
+                                               Results &results, MountSurvey &product) const
 {
     const auto surveyed = survey(plan, values);
     if (const auto *problem = std::get_if<QString>(&surveyed))
         return *problem;
-    const MountSurvey &mount = std::get<MountSurvey>(surveyed);
+    const MountSurvey &mount = product = std::get<MountSurvey>(surveyed);
     const MountedCamera &camera = mount.camera;
     results.set(m_hfovDegrees, camera.view.horizontalFovDegrees);
     results.set(m_vfovDegrees, camera.view.verticalFovDegrees);
@@ -212,15 +212,15 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
     if (mount.ground) {
         results.set(m_groundNear, mount.ground->near);
         results.set(m_groundFar, mount.ground->far);
-        results.set(m_groundNearWidth, widthAcross(camera, mount.ground->near, camera.height));
-        results.set(m_groundFarWidth, widthAcross(camera, mount.ground->far, camera.height));
+        results.set(m_groundNearWidth, mount.groundWidth->near);
+        results.set(m_groundFarWidth, mount.groundWidth->far);
     }
     const double drop = camera.height - mount.targetHeight;
     if (mount.target) {
         results.set(m_targetNear, mount.target->near);
         results.set(m_targetFar, mount.target->far);
-        results.set(m_targetNearDensity, horizontalDensity(camera, mount.target->near, drop));
-        results.set(m_targetFarDensity, horizontalDensity(camera, mount.target->far, drop));
+        results.set(m_targetNearDensity, mount.targetDensity->near);
+        results.set(m_targetFarDensity, mount.targetDensity->far);
     }
     for (std::size_t level = 0; level < densityLevels.size(); ++level)
         setIfAny(results, m_levelReach[level], mount.levelReach[level]);
@@ -252,11 +252,9 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
 }
 
 std::optional<PublishFailure> MountCommand::publish(const MountPlan &plan,
-                                                    const InputValues &values,
+                                                    const MountSurvey &survey,
                                                     const QString &recordName) const
 {
-    // Called only after these values made a calculation, so they survey.
-    const auto surveyed = survey(plan, values);
     QString path = *plan.plot;
     if (plan.batch) {
         if (const auto problem = makeFolder(path))
@@ -267,7 +265,7 @@ std::optional<PublishFailure> MountCommand::publish(const MountPlan &plan,
         if (const auto refusal = refusesPictureFile(path))
             return PublishFailure{*refusal};
     }
-    if (const auto problem = drawMountPicture(std::get<MountSurvey>(surveyed), path))
+    if (const auto problem = drawMountPicture(survey, path))
         return PublishFailure{*problem};
     return std::nullopt;
 }

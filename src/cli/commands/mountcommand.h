@@ -16,7 +16,7 @@ struct MountPlan
 
 // A camera on a pole: its blind zone, where it sees the ground and a target,
 // and how far each IEC 62676-4 level holds on the target.
-class MountCommand : public PlannedCommand<MountPlan>
+class MountCommand : public PlannedCommand<MountPlan, MountSurvey>
 {
 public:
     MountCommand();
@@ -24,10 +24,10 @@ public:
 protected:
     std::variant<UsageError, MountPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> calculate(const MountPlan &plan, const InputValues &values,
-                                     Results &results) const override;
+                                     Results &results, MountSurvey &product) const override;
     bool publishes(const MountPlan &plan) const override { return plan.plot.has_value(); }
     std::optional<QString> refusesOutput(const MountPlan &plan) const override;
-    std::optional<PublishFailure> publish(const MountPlan &plan, const InputValues &values,
+    std::optional<PublishFailure> publish(const MountPlan &plan, const MountSurvey &survey,
                                           const QString &recordName) const override;
 
 private:

@@ -114,7 +114,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     const auto prepared = prepareCalculation(commandLine, columns.ofInput, &headerNames);
     if (const auto *error = std::get_if<UsageError>(&prepared))
         return reportUsage(streams, error->message);
-    const Calculation &calculation = *std::get<1>(prepared);
+    Calculation &calculation = *std::get<1>(prepared);
     if (const auto refusal = calculation.refusesOutput())
         return reportFailedWrite(streams, *refusal);
 
@@ -154,7 +154,7 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
         }
         std::optional<PublishFailure> failure;
         if (!problem && publishes) {
-            failure = calculation.publish(values, pictureNames.next(passThrough, record.line));
+            failure = calculation.publish(pictureNames.next(passThrough, record.line));
             if (failure && failure->reach == PublishFailure::recordOnly)
                 problem = failure->message;
         }

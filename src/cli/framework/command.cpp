@@ -277,7 +277,7 @@ std::optional<QString> Command::nonFiniteResult(const Results &results, const In
             .arg(*label, given.join(QStringLiteral(", ")));
 }
 
-std::variant<UsageError, std::unique_ptr<const Command::Calculation>>
+std::variant<UsageError, std::unique_ptr<Command::Calculation>>
 Command::prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
                             const QStringList *header) const
 {
@@ -320,7 +320,7 @@ QString Command::helpText() const
             + helpRows(rows);
 }
 
-ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculation,
+ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
                             const InputValues &values, OutputFormat format) const
 {
     if (const auto refusal = calculation.refusesOutput())
@@ -336,7 +336,7 @@ ExitStatus Command::runOnce(const Streams &streams, const Calculation &calculati
     if (!writer.flush())
         return reportOutputFailure(streams, streams.output.errorString());
     if (const auto failure
-        = calculation.publishes() ? calculation.publish(values, QString()) : std::nullopt)
+        = calculation.publishes() ? calculation.publish(QString()) : std::nullopt)
         return reportFailedWrite(streams, failure->message);
     return ExitStatus::success;
 }

@@ -65,22 +65,24 @@ protected:
     InputId addInput(InputSpec input) { return m_inputs.add(std::move(input)); }
     ResultId addResult(ResultSpec result) { return m_results.add(std::move(result)); }
 
+    // One run's calculation: the command with what prepare() made of the
+    // command line and the batch's columns, which the base calls for each
+    // set of values without knowing the command's types.
     class Calculation
     {
     public:
         virtual ~Calculation();
         // The message for the first unusable input, or nothing after filling
         // in the results.
-        virtual std::optional<QString> calculate(const InputValues &values,
-                                                 Results &results) const = 0;
+        virtual std::optional<QString> calculate(const InputValues &values, Results &results) = 0;
         // Whether publish() writes anything beside the results, such as a
         // picture; recordName is empty outside a batch.
         virtual bool publishes() const = 0;
         // Why publish() cannot write where it was asked to, checked before
         // anything is computed.
         virtual std::optional<QString> refusesOutput() const = 0;
-        virtual std::optional<PublishFailure> publish(const InputValues &values,
-                                                      const QString &recordName) const = 0;
+        // Publishes what the last calculation made.
+        virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
     };
 
     // The message for a result that is not a finite number, naming the
@@ -90,18 +92,18 @@ protected:
                                            const std::vector<ResultId> &infinite = {}) const;
 
     // Called once, after the required inputs were found given.
-    virtual std::variant<UsageError, std::unique_ptr<const Calculation>>
+    virtual std::variant<UsageError, std::unique_ptr<Calculation>>
     makeCalculation(const GivenInputs &given) const = 0;
 
 private:
-    ExitStatus runOnce(const Streams &streams, const Calculation &calculation,
-                       const InputValues &values, OutputFormat format) const;
+    ExitStatus runOnce(const Streams &streams, Calculation &calculation, const InputValues &values,
+                       OutputFormat format) const;
     ExitStatus runBatch(const Streams &streams, const QString &path, const InputValues &commandLine,
                         OutputFormat format) const;
     ExitStatus readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
                          const InputValues &commandLine, OutputFormat format) const;
     // header is the batch's, or null outside a batch.
-    std::variant<UsageError, std::unique_ptr<const Calculation>>
+    std::variant<UsageError, std::unique_ptr<Calculation>>
     prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
                        const QStringList *header) const;
     struct BatchColumns;
@@ -121,9 +123,18 @@ private:
     ResultTable m_results;
 };
 
-// A command whose prepare() turns what is given into a plan, once, and whose
-// calculate() receives that plan with each set of values.
-template <typename Plan>
+// What a command's calculation makes beside its results when it publishes
+// nothing.
+struct NoProduct
+{
+};
+
+// A command in its own types: prepare() turns what is given into a Plan,
+// once (the constants of a batch, which way the camera is given);
+// calculate() receives that plan with each set of values and fills in the
+// results, and may leave a Product (mount's survey) that publish() then
+// draws, so nothing is computed twice.
+template <typename Plan, typename Product = NoProduct>
 class PlannedCommand : public Command
 {
 protected:
@@ -131,14 +142,14 @@ protected:
 
     virtual std::variant<UsageError, Plan> prepare(const GivenInputs &given) const = 0;
     virtual std::optional<QString> calculate(const Plan &plan, const InputValues &values,
-                                             Results &results) const = 0;
+                                             Results &results, Product &product) const = 0;
     virtual bool publishes(const Plan & /*plan*/) const { return false; }
     virtual std::optional<QString> refusesOutput(const Plan & /*plan*/) const
     {
         return std::nullopt;
     }
     virtual std::optional<PublishFailure> publish(const Plan & /*plan*/,
-                                                  const InputValues & /*values*/,
+                                                  const Product & /*product*/,
                                                   const QString & /*recordName*/) const
     {
         return std::nullopt;
@@ -152,34 +163,34 @@ private:
             : m_command(command), m_plan(std::move(plan))
         {
         }
-        std::optional<QString> calculate(const InputValues &values, Results &results) const override
+        std::optional<QString> calculate(const InputValues &values, Results &results) override
         {
-            return m_command.calculate(m_plan, values, results);
+            return m_command.calculate(m_plan, values, results, m_product);
         }
         bool publishes() const override { return m_command.publishes(m_plan); }
         std::optional<QString> refusesOutput() const override
         {
             return m_command.refusesOutput(m_plan);
         }
-        std::optional<PublishFailure> publish(const InputValues &values,
-                                              const QString &recordName) const override
+        std::optional<PublishFailure> publish(const QString &recordName) const override
         {
-            return m_command.publish(m_plan, values, recordName);
+            return m_command.publish(m_plan, m_product, recordName);
         }
 
     private:
         const PlannedCommand &m_command;
         Plan m_plan;
+        Product m_product{};
     };
 
-    std::variant<UsageError, std::unique_ptr<const Calculation>>
+    std::variant<UsageError, std::unique_ptr<Calculation>>
     makeCalculation(const GivenInputs &given) const final
     {
         auto plan = prepare(given);
         if (auto *error = std::get_if<UsageError>(&plan))
             return *error;
-        return std::unique_ptr<const Calculation>(
-                std::make_unique<const Bound>(*this, std::move(std::get<Plan>(plan))));
+        return std::unique_ptr<Calculation>(
+                std::make_unique<Bound>(*this, std::move(std::get<Plan>(plan))));
     }
 };
 
