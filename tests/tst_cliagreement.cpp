@@ -1,5 +1,4 @@
-#include "kavrelocli.h"
-#include "memorystreams.h"
+#include "clirun.h"
 #include "windowfixture.h"
 
 #include <QTest>
@@ -25,13 +24,10 @@ namespace {
 
 QStringList commandLineCells(const QStringList &arguments)
 {
-    MemorySource input({});
-    MemorySink output;
-    MemorySink errors;
-    if (runKavreloCli(arguments + QStringList{"--format=csv"}, {input, output, errors})
-        != ExitStatus::success)
-        return {QString::fromUtf8(errors.all())};
-    QStringList cells = QString::fromUtf8(output.all()).section('\n', 1, 1).split(',');
+    const CliRun run = runCli(arguments + QStringList{"--format=csv"});
+    if (run.status != ExitStatus::success)
+        return {QString::fromUtf8(run.errors)};
+    QStringList cells = QString::fromUtf8(run.output).section('\n', 1, 1).split(',');
     cells.removeLast(); // the empty error column
     return cells;
 }

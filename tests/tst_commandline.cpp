@@ -1,5 +1,4 @@
-#include "kavrelocli.h"
-#include "memorystreams.h"
+#include "clirun.h"
 
 #include <QTest>
 
@@ -24,20 +23,6 @@ private slots:
 };
 
 namespace {
-
-struct Run
-{
-    QByteArray output;
-    QByteArray errors;
-    int status;
-};
-
-Run run(const QStringList &arguments, ByteSource &input, MemorySink &output)
-{
-    MemorySink errors;
-    const ExitStatus status = runKavreloCli(arguments, {input, output, errors});
-    return {output.all(), errors.all(), static_cast<int>(status)};
-}
 
 // Words split at blanks; '' is an empty one.
 QStringList words(const QByteArray &arguments)
@@ -482,10 +467,10 @@ void CommandLineTest::run()
     QFETCH(QByteArray, input);
     MemorySource source(input);
     MemorySink output;
-    const Run outcome = ::run(arguments, source, output);
+    const CliRun outcome = runCli(arguments, source, output);
     QTEST(outcome.output, "output");
     QTEST(outcome.errors, "errors");
-    QTEST(outcome.status, "status");
+    QTEST(static_cast<int>(outcome.status), "status");
 }
 
 // Each help is pinned byte for byte in a file of its own, as a reader
@@ -509,10 +494,10 @@ void CommandLineTest::help()
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
     MemorySource source({});
     MemorySink output;
-    const Run outcome = ::run(arguments, source, output);
+    const CliRun outcome = runCli(arguments, source, output);
     QCOMPARE(outcome.output, file.readAll());
     QCOMPARE(outcome.errors, QByteArray());
-    QCOMPARE(outcome.status, 0);
+    QCOMPARE(outcome.status, ExitStatus::success);
 }
 
 // Input that arrives in pieces, as from a pipe; before handing over the
@@ -543,9 +528,9 @@ void CommandLineTest::answersBeforeWaiting()
 {
     MemorySink output;
     TwoPieceSource input(output);
-    const Run outcome = ::run(words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"),
-                              input, output);
-    QCOMPARE(outcome.status, 0);
+    const CliRun outcome = runCli(
+            words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"), input, output);
+    QCOMPARE(outcome.status, ExitStatus::success);
     QCOMPARE(input.outputBeforeSecondWait, "camera," + fovHeader + "a," + fovWorked + "\n");
     QCOMPARE(output.all(), "camera," + fovHeader + "a," + fovWorked + "\nb," + fovWorked + "\n");
 }
@@ -559,9 +544,9 @@ void CommandLineTest::failedOutputStopsAtOnce()
         rows += "1920x1080\n";
     MemorySource input(rows, 1 << 16);
     MemorySink output(true);
-    const Run outcome = ::run(words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"),
-                              input, output);
-    QCOMPARE(outcome.status, 3);
+    const CliRun outcome = runCli(
+            words("fov --pixel-size 2.9 --focal-length 4 --format csv --batch -"), input, output);
+    QCOMPARE(outcome.status, ExitStatus::outputFailed);
     QCOMPARE(outcome.errors, "kavrelo-cli fov: cannot write the output: No space left on device\n");
     QVERIFY2(input.reads <= 3, QByteArray::number(input.reads));
 }

@@ -1,5 +1,7 @@
 #include "fieldofview.h"
 
+#include "exactly.h"
+
 #include <QTest>
 
 #include <limits>
@@ -7,16 +9,6 @@
 // Expected angles are worked by hand from the pinhole model with the same
 // single-precision inputs and stored results; the double columns hold the
 // stored float exactly, the strings what the page shows.
-namespace {
-
-// QCOMPARE on floating point is fuzzy; the shortest text that reads back as
-// the same double is not.
-QString exactly(double value)
-{
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
-} // namespace
 
 class FieldOfViewTest : public QObject
 {

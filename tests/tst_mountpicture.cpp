@@ -1,5 +1,4 @@
-#include "kavrelocli.h"
-#include "memorystreams.h"
+#include "clirun.h"
 #include "picturebaseline.h"
 
 #include <QDir>
@@ -35,21 +34,9 @@ private:
 
 namespace {
 
-struct Run
+CliRun mount(const QStringList &arguments, const QByteArray &input = {})
 {
-    QByteArray output;
-    QByteArray errors;
-    ExitStatus status;
-};
-
-Run mount(const QStringList &arguments, const QByteArray &input = {})
-{
-    MemorySource source(input);
-    MemorySink output;
-    MemorySink errors;
-    const ExitStatus status
-            = runKavreloCli(QStringList{"mount"} + arguments, {source, output, errors});
-    return {output.all(), errors.all(), status};
+    return runCli(QStringList{"mount"} + arguments, input);
 }
 
 QStringList svgTexts(const QString &path)
@@ -97,7 +84,8 @@ void MountPictureTest::pictures()
     QFETCH(QString, arguments);
     const QString name = QString::fromLatin1(QTest::currentDataTag());
     const QString path = m_folder.filePath(name + ".svg");
-    const Run run = mount(arguments.split(' ') + QStringList{"--format", "json", "--plot", path});
+    const CliRun run
+            = mount(arguments.split(' ') + QStringList{"--format", "json", "--plot", path});
     QCOMPARE(run.status, ExitStatus::success);
     const QJsonObject results = QJsonDocument::fromJson(run.output).object();
 
@@ -138,11 +126,12 @@ void MountPictureTest::batchNamesItsPictures()
 {
     const QString folder = m_folder.filePath("batch");
     const QString longName = QString(150, QChar(0x00E4));
-    const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--tilt", "20", "--format",
-                           "csv", "--plot", folder, "--batch", "-"},
-                          "height,pole,notes\n4,North gate/2,a\n5,,b\n6,North gate/2,c\n0,bad,d\n"
-                          "4," + longName.toUtf8()
-                                  + ",e\n");
+    const CliRun run
+            = mount({"--resolution", "1920x1080", "--hfov", "60", "--tilt", "20", "--format", "csv",
+                     "--plot", folder, "--batch", "-"},
+                    "height,pole,notes\n4,North gate/2,a\n5,,b\n6,North gate/2,c\n0,bad,d\n"
+                    "4," + longName.toUtf8()
+                            + ",e\n");
     QCOMPARE(run.status, ExitStatus::badInput);
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
              QStringList({"North_gate_2-line-4.svg", "North_gate_2.svg", "line-3.svg",
@@ -191,10 +180,10 @@ void MountPictureTest::refusedPaths()
     QFETCH(QString, path);
     QFETCH(bool, batch);
     const QFileInfo before(path);
-    const Run run = mount(QStringList{"--resolution", "1920x1080", "--hfov", "60", "--height", "4",
-                                      "--tilt", "20", "--plot", path}
-                                  + (batch ? QStringList{"--batch", "-"} : QStringList()),
-                          "camera\na\n");
+    const CliRun run = mount(QStringList{"--resolution", "1920x1080", "--hfov", "60", "--height",
+                                         "4", "--tilt", "20", "--plot", path}
+                                     + (batch ? QStringList{"--batch", "-"} : QStringList()),
+                             "camera\na\n");
     QTEST(run.errors, "errors");
     QCOMPARE(run.status, ExitStatus::outputFailed);
     QFETCH(bool, computed);
@@ -214,8 +203,8 @@ void MountPictureTest::throughALink()
     QVERIFY(made.open(QIODevice::WriteOnly));
     made.close();
     QVERIFY(QFile::link(target, link));
-    const Run run = mount({"--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
-                           "20", "--plot", link});
+    const CliRun run = mount({"--resolution", "1920x1080", "--hfov", "60", "--height", "4",
+                              "--tilt", "20", "--plot", link});
     QCOMPARE(run.status, ExitStatus::success);
     QVERIFY(QFileInfo(link).isSymLink());
     QVERIFY(QFileInfo(target).size() > 0);

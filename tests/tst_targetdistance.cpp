@@ -1,21 +1,13 @@
 #include "targetdistance.h"
 
+#include "exactly.h"
+
 #include <QTest>
 
 Q_DECLARE_METATYPE(DistanceInput)
 
 // Expected distances are worked by hand: b = (hRes / 500 in single precision)
 // / tan(hFov * pi / 360), times the target's smaller side as parsed to float.
-namespace {
-
-// QCOMPARE on floating point is fuzzy, and takes anything near zero for
-// zero; the shortest text that reads back as the same double does not.
-QString exactly(double value)
-{
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
-} // namespace
 
 class TargetDistanceTest : public QObject
 {
