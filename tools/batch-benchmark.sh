@@ -1,6 +1,6 @@
 #!/bin/sh
 # kavrelo-cli's fov and distance batches, CSV in and CSV out, timed against
-# the minimal program in tests/benchmarks/batch_yardstick.cpp: the two run in
+# the minimal program in tools/benchmarks/batch_yardstick.cpp: the two run in
 # turn on the same generated files for a number of rounds. Prints the median
 # rows per second, the peak memory and kavrelo-cli's time over the
 # yardstick's, after checking that both wrote the same bytes for every valid
@@ -20,7 +20,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 generate() { "$root/tools/generate-batch.sh" "$@"; }
 cli="$root/build/release/src/kavrelo-cli"
-yardstick="$root/build/release/tests/batch_yardstick"
+yardstick="$root/build/release/tools/batch_yardstick"
 milliseconds() { echo $(($(date +%s%N) / 1000000)); }
 # run NAME COMMAND... <input >output: appends "milliseconds peak-KiB" to NAME
 run() {
