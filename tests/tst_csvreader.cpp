@@ -30,7 +30,7 @@ QStringList readAll(const QByteArray &input, int chunkSize,
 {
     MemorySource source(input, chunkSize, end);
     CsvReader reader(source);
-    CsvRecord record;
+    Record record;
     QStringList records;
     while (reader.readRecord(record)) {
         records << (record.error ? QStringLiteral("%1!%2").arg(record.line).arg(*record.error)
@@ -165,7 +165,7 @@ void CsvReaderTest::linesPastTwoToThe31()
         qint64 m_left = (qint64(1) << 31) + 8;
     } source;
     CsvReader reader(source);
-    CsvRecord record;
+    Record record;
     QVERIFY(reader.readRecord(record));
     QCOMPARE(record.line, (qint64(1) << 31) + 8);
     QCOMPARE(record.texts(), QStringList{"x"});

@@ -27,7 +27,7 @@ constexpr Stops stops = [] {
     return table;
 }();
 
-void fail(CsvRecord &record, const char *problem)
+void fail(Record &record, const char *problem)
 {
     if (!record.error)
         record.error = QString::fromLatin1(problem);
@@ -35,16 +35,7 @@ void fail(CsvRecord &record, const char *problem)
 
 } // namespace
 
-QStringList CsvRecord::texts() const
-{
-    QStringList texts;
-    for (int index = 0; index < size(); ++index)
-        texts << fieldText(field(index));
-    return texts;
-}
-
-CsvReader::CsvReader(ByteSource &source, std::function<void()> beforeWait)
-    : m_source(source), m_beforeWait(std::move(beforeWait))
+CsvReader::CsvReader(ByteSource &source) : m_source(source)
 {
 }
 
@@ -123,7 +114,7 @@ void CsvReader::takeRun(std::string &field, const bool (&stopsHere)[256])
     m_position = end;
 }
 
-bool CsvReader::readRecord(CsvRecord &record)
+bool CsvReader::readRecord(Record &record)
 {
     if (!m_started) {
         m_started = true;

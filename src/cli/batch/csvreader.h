@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordsource.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,29 +13,6 @@
 #include <vector>
 
 class ByteSource;
-
-// One record's fields as UTF-8 bytes, in storage that the next record
-// reuses: read a batch of any length without allocating per record.
-class CsvRecord
-{
-public:
-    qint64 line = 0; // where the record starts, from 1
-    std::optional<QString> error; // why the record is malformed
-
-    int size() const { return static_cast<int>(m_ends.size()); }
-    std::string_view field(int index) const
-    {
-        const std::size_t start = index == 0 ? 0 : m_ends[static_cast<std::size_t>(index) - 1];
-        return std::string_view(m_bytes).substr(start,
-                                                m_ends[static_cast<std::size_t>(index)] - start);
-    }
-    QStringList texts() const;
-
-private:
-    friend class CsvReader;
-    std::string m_bytes; // the fields one after another
-    std::vector<std::size_t> m_ends; // where each field ends in m_bytes
-};
 
 // Reads CSV one record at a time, so a file of any length takes the same
 // memory. The policy, which spreadsheets and Python's csv module share:
@@ -50,19 +29,15 @@ private:
 //   of the input and a NUL byte make that one record malformed: it is still
 //   returned, with its error, and reading goes on with the next record. An
 //   open quote takes the rest of the input into its record.
-class CsvReader
+class CsvReader final : public RecordSource
 {
 public:
-    // beforeWait runs before each read of the source, so that the caller can
-    // hand on its answers before the reader waits for more input.
-    explicit CsvReader(ByteSource &source, std::function<void()> beforeWait = {});
+    explicit CsvReader(ByteSource &source);
 
-    // False at the end of the input, or when the source failed.
-    bool readRecord(CsvRecord &record);
-    // Why the source failed, if it did.
-    const std::optional<QString> &readError() const { return m_readError; }
-    // Where the record that an interruption cut short began, if one did.
-    std::optional<qint64> cutShortAt() const { return m_cutShortAt; }
+    bool readRecord(Record &record) override;
+    const std::optional<QString> &readError() const override { return m_readError; }
+    std::optional<qint64> cutShortAt() const override { return m_cutShortAt; }
+    void beforeWait(std::function<void()> hook) override { m_beforeWait = std::move(hook); }
 
 private:
     static constexpr int endOfInput = -1;

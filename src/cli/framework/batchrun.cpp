@@ -3,6 +3,7 @@
 #include "csvreader.h"
 #include "fieldtext.h"
 #include "interruption.h"
+#include "outputformats.h"
 #include "picturenames.h"
 #include "streams.h"
 
@@ -67,33 +68,30 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
 }
 
 ExitStatus Command::runBatch(const Streams &streams, const QString &path,
-                             const InputValues &commandLine, OutputFormat format) const
+                             const InputValues &commandLine, const OutputFormat &format) const
 {
     if (path.isEmpty())
         return reportUsage(streams,
                            QStringLiteral("--batch needs a file name, or - for standard input"));
-    if (path == QLatin1String("-"))
-        return readBatch(streams, streams.input, QStringLiteral("standard input"), commandLine,
-                         format);
+    if (path == QLatin1String("-")) {
+        CsvReader reader(streams.input);
+        return readBatch(streams, reader, QStringLiteral("standard input"), commandLine, format);
+    }
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return reportUsage(streams, cannotRead(path, systemErrorText(errno)));
     FileDescriptorSource file(descriptor);
-    const ExitStatus status = readBatch(streams, file, path, commandLine, format);
+    CsvReader reader(file);
+    const ExitStatus status = readBatch(streams, reader, path, commandLine, format);
     ::close(descriptor);
     return status;
 }
 
-ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
-                              const InputValues &commandLine, OutputFormat format) const
+ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
+                              const QString &sourceName, const InputValues &commandLine,
+                              const OutputFormat &format) const
 {
-    std::optional<RecordWriter> writer;
-    // Rows that have arrived are answered before the reader waits for more.
-    CsvReader reader(source, [&writer] {
-        if (writer)
-            writer->flush();
-    });
-    CsvRecord header;
+    Record header;
     if (!reader.readRecord(header)) {
         if (const auto &problem = reader.readError())
             return reportUsage(streams, cannotRead(sourceName, *problem));
@@ -118,11 +116,13 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
     if (const auto refusal = calculation.refusesOutput())
         return reportFailedWrite(streams, *refusal);
 
-    writer.emplace(format, m_results, columns.passThroughNames, streams.output);
-    writer->writeHeader();
+    const auto sink = format.make(m_results, columns.passThroughNames, streams.output);
+    // Rows that have arrived are answered before the reader waits for more.
+    reader.beforeWait([&sink] { sink->flush(); });
+    sink->begin();
     Interruption interruption;
     ExitStatus status = ExitStatus::success;
-    CsvRecord record;
+    Record record;
     const int inputCount = m_inputs.specs().size();
     InputValues values(inputCount);
     FieldList passThrough;
@@ -159,22 +159,23 @@ ExitStatus Command::readBatch(const Streams &streams, ByteSource &source, const 
                 problem = failure->message;
         }
         if (problem) {
-            writer->writeError(passThrough,
-                               QStringLiteral("line %1: %2").arg(record.line).arg(*problem));
+            sink->error(passThrough, QStringLiteral("line %1: %2").arg(record.line).arg(*problem));
             status = ExitStatus::badInput;
         } else {
-            writer->write(passThrough, results);
+            sink->record(passThrough, results);
             if (failure) {
-                writer->flush();
+                sink->finish();
+                sink->flush();
                 return reportFailedWrite(streams, failure->message);
             }
         }
-        if (writer->failed())
+        if (sink->failed())
             return reportOutputFailure(streams, streams.output.errorString());
         if (Interruption::pending() != 0)
             break;
     }
-    const bool flushed = writer->flush();
+    sink->finish();
+    const bool flushed = sink->flush();
     if (Interruption::pending() != 0) {
         if (const auto line = reader.cutShortAt())
             printMessage(streams,

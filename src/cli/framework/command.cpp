@@ -4,6 +4,7 @@
 #include "fieldparser.h"
 #include "fieldtext.h"
 #include "helplayout.h"
+#include "outputformats.h"
 #include "pairs.h"
 #include "programname.h"
 #include "streams.h"
@@ -23,24 +24,11 @@
 
 namespace {
 
-// The formats, which the option's value name, help and messages all list.
-struct OutputFormatName
-{
-    const char *name;
-    OutputFormat format;
-    const char *note;
-};
-
-constexpr OutputFormatName outputFormats[]
-        = {{"text", OutputFormat::text, "a table to read, the default"},
-           {"csv", OutputFormat::csv, nullptr},
-           {"json", OutputFormat::json, "JSON Lines"}};
-
 // "text, csv or json", each name with its note if asked
 QString formatList(bool withNotes)
 {
     QStringList names;
-    for (const OutputFormatName &format : outputFormats) {
+    for (const OutputFormat &format : outputFormats) {
         const bool noted = withNotes && format.note;
         names << QLatin1String(format.name)
                         + (noted ? QStringLiteral(" (%1)").arg(QLatin1String(format.note))
@@ -51,7 +39,7 @@ QString formatList(bool withNotes)
 
 const QCommandLineOption formatOption = [] {
     QStringList names;
-    for (const OutputFormatName &format : outputFormats)
+    for (const OutputFormat &format : outputFormats)
         names << QLatin1String(format.name);
     return QCommandLineOption(QStringLiteral("format"), formatList(true) + QLatin1Char('.'),
                               names.join(QLatin1Char('|')), names.first());
@@ -232,7 +220,7 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     const QString formatName = parser.value(formatOption);
     const auto chosen = std::find_if(
             std::begin(outputFormats), std::end(outputFormats),
-            [&](const OutputFormatName &known) { return formatName == QLatin1String(known.name); });
+            [&](const OutputFormat &known) { return formatName == QLatin1String(known.name); });
     if (chosen == std::end(outputFormats))
         return reportUsage(
                 streams,
@@ -253,12 +241,12 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
         }
     }
     if (parser.isSet(batchOption))
-        return runBatch(streams, parser.value(batchOption), commandLine, chosen->format);
+        return runBatch(streams, parser.value(batchOption), commandLine, *chosen);
 
     auto calculation = prepareCalculation(commandLine, QVector<int>(inputs.size(), -1), nullptr);
     if (const auto *error = std::get_if<UsageError>(&calculation))
         return reportUsage(streams, error->message);
-    return runOnce(streams, *std::get<1>(calculation), commandLine, chosen->format);
+    return runOnce(streams, *std::get<1>(calculation), commandLine, *chosen);
 }
 
 std::optional<QString> Command::nonFiniteResult(const Results &results, const InputValues &values,
@@ -321,7 +309,7 @@ QString Command::helpText() const
 }
 
 ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
-                            const InputValues &values, OutputFormat format) const
+                            const InputValues &values, const OutputFormat &format) const
 {
     if (const auto refusal = calculation.refusesOutput())
         return reportFailedWrite(streams, *refusal);
@@ -330,10 +318,11 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
         printMessage(streams, *problem);
         return ExitStatus::badInput;
     }
-    RecordWriter writer(format, m_results, {}, streams.output);
-    writer.writeHeader();
-    writer.write({}, results);
-    if (!writer.flush())
+    const auto sink = format.make(m_results, {}, streams.output);
+    sink->begin();
+    sink->record({}, results);
+    sink->finish();
+    if (!sink->flush())
         return reportOutputFailure(streams, streams.output.errorString());
     if (const auto failure
         = calculation.publishes() ? calculation.publish(QString()) : std::nullopt)

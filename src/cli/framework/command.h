@@ -1,7 +1,8 @@
 #pragma once
 
+#include "fieldtext.h"
 #include "inputs.h"
-#include "recordwriter.h"
+#include "results.h"
 
 #include <QCommandLineOption>
 #include <QList>
@@ -14,7 +15,8 @@
 #include <variant>
 #include <vector>
 
-class ByteSource;
+class RecordSource;
+struct OutputFormat;
 struct Streams;
 
 // What kavrelo-cli's exit status tells a script.
@@ -97,11 +99,11 @@ protected:
 
 private:
     ExitStatus runOnce(const Streams &streams, Calculation &calculation, const InputValues &values,
-                       OutputFormat format) const;
+                       const OutputFormat &format) const;
     ExitStatus runBatch(const Streams &streams, const QString &path, const InputValues &commandLine,
-                        OutputFormat format) const;
-    ExitStatus readBatch(const Streams &streams, ByteSource &source, const QString &sourceName,
-                         const InputValues &commandLine, OutputFormat format) const;
+                        const OutputFormat &format) const;
+    ExitStatus readBatch(const Streams &streams, RecordSource &reader, const QString &sourceName,
+                         const InputValues &commandLine, const OutputFormat &format) const;
     // header is the batch's, or null outside a batch.
     std::variant<UsageError, std::unique_ptr<Calculation>>
     prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,

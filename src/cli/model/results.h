@@ -60,7 +60,7 @@ public:
 
 private:
     // By column only for the writer, which shows them all in order.
-    friend class RecordWriter;
+    friend class RecordSink;
     const std::optional<double> &at(int column) const
     {
         return m_values[static_cast<std::size_t>(column)];

@@ -1,7 +1,6 @@
-#include "recordwriter.h"
+#include "outputformats.h"
 
 #include "numbertext.h"
-#include "streams.h"
 
 #include <QLocale>
 
@@ -11,7 +10,6 @@
 
 namespace {
 
-constexpr std::size_t bufferSize = 1 << 16;
 const QString errorLabel = QStringLiteral("Error");
 const QString degreeSign = QStringLiteral("\u00B0");
 const QString lineBreakMark = QStringLiteral("\u21B5");
@@ -112,80 +110,92 @@ void appendJsonString(OutputBuffer &line, std::string_view field)
     line += '"';
 }
 
+// A table to read: one block per calculation, labels left, numbers
+// right-aligned on their last digit, units after them; a blank line between
+// blocks.
+class TextSink final : public RecordSink
+{
+public:
+    TextSink(const ResultTable &results, const QStringList &passThroughNames, ByteSink &sink)
+        : RecordSink(results, passThroughNames, sink)
+    {
+        m_labelWidth = errorLabel.size();
+        for (const QString &name : m_passThroughNames)
+            m_labelWidth = std::max(m_labelWidth, oneLine(name).size());
+        for (const ResultSpec &result : m_results)
+            m_labelWidth = std::max(m_labelWidth, result.label.size());
+    }
+
+private:
+    void write(const FieldList &passThrough, const Results *results, const QString &error) override;
+    void appendTextLine(const QString &label, const QString &value);
+
+    int m_labelWidth = 0;
+    bool m_written = false;
+};
+
+// CSV with a header line of the pass-through names, the result keys and
+// "error".
+class CsvSink final : public RecordSink
+{
+public:
+    using RecordSink::RecordSink;
+
+    void begin() override
+    {
+        for (const QString &name : m_passThroughNames) {
+            appendCsvField(m_buffer, name.toStdString());
+            m_buffer += ',';
+        }
+        for (const ResultSpec &result : m_results) {
+            append(m_buffer, result.key);
+            m_buffer += ',';
+        }
+        m_buffer += "error\n";
+    }
+
+private:
+    void write(const FieldList &passThrough, const Results *results, const QString &error) override;
+};
+
+// JSON Lines: one object per calculation. Numbers in full, the shortest
+// text that reads back as the same double; JSON has no infinity or NaN, so
+// those are null like results that do not apply.
+class JsonLinesSink final : public RecordSink
+{
+public:
+    using RecordSink::RecordSink;
+
+private:
+    void write(const FieldList &passThrough, const Results *results, const QString &error) override;
+};
+
+template <typename Sink>
+std::unique_ptr<RecordSink> make(const ResultTable &results, const QStringList &passThroughNames,
+                                 ByteSink &sink)
+{
+    return std::make_unique<Sink>(results, passThroughNames, sink);
+}
+
 } // namespace
 
-RecordWriter::RecordWriter(OutputFormat format, const ResultTable &results,
-                           const QStringList &passThroughNames, ByteSink &sink)
-    : m_format(format)
-    , m_results(results.specs())
-    , m_passThroughNames(passThroughNames)
-    , m_sink(sink)
-{
-    m_buffer.room(bufferSize + 1024);
-    m_labelWidth = errorLabel.size();
-    for (const QString &name : m_passThroughNames)
-        m_labelWidth = std::max(m_labelWidth, oneLine(name).size());
-    for (const ResultSpec &result : m_results)
-        m_labelWidth = std::max(m_labelWidth, result.label.size());
-}
+const std::array<OutputFormat, 3> outputFormats{{
+        {"text", "a table to read, the default", make<TextSink>},
+        {"csv", nullptr, make<CsvSink>},
+        {"json", "JSON Lines", make<JsonLinesSink>},
+}};
 
-void RecordWriter::writeHeader()
-{
-    if (m_format != OutputFormat::csv)
-        return;
-    for (const QString &name : m_passThroughNames) {
-        appendCsvField(m_buffer, name.toStdString());
-        m_buffer += ',';
-    }
-    for (const ResultSpec &result : m_results) {
-        append(m_buffer, result.key);
-        m_buffer += ',';
-    }
-    m_buffer += "error\n";
-}
-
-void RecordWriter::write(const FieldList &passThrough, const Results &results)
-{
-    writeRecord(passThrough, &results, {});
-}
-
-void RecordWriter::writeError(const FieldList &passThrough, const QString &error)
-{
-    writeRecord(passThrough, nullptr, error);
-}
-
-void RecordWriter::writeRecord(const FieldList &passThrough, const Results *results,
-                               const QString &error)
-{
-    switch (m_format) {
-    case OutputFormat::text:
-        writeText(passThrough, results, error);
-        break;
-    case OutputFormat::csv:
-        writeCsv(passThrough, results, error);
-        break;
-    case OutputFormat::json:
-        writeJson(passThrough, results, error);
-        break;
-    }
-    m_written = true;
-    if (m_buffer.size() >= bufferSize)
-        flush();
-}
-
-void RecordWriter::appendTextLine(const QString &label, const QString &value)
+void TextSink::appendTextLine(const QString &label, const QString &value)
 {
     append(m_buffer, oneLine(label).leftJustified(m_labelWidth + 2) + oneLine(value));
     m_buffer += '\n';
 }
 
-// One block per calculation: labels left, numbers right-aligned on their
-// last digit, units after them; a blank line between blocks.
-void RecordWriter::writeText(const FieldList &passThrough, const Results *results,
-                             const QString &error)
+void TextSink::write(const FieldList &passThrough, const Results *results, const QString &error)
 {
     if (m_written)
         m_buffer += '\n';
+    m_written = true;
     for (std::size_t column = 0; column < passThrough.size(); ++column)
         appendTextLine(m_passThroughNames.at(static_cast<int>(column)),
                        fieldText(passThrough[column]));
@@ -196,12 +206,12 @@ void RecordWriter::writeText(const FieldList &passThrough, const Results *result
     QStringList numbers;
     int numberWidth = 0;
     for (int column = 0; column < m_results.size(); ++column) {
-        const auto &value = results->at(column);
+        const auto &value = resultValue(*results, column);
         numbers << (value ? fixed(*value, m_results.at(column).decimals) : QString());
         numberWidth = std::max(numberWidth, numbers.last().size());
     }
     for (int column = 0; column < m_results.size(); ++column) {
-        if (!results->at(column))
+        if (!resultValue(*results, column))
             continue;
         const QString &unit = m_results.at(column).unit;
         const QString separator = unit == degreeSign ? QString() : QStringLiteral(" ");
@@ -210,16 +220,15 @@ void RecordWriter::writeText(const FieldList &passThrough, const Results *result
     }
 }
 
-void RecordWriter::writeCsv(const FieldList &passThrough, const Results *results,
-                            const QString &error)
+void CsvSink::write(const FieldList &passThrough, const Results *results, const QString &error)
 {
     for (const std::string_view field : passThrough) {
         appendCsvField(m_buffer, field);
         m_buffer += ',';
     }
     for (int column = 0; column < m_results.size(); ++column) {
-        if (results && results->at(column))
-            appendFixed(m_buffer, *results->at(column), m_results[column].decimals);
+        if (results && resultValue(*results, column))
+            appendFixed(m_buffer, *resultValue(*results, column), m_results[column].decimals);
         m_buffer += ',';
     }
     if (!error.isEmpty())
@@ -227,11 +236,8 @@ void RecordWriter::writeCsv(const FieldList &passThrough, const Results *results
     m_buffer += '\n';
 }
 
-// Numbers in full: the shortest text that reads back as the same double.
-// JSON has no infinity or NaN, so those are null like results that do not
-// apply.
-void RecordWriter::writeJson(const FieldList &passThrough, const Results *results,
-                             const QString &error)
+void JsonLinesSink::write(const FieldList &passThrough, const Results *results,
+                          const QString &error)
 {
     m_buffer += '{';
     for (std::size_t column = 0; column < passThrough.size(); ++column) {
@@ -244,7 +250,7 @@ void RecordWriter::writeJson(const FieldList &passThrough, const Results *result
         m_buffer += '"';
         append(m_buffer, m_results.at(column).key);
         m_buffer += "\":";
-        const auto value = results ? results->at(column) : std::optional<double>();
+        const auto value = results ? resultValue(*results, column) : std::optional<double>();
         if (value && std::isfinite(*value))
             append(m_buffer, QString::number(*value, 'g', QLocale::FloatingPointShortest));
         else
@@ -257,13 +263,4 @@ void RecordWriter::writeJson(const FieldList &passThrough, const Results *result
     else
         appendJsonString(m_buffer, error.toStdString());
     m_buffer += "}\n";
-}
-
-bool RecordWriter::flush()
-{
-    if (!m_failed && m_buffer.size() > 0
-        && !m_sink.write(m_buffer.data(), static_cast<qint64>(m_buffer.size())))
-        m_failed = true;
-    m_buffer.clear();
-    return !m_failed;
 }

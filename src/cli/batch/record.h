@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One record's fields as UTF-8 bytes, in storage that the next record
+// reuses: read a batch of any length without allocating per record.
+class Record
+{
+public:
+    qint64 line = 0; // where the record starts, from 1
+    std::optional<QString> error; // why the record is malformed
+
+    int size() const { return static_cast<int>(m_ends.size()); }
+    std::string_view field(int index) const
+    {
+        const std::size_t start = index == 0 ? 0 : m_ends[static_cast<std::size_t>(index) - 1];
+        return std::string_view(m_bytes).substr(start,
+                                                m_ends[static_cast<std::size_t>(index)] - start);
+    }
+    QStringList texts() const;
+
+private:
+    friend class CsvReader; // the one source today
+    std::string m_bytes; // the fields one after another
+    std::vector<std::size_t> m_ends; // where each field ends in m_bytes
+};
