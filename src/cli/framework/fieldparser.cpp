@@ -108,28 +108,33 @@ const DensityLevel *FieldParser::level(const std::optional<QString> &text)
     return found;
 }
 
-float FieldParser::windowFloat(Field field, std::optional<std::string_view> bytes)
+namespace {
+
+// A number as the window parses it, or the failure noted in its place.
+template <typename Number>
+Number windowNumber(FieldParser &parser, Field field, std::optional<std::string_view> bytes,
+                    std::optional<Number> (*parse)(std::string_view))
 {
     if (!bytes) {
-        fail(noValue(field));
-        return 0.0f;
+        parser.fail(noValue(field));
+        return Number();
     }
-    const auto value = toFloatLikeQt(*bytes);
+    const auto value = parse(*bytes);
     if (!value)
-        fail(notANumber(field, fieldText(*bytes)));
-    return value.value_or(0.0f);
+        parser.fail(notANumber(field, fieldText(*bytes)));
+    return value.value_or(Number());
+}
+
+} // namespace
+
+float FieldParser::windowFloat(Field field, std::optional<std::string_view> bytes)
+{
+    return windowNumber<float>(*this, field, bytes, toFloatLikeQt);
 }
 
 int FieldParser::windowInt(Field field, std::optional<std::string_view> bytes)
 {
-    if (!bytes) {
-        fail(noValue(field));
-        return 0;
-    }
-    const auto value = toIntLikeQt(*bytes);
-    if (!value)
-        fail(notANumber(field, fieldText(*bytes)));
-    return value.value_or(0);
+    return windowNumber<int>(*this, field, bytes, toIntLikeQt);
 }
 
 std::optional<float> toFloatLikeQt(std::string_view bytes)
