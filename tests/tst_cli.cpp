@@ -25,6 +25,7 @@ private slots:
     void picture();
     void refusedPictures_data();
     void refusedPictures();
+    void withoutThePictureModule_data();
     void withoutThePictureModule();
     void unnameablePicture();
 
@@ -209,23 +210,38 @@ void CliTest::refusedPictures()
     QTEST(shell.readAllStandardError(), "errors");
 }
 
-// An installation whose picture module is missing says so, and computes
-// nothing that it cannot finish.
+// An installation whose picture module is missing, or is of another
+// version, says so, and computes nothing that it cannot finish.
+void CliTest::withoutThePictureModule_data()
+{
+    QTest::addColumn<QString>("module"); // copied beside the program, if any
+    QTest::newRow("missing") << QString();
+    QTest::newRow("of another version") << QStringLiteral(KAVRELO_STALE_MODULE);
+}
+
 void CliTest::withoutThePictureModule()
 {
-    const QString bin = m_files.filePath("without-module/bin");
-    QVERIFY(QDir().mkpath(bin));
-    const QString program = bin + "/kavrelo-cli";
-    QFile::remove(program);
+    QFETCH(QString, module);
+    const QString root = m_files.filePath(QStringLiteral("tree-%1").arg(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(root + "/bin"));
+    const QString program = root + "/bin/kavrelo-cli";
     QVERIFY(QFile::copy(qEnvironmentVariable("KAVRELO_CLI_PREFIX") + "/bin/kavrelo-cli", program));
+    QByteArray expected = "kavrelo-cli mount: cannot draw pictures: ";
+    if (!module.isEmpty()) {
+        const QString plugins = root + "/" KAVRELO_MODULE_DIR;
+        QVERIFY(QDir().mkpath(plugins));
+        QVERIFY(QFile::copy(module, plugins + "/kavrelo-pictures.so"));
+        expected += QFile::encodeName(plugins)
+                + "/kavrelo-pictures.so is version 0.0.0-stale/0, not " KAVRELO_VERSION "/1\n";
+    }
     QProcess process;
     process.start(program,
                   {"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt",
                    "20", "--plot", m_files.filePath("never.svg")});
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
-    QVERIFY2(process.readAllStandardError().startsWith("kavrelo-cli mount: cannot draw pictures: "),
-             "no message");
+    const QByteArray said = process.readAllStandardError();
+    QVERIFY2(module.isEmpty() ? said.startsWith(expected) : said == expected, said.constData());
     QCOMPARE(process.exitCode(), 3);
     QVERIFY(!QFile::exists(m_files.filePath("never.svg")));
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+// kavrelo-cli itself: the list of its commands (commands/) and a whole run.
+
+
 #include "command.h"
 
 #include <QStringList>

@@ -1,5 +1,10 @@
 #pragma once
 
+// batch/: the machinery of a run: records in from a RecordSource (the CSV
+// reader), results out to a RecordSink in one of the output formats, over
+// byte streams, with number text and interruption beside them.
+
+
 #include "fieldtext.h"
 #include "outputbuffer.h"
 #include "results.h"

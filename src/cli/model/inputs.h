@@ -1,5 +1,10 @@
 #pragma once
 
+// model/: what a calculation takes and gives: its inputs by name (here), its
+// results by name (results.h), and fields as the bytes they were read as
+// (fieldtext.h).
+
+
 #include <QString>
 #include <QVector>
 

@@ -15,9 +15,9 @@ constexpr char expectedVersion[] = KAVRELO_VERSION "/" KAVRELO_PICTURE_INTERFACE
 // built on Linux only.
 QLibrary &module()
 {
-    static QLibrary library(
+    static QLibrary library(QDir::cleanPath(
             QDir(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath())
-                    .filePath(QStringLiteral(KAVRELO_MODULE_FROM_PROGRAM "/kavrelo-pictures")));
+                    .filePath(QStringLiteral(KAVRELO_MODULE_FROM_PROGRAM "/kavrelo-pictures"))));
     return library;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+// pictures/: where pictures may go (picturefiles.h), how a batch names them
+// (picturenames.h), and the program's side of the picture module (here).
+
+
 #include <QString>
 
 #include <optional>
