@@ -2,7 +2,6 @@
 
 // kavrelo-cli itself: the list of its commands (commands/) and a whole run.
 
-
 #include "command.h"
 
 #include <QStringList>

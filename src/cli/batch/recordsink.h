@@ -4,7 +4,6 @@
 // reader), results out to a RecordSink in one of the output formats, over
 // byte streams, with number text and interruption beside them.
 
-
 #include "fieldtext.h"
 #include "outputbuffer.h"
 #include "results.h"

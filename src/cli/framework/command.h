@@ -4,7 +4,6 @@
 // (here), the batch run, the help layout, field parsing and its messages,
 // pairs such as 1920x1080, and two ways of giving one thing.
 
-
 #include "fieldtext.h"
 #include "inputs.h"
 #include "results.h"

@@ -4,7 +4,6 @@
 // results by name (results.h), and fields as the bytes they were read as
 // (fieldtext.h).
 
-
 #include <QString>
 #include <QVector>
 

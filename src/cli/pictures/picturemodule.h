@@ -3,7 +3,6 @@
 // pictures/: where pictures may go (picturefiles.h), how a batch names them
 // (picturenames.h), and the program's side of the picture module (here).
 
-
 #include <QString>
 
 #include <optional>
