@@ -26,14 +26,16 @@ std::optional<TextPair> splitPair(const QString &text)
 
 std::optional<BytePair> splitPair(std::string_view bytes)
 {
-    // One pass for the separators and the multiplication sign's lead byte.
-    constexpr std::string_view candidates = "xX*\xC3";
-    for (std::size_t at = bytes.find_first_of(candidates); at != std::string_view::npos;
-         at = bytes.find_first_of(candidates, at + 1)) {
-        if (bytes[at] != multiplicationSignUtf8[0])
+    // One pass for the separators and the multiplication sign's lead byte;
+    // a resolution is split on every batch row.
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const char c = bytes[at];
+        if (c == 'x' || c == 'X' || c == '*')
             return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
-        if (bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0)
-            return BytePair{bytes.substr(0, at), bytes.substr(at + multiplicationSignUtf8.size())};
+        if (c == multiplicationSignUtf8[0]
+            && bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0)
+            return BytePair{bytes.substr(0, at),
+                            bytes.substr(at + multiplicationSignUtf8.size())};
     }
     return std::nullopt;
 }
