@@ -34,8 +34,7 @@ std::optional<BytePair> splitPair(std::string_view bytes)
             return BytePair{bytes.substr(0, at), bytes.substr(at + 1)};
         if (c == multiplicationSignUtf8[0]
             && bytes.compare(at, multiplicationSignUtf8.size(), multiplicationSignUtf8) == 0)
-            return BytePair{bytes.substr(0, at),
-                            bytes.substr(at + multiplicationSignUtf8.size())};
+            return BytePair{bytes.substr(0, at), bytes.substr(at + multiplicationSignUtf8.size())};
     }
     return std::nullopt;
 }
