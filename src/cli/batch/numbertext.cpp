@@ -19,6 +19,24 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// units / 10^decimals, a point and the decimals.
+template <int decimals>
+char *writeUnits(char *at, std::uint64_t units)
+{
+    constexpr std::uint64_t unitsPerOne = powersOfTen[decimals];
+    char *end = std::to_chars(at, at + fixedDirectlyMaximumLength, units / unitsPerOne).ptr;
+    if constexpr (decimals > 0) {
+        *end = '.';
+        std::uint64_t fraction = units % unitsPerOne;
+        for (int place = decimals; place > 0; --place) {
+            end[place] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        end += decimals + 1;
+    }
+    return end;
+}
+
 } // namespace
 
 std::optional<qint32> plainInt(std::string_view text)
@@ -90,16 +108,18 @@ char *writeFixedDirectly(char *at, double value, int decimals)
     else if (shift > -64) // the bit below the last one kept is the half
         units = (scaled >> -shift) + (scaled >> (-shift - 1) & 1);
 
-    const std::uint64_t unitsPerOne = powersOfTen[static_cast<std::size_t>(decimals)];
-    char *end = std::to_chars(at, at + fixedDirectlyMaximumLength, units / unitsPerOne).ptr;
-    if (decimals > 0) {
-        *end = '.';
-        std::uint64_t fraction = units % unitsPerOne;
-        for (int place = decimals; place > 0; --place) {
-            end[place] = static_cast<char>('0' + fraction % 10);
-            fraction /= 10;
-        }
-        end += decimals + 1;
+    // Each count of decimals divides by a constant, which compiles to a
+    // multiplication rather than a division.
+    switch (decimals) {
+    case 0:
+        return writeUnits<0>(at, units);
+    case 1:
+        return writeUnits<1>(at, units);
+    case 2:
+        return writeUnits<2>(at, units);
+    case 3:
+        return writeUnits<3>(at, units);
+    default:
+        return writeUnits<4>(at, units);
     }
-    return end;
 }
