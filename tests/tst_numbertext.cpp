@@ -1,5 +1,6 @@
 #include "numbertext.h"
 
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -18,6 +19,8 @@ private slots:
     void fixedDigits();
     void plainParse_data();
     void plainParse();
+    void shortestDigits_data();
+    void shortestDigits();
 };
 
 namespace {
@@ -117,11 +120,60 @@ void NumberTextTest::plainParse()
             QVERIFY2(ok && std::memcmp(&qt, &*value, sizeof qt) == 0, text.constData());
             ++taken;
         }
+        if (const auto value = plainDouble(bytes)) {
+            const double qt = QString::fromLatin1(text).toDouble(&ok);
+            QVERIFY2(ok && std::memcmp(&qt, &*value, sizeof qt) == 0, text.constData());
+        }
         if (const auto value = plainInt(bytes))
             QVERIFY(QString::fromLatin1(text).toInt(&ok, 10) == *value && ok);
     }
     QFETCH(int, leastTaken);
     QVERIFY(taken >= leastTaken);
+}
+
+// Families of doubles: each value's shortest text must be Qt's, byte for
+// byte. Values are drawn as sign * m * 2^e with random m of the bits given
+// and e in [lowest, highest); the decimal families are integers times powers
+// of ten, around the switches between decimal and exponent forms.
+void NumberTextTest::shortestDigits_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("lowest");
+    QTest::addColumn<int>("highest");
+    QTest::addColumn<bool>("decimal"); // m * 10^e instead of m * 2^e
+    QTest::addRow("any double") << 53 << -1074 << 971 << false;
+    QTest::addRow("subnormal") << 52 << -1074 << -1073 << false;
+    QTest::addRow("short binary fractions, ties of decimals") << 12 << -30 << 30 << false;
+    QTest::addRow("few digits around 1e-4 and 1e5") << 20 << -12 << 12 << true;
+    QTest::addRow("many digits around the switches") << 53 << -22 << 4 << true;
+    QTest::addRow("powers of ten") << 1 << -320 << 309 << true;
+}
+
+void NumberTextTest::shortestDigits()
+{
+    QFETCH(int, bits);
+    QFETCH(int, lowest);
+    QFETCH(int, highest);
+    QFETCH(bool, decimal);
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 250000; ++round) {
+        const double mantissa = double(bits == 1 ? 1 : random.generate64() >> (64 - bits));
+        const int exponent = random.bounded(lowest, highest);
+        double value
+                = decimal ? mantissa * std::pow(10.0, exponent) : std::ldexp(mantissa, exponent);
+        if (random.bounded(2) == 1)
+            value = -value;
+        if (!std::isfinite(value))
+            continue;
+        char text[shortestMaximumLength];
+        const char *end = writeShortest(text, value);
+        QCOMPARE(QByteArray(text, int(end - text)),
+                 QString::number(value, 'g', QLocale::FloatingPointShortest).toLatin1());
+    }
+    for (const double zero : {0.0, -0.0}) {
+        char text[shortestMaximumLength];
+        QCOMPARE(QByteArray(text, int(writeShortest(text, zero) - text)), QByteArray("0"));
+    }
 }
 
 QTEST_GUILESS_MAIN(NumberTextTest)

@@ -53,7 +53,11 @@ std::optional<qint32> plainInt(std::string_view text)
     return value;
 }
 
-std::optional<float> plainFloat(std::string_view text)
+// Digits with at most one point, read to the nearest double as Qt reads
+// them; any error of from_chars declines (on result_out_of_range it leaves
+// the value as it was), and so does what Qt itself would refuse or treat
+// otherwise, which is left to Qt.
+std::optional<double> plainDouble(std::string_view text)
 {
     bool digit = false;
     bool point = false;
@@ -67,20 +71,29 @@ std::optional<float> plainFloat(std::string_view text)
     }
     if (!digit)
         return std::nullopt;
-    // Both read decimals to the nearest double; Qt then narrows to float
-    // and refuses what overflows or vanishes, which is left to Qt itself.
-    // On result_out_of_range from_chars leaves value as it was, so any error
-    // must decline: Qt's own path then refuses the text.
     double value = 0.0;
     const char *end = text.data() + text.size();
     const auto parsed = std::from_chars(text.data(), end, value, std::chars_format::fixed);
     if (parsed.ec != std::errc() || parsed.ptr != end)
         return std::nullopt;
-    if (value != 0.0
-        && (value < double(std::numeric_limits<float>::min())
-            || value > double(std::numeric_limits<float>::max())))
+    // Zero only from zeros: what vanishes or turns subnormal is Qt's to judge.
+    if (value == 0.0 ? text.find_first_of("123456789") != std::string_view::npos
+                     : value < std::numeric_limits<double>::min())
         return std::nullopt;
-    return static_cast<float>(value);
+    return value;
+}
+
+// Both read decimals to the nearest double; Qt then narrows to float and
+// refuses what overflows or vanishes, which is left to Qt itself.
+std::optional<float> plainFloat(std::string_view text)
+{
+    const auto value = plainDouble(text);
+    if (!value
+        || (*value != 0.0
+            && (*value < double(std::numeric_limits<float>::min())
+                || *value > double(std::numeric_limits<float>::max()))))
+        return std::nullopt;
+    return static_cast<float>(*value);
 }
 
 // A double is m * 2^e exactly, so value * 10^d = m * 5^d * 2^(e + d) is an
@@ -122,4 +135,60 @@ char *writeFixedDirectly(char *at, double value, int decimals)
     default:
         return writeUnits<4>(at, units);
     }
+}
+
+// Qt's shortest form, found by comparing it over millions of values of
+// every kind (tst_numbertext): the shortest digits that read back as the
+// same double (std::to_chars gives the same ones), written in decimal unless
+// the value is below 1e-4 (a decimal exponent below -4, as %g has it) or the
+// decimal form would pad the digits with more than five zeros; then as
+// d.ddde+XX, the exponent signed and of two digits at least. Negative zero
+// is "0".
+char *writeShortest(char *at, double value)
+{
+    if (value == 0.0) {
+        *at = '0';
+        return at + 1;
+    }
+    char scientific[shortestMaximumLength];
+    const char *const scientificEnd = std::to_chars(scientific, scientific + sizeof scientific,
+                                                    value, std::chars_format::scientific)
+                                              .ptr;
+    const char *mantissa = scientific;
+    if (*mantissa == '-')
+        *at++ = *mantissa++;
+    char digits[20];
+    int count = 0;
+    const char *cursor = mantissa;
+    for (; *cursor != 'e'; ++cursor) {
+        if (*cursor != '.')
+            digits[count++] = *cursor;
+    }
+    int exponent = 0;
+    std::from_chars(cursor + (cursor[1] == '+' ? 2 : 1), scientificEnd, exponent);
+    const int point = exponent + 1; // digits before the point
+    if (point > -4 && point <= count + 5) {
+        if (point <= 0) {
+            *at++ = '0';
+            *at++ = '.';
+            at = std::fill_n(at, -point, '0');
+            return std::copy_n(digits, count, at);
+        }
+        if (point >= count)
+            return std::fill_n(std::copy_n(digits, count, at), point - count, '0');
+        at = std::copy_n(digits, point, at);
+        *at++ = '.';
+        return std::copy_n(digits + point, count - point, at);
+    }
+    *at++ = digits[0];
+    if (count > 1) {
+        *at++ = '.';
+        at = std::copy_n(digits + 1, count - 1, at);
+    }
+    *at++ = 'e';
+    *at++ = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10)
+        *at++ = '0';
+    return std::to_chars(at, at + 4, magnitude).ptr;
 }

@@ -16,9 +16,17 @@ std::optional<qint32> plainInt(std::string_view text);
 // QString::toFloat for ASCII digits with at most one point ("2.9", "4.",
 // ".5") whose value is zero or within float's normal range.
 std::optional<float> plainFloat(std::string_view text);
+// QString::toDouble for the same texts, whose value is zero or within
+// double's normal range.
+std::optional<double> plainDouble(std::string_view text);
 
 // QString::number(value, 'f', decimals), written at `at`, for the values it
 // can take exactly (not negative, below 1e15, at most four decimals): the
 // end of the digits, or nullptr for the other values.
 constexpr std::size_t fixedDirectlyMaximumLength = 15 + 1 + 4;
 char *writeFixedDirectly(char *at, double value, int decimals);
+
+// QString::number(value, 'g', QLocale::FloatingPointShortest), written at
+// `at`, for a finite value: the end of the text.
+constexpr std::size_t shortestMaximumLength = 32;
+char *writeShortest(char *at, double value);

@@ -2,11 +2,11 @@
 
 #include "numbertext.h"
 
-#include <QLocale>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -116,21 +116,39 @@ void appendJsonString(OutputBuffer &line, std::string_view field)
 class TextSink final : public RecordSink
 {
 public:
+    // Labels padded to the widest, and units with their separator, once
+    // per run.
     TextSink(const ResultTable &results, const QStringList &passThroughNames, ByteSink &sink)
         : RecordSink(results, passThroughNames, sink)
     {
-        m_labelWidth = errorLabel.size();
+        int width = errorLabel.size();
         for (const QString &name : m_passThroughNames)
-            m_labelWidth = std::max(m_labelWidth, oneLine(name).size());
+            width = std::max(width, oneLine(name).size());
         for (const ResultSpec &result : m_results)
-            m_labelWidth = std::max(m_labelWidth, result.label.size());
+            width = std::max(width, result.label.size());
+        const auto padded = [width](const QString &label) {
+            return oneLine(label).leftJustified(width + 2).toStdString();
+        };
+        m_errorLabel = padded(errorLabel);
+        for (const QString &name : m_passThroughNames)
+            m_passThroughLabels.push_back(padded(name));
+        for (const ResultSpec &result : m_results) {
+            m_resultLabels.push_back(padded(result.label));
+            m_units.push_back((result.unit == degreeSign ? QString() : QStringLiteral(" "))
+                                      .append(result.unit)
+                                      .toStdString());
+        }
+        m_numbers.resize(m_resultLabels.size());
     }
 
 private:
     void write(const FieldList &passThrough, const Results *results, const QString &error) override;
-    void appendTextLine(const QString &label, const QString &value);
 
-    int m_labelWidth = 0;
+    std::string m_errorLabel;
+    std::vector<std::string> m_passThroughLabels;
+    std::vector<std::string> m_resultLabels;
+    std::vector<std::string> m_units;
+    std::vector<std::string> m_numbers; // this record's, reused
     bool m_written = false;
 };
 
@@ -164,10 +182,28 @@ private:
 class JsonLinesSink final : public RecordSink
 {
 public:
-    using RecordSink::RecordSink;
+    // Every key as it is written, once per run.
+    JsonLinesSink(const ResultTable &results, const QStringList &passThroughNames, ByteSink &sink)
+        : RecordSink(results, passThroughNames, sink)
+    {
+        for (const QString &name : m_passThroughNames)
+            m_passThroughKeys.push_back(key(name));
+        for (const ResultSpec &result : m_results)
+            m_resultKeys.push_back(key(result.key));
+    }
 
 private:
     void write(const FieldList &passThrough, const Results *results, const QString &error) override;
+    static std::string key(const QString &name)
+    {
+        OutputBuffer text;
+        appendJsonString(text, name.toStdString());
+        text += ':';
+        return std::string(text.data(), text.size());
+    }
+
+    std::vector<std::string> m_passThroughKeys;
+    std::vector<std::string> m_resultKeys;
 };
 
 template <typename Sink>
@@ -185,38 +221,51 @@ const std::array<OutputFormat, 3> outputFormats{{
         {"json", "JSON Lines", make<JsonLinesSink>},
 }};
 
-void TextSink::appendTextLine(const QString &label, const QString &value)
-{
-    append(m_buffer, oneLine(label).leftJustified(m_labelWidth + 2) + oneLine(value));
-    m_buffer += '\n';
-}
-
 void TextSink::write(const FieldList &passThrough, const Results *results, const QString &error)
 {
     if (m_written)
         m_buffer += '\n';
     m_written = true;
-    for (std::size_t column = 0; column < passThrough.size(); ++column)
-        appendTextLine(m_passThroughNames.at(static_cast<int>(column)),
-                       fieldText(passThrough[column]));
+    for (std::size_t column = 0; column < passThrough.size(); ++column) {
+        m_buffer += m_passThroughLabels[column];
+        const std::string_view field = passThrough[column];
+        if (isAscii(field) && field.find_first_of("\r\n") == std::string_view::npos)
+            m_buffer += field;
+        else
+            append(m_buffer, oneLine(fieldText(field)));
+        m_buffer += '\n';
+    }
     if (!results) {
-        appendTextLine(errorLabel, error);
+        m_buffer += m_errorLabel;
+        append(m_buffer, oneLine(error));
+        m_buffer += '\n';
         return;
     }
-    QStringList numbers;
-    int numberWidth = 0;
-    for (int column = 0; column < m_results.size(); ++column) {
-        const auto &value = resultValue(*results, column);
-        numbers << (value ? fixed(*value, m_results.at(column).decimals) : QString());
-        numberWidth = std::max(numberWidth, numbers.last().size());
+    // Numbers right-aligned on their last digit: the widest sets the column.
+    std::size_t numberWidth = 0;
+    for (std::size_t column = 0; column < m_numbers.size(); ++column) {
+        std::string &number = m_numbers[column];
+        number.clear();
+        if (const auto &value = resultValue(*results, static_cast<int>(column))) {
+            const int decimals = m_results.at(static_cast<int>(column)).decimals;
+            char digits[fixedDirectlyMaximumLength];
+            if (const char *end = writeFixedDirectly(digits, *value, decimals))
+                number.assign(digits, static_cast<std::size_t>(end - digits));
+            else
+                number = fixed(*value, decimals).toStdString();
+        }
+        numberWidth = std::max(numberWidth, number.size());
     }
-    for (int column = 0; column < m_results.size(); ++column) {
-        if (!resultValue(*results, column))
+    for (std::size_t column = 0; column < m_numbers.size(); ++column) {
+        if (!resultValue(*results, static_cast<int>(column)))
             continue;
-        const QString &unit = m_results.at(column).unit;
-        const QString separator = unit == degreeSign ? QString() : QStringLiteral(" ");
-        appendTextLine(m_results.at(column).label,
-                       numbers.at(column).rightJustified(numberWidth) + separator + unit);
+        m_buffer += m_resultLabels[column];
+        const std::string &number = m_numbers[column];
+        for (std::size_t pad = number.size(); pad < numberWidth; ++pad)
+            m_buffer += ' ';
+        m_buffer += number;
+        m_buffer += m_units[column];
+        m_buffer += '\n';
     }
 }
 
@@ -241,18 +290,15 @@ void JsonLinesSink::write(const FieldList &passThrough, const Results *results,
 {
     m_buffer += '{';
     for (std::size_t column = 0; column < passThrough.size(); ++column) {
-        appendJsonString(m_buffer, m_passThroughNames.at(static_cast<int>(column)).toStdString());
-        m_buffer += ':';
+        m_buffer += m_passThroughKeys[column];
         appendJsonString(m_buffer, passThrough[column]);
         m_buffer += ',';
     }
     for (int column = 0; column < m_results.size(); ++column) {
-        m_buffer += '"';
-        append(m_buffer, m_results.at(column).key);
-        m_buffer += "\":";
+        m_buffer += m_resultKeys[static_cast<std::size_t>(column)];
         const auto value = results ? resultValue(*results, column) : std::optional<double>();
         if (value && std::isfinite(*value))
-            append(m_buffer, QString::number(*value, 'g', QLocale::FloatingPointShortest));
+            m_buffer.commit(writeShortest(m_buffer.room(shortestMaximumLength), *value));
         else
             m_buffer += "null";
         m_buffer += ',';
