@@ -45,18 +45,20 @@ std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const 
     if (const auto *problem = std::get_if<QString>(&byLens))
         return *problem;
     FieldParser parse;
-    const double pixels = parse.horizontalPixels(values[m_resolution]);
+    const double pixels = parse.horizontalPixels(values.field(m_resolution));
     CameraGeometry camera{};
     if (std::get<bool>(byLens)) {
-        const double pixelSizeUm = parse.positive(Field::pixelSize, values[m_pixelSize]);
-        const double focalLengthMm = parse.positive(Field::focalLength, values[m_focalLength]);
+        const double pixelSizeUm = parse.positive(Field::pixelSize, values.field(m_pixelSize));
+        const double focalLengthMm
+                = parse.positive(Field::focalLength, values.field(m_focalLength));
         camera = cameraFromLens(pixels, pixelSizeUm, focalLengthMm);
     } else {
-        camera = cameraFromFov(pixels, parse.fieldOfView(values[m_hfov]));
+        camera = cameraFromFov(pixels, parse.fieldOfView(values.field(m_hfov)));
     }
     // Without a distance there is no scene width, only the levels' reach.
     const bool atDistance = values.given(m_distance);
-    const double metres = atDistance ? parse.positive(Field::distance, values[m_distance]) : 0.0;
+    const double metres
+            = atDistance ? parse.positive(Field::distance, values.field(m_distance)) : 0.0;
     if (parse.error())
         return parse.error();
     if (atDistance) {

@@ -55,7 +55,7 @@ float pixelsAcross(FieldParser &parse, std::optional<std::string_view> bytes)
         return parse.windowFloat(Field::resolution, bytes);
     const auto width = toFloatLikeQt(sides->first);
     FieldParser height;
-    height.positive(Field::resolution, fieldText(sides->second));
+    height.positive(Field::resolution, {sides->second});
     if (!width || height.error())
         parse.fail(notAWidth(fieldText(*bytes)));
     return width.value_or(0.0f);

@@ -55,21 +55,22 @@ std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputV
                                               Results &results, NoProduct & /*product*/) const
 {
     FieldParser parse;
-    const double pixelSizeUm = parse.positive(Field::pixelSize, values[m_pixelSize]);
+    const double pixelSizeUm = parse.positive(Field::pixelSize, values.field(m_pixelSize));
     // The resolution is optional unless the goal is an angle of view.
     const bool hasResolution = plan.goal == Goal::fieldOfView || values.given(m_resolution);
-    const double pixels = hasResolution ? parse.horizontalPixels(values[m_resolution]) : 0.0;
+    const double pixels = hasResolution ? parse.horizontalPixels(values.field(m_resolution)) : 0.0;
     double focalLengthMm = 0;
     if (plan.goal == Goal::fieldOfView) {
-        focalLengthMm = focalLengthForFov(pixels, pixelSizeUm, parse.fieldOfView(values[m_hfov]));
+        focalLengthMm
+                = focalLengthForFov(pixels, pixelSizeUm, parse.fieldOfView(values.field(m_hfov)));
     } else {
         double pixelsPerMetre = 0;
         if (plan.goal == Goal::density) {
-            pixelsPerMetre = parse.positive(Field::density, values[m_density]);
-        } else if (const DensityLevel *wanted = parse.level(values[m_level])) {
+            pixelsPerMetre = parse.positive(Field::density, values.field(m_density));
+        } else if (const DensityLevel *wanted = parse.level(values.field(m_level))) {
             pixelsPerMetre = wanted->pixelsPerMetre;
         }
-        const double metres = parse.positive(Field::distance, values[m_distance]);
+        const double metres = parse.positive(Field::distance, values.field(m_distance));
         focalLengthMm = focalLengthForDensity(pixelSizeUm, pixelsPerMetre, metres);
     }
     if (parse.error())

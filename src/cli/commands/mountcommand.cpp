@@ -162,27 +162,28 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
     if (const auto *problem = std::get_if<QString>(&aimed))
         return *problem;
     FieldParser parse;
-    const auto [width, height] = parse.resolution(values[m_resolution]);
+    const auto [width, height] = parse.resolution(values.field(m_resolution));
     std::optional<ViewAngles> view;
     if (std::get<bool>(byLens)) {
-        const double pixelSize = parse.positive(Field::pixelSize, values[m_pixelSize]);
-        const double focalLength = parse.positive(Field::focalLength, values[m_focalLength]);
+        const double pixelSize = parse.positive(Field::pixelSize, values.field(m_pixelSize));
+        const double focalLength = parse.positive(Field::focalLength, values.field(m_focalLength));
         view = viewFromLens(width, height, pixelSize, focalLength);
     } else {
-        const double horizontal = parse.fieldOfView(values[m_hfov], Field::horizontalFov);
+        const double horizontal = parse.fieldOfView(values.field(m_hfov), Field::horizontalFov);
         const auto vertical = values.given(m_vfov)
-                ? std::optional<double>(parse.fieldOfView(values[m_vfov], Field::verticalFov))
+                ? std::optional<double>(parse.fieldOfView(values.field(m_vfov), Field::verticalFov))
                 : std::nullopt;
         view = viewFromFov(width, height, horizontal, vertical);
     }
-    const double lensHeight = parse.positive(Field::height, values[m_height]);
-    const double targetHeight = parse.nonNegative(Field::targetHeight, values[m_targetHeight]);
+    const double lensHeight = parse.positive(Field::height, values.field(m_height));
+    const double targetHeight
+            = parse.nonNegative(Field::targetHeight, values.field(m_targetHeight));
     const auto distance = values.given(m_distance)
-            ? std::optional<double>(parse.nonNegative(Field::distance, values[m_distance]))
+            ? std::optional<double>(parse.nonNegative(Field::distance, values.field(m_distance)))
             : std::nullopt;
     double tilt = 0.0;
     if (std::get<bool>(aimed)) {
-        const double aim = parse.nonNegative(Field::aim, values[m_aim]);
+        const double aim = parse.nonNegative(Field::aim, values.field(m_aim));
         tilt = tiltToAim(*view, lensHeight - targetHeight, aim);
         if (!parse.error() && !(tilt >= -90.0 && tilt <= 90.0))
             parse.fail(fieldError(Field::aim, *values[m_aim],
@@ -190,7 +191,8 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
                                                  "and 90")
                                           .arg(tilt, 0, 'f', 4)));
     } else {
-        tilt = parse.between(Field::tilt, values[m_tilt], -90.0, 90.0, QStringLiteral("degrees"));
+        tilt = parse.between(Field::tilt, values.field(m_tilt), -90.0, 90.0,
+                             QStringLiteral("degrees"));
     }
     if (parse.error())
         return *parse.error();

@@ -147,6 +147,7 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
                 const std::string_view cell
                         = column >= 0 ? record.field(column) : std::string_view();
                 values.at(index) = cell.empty() ? commandLine.at(index) : cell;
+                values.number(index) = cell.empty() ? commandLine.number(index) : std::nullopt;
                 values.setFromRow(index, !cell.empty());
             }
             results.clear();

@@ -238,6 +238,8 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
             std::string &bytes = commandLineBytes[static_cast<std::size_t>(index)];
             bytes = value->toStdString();
             commandLine.at(index) = bytes;
+            // The same on every row of a batch, so read once.
+            commandLine.number(index) = toDoubleLikeQt(bytes);
         }
     }
     if (parser.isSet(batchOption))

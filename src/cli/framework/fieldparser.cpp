@@ -14,97 +14,97 @@ void FieldParser::fail(const QString &message)
         m_error = message;
 }
 
-bool FieldParser::present(Field field, const std::optional<QString> &text)
+bool FieldParser::present(Field field, FieldValue value)
 {
-    if (!text)
+    if (!value.bytes)
         fail(noValue(field));
-    return text.has_value();
+    return value.bytes.has_value();
 }
 
-std::optional<double> FieldParser::finite(Field field, const std::optional<QString> &text)
+std::optional<double> FieldParser::finite(Field field, FieldValue value)
 {
-    if (!present(field, text))
+    if (!present(field, value))
         return std::nullopt;
-    bool ok = false;
-    const double value = text->toDouble(&ok);
-    if (!ok) {
-        fail(notANumber(field, *text));
-        return std::nullopt;
-    }
-    return value;
+    const auto number = value.number ? value.number : toDoubleLikeQt(*value.bytes);
+    if (!number)
+        fail(notANumber(field, fieldText(*value.bytes)));
+    return number;
 }
 
-double FieldParser::positive(Field field, const std::optional<QString> &text)
+double FieldParser::positive(Field field, FieldValue value)
 {
-    const auto value = finite(field, text);
-    if (value && !(std::isfinite(*value) && *value > 0.0))
-        fail(fieldError(field, *text, QStringLiteral("must be a finite number above 0")));
-    return value.value_or(0.0);
+    const auto number = finite(field, value);
+    if (number && !(std::isfinite(*number) && *number > 0.0))
+        fail(fieldError(field, fieldText(*value.bytes),
+                        QStringLiteral("must be a finite number above 0")));
+    return number.value_or(0.0);
 }
 
-double FieldParser::nonNegative(Field field, const std::optional<QString> &text)
+double FieldParser::nonNegative(Field field, FieldValue value)
 {
-    const auto value = finite(field, text);
-    if (value && !(std::isfinite(*value) && *value >= 0.0))
-        fail(fieldError(field, *text, QStringLiteral("must be a finite number, 0 or above")));
-    return value.value_or(0.0);
+    const auto number = finite(field, value);
+    if (number && !(std::isfinite(*number) && *number >= 0.0))
+        fail(fieldError(field, fieldText(*value.bytes),
+                        QStringLiteral("must be a finite number, 0 or above")));
+    return number.value_or(0.0);
 }
 
-double FieldParser::between(Field field, const std::optional<QString> &text, double lowest,
-                            double highest, const QString &unit)
+double FieldParser::between(Field field, FieldValue value, double lowest, double highest,
+                            const QString &unit)
 {
-    const auto value = finite(field, text);
-    if (value && !(*value >= lowest && *value <= highest))
-        fail(fieldError(field, *text,
+    const auto number = finite(field, value);
+    if (number && !(*number >= lowest && *number <= highest))
+        fail(fieldError(field, fieldText(*value.bytes),
                         QStringLiteral("must lie between %1 and %2 %3")
                                 .arg(lowest)
                                 .arg(highest)
                                 .arg(unit)));
-    return value.value_or(0.0);
+    return number.value_or(0.0);
 }
 
-double FieldParser::fieldOfView(const std::optional<QString> &text, Field field)
+double FieldParser::fieldOfView(FieldValue value, Field field)
 {
-    const auto degrees = finite(field, text);
+    const auto degrees = finite(field, value);
     if (degrees && !(*degrees > 0.0 && *degrees < 180.0))
-        fail(fieldError(field, *text, QStringLiteral("must be above 0 and below 180 degrees")));
+        fail(fieldError(field, fieldText(*value.bytes),
+                        QStringLiteral("must be above 0 and below 180 degrees")));
     return degrees.value_or(0.0);
 }
 
-double FieldParser::horizontalPixels(const std::optional<QString> &text)
+double FieldParser::horizontalPixels(FieldValue value)
 {
-    if (text && !splitPair(*text))
-        return positive(Field::resolution, text);
-    return pixelPair(text, notAWidthProblem()).first;
+    if (value.bytes && !splitPair(*value.bytes))
+        return positive(Field::resolution, value);
+    return pixelPair(value, notAWidthProblem()).first;
 }
 
-std::pair<double, double> FieldParser::resolution(const std::optional<QString> &text)
+std::pair<double, double> FieldParser::resolution(FieldValue value)
 {
-    return pixelPair(text, QStringLiteral("is not WIDTHxHEIGHT above 0"));
+    return pixelPair(value, QStringLiteral("is not WIDTHxHEIGHT above 0"));
 }
 
-std::pair<double, double> FieldParser::pixelPair(const std::optional<QString> &text,
-                                                 const QString &problem)
+std::pair<double, double> FieldParser::pixelPair(FieldValue value, const QString &problem)
 {
     const Field word = Field::resolution;
-    if (!present(word, text))
+    if (!present(word, value))
         return {};
-    const auto pair = splitPair(*text);
+    const auto pair = splitPair(*value.bytes);
     FieldParser sides;
-    const double width = sides.positive(word, pair ? pair->first : QString());
-    const double height = sides.positive(word, pair ? pair->second : QString());
+    const double width = sides.positive(word, {pair ? pair->first : std::string_view()});
+    const double height = sides.positive(word, {pair ? pair->second : std::string_view()});
     if (sides.error())
-        fail(fieldError(word, *text, problem));
+        fail(fieldError(word, fieldText(*value.bytes), problem));
     return {width, height};
 }
 
-const DensityLevel *FieldParser::level(const std::optional<QString> &text)
+const DensityLevel *FieldParser::level(FieldValue value)
 {
-    if (!present(Field::level, text))
+    if (!present(Field::level, value))
         return nullptr;
-    const DensityLevel *found = findLevel(*text);
+    const QString name = fieldText(*value.bytes);
+    const DensityLevel *found = findLevel(name);
     if (!found)
-        fail(unknownLevel(*text));
+        fail(unknownLevel(name));
     return found;
 }
 
@@ -153,4 +153,13 @@ std::optional<int> toIntLikeQt(std::string_view bytes)
     bool ok = false;
     const int value = fieldText(bytes).toInt(&ok, 10);
     return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+std::optional<double> toDoubleLikeQt(std::string_view bytes)
+{
+    if (const auto plain = plainDouble(bytes))
+        return plain;
+    bool ok = false;
+    const double value = fieldText(bytes).toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
 }

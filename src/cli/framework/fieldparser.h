@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fields.h"
+#include "inputs.h"
 
 #include <QString>
 
@@ -17,20 +18,20 @@ struct DensityLevel;
 class FieldParser
 {
 public:
-    double positive(Field field, const std::optional<QString> &text);
+    double positive(Field field, FieldValue value);
     // Finite and at least zero.
-    double nonNegative(Field field, const std::optional<QString> &text);
+    double nonNegative(Field field, FieldValue value);
     // From one limit to the other, both included; they are in the unit named.
-    double between(Field field, const std::optional<QString> &text, double lowest, double highest,
+    double between(Field field, FieldValue value, double lowest, double highest,
                    const QString &unit);
     // An angle of view, strictly between 0 and 180 degrees.
-    double fieldOfView(const std::optional<QString> &text, Field field = Field::fov);
+    double fieldOfView(FieldValue value, Field field = Field::fov);
     // "1920" or "1920x1080": the pixels across. The height must be a
     // number too, so that a typing slip does not pass.
-    double horizontalPixels(const std::optional<QString> &text);
+    double horizontalPixels(FieldValue value);
     // "1920x1080": both counts.
-    std::pair<double, double> resolution(const std::optional<QString> &text);
-    const DensityLevel *level(const std::optional<QString> &text);
+    std::pair<double, double> resolution(FieldValue value);
+    const DensityLevel *level(FieldValue value);
 
     // The window's toFloat and toInt(10), which single-precision commands
     // share with it: nothing given is no value, text that does not parse is
@@ -42,9 +43,9 @@ public:
     const std::optional<QString> &error() const { return m_error; }
 
 private:
-    bool present(Field field, const std::optional<QString> &text);
-    std::optional<double> finite(Field field, const std::optional<QString> &text);
-    std::pair<double, double> pixelPair(const std::optional<QString> &text, const QString &problem);
+    bool present(Field field, FieldValue value);
+    std::optional<double> finite(Field field, FieldValue value);
+    std::pair<double, double> pixelPair(FieldValue value, const QString &problem);
 
     std::optional<QString> m_error;
 };
@@ -54,3 +55,5 @@ private:
 // gives the same values; all others take Qt's own.
 std::optional<float> toFloatLikeQt(std::string_view bytes);
 std::optional<int> toIntLikeQt(std::string_view bytes);
+// And QString::toDouble.
+std::optional<double> toDoubleLikeQt(std::string_view bytes);

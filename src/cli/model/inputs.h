@@ -63,6 +63,15 @@ private:
 // A header name as the batch compares it.
 QString normalizedColumnName(const QString &name);
 
+// An input as a calculation reads it: its bytes, or nothing when it is not
+// given, and the number they hold where that was read once for the whole run
+// (a command line's value, the same on every row).
+struct FieldValue
+{
+    std::optional<std::string_view> bytes;
+    std::optional<double> number = {};
+};
+
 // One calculation's inputs as UTF-8 bytes, in the order of their table,
 // viewed where the batch or the command line holds them. An input that
 // nothing gives is "not given": std::nullopt.
@@ -70,7 +79,9 @@ class InputValues
 {
 public:
     explicit InputValues(int count)
-        : m_values(static_cast<std::size_t>(count)), m_fromRow(static_cast<std::size_t>(count))
+        : m_values(static_cast<std::size_t>(count))
+        , m_numbers(static_cast<std::size_t>(count))
+        , m_fromRow(static_cast<std::size_t>(count))
     {
     }
 
@@ -78,6 +89,10 @@ public:
     std::optional<QString> operator[](InputId input) const;
     std::optional<std::string_view> bytes(InputId input) const { return at(input.m_index); }
     bool given(InputId input) const { return at(input.m_index).has_value(); }
+    FieldValue field(InputId input) const
+    {
+        return {at(input.m_index), m_numbers[static_cast<std::size_t>(input.m_index)]};
+    }
     // Whether a batch row's own cell gives it, rather than the command line.
     bool fromRow(InputId input) const { return m_fromRow[static_cast<std::size_t>(input.m_index)]; }
 
@@ -98,7 +113,14 @@ private:
         m_fromRow[static_cast<std::size_t>(index)] = fromRow;
     }
 
+    std::optional<double> &number(int index) { return m_numbers[static_cast<std::size_t>(index)]; }
+    const std::optional<double> &number(int index) const
+    {
+        return m_numbers[static_cast<std::size_t>(index)];
+    }
+
     std::vector<std::optional<std::string_view>> m_values;
+    std::vector<std::optional<double>> m_numbers;
     std::vector<bool> m_fromRow;
 };
 
