@@ -5,7 +5,9 @@
 # rows per second, the peak memory and kavrelo-cli's time over the
 # yardstick's, after checking that both wrote the same bytes for every valid
 # row. Peak memory is also measured on 1,000 rows.
-# mount, which has no yardstick, is timed alone.
+# mount, which has no yardstick, is timed alone. Then every command in every
+# format, each format's time over the same command's CSV and each CSV's over
+# fov's.
 # Usage: batch-benchmark.sh [ROWS [ROUNDS]], 1000000 rows and 5 rounds by default.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -90,3 +92,32 @@ awk -v n="$rows" -v small="$(tail -n1 "$work/small.peak")" \
     -v cm="$(cut -d' ' -f2 "$work/cli.times" | sort -n | tail -1)" 'BEGIN {
     printf "%-9s %-16s %12.0f %10.1f\n", "mount", "kavrelo-cli", n / c * 1000, cm / 1024
     printf "%-9s %-16s %12s %10.1f\n", "", "kavrelo-cli, 1k", "", small / 1024 }'
+
+echo
+printf '%-9s %9s %9s %9s %11s %11s %11s\n' command "csv ms" "json ms" "text ms" \
+    "csv / fov" "json / csv" "text / csv"
+for kind in fov distance density lens mount; do
+    case $kind in
+    fov) command="fov --pixel-size 2.9" ;;
+    distance) command="distance" ;;
+    density) command="density --resolution 1920" ;;
+    lens) command="lens --pixel-size 2.9 --resolution 1920" ;;
+    mount) command="mount --resolution 1920x1080 --hfov 60 --distance 10" ;;
+    esac
+    generate "$kind" "$rows" >"$work/$kind.csv"
+    round=0
+    while [ "$round" -lt "$rounds" ]; do
+        for format in csv json text; do
+            # shellcheck disable=SC2086 # the command is meant to split
+            run "$kind-$format" "$cli" $command --format "$format" --batch "$work/$kind.csv" \
+                >/dev/null || true
+        done
+        round=$((round + 1))
+    done
+    for format in csv json text; do
+        cut -d' ' -f1 "$work/$kind-$format.times" | median >"$work/$kind-$format.ms"
+    done
+    awk -v kind="$kind" -v c="$(cat "$work/$kind-csv.ms")" -v j="$(cat "$work/$kind-json.ms")" \
+        -v t="$(cat "$work/$kind-text.ms")" -v f="$(cat "$work/fov-csv.ms")" 'BEGIN {
+        printf "%-9s %9d %9d %9d %11.2f %11.2f %11.2f\n", kind, c, j, t, c / f, j / c, t / c }'
+done

@@ -150,45 +150,43 @@ char *writeShortest(char *at, double value)
         *at = '0';
         return at + 1;
     }
+    // "-d.ddde-XX": the sign, the first digit, the point and the rest of the
+    // digits if any, then the exponent's sign and two or three digits.
     char scientific[shortestMaximumLength];
-    const char *const scientificEnd = std::to_chars(scientific, scientific + sizeof scientific,
-                                                    value, std::chars_format::scientific)
-                                              .ptr;
-    const char *mantissa = scientific;
-    if (*mantissa == '-')
-        *at++ = *mantissa++;
-    char digits[20];
-    int count = 0;
-    const char *cursor = mantissa;
-    for (; *cursor != 'e'; ++cursor) {
-        if (*cursor != '.')
-            digits[count++] = *cursor;
-    }
+    const char *end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                    std::chars_format::scientific)
+                              .ptr;
+    const char *digits = scientific;
+    if (*digits == '-')
+        *at++ = *digits++;
+    const char *e = end - 4;
+    if (*e != 'e')
+        --e; // a three-digit exponent
     int exponent = 0;
-    std::from_chars(cursor + (cursor[1] == '+' ? 2 : 1), scientificEnd, exponent);
+    for (const char *digit = e + 2; digit < end; ++digit)
+        exponent = 10 * exponent + (*digit - '0');
+    if (e[1] == '-')
+        exponent = -exponent;
+    const char *const rest = digits + 2; // after "d."
+    const int count = e > digits + 1 ? 1 + static_cast<int>(e - rest) : 1;
     const int point = exponent + 1; // digits before the point
     if (point > -4 && point <= count + 5) {
         if (point <= 0) {
             *at++ = '0';
             *at++ = '.';
             at = std::fill_n(at, -point, '0');
-            return std::copy_n(digits, count, at);
+            *at++ = digits[0];
+            return std::copy(rest, rest + (count - 1), at);
         }
-        if (point >= count)
-            return std::fill_n(std::copy_n(digits, count, at), point - count, '0');
-        at = std::copy_n(digits, point, at);
+        *at++ = digits[0];
+        if (point >= count) {
+            at = std::copy(rest, rest + (count - 1), at);
+            return std::fill_n(at, point - count, '0');
+        }
+        at = std::copy(rest, rest + (point - 1), at);
         *at++ = '.';
-        return std::copy_n(digits + point, count - point, at);
+        return std::copy(rest + (point - 1), rest + (count - 1), at);
     }
-    *at++ = digits[0];
-    if (count > 1) {
-        *at++ = '.';
-        at = std::copy_n(digits + 1, count - 1, at);
-    }
-    *at++ = 'e';
-    *at++ = exponent < 0 ? '-' : '+';
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    if (magnitude < 10)
-        *at++ = '0';
-    return std::to_chars(at, at + 4, magnitude).ptr;
+    // The exponent form is to_chars' own, with the exponent's sign kept.
+    return std::copy(digits, end, at);
 }

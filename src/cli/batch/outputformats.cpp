@@ -141,6 +141,19 @@ public:
         m_numbers.resize(m_resultLabels.size());
     }
 
+    // One result's text in this record: Qt's digits, written in place, or
+    // for the few values the direct writer declines, Qt's own text.
+    struct Number
+    {
+        char digits[fixedDirectlyMaximumLength];
+        std::size_t length = 0;
+        std::string qtText;
+        std::string_view text() const
+        {
+            return qtText.empty() ? std::string_view(digits, length) : std::string_view(qtText);
+        }
+    };
+
 private:
     void write(const FieldList &passThrough, const Results *results, const QString &error) override;
 
@@ -148,7 +161,7 @@ private:
     std::vector<std::string> m_passThroughLabels;
     std::vector<std::string> m_resultLabels;
     std::vector<std::string> m_units;
-    std::vector<std::string> m_numbers; // this record's, reused
+    std::vector<Number> m_numbers; // this record's, reused
     bool m_written = false;
 };
 
@@ -244,25 +257,27 @@ void TextSink::write(const FieldList &passThrough, const Results *results, const
     // Numbers right-aligned on their last digit: the widest sets the column.
     std::size_t numberWidth = 0;
     for (std::size_t column = 0; column < m_numbers.size(); ++column) {
-        std::string &number = m_numbers[column];
-        number.clear();
+        Number &number = m_numbers[column];
+        number.length = 0;
+        number.qtText.clear();
         if (const auto &value = resultValue(*results, static_cast<int>(column))) {
             const int decimals = m_results.at(static_cast<int>(column)).decimals;
-            char digits[fixedDirectlyMaximumLength];
-            if (const char *end = writeFixedDirectly(digits, *value, decimals))
-                number.assign(digits, static_cast<std::size_t>(end - digits));
+            if (const char *end = writeFixedDirectly(number.digits, *value, decimals))
+                number.length = static_cast<std::size_t>(end - number.digits);
             else
-                number = fixed(*value, decimals).toStdString();
+                number.qtText = fixed(*value, decimals).toStdString();
         }
-        numberWidth = std::max(numberWidth, number.size());
+        numberWidth = std::max(numberWidth, number.text().size());
     }
     for (std::size_t column = 0; column < m_numbers.size(); ++column) {
         if (!resultValue(*results, static_cast<int>(column)))
             continue;
         m_buffer += m_resultLabels[column];
-        const std::string &number = m_numbers[column];
-        for (std::size_t pad = number.size(); pad < numberWidth; ++pad)
-            m_buffer += ' ';
+        const std::string_view number = m_numbers[column].text();
+        const std::size_t padding = numberWidth - number.size();
+        char *const spaces = m_buffer.room(padding);
+        std::fill_n(spaces, padding, ' ');
+        m_buffer.commit(spaces + padding);
         m_buffer += number;
         m_buffer += m_units[column];
         m_buffer += '\n';
