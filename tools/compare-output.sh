@@ -20,7 +20,7 @@ this="$root/build/release/src/kavrelo-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/inputs"
-for kind in fov distance mount; do
+for kind in fov distance density lens mount; do
     "$root/tools/generate-batch.sh" "$kind" "$rows" >"$work/inputs/$kind.csv"
 done
 cp "$root"/tests/fuzz/seeds/batch/* "$work/inputs/"
