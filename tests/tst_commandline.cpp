@@ -291,6 +291,13 @@ void CommandLineTest::run_data()
     works("batch, an empty distance means none", "density --hfov 60 --format csv --batch -",
           "camera," + densityHeader + "a,,,," + densityReach + "\n", 0,
           "camera,resolution,distance\na,1920,\n");
+    // 2.9 um pixels, 25 px/m at 20 m: 0.0029 mm * 25 * 20 = 1.45 mm.
+    works("batch, a level named in any case with blanks around it",
+          "lens --pixel-size 2.9 --format csv --batch -",
+          "camera,focal_length_mm,hfov_deg,error\nx,1.45,,\ny,,,\"line 3: Level: "
+          "\"\"d\u00E9tect\"\" "
+          "is not monitor, detect, observe, recognize, identify or inspect\"\n",
+          1, "camera,level,distance\nx,\" DeTeCt\t\",20\ny,d\u00E9tect,20\n");
     works("batch, json lines with a pass-through string",
           "lens --pixel-size 2.9 --format json --batch -",
           "{\"camera\":\"door \\\"A\\\"\",\"focal_length_mm\":14.5,\"hfov_deg\":null,"

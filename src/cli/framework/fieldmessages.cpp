@@ -1,5 +1,6 @@
 #include "fieldmessages.h"
 
+#include "fieldtext.h"
 #include "pixeldensity.h"
 
 #include <algorithm>
@@ -49,6 +50,28 @@ const DensityLevel *findLevel(const QString &name)
     const auto found = std::find_if(
             densityLevels.cbegin(), densityLevels.cend(), [&](const DensityLevel &level) {
                 return name.trimmed().compare(QLatin1String(level.name), Qt::CaseInsensitive) == 0;
+            });
+    return found == densityLevels.cend() ? nullptr : found;
+}
+
+const DensityLevel *findLevel(std::string_view name)
+{
+    if (!isAscii(name))
+        return findLevel(fieldText(name));
+    // QString::trimmed's whitespace and its case-insensitive comparison, as
+    // they are for ASCII.
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!name.empty() && blank(name.front()))
+        name.remove_prefix(1);
+    while (!name.empty() && blank(name.back()))
+        name.remove_suffix(1);
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const auto found = std::find_if(
+            densityLevels.cbegin(), densityLevels.cend(), [&](const DensityLevel &level) {
+                const std::string_view wanted(level.name);
+                return wanted.size() == name.size()
+                        && std::equal(name.begin(), name.end(), wanted.begin(),
+                                      [&](char a, char b) { return lower(a) == b; });
             });
     return found == densityLevels.cend() ? nullptr : found;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string_view>
+
 struct DensityLevel;
 
 // The command line's messages about a field, in the window's words where the
@@ -30,4 +32,6 @@ QString choices(QStringList names);
 QString levelNames();
 // A level by its name, whatever its case and surrounding blanks.
 const DensityLevel *findLevel(const QString &name);
+// The same for a field's bytes, without QString where they are ASCII.
+const DensityLevel *findLevel(std::string_view name);
 QString unknownLevel(const QString &text);

@@ -101,10 +101,9 @@ const DensityLevel *FieldParser::level(FieldValue value)
 {
     if (!present(Field::level, value))
         return nullptr;
-    const QString name = fieldText(*value.bytes);
-    const DensityLevel *found = findLevel(name);
+    const DensityLevel *found = findLevel(*value.bytes);
     if (!found)
-        fail(unknownLevel(name));
+        fail(unknownLevel(fieldText(*value.bytes)));
     return found;
 }
 
