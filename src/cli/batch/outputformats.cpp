@@ -136,7 +136,9 @@ public:
             m_resultLabels.push_back(padded(result.label));
             m_units.push_back((result.unit == degreeSign ? QString() : QStringLiteral(" "))
                                       .append(result.unit)
+                                      .append(QLatin1Char('\n'))
                                       .toStdString());
+            m_decimals.push_back(result.decimals);
         }
         m_numbers.resize(m_resultLabels.size());
     }
@@ -160,7 +162,8 @@ private:
     std::string m_errorLabel;
     std::vector<std::string> m_passThroughLabels;
     std::vector<std::string> m_resultLabels;
-    std::vector<std::string> m_units;
+    std::vector<std::string> m_units; // with the line's end
+    std::vector<int> m_decimals;
     std::vector<Number> m_numbers; // this record's, reused
     bool m_written = false;
 };
@@ -261,7 +264,7 @@ void TextSink::write(const FieldList &passThrough, const Results *results, const
         number.length = 0;
         number.qtText.clear();
         if (const auto &value = resultValue(*results, static_cast<int>(column))) {
-            const int decimals = m_results.at(static_cast<int>(column)).decimals;
+            const int decimals = m_decimals[column];
             if (const char *end = writeFixedDirectly(number.digits, *value, decimals))
                 number.length = static_cast<std::size_t>(end - number.digits);
             else
@@ -272,15 +275,16 @@ void TextSink::write(const FieldList &passThrough, const Results *results, const
     for (std::size_t column = 0; column < m_numbers.size(); ++column) {
         if (!resultValue(*results, static_cast<int>(column)))
             continue;
-        m_buffer += m_resultLabels[column];
+        // The whole line in one piece of the buffer.
+        const std::string &label = m_resultLabels[column];
         const std::string_view number = m_numbers[column].text();
+        const std::string &unit = m_units[column];
         const std::size_t padding = numberWidth - number.size();
-        char *const spaces = m_buffer.room(padding);
-        std::fill_n(spaces, padding, ' ');
-        m_buffer.commit(spaces + padding);
-        m_buffer += number;
-        m_buffer += m_units[column];
-        m_buffer += '\n';
+        char *line = m_buffer.room(label.size() + padding + number.size() + unit.size());
+        line = std::copy(label.begin(), label.end(), line);
+        line = std::fill_n(line, padding, ' ');
+        line = std::copy(number.begin(), number.end(), line);
+        m_buffer.commit(std::copy(unit.begin(), unit.end(), line));
     }
 }
 
