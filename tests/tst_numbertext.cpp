@@ -156,7 +156,7 @@ void NumberTextTest::shortestDigits()
     QFETCH(int, highest);
     QFETCH(bool, decimal);
     QRandomGenerator random(20261207);
-    for (int round = 0; round < 250000; ++round) {
+    for (int round = 0; round < KAVRELO_SWEEP_ROUNDS; ++round) {
         const double mantissa = double(bits == 1 ? 1 : random.generate64() >> (64 - bits));
         const int exponent = random.bounded(lowest, highest);
         double value
