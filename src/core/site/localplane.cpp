@@ -1,0 +1,42 @@
+#include "localplane.h"
+
+#include "angles.h"
+
+#include <GeographicLib/Geodesic.hpp>
+
+#include <cmath>
+
+LocalPlane::LocalPlane(GeoPoint centre)
+    : m_centre(centre), m_projection(GeographicLib::Geodesic::WGS84())
+{
+}
+
+PlanePoint LocalPlane::forward(GeoPoint point) const
+{
+    double north = 0.0;
+    return forward(point, &north);
+}
+
+PlanePoint LocalPlane::forward(GeoPoint point, double *northDegrees) const
+{
+    PlanePoint planar{0.0, 0.0};
+    double azimuth = 0.0;
+    double scale = 0.0;
+    m_projection.Forward(m_centre.lat, m_centre.lon, point.lat, point.lon, planar.x, planar.y,
+                         azimuth, scale);
+    // At the centre every azimuth leaves it, and the plane's y axis is north.
+    *northDegrees = planar.x == 0.0 && planar.y == 0.0
+            ? 0.0
+            : std::atan2(planar.x, planar.y) * 180.0 / pi - azimuth;
+    return planar;
+}
+
+GeoPoint LocalPlane::reverse(PlanePoint point) const
+{
+    GeoPoint geographic{0.0, 0.0};
+    double azimuth = 0.0;
+    double scale = 0.0;
+    m_projection.Reverse(m_centre.lat, m_centre.lon, point.x, point.y, geographic.lat,
+                         geographic.lon, azimuth, scale);
+    return geographic;
+}

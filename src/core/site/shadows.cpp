@@ -1,0 +1,94 @@
+#include "shadows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double mountingDistance = 0.5;
+
+PlanePoint scaled(PlanePoint centre, PlanePoint point, double factor)
+{
+    return {centre.x + factor * (point.x - centre.x), centre.y + factor * (point.y - centre.y)};
+}
+
+PlaneRing scaled(PlanePoint centre, const PlaneRing &ring, double factor)
+{
+    PlaneRing copy;
+    copy.reserve(ring.size());
+    for (const PlanePoint &point : ring)
+        copy.push_back(scaled(centre, point, factor));
+    return copy;
+}
+
+// The trapezoid swept by the segment ab between two scales, unless a, b and
+// the centre are in line and it has no area.
+void addSweep(const PlaneGeometry &geometry, PlanePoint centre, PlanePoint a, PlanePoint b,
+              double low, double high, std::vector<Geometry> &parts)
+{
+    const double cross = (a.x - centre.x) * (b.y - centre.y) - (a.y - centre.y) * (b.x - centre.x);
+    if (cross == 0.0)
+        return;
+    parts.push_back(geometry.polygon({scaled(centre, a, low), scaled(centre, b, low),
+                                      scaled(centre, b, high), scaled(centre, a, high)}));
+}
+
+void addSweeps(const PlaneGeometry &geometry, PlanePoint centre, const PlaneRing &points,
+               bool closed, double low, double high, std::vector<Geometry> &parts)
+{
+    const std::size_t edges = closed ? points.size() : points.size() - 1;
+    for (std::size_t edge = 0; edge < edges; ++edge)
+        addSweep(geometry, centre, points[edge], points[(edge + 1) % points.size()], low, high,
+                 parts);
+}
+
+} // namespace
+
+Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHeight,
+                double planeHeight, const PlaneObstacle &obstacle, double reach)
+{
+    const double h = lensHeight;
+    const double t = planeHeight;
+    const double top = obstacle.height.value_or(std::numeric_limits<double>::infinity());
+    const Geometry foot = geometry.point(camera);
+    const double nearest = geometry.distance(*obstacle.shape, *foot);
+    if (nearest <= mountingDistance)
+        return geometry.empty();
+    // Far enough that the whole obstacle, scaled, lies beyond reach.
+    const double endless = std::max(1.0, reach / nearest) * 2.0;
+    double low = 1.0;
+    double high = endless;
+    if (t < h) {
+        if (top < t)
+            return geometry.empty();
+        if (top < h)
+            high = std::min(endless, (h - t) / (h - top));
+    } else if (t > h) {
+        if (top < h)
+            return geometry.empty();
+        if (top < t)
+            low = (t - h) / (top - h);
+        if (low >= endless)
+            return geometry.empty();
+    } else if (top < h) {
+        return geometry.empty();
+    }
+
+    std::vector<Geometry> parts;
+    for (const PlaneGeometry::Polygon &polygon : obstacle.polygons) {
+        std::vector<PlaneRing> lowHoles;
+        std::vector<PlaneRing> highHoles;
+        for (const PlaneRing &hole : polygon.holes) {
+            lowHoles.push_back(scaled(camera, hole, low));
+            highHoles.push_back(scaled(camera, hole, high));
+            addSweeps(geometry, camera, hole, true, low, high, parts);
+        }
+        parts.push_back(geometry.polygon(scaled(camera, polygon.exterior, low), lowHoles));
+        parts.push_back(geometry.polygon(scaled(camera, polygon.exterior, high), highHoles));
+        addSweeps(geometry, camera, polygon.exterior, true, low, high, parts);
+    }
+    for (const PlaneRing &line : obstacle.lines)
+        addSweeps(geometry, camera, line, false, low, high, parts);
+    return geometry.unite(std::move(parts));
+}

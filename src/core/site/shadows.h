@@ -1,0 +1,38 @@
+#pragma once
+
+#include "geosgeometry.h"
+
+#include <optional>
+#include <vector>
+
+// An obstacle on the plane: a building's or hedge's outline, or walls and
+// fences without thickness, up to a height (none: at every height).
+struct PlaneObstacle
+{
+    std::vector<PlaneGeometry::Polygon> polygons;
+    std::vector<PlaneRing> lines;
+    std::optional<double> height;
+    Geometry shape; // all of it, for distances and bounds
+};
+
+// The part of the horizontal plane `planeHeight` above the ground that the
+// obstacle hides from a lens `lensHeight` above `camera`, as far as `reach`
+// from the camera; empty when the camera is on the obstacle (within 0.5 m).
+//
+// A sight line from the lens to a point P of the plane at distance d passes
+// over a point q of the obstacle at distance s = u d, at the height
+// g(u) = h + (t - h) u (lens h, plane t), and is stopped there when
+// g(u) <= H, the obstacle's height. With P = C + lambda (q - C), lambda =
+// 1 / u >= 1, the points that q hides are those of one interval of lambda:
+//   t < h: u >= (h - H) / (h - t), so lambda up to (h - t) / (h - H), or
+//          without end when H >= h; nothing when H < t;
+//   t > h: u <= (H - h) / (t - h), so lambda from (t - h) / (H - h), or
+//          from 1 when H >= t; nothing when H < h;
+//   t = h: every lambda when H >= h.
+// The union over q of {C + lambda (q - C), lambda in [lo, hi]} is lo F and
+// hi F (F the outline) and, for each edge ab, the trapezoid lo a, lo b,
+// hi b, hi a: a point between the two copies reaches the boundary of F
+// when scaled back towards C. An interval without end stops at a lambda
+// that takes the whole obstacle beyond reach.
+Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHeight,
+                double planeHeight, const PlaneObstacle &obstacle, double reach);
