@@ -1,6 +1,7 @@
 #include "outputformats.h"
 
 #include "numbertext.h"
+#include "textappend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,21 +15,6 @@ const QString errorLabel = QStringLiteral("Error");
 const QString degreeSign = QStringLiteral("\u00B0");
 const QString lineBreakMark = QStringLiteral("\u21B5");
 
-// Fixed decimals exactly as the window's labels show them, inf and nan
-// included.
-QString fixed(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals);
-}
-
-void appendFixed(OutputBuffer &out, double value, int decimals)
-{
-    if (const char *end = writeFixedDirectly(out.room(fixedDirectlyMaximumLength), value, decimals))
-        out.commit(end);
-    else
-        out += fixed(value, decimals).toStdString();
-}
-
 // A line break inside a field or a name would break a text block; it is
 // shown as a mark instead.
 QString oneLine(QString text)
@@ -41,73 +27,6 @@ QString oneLine(QString text)
 void append(OutputBuffer &out, const QString &text)
 {
     out += text.toStdString();
-}
-
-// The bytes as they are when they are text already; else what their text
-// is in UTF-8, U+FFFD for what was not UTF-8.
-template <typename Append>
-void appendAsUtf8(std::string_view bytes, Append appendUtf8)
-{
-    if (isAscii(bytes)) {
-        appendUtf8(bytes);
-    } else {
-        const std::string text = fieldText(bytes).toStdString();
-        appendUtf8(std::string_view(text));
-    }
-}
-
-void appendCsvField(OutputBuffer &line, std::string_view field)
-{
-    appendAsUtf8(field, [&line](std::string_view bytes) {
-        if (bytes.find_first_of(",\"\r\n") == std::string_view::npos) {
-            line += bytes;
-            return;
-        }
-        line += '"';
-        for (const char c : bytes) {
-            if (c == '"')
-                line += '"';
-            line += c;
-        }
-        line += '"';
-    });
-}
-
-void appendJsonString(OutputBuffer &line, std::string_view field)
-{
-    line += '"';
-    appendAsUtf8(field, [&line](std::string_view bytes) {
-        for (const char c : bytes) {
-            switch (c) {
-            case '"':
-                line += "\\\"";
-                break;
-            case '\\':
-                line += "\\\\";
-                break;
-            case '\n':
-                line += "\\n";
-                break;
-            case '\r':
-                line += "\\r";
-                break;
-            case '\t':
-                line += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    line += std::string_view(
-                            escaped,
-                            static_cast<std::size_t>(std::snprintf(
-                                    escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c))));
-                } else {
-                    line += c;
-                }
-            }
-        }
-    });
-    line += '"';
 }
 
 // A table to read: one block per calculation, labels left, numbers

@@ -37,6 +37,8 @@ public:
     // Hands the buffered records to the sink; false once a write has failed.
     bool flush();
     bool failed() const { return m_failed; }
+    // Whether what was written falls short of what the run required.
+    virtual bool fallsShort() const { return false; }
 
 protected:
     // One record: results, or else the message of an error.

@@ -29,13 +29,6 @@ ResultSpec density(const char *key, const char *label)
     return {QString::fromLatin1(key), QString::fromLatin1(label), 1, perMetre};
 }
 
-InputSpec metresInput(const char *name, const char *description, Need need = Need::optional,
-                      std::optional<QString> defaultValue = {})
-{
-    return {QString::fromLatin1(name), metre, QString::fromLatin1(description), need,
-            std::move(defaultValue)};
-}
-
 InputSpec plotInput()
 {
     InputSpec plot{QStringLiteral("plot"), QStringLiteral("FILE"),
@@ -64,36 +57,9 @@ MountCommand::MountCommand()
                     "the view passes through the target's height at --aim metres. Distances\n"
                     "are ground distances from the foot of the pole; densities are taken at\n"
                     "the depth along the optical axis. Double precision throughout."))
-    , m_resolution(addInput({QStringLiteral("resolution"), QStringLiteral("WxH"),
-                             QStringLiteral("Image size in pixels, as 1920x1080; the height "
-                                            "counts here."),
-                             Need::required}))
-    , m_hfov(addInput(horizontalFovInput(Need::optional)))
-    , m_vfov(addInput({QStringLiteral("vfov"), QStringLiteral("degrees"),
-                       QStringLiteral("Vertical field of view in degrees; square pixels "
-                                      "without it.")}))
-    , m_pixelSize(addInput(pixelSizeInput(Need::optional)))
-    , m_focalLength(addInput(focalLengthInput(Need::optional)))
-    , m_height(addInput(
-              metresInput("height", "Height of the lens above the ground.", Need::required)))
-    , m_tilt(addInput({QStringLiteral("tilt"), QStringLiteral("degrees"),
-                       QStringLiteral("Tilt below the horizontal, between -90 and 90; negative "
-                                      "looks up.")}))
-    , m_aim(addInput(metresInput("aim",
-                                 "Tilt so that the top of the view meets the target's "
-                                 "height at this ground distance.")))
-    , m_targetHeight(addInput(metresInput("target-height",
-                                          "Height of the target, 0 for the ground (default 1.6, "
-                                          "a face).",
-                                          Need::optional, QStringLiteral("1.6"))))
+    , m_mount([this](InputSpec input) { return addInput(std::move(input)); })
     , m_distance(addInput(metresInput("distance", "Also what holds at this ground distance.")))
     , m_plot(addInput(plotInput()))
-    , m_camera(cameraWays(m_hfov, m_pixelSize, m_focalLength))
-    , m_pointing({{m_tilt},
-                  {m_aim},
-                  QStringLiteral("give --tilt or --aim"),
-                  QStringLiteral("--tilt and --aim exclude each other"),
-                  {}})
     , m_hfovDegrees(addResult(degrees("hfov_deg", "Horizontal FOV")))
     , m_vfovDegrees(addResult(degrees("vfov_deg", "Vertical FOV")))
     , m_tiltDegrees(addResult(degrees("tilt_deg", "Tilt")))
@@ -127,16 +93,10 @@ std::vector<ResultId> MountCommand::addLevelResults()
 
 std::variant<UsageError, MountPlan> MountCommand::prepare(const GivenInputs &given) const
 {
-    const auto camera = chooseWay(given, m_camera);
-    if (const auto *error = std::get_if<UsageError>(&camera))
+    const auto ways = m_mount.prepare(given);
+    if (const auto *error = std::get_if<UsageError>(&ways))
         return *error;
-    if (given.given(m_vfov) && !given.given(m_hfov))
-        return UsageError{QStringLiteral("--vfov goes with --hfov")};
-    const auto pointing = chooseWay(given, m_pointing);
-    if (const auto *error = std::get_if<UsageError>(&pointing))
-        return *error;
-    MountPlan plan{std::get<Way>(camera), std::get<Way>(pointing), given.commandLine[m_plot],
-                   given.batch};
+    MountPlan plan{std::get<MountInputs::Ways>(ways), given.commandLine[m_plot], given.batch};
     if (plan.plot && plan.plot->isEmpty())
         return UsageError{QStringLiteral("--plot needs a file name")};
     return plan;
@@ -155,48 +115,18 @@ std::optional<QString> MountCommand::refusesOutput(const MountPlan &plan) const
 std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
                                                         const InputValues &values) const
 {
-    const auto byLens = takesSecondWay(plan.camera, values, m_camera);
-    if (const auto *problem = std::get_if<QString>(&byLens))
-        return *problem;
-    const auto aimed = takesSecondWay(plan.pointing, values, m_pointing);
-    if (const auto *problem = std::get_if<QString>(&aimed))
-        return *problem;
     FieldParser parse;
-    const auto [width, height] = parse.resolution(values.field(m_resolution));
-    std::optional<ViewAngles> view;
-    if (std::get<bool>(byLens)) {
-        const double pixelSize = parse.positive(Field::pixelSize, values.field(m_pixelSize));
-        const double focalLength = parse.positive(Field::focalLength, values.field(m_focalLength));
-        view = viewFromLens(width, height, pixelSize, focalLength);
-    } else {
-        const double horizontal = parse.fieldOfView(values.field(m_hfov), Field::horizontalFov);
-        const auto vertical = values.given(m_vfov)
-                ? std::optional<double>(parse.fieldOfView(values.field(m_vfov), Field::verticalFov))
-                : std::nullopt;
-        view = viewFromFov(width, height, horizontal, vertical);
-    }
-    const double lensHeight = parse.positive(Field::height, values.field(m_height));
-    const double targetHeight
-            = parse.nonNegative(Field::targetHeight, values.field(m_targetHeight));
+    const auto read = m_mount.readCamera(plan.ways, values, parse);
+    if (const auto *problem = std::get_if<QString>(&read))
+        return *problem;
+    const auto &unpointed = std::get<MountInputs::Unpointed>(read);
     const auto distance = values.given(m_distance)
             ? std::optional<double>(parse.nonNegative(Field::distance, values.field(m_distance)))
             : std::nullopt;
-    double tilt = 0.0;
-    if (std::get<bool>(aimed)) {
-        const double aim = parse.nonNegative(Field::aim, values.field(m_aim));
-        tilt = tiltToAim(*view, lensHeight - targetHeight, aim);
-        if (!parse.error() && !(tilt >= -90.0 && tilt <= 90.0))
-            parse.fail(fieldError(Field::aim, *values[m_aim],
-                                  QStringLiteral("needs a tilt of %1 degrees, not between -90 "
-                                                 "and 90")
-                                          .arg(tilt, 0, 'f', 4)));
-    } else {
-        tilt = parse.between(Field::tilt, values.field(m_tilt), -90.0, 90.0,
-                             QStringLiteral("degrees"));
-    }
+    const MountedCamera camera = m_mount.point(unpointed, values, parse);
     if (parse.error())
         return *parse.error();
-    return surveyMount({*view, lensHeight, tilt}, targetHeight, distance);
+    return surveyMount(camera, unpointed.targetHeight, distance);
 }
 
 std::optional<QString> MountCommand::calculate(const MountPlan &plan, const InputValues &values,

@@ -2,14 +2,13 @@
 
 #include "command.h"
 #include "mounting.h"
-#include "ways.h"
+#include "mountinputs.h"
 
 #include <vector>
 
 struct MountPlan
 {
-    Way camera; // the second way is pixel size and focal length
-    Way pointing; // the second way is --aim
+    MountInputs::Ways ways;
     std::optional<QString> plot; // a picture, or in a batch a folder of them
     bool batch;
 };
@@ -35,19 +34,9 @@ private:
                                               const InputValues &values) const;
     std::vector<ResultId> addLevelResults();
 
-    const InputId m_resolution;
-    const InputId m_hfov;
-    const InputId m_vfov;
-    const InputId m_pixelSize;
-    const InputId m_focalLength;
-    const InputId m_height;
-    const InputId m_tilt;
-    const InputId m_aim;
-    const InputId m_targetHeight;
+    const MountInputs m_mount;
     const InputId m_distance;
     const InputId m_plot;
-    const Alternatives m_camera;
-    const Alternatives m_pointing;
     const ResultId m_hfovDegrees;
     const ResultId m_vfovDegrees;
     const ResultId m_tiltDegrees;

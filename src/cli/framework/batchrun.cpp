@@ -116,7 +116,7 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     if (const auto refusal = calculation.refusesOutput())
         return reportFailedWrite(streams, *refusal);
 
-    const auto sink = format.make(m_results, columns.passThroughNames, streams.output);
+    const auto sink = calculation.makeSink(format, columns.passThroughNames, streams);
     // Rows that have arrived are answered before the reader waits for more.
     reader.beforeWait([&sink] { sink->flush(); });
     sink->begin();
@@ -150,6 +150,7 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
                 values.number(index) = cell.empty() ? commandLine.number(index) : std::nullopt;
                 values.setFromRow(index, !cell.empty());
             }
+            values.m_line = record.line;
             results.clear();
             problem = calculation.calculate(values, results);
         }
@@ -177,6 +178,8 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     }
     sink->finish();
     const bool flushed = sink->flush();
+    if (status == ExitStatus::success && sink->fallsShort())
+        status = ExitStatus::fallsShort;
     if (Interruption::pending() != 0) {
         if (const auto line = reader.cutShortAt())
             printMessage(streams,

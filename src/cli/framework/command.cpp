@@ -25,10 +25,10 @@
 namespace {
 
 // "text, csv or json", each name with its note if asked
-QString formatList(bool withNotes)
+QString formatList(const std::vector<OutputFormat> &formats, bool withNotes)
 {
     QStringList names;
-    for (const OutputFormat &format : outputFormats) {
+    for (const OutputFormat &format : formats) {
         const bool noted = withNotes && format.note;
         names << QLatin1String(format.name)
                         + (noted ? QStringLiteral(" (%1)").arg(QLatin1String(format.note))
@@ -37,13 +37,15 @@ QString formatList(bool withNotes)
     return choices(names);
 }
 
-const QCommandLineOption formatOption = [] {
+QCommandLineOption formatOption(const std::vector<OutputFormat> &formats)
+{
     QStringList names;
-    for (const OutputFormat &format : outputFormats)
+    for (const OutputFormat &format : formats)
         names << QLatin1String(format.name);
-    return QCommandLineOption(QStringLiteral("format"), formatList(true) + QLatin1Char('.'),
+    return QCommandLineOption(QStringLiteral("format"),
+                              formatList(formats, true) + QLatin1Char('.'),
                               names.join(QLatin1Char('|')), names.first());
-}();
+}
 const QCommandLineOption
         batchOption(QStringLiteral("batch"),
                     QStringLiteral("Calculate each record of a CSV file (- for standard input)."),
@@ -145,8 +147,16 @@ QString shownHeader(const QStringList &header)
 } // namespace
 
 Command::Command(QString name, QString summary, QString details)
-    : m_name(std::move(name)), m_summary(std::move(summary)), m_details(std::move(details))
+    : m_name(std::move(name))
+    , m_summary(std::move(summary))
+    , m_details(std::move(details))
+    , m_formats(outputFormats.begin(), outputFormats.end())
 {
+}
+
+void Command::setFormats(std::vector<OutputFormat> formats)
+{
+    m_formats = std::move(formats);
 }
 
 Command::~Command() = default;
@@ -157,7 +167,7 @@ QList<QCommandLineOption> Command::options() const
     QList<QCommandLineOption> options;
     for (const InputSpec &input : m_inputs.specs())
         options << QCommandLineOption(input.name, input.description, input.valueName);
-    return options << formatOption << batchOption << helpOption;
+    return options << formatOption(m_formats) << batchOption << helpOption;
 }
 
 void Command::printMessage(const Streams &streams, const QString &message) const
@@ -217,14 +227,15 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
         return reportUsage(streams,
                            QStringLiteral("unexpected argument '%1'")
                                    .arg(parser.positionalArguments().first()));
-    const QString formatName = parser.value(formatOption);
-    const auto chosen = std::find_if(
-            std::begin(outputFormats), std::end(outputFormats),
-            [&](const OutputFormat &known) { return formatName == QLatin1String(known.name); });
-    if (chosen == std::end(outputFormats))
-        return reportUsage(
-                streams,
-                QStringLiteral("unknown format '%1': use %2").arg(formatName, formatList(false)));
+    const QString formatName = parser.value(QStringLiteral("format"));
+    const auto chosen
+            = std::find_if(m_formats.cbegin(), m_formats.cend(), [&](const OutputFormat &known) {
+                  return formatName == QLatin1String(known.name);
+              });
+    if (chosen == m_formats.cend())
+        return reportUsage(streams,
+                           QStringLiteral("unknown format '%1': use %2")
+                                   .arg(formatName, formatList(m_formats, false)));
 
     const QVector<InputSpec> &inputs = m_inputs.specs();
     // Every calculation's inputs may view these, so they stay where they are.
@@ -232,7 +243,10 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     InputValues commandLine(inputs.size());
     for (int index = 0; index < inputs.size(); ++index) {
         const QString &name = inputs.at(index).name;
-        const auto value = parser.isSet(name) ? std::optional<QString>(parser.value(name))
+        const QString given = inputs.at(index).repeatable
+                ? parser.values(name).join(QLatin1Char(','))
+                : parser.value(name);
+        const auto value = parser.isSet(name) ? std::optional<QString>(given)
                                               : inputs.at(index).defaultValue;
         if (value) {
             std::string &bytes = commandLineBytes[static_cast<std::size_t>(index)];
@@ -249,6 +263,13 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     if (const auto *error = std::get_if<UsageError>(&calculation))
         return reportUsage(streams, error->message);
     return runOnce(streams, *std::get<1>(calculation), commandLine, *chosen);
+}
+
+std::unique_ptr<RecordSink> Command::recordSink(const OutputFormat &format,
+                                                const QStringList &passThroughNames,
+                                                const Streams &streams) const
+{
+    return format.make(m_results, passThroughNames, streams.output);
 }
 
 std::optional<QString> Command::nonFiniteResult(const Results &results, const InputValues &values,
@@ -320,7 +341,7 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
         printMessage(streams, *problem);
         return ExitStatus::badInput;
     }
-    const auto sink = format.make(m_results, {}, streams.output);
+    const auto sink = calculation.makeSink(format, {}, streams);
     sink->begin();
     sink->record({}, results);
     sink->finish();
@@ -329,5 +350,5 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
     if (const auto failure
         = calculation.publishes() ? calculation.publish(QString()) : std::nullopt)
         return reportFailedWrite(streams, failure->message);
-    return ExitStatus::success;
+    return sink->fallsShort() ? ExitStatus::fallsShort : ExitStatus::success;
 }

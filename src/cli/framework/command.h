@@ -19,8 +19,9 @@
 #include <variant>
 #include <vector>
 
+#include "outputformats.h"
+
 class RecordSource;
-struct OutputFormat;
 struct Streams;
 
 // What kavrelo-cli's exit status tells a script.
@@ -29,6 +30,7 @@ enum class ExitStatus {
     badInput = 1, // some input was unusable; every other calculation was made
     usage = 2, // the command line or a batch's header was wrong; nothing was computed
     outputFailed = 3, // the output could not be written; the run stopped there
+    fallsShort = 4, // every input was usable, and the result fell short of what was required
 };
 
 // Wrong use of the command line, which stops a run before it computes.
@@ -70,6 +72,13 @@ protected:
 
     InputId addInput(InputSpec input) { return m_inputs.add(std::move(input)); }
     ResultId addResult(ResultSpec result) { return m_results.add(std::move(result)); }
+    // The formats --format offers, the default first; the record formats
+    // unless a command writes its own.
+    void setFormats(std::vector<OutputFormat> formats);
+    // A sink that writes each record's results in a record format.
+    std::unique_ptr<RecordSink> recordSink(const OutputFormat &format,
+                                           const QStringList &passThroughNames,
+                                           const Streams &streams) const;
 
     // One run's calculation: the command with what prepare() made of the
     // command line and the batch's columns, which the base calls for each
@@ -89,6 +98,10 @@ protected:
         virtual std::optional<QString> refusesOutput() const = 0;
         // Publishes what the last calculation made.
         virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
+        // Where the run's records go, in the format chosen.
+        virtual std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
+                                                     const QStringList &passThroughNames,
+                                                     const Streams &streams) const = 0;
     };
 
     // The message for a result that is not a finite number, naming the
@@ -127,6 +140,7 @@ private:
     QString m_details;
     InputTable m_inputs;
     ResultTable m_results;
+    std::vector<OutputFormat> m_formats;
 };
 
 // What a command's calculation makes beside its results when it publishes
@@ -160,6 +174,14 @@ protected:
     {
         return std::nullopt;
     }
+    // The sink may read the product of each record as it is written.
+    virtual std::unique_ptr<RecordSink> makeSink(const Plan & /*plan*/, const Product & /*product*/,
+                                                 const OutputFormat &format,
+                                                 const QStringList &passThroughNames,
+                                                 const Streams &streams) const
+    {
+        return recordSink(format, passThroughNames, streams);
+    }
 
 private:
     class Bound final : public Calculation
@@ -181,6 +203,12 @@ private:
         std::optional<PublishFailure> publish(const QString &recordName) const override
         {
             return m_command.publish(m_plan, m_product, recordName);
+        }
+        std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
+                                             const QStringList &passThroughNames,
+                                             const Streams &streams) const override
+        {
+            return m_command.makeSink(m_plan, m_product, format, passThroughNames, streams);
         }
 
     private:

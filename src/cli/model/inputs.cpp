@@ -53,7 +53,9 @@ std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
 {
     const QString wanted = normalizedColumnName(columnName);
     for (int index = 0; index < m_specs.size(); ++index) {
-        if (m_specs.at(index).fromColumns && m_specs.at(index).name == wanted)
+        const InputSpec &spec = m_specs.at(index);
+        if (spec.fromColumns
+            && (spec.name == wanted || spec.columnAliases.contains(wanted, Qt::CaseInsensitive)))
             return index;
     }
     return std::nullopt;

@@ -5,6 +5,7 @@
 // (fieldtext.h).
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -24,6 +25,9 @@ struct InputSpec
     Need need = Need::optional;
     std::optional<QString> defaultValue = {}; // used when nothing else gives a value
     bool fromColumns = true; // whether a batch's column of its name feeds it
+    QStringList columnAliases = {}; // other names of its column, such as OpenStreetMap's
+    // Given more than once on the command line, its values join with commas.
+    bool repeatable = false;
 };
 
 // Inputs that several commands take, named and described alike in each.
@@ -95,6 +99,8 @@ public:
     }
     // Whether a batch row's own cell gives it, rather than the command line.
     bool fromRow(InputId input) const { return m_fromRow[static_cast<std::size_t>(input.m_index)]; }
+    // The batch line the values come from, 0 outside a batch.
+    qint64 line() const { return m_line; }
 
 private:
     // By position only for the base, which fills in what a command declared.
@@ -122,6 +128,7 @@ private:
     std::vector<std::optional<std::string_view>> m_values;
     std::vector<std::optional<double>> m_numbers;
     std::vector<bool> m_fromRow;
+    qint64 m_line = 0;
 };
 
 // What a command knows before its first calculation: which inputs the

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "fieldtext.h"
+#include "outputbuffer.h"
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// Numbers and fields appended to output as each format writes them.
+
+// Fixed decimals exactly as the window's labels show them, inf and nan
+// included.
+QString fixed(double value, int decimals);
+void appendFixed(OutputBuffer &out, double value, int decimals);
+
+// The bytes as they are when they are text already; else what their text
+// is in UTF-8, U+FFFD for what was not UTF-8.
+template <typename Append>
+void appendAsUtf8(std::string_view bytes, Append appendUtf8)
+{
+    if (isAscii(bytes)) {
+        appendUtf8(bytes);
+    } else {
+        const std::string text = fieldText(bytes).toStdString();
+        appendUtf8(std::string_view(text));
+    }
+}
+
+void appendCsvField(OutputBuffer &line, std::string_view field);
+// A JSON string, quoted and escaped.
+void appendJsonString(OutputBuffer &line, std::string_view field);
