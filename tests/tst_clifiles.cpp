@@ -47,8 +47,10 @@ Names names(const QStringList &list)
 Names longOptions(const Command &command)
 {
     Names options;
-    for (const QCommandLineOption &option : command.options())
-        options << QStringLiteral("--") + option.names().constLast();
+    for (const QCommandLineOption &option : command.options()) {
+        if (option.names().constLast().size() > 1) // -x and -y are short only
+            options << QStringLiteral("--") + option.names().constLast();
+    }
     return options;
 }
 
@@ -151,6 +153,16 @@ void CliFilesTest::completion_data()
                 << QStringList{"fov", "--format=c"} << Names{"--format=csv"};
         QTest::newRow("formats after =, begun")
                 << QStringList{"fov", "--format", "=", "j"} << Names{"json"};
+    }
+    // A command with formats of its own offers those.
+    for (const auto &command : commands) {
+        for (const QCommandLineOption &option : command->options()) {
+            if (!option.names().contains("format") || command->name() != "footprint")
+                continue;
+            QTest::newRow("footprint's formats")
+                    << QStringList{"footprint", "--format", ""}
+                    << names(option.valueName().split(QLatin1Char('|')));
+        }
     }
     Names levels;
     for (const DensityLevel &level : densityLevels)

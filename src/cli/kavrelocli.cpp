@@ -1,7 +1,9 @@
 #include "kavrelocli.h"
 
+#include "coveragecommand.h"
 #include "densitycommand.h"
 #include "distancecommand.h"
+#include "footprintcommand.h"
 #include "fovcommand.h"
 #include "helplayout.h"
 #include "lenscommand.h"
@@ -42,6 +44,8 @@ std::vector<std::unique_ptr<const Command>> makeCommands()
     commands.push_back(std::make_unique<DensityCommand>());
     commands.push_back(std::make_unique<LensCommand>());
     commands.push_back(std::make_unique<MountCommand>());
+    commands.push_back(std::make_unique<FootprintCommand>());
+    commands.push_back(std::make_unique<CoverageCommand>());
     return commands;
 }
 

@@ -35,6 +35,18 @@ QString fieldWord(Field field)
         return QStringLiteral("Density");
     case Field::level:
         return QStringLiteral("Level");
+    case Field::latitude:
+        return QStringLiteral("Latitude");
+    case Field::longitude:
+        return QStringLiteral("Longitude");
+    case Field::x:
+        return QStringLiteral("X");
+    case Field::y:
+        return QStringLiteral("Y");
+    case Field::bearing:
+        return QStringLiteral("Bearing");
+    case Field::maxRange:
+        return QStringLiteral("Max range");
     }
     return {};
 }

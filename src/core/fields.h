@@ -22,6 +22,12 @@ enum class Field {
     distance,
     density,
     level,
+    latitude,
+    longitude,
+    x,
+    y,
+    bearing,
+    maxRange,
 };
 
 QString fieldWord(Field field);

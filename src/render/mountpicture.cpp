@@ -1,6 +1,7 @@
 #include "pictureentry.h"
 
 #include "angles.h"
+#include "levelcolours.h"
 
 #include "mounting.h"
 
@@ -27,10 +28,11 @@ const QRectF topArea(90, 460, 770, 300);
 constexpr double legendTop = 822;
 constexpr double legendLineHeight = 17;
 
-// One colour per level, loosest first, as in densityLevels.
-const std::array<QColor, densityLevels.size()> levelColours{
-        QColor(0xc6, 0xdb, 0xef), QColor(0x9e, 0xca, 0xe1), QColor(0x74, 0xc4, 0x76),
-        QColor(0xfd, 0xd0, 0x49), QColor(0xfd, 0x8d, 0x3c), QColor(0xe6, 0x55, 0x0d)};
+QColor levelColour(std::size_t level)
+{
+    const Rgb rgb = standardLevelColours[level];
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
 const QColor groundColour(0xd9, 0xd9, 0xd9);
 const QColor viewColour(0xbc, 0xbd, 0xdc, 0x90);
 const QColor blindColour(0xcb, 0x18, 0x1d);
@@ -262,7 +264,7 @@ void drawTopView(QPainter &painter, const View &view, const MountSurvey &survey)
         painter.setPen(Qt::NoPen);
         for (std::size_t level = 0; level < densityLevels.size(); ++level) {
             if (const auto &reach = survey.levelReach[level]) {
-                painter.setBrush(levelColours[level]);
+                painter.setBrush(levelColour(level));
                 painter.drawPolygon(band(view, camera, drop, survey.target->near, *reach));
             }
         }
@@ -328,7 +330,7 @@ std::vector<LegendLine> legendLines(const MountSurvey &survey)
                                            .arg(metres(survey.target->near), metres(*reach))
                                  : QStringLiteral("not met"))};
         if (bandShows(survey, level))
-            line.patch = levelColours[level];
+            line.patch = levelColour(level);
         lines.push_back(line);
     }
     if (const auto &at = survey.at) {

@@ -191,6 +191,8 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     }
     if (!flushed)
         return reportOutputFailure(streams, streams.output.errorString());
+    if (const auto failure = sink->fileFailure())
+        return reportFailedWrite(streams, *failure);
     if (const auto &problem = reader.readError()) {
         printMessage(streams, cannotRead(sourceName, *problem));
         return ExitStatus::badInput;

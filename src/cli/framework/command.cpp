@@ -347,6 +347,8 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
     sink->finish();
     if (!sink->flush())
         return reportOutputFailure(streams, streams.output.errorString());
+    if (const auto failure = sink->fileFailure())
+        return reportFailedWrite(streams, *failure);
     if (const auto failure
         = calculation.publishes() ? calculation.publish(QString()) : std::nullopt)
         return reportFailedWrite(streams, failure->message);

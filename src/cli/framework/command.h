@@ -79,6 +79,7 @@ protected:
     std::unique_ptr<RecordSink> recordSink(const OutputFormat &format,
                                            const QStringList &passThroughNames,
                                            const Streams &streams) const;
+    const ResultTable &resultTable() const { return m_results; }
 
     // One run's calculation: the command with what prepare() made of the
     // command line and the batch's columns, which the base calls for each

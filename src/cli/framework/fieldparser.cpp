@@ -31,6 +31,14 @@ std::optional<double> FieldParser::finite(Field field, FieldValue value)
     return number;
 }
 
+double FieldParser::finiteNumber(Field field, FieldValue value)
+{
+    const auto number = finite(field, value);
+    if (number && !std::isfinite(*number))
+        fail(fieldError(field, fieldText(*value.bytes), QStringLiteral("must be a finite number")));
+    return number.value_or(0.0);
+}
+
 double FieldParser::positive(Field field, FieldValue value)
 {
     const auto number = finite(field, value);

@@ -18,6 +18,8 @@ struct DensityLevel;
 class FieldParser
 {
 public:
+    // Any finite number.
+    double finiteNumber(Field field, FieldValue value);
     double positive(Field field, FieldValue value);
     // Finite and at least zero.
     double nonNegative(Field field, FieldValue value);

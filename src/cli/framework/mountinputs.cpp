@@ -9,7 +9,8 @@ InputSpec metresInput(const char *name, const char *description, Need need,
             std::move(defaultValue)};
 }
 
-MountInputs::MountInputs(const std::function<InputId(InputSpec)> &add)
+MountInputs::MountInputs(const std::function<InputId(InputSpec)> &add,
+                         const QStringList &tiltColumns)
     : m_resolution(add({QStringLiteral("resolution"), QStringLiteral("WxH"),
                         QStringLiteral("Image size in pixels, as 1920x1080; the height "
                                        "counts here."),
@@ -23,7 +24,8 @@ MountInputs::MountInputs(const std::function<InputId(InputSpec)> &add)
     , m_height(add(metresInput("height", "Height of the lens above the ground.", Need::required)))
     , m_tilt(add({QStringLiteral("tilt"), QStringLiteral("degrees"),
                   QStringLiteral("Tilt below the horizontal, between -90 and 90; negative "
-                                 "looks up.")}))
+                                 "looks up."),
+                  Need::optional, std::nullopt, true, tiltColumns}))
     , m_aim(add(metresInput("aim",
                             "Tilt so that the top of the view meets the target's "
                             "height at this ground distance.")))

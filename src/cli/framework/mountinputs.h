@@ -18,7 +18,9 @@ class MountInputs
 public:
     // Declares the inputs, in the order the help lists them, through the
     // command's addInput.
-    explicit MountInputs(const std::function<InputId(InputSpec)> &add);
+    // tiltColumns: other names of the tilt's column.
+    explicit MountInputs(const std::function<InputId(InputSpec)> &add,
+                         const QStringList &tiltColumns = {});
 
     struct Ways
     {

@@ -157,6 +157,7 @@ private:
     std::vector<PlaneObstacle> m_obstacles;
     Geometry m_ground;
     std::vector<Geometry> m_privacy;
+    std::vector<QString> m_privacyNames;
     std::vector<std::vector<Geometry>> m_held; // per level, per camera
 };
 
@@ -211,6 +212,7 @@ std::optional<QString> GeosSiteEngine::setSite(const Site &site)
             break;
         case SiteFeature::Role::privacy:
             m_privacy.push_back(std::move(united));
+            m_privacyNames.push_back(feature.name);
             break;
         case SiteFeature::Role::obstacle: {
             obstacleParts.push_back(std::move(united));
@@ -471,8 +473,10 @@ CoverageReport GeosSiteEngine::coverage(const std::vector<SiteLevel> &levels)
         if (level == 0)
             loosest = std::move(layers);
     }
-    for (const Geometry &zone : m_privacy) {
+    for (std::size_t index = 0; index < m_privacy.size(); ++index) {
+        const Geometry &zone = m_privacy[index];
         CoverageRow row;
+        row.name = m_privacyNames[index];
         row.area = m_geometry.area(*zone);
         if (loosest) {
             row.covered = m_geometry.area(*m_geometry.intersect(*zone, *loosest->once));

@@ -93,6 +93,7 @@ struct CameraFootprint
 // One level's coverage of the site, or one privacy zone's exposure.
 struct CoverageRow
 {
+    QString name; // of a privacy zone, if it has one
     double area = 0.0; // to cover, m^2
     double covered = 0.0;
     double redundant = 0.0; // met by two or more cameras

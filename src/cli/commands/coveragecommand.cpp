@@ -1,0 +1,249 @@
+#include "coveragecommand.h"
+
+#include "mapsinks.h"
+#include "picturefiles.h"
+#include "programname.h"
+#include "sitelevels.h"
+#include "streams.h"
+#include "textappend.h"
+
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+const QString squareMetres = QStringLiteral("m\u00B2");
+const QString percent = QStringLiteral("%");
+
+InputSpec commandLineOnly(const char *name, const char *valueName, const char *description,
+                          bool repeatable = false)
+{
+    InputSpec input{QString::fromLatin1(name), QString::fromLatin1(valueName),
+                    QString::fromLatin1(description)};
+    input.fromColumns = false;
+    input.repeatable = repeatable;
+    return input;
+}
+
+// A share in percent as the table shows it, to two decimals.
+double shownPercent(double part, double whole)
+{
+    return whole > 0.0 ? std::round(part / whole * 10000.0) / 100.0 : 0.0;
+}
+
+// The uncovered ground of each level, as GeoJSON.
+QByteArray gapsDocument(const CoverageReport &report, const std::vector<SiteLevel> &levels)
+{
+    OutputBuffer out;
+    out += "{\"type\":\"FeatureCollection\",\"features\":[";
+    for (std::size_t level = 0; level < report.levels.size(); ++level) {
+        const CoverageRow &row = report.levels[level];
+        out += level == 0 ? "\n" : ",\n";
+        out += "{\"type\":\"Feature\",\"properties\":{\"level\":";
+        appendJsonString(out, levels[level].name.toStdString());
+        out += ",\"area_m2\":";
+        appendFixed(out, row.uncovered.squareMetres, 2);
+        out += "},\"geometry\":";
+        appendGeoJsonArea(out, row.uncovered.area);
+        out += '}';
+    }
+    out += "\n]}\n";
+    return QByteArray(out.data(), static_cast<int>(out.size()));
+}
+
+// Bytes into a buffer, so that the rows go out with the sink's own flush.
+class IntoBuffer final : public ByteSink
+{
+public:
+    explicit IntoBuffer(OutputBuffer &buffer) : m_buffer(buffer) { }
+    bool write(const char *data, qint64 size) override
+    {
+        m_buffer += std::string_view(data, static_cast<std::size_t>(size));
+        return true;
+    }
+    QString errorString() const override { return {}; }
+
+private:
+    OutputBuffer &m_buffer;
+};
+
+} // namespace
+
+// Cameras are added to the site as they are placed; the rows come at the
+// end, in the record format chosen.
+class CoverageSink final : public RecordSink
+{
+public:
+    CoverageSink(const CoverageCommand &command, const SitePlan &plan, const OutputFormat &format,
+                 const Streams &streams)
+        : RecordSink(command.resultTable(), {}, streams.output)
+        , m_command(command)
+        , m_plan(plan)
+        , m_streams(streams)
+        , m_intoBuffer(m_buffer)
+        , m_rows(format.make(command.m_rows, {QStringLiteral("kind"), QStringLiteral("name")},
+                             m_intoBuffer))
+        , m_prefix(QStringLiteral("%1 %2: ").arg(QLatin1String(programName), command.name()))
+    {
+    }
+
+    void finish() override;
+    bool fallsShort() const override { return m_fallsShort; }
+    std::optional<QString> fileFailure() const override { return m_fileFailure; }
+
+private:
+    void write(const FieldList & /*passThrough*/, const Results *results,
+               const QString &error) override
+    {
+        if (results) {
+            ++m_placed;
+        } else {
+            ++m_unplaced;
+            printLine(m_streams, m_prefix + error);
+        }
+    }
+    void writeRow(const char *kind, const QString &name, const CoverageRow &row,
+                  std::optional<double> density, bool withGaps);
+
+    const CoverageCommand &m_command;
+    const SitePlan &m_plan;
+    const Streams &m_streams;
+    IntoBuffer m_intoBuffer;
+    std::unique_ptr<RecordSink> m_rows;
+    QString m_prefix;
+    int m_placed = 0;
+    int m_unplaced = 0;
+    bool m_fallsShort = false;
+    std::optional<QString> m_fileFailure;
+};
+
+void CoverageSink::writeRow(const char *kind, const QString &name, const CoverageRow &row,
+                            std::optional<double> density, bool withGaps)
+{
+    Results results(m_command.m_rows);
+    if (density)
+        results.set(m_command.m_density, *density);
+    results.set(m_command.m_area, row.area);
+    results.set(m_command.m_covered, row.covered);
+    results.set(m_command.m_coveredShare, shownPercent(row.covered, row.area));
+    results.set(m_command.m_redundantShare, shownPercent(row.redundant, row.area));
+    if (withGaps) {
+        results.set(m_command.m_gapCount, row.gaps);
+        results.set(m_command.m_largestGap, row.largestGap);
+    }
+    const std::string kindText(kind);
+    const std::string nameText = name.toStdString();
+    m_rows->record({kindText, nameText}, results);
+}
+
+void CoverageSink::finish()
+{
+    if (m_unplaced > 0)
+        printLine(m_streams,
+                  m_prefix
+                          + QStringLiteral("the coverage is of the %1 cameras that could be "
+                                           "placed; %2 could not")
+                                    .arg(m_placed)
+                                    .arg(m_unplaced));
+    const CoverageReport report = m_plan.engine->coverage(m_plan.levels);
+    m_rows->begin();
+    for (std::size_t level = 0; level < report.levels.size(); ++level)
+        writeRow("level", m_plan.levels[level].name, report.levels[level],
+                 m_plan.levels[level].pixelsPerMetre, true);
+    for (std::size_t zone = 0; zone < report.privacy.size(); ++zone) {
+        const QString &name = report.privacy[zone].name;
+        writeRow("privacy", name.isEmpty() ? QStringLiteral("privacy-%1").arg(zone + 1) : name,
+                 report.privacy[zone], std::nullopt, false);
+    }
+    m_rows->finish();
+    m_rows->flush();
+    if (m_plan.require) {
+        const auto requirements = std::get<std::vector<Requirement>>(
+                parseRequirements(*m_plan.require, m_plan.levels));
+        for (const Requirement &requirement : requirements) {
+            const CoverageRow &row = report.levels[requirement.level];
+            if (shownPercent(row.covered, row.area) < requirement.percent)
+                m_fallsShort = true;
+        }
+    }
+    if (m_plan.gaps) {
+        QSaveFile file(*m_plan.gaps);
+        const QByteArray document = gapsDocument(report, m_plan.levels);
+        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size()
+            || !file.commit())
+            m_fileFailure
+                    = QStringLiteral("cannot write %1: %2").arg(*m_plan.gaps, file.errorString());
+    }
+}
+
+CoverageCommand::CoverageCommand()
+    : SiteCommand(
+            QStringLiteral("coverage"),
+            QStringLiteral("How much of a site each level covers, gaps and redundancy "
+                           "included."),
+            QStringLiteral(
+                    "The cameras of the schedule, placed as footprint places them, over the\n"
+                    "areas of --site less its obstacles. A level counts at a point of the\n"
+                    "target's plane when at least one camera meets it there, unhidden. One\n"
+                    "row per level, loosest first, then one per privacy zone: the part of it\n"
+                    "seen at the loosest level."))
+    , m_gaps(addInput(commandLineOnly("gaps", "FILE",
+                                      "Also write the uncovered ground of each level as "
+                                      "GeoJSON.")))
+    , m_require(addInput(commandLineOnly("require", "LEVEL=PCT",
+                                         "Exit with status 4 when the level covers less; "
+                                         "repeatable.",
+                                         true)))
+    , m_density(m_rows.add(
+              {QStringLiteral("px_per_m"), QStringLiteral("Density"), 1, QStringLiteral("px/m")}))
+    , m_area(m_rows.add({QStringLiteral("area_m2"), QStringLiteral("Area"), 2, squareMetres}))
+    , m_covered(m_rows.add(
+              {QStringLiteral("covered_m2"), QStringLiteral("Covered"), 2, squareMetres}))
+    , m_coveredShare(m_rows.add(
+              {QStringLiteral("covered_pct"), QStringLiteral("Covered share"), 2, percent}))
+    , m_redundantShare(m_rows.add(
+              {QStringLiteral("redundant_pct"), QStringLiteral("Seen twice or more"), 2, percent}))
+    , m_gapCount(m_rows.add({QStringLiteral("gaps"), QStringLiteral("Gaps"), 0, QString()}))
+    , m_largestGap(m_rows.add(
+              {QStringLiteral("largest_gap_m2"), QStringLiteral("Largest gap"), 2, squareMetres}))
+{
+}
+
+std::optional<QString> CoverageCommand::prepareMore(const GivenInputs &given, SitePlan &plan) const
+{
+    plan.gaps = given.commandLine[m_gaps];
+    if (plan.gaps && plan.gaps->isEmpty())
+        return QStringLiteral("--gaps needs a file name");
+    plan.require = given.commandLine[m_require];
+    if (plan.require) {
+        const auto parsed = parseRequirements(*plan.require, plan.levels);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return *problem;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> CoverageCommand::refusesOutput(const SitePlan &plan) const
+{
+    if (plan.moduleProblem)
+        return plan.moduleProblem;
+    if (plan.gaps)
+        return refusesPictureFile(*plan.gaps);
+    return std::nullopt;
+}
+
+std::optional<QString> CoverageCommand::place(const SitePlan &plan, PlacedRecord &record) const
+{
+    plan.engine->addToCoverage(record.camera, plan.levels);
+    return std::nullopt;
+}
+
+std::unique_ptr<RecordSink> CoverageCommand::makeSink(const SitePlan &plan,
+                                                      const PlacedRecord & /*record*/,
+                                                      const OutputFormat &format,
+                                                      const QStringList & /*passThroughNames*/,
+                                                      const Streams &streams) const
+{
+    return std::make_unique<CoverageSink>(*this, plan, format, streams);
+}

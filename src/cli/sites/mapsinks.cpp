@@ -1,0 +1,408 @@
+#include "mapsinks.h"
+
+#include "levelcolours.h"
+#include "sitecommand.h"
+#include "streams.h"
+#include "textappend.h"
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int coordinateDecimals = 7; // a centimetre, as RFC 7946 advises
+constexpr int metreDecimals = 2;
+constexpr double bandOpacity = 0.6;
+constexpr double viewOpacity = 0.25;
+
+// Degrees with at most 7 decimals, without trailing zeros.
+void appendDegrees(OutputBuffer &out, double value)
+{
+    OutputBuffer digits;
+    appendFixed(digits, value, coordinateDecimals);
+    std::string_view text(digits.data(), digits.size());
+    while (text.back() == '0')
+        text.remove_suffix(1);
+    if (text.back() == '.')
+        text.remove_suffix(1);
+    out += text == "-0" ? std::string_view("0") : text;
+}
+
+// A record in error goes to standard error; every other one to the map.
+class MapSink : public RecordSink
+{
+public:
+    MapSink(const ResultTable &results, const QStringList &passThroughNames,
+            const PlacedRecord &record, const std::vector<SiteLevel> &levels,
+            const Streams &streams, const QString &messagePrefix, ByteSink &sink)
+        : RecordSink(results, passThroughNames, sink)
+        , m_record(record)
+        , m_levels(levels)
+        , m_streams(streams)
+        , m_prefix(messagePrefix)
+    {
+    }
+
+protected:
+    void write(const FieldList &passThrough, const Results *results, const QString &error) final
+    {
+        if (!results) {
+            printLine(m_streams, m_prefix + error);
+            return;
+        }
+        writeCamera(cameraName(passThrough, m_record.line), passThrough, *results);
+    }
+    virtual void writeCamera(const QString &name, const FieldList &passThrough,
+                             const Results &results)
+            = 0;
+
+    const PlacedRecord &m_record;
+    const std::vector<SiteLevel> &m_levels;
+
+private:
+    const Streams &m_streams;
+    QString m_prefix;
+};
+
+class GeoJsonSink final : public MapSink
+{
+public:
+    using MapSink::MapSink;
+    void begin() override { m_buffer += "{\"type\":\"FeatureCollection\",\"features\":["; }
+    void finish() override { m_buffer += "\n]}\n"; }
+
+private:
+    void writeCamera(const QString &name, const FieldList &passThrough,
+                     const Results &results) override;
+    void startFeature(const char *kind, const std::string &camera);
+    void property(const char *key)
+    {
+        m_buffer += ",\"";
+        m_buffer += key;
+        m_buffer += "\":";
+    }
+    void metres(const char *key, double value)
+    {
+        property(key);
+        appendFixed(m_buffer, value, metreDecimals);
+    }
+
+    bool m_first = true;
+};
+
+void GeoJsonSink::startFeature(const char *kind, const std::string &camera)
+{
+    m_buffer += m_first ? "\n" : ",\n";
+    m_first = false;
+    m_buffer += "{\"type\":\"Feature\",\"properties\":{\"kind\":\"";
+    m_buffer += kind;
+    m_buffer += "\",\"camera\":";
+    appendJsonString(m_buffer, camera);
+}
+
+void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
+                              const Results &results)
+{
+    const std::string camera = name.toStdString();
+    startFeature("camera", camera);
+    for (std::size_t index = 0; index < passThrough.size(); ++index) {
+        if (index == 0 && isNameColumn(m_passThroughNames.at(0)))
+            continue;
+        m_buffer += ',';
+        appendJsonString(m_buffer, m_passThroughNames.at(static_cast<int>(index)).toStdString());
+        m_buffer += ':';
+        appendJsonString(m_buffer, passThrough[index]);
+    }
+    for (int column = 0; column < m_results.size(); ++column) {
+        if (const auto &value = resultValue(results, column)) {
+            m_buffer += ',';
+            appendJsonString(m_buffer, m_results.at(column).key.toStdString());
+            m_buffer += ':';
+            appendFixed(m_buffer, *value, m_results.at(column).decimals);
+        }
+    }
+    m_buffer += "},\"geometry\":{\"type\":\"Point\",\"coordinates\":[";
+    appendDegrees(m_buffer, m_record.camera.at.lon);
+    m_buffer += ',';
+    appendDegrees(m_buffer, m_record.camera.at.lat);
+    m_buffer += "]}}";
+
+    const CameraFootprint &footprint = m_record.footprint;
+    if (!footprint.view.area.empty()) {
+        startFeature("view", camera);
+        metres("near_m", *footprint.viewNear);
+        metres("far_m", *footprint.viewFar);
+        metres("area_m2", footprint.view.squareMetres);
+        m_buffer += "},\"geometry\":";
+        appendGeoJsonArea(m_buffer, footprint.view.area);
+        m_buffer += '}';
+    }
+    for (std::size_t level = 0; level < footprint.bands.size(); ++level) {
+        const auto &band = footprint.bands[level];
+        if (!band)
+            continue;
+        startFeature("band", camera);
+        property("level");
+        appendJsonString(m_buffer, m_levels[level].name.toStdString());
+        property("px_per_m");
+        appendFixed(m_buffer, m_levels[level].pixelsPerMetre, 1);
+        metres("near_m", band->near);
+        metres("far_m", band->far);
+        metres("area_m2", band->area.squareMetres);
+        const std::string colour = htmlColour(level, m_levels.size()).toStdString();
+        property("fill");
+        appendJsonString(m_buffer, colour);
+        property("fill-opacity");
+        appendFixed(m_buffer, bandOpacity, 2);
+        property("stroke");
+        appendJsonString(m_buffer, colour);
+        property("stroke-width");
+        m_buffer += '1';
+        m_buffer += "},\"geometry\":";
+        appendGeoJsonArea(m_buffer, band->area.area);
+        m_buffer += '}';
+    }
+}
+
+// XML's five characters escaped.
+void appendXml(OutputBuffer &out, std::string_view text)
+{
+    appendAsUtf8(text, [&out](std::string_view bytes) {
+        for (const char c : bytes) {
+            switch (c) {
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                // XML 1.0 has no place for other control characters.
+                out += static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r'
+                        ? ' '
+                        : c;
+            }
+        }
+    });
+}
+
+// KML's aabbggrr.
+std::string kmlColour(Rgb rgb, double opacity)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%02x%02x%02x%02x",
+                  static_cast<unsigned>(std::lround(opacity * 255.0)), rgb.blue, rgb.green,
+                  rgb.red);
+    return text;
+}
+
+class KmlSink final : public MapSink
+{
+public:
+    using MapSink::MapSink;
+    void begin() override;
+    void finish() override { m_buffer += "</Document>\n</kml>\n"; }
+
+private:
+    void writeCamera(const QString &name, const FieldList &passThrough,
+                     const Results &results) override;
+    void data(const std::string &name, const std::function<void()> &value);
+    void metres(const char *name, double value)
+    {
+        data(name, [&] { appendFixed(m_buffer, value, metreDecimals); });
+    }
+    void ring(const GeoRing &points);
+    void area(const GeoArea &area);
+};
+
+void KmlSink::begin()
+{
+    m_buffer += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n<Document>\n";
+    m_buffer += "<Style id=\"view\"><LineStyle><color>ff7f7f7f</color><width>1</width>"
+                "</LineStyle><PolyStyle><color>";
+    m_buffer += kmlColour({0xbc, 0xbd, 0xdc}, viewOpacity);
+    m_buffer += "</color></PolyStyle></Style>\n";
+    for (std::size_t level = 0; level < m_levels.size(); ++level) {
+        const Rgb rgb = levelColour(level, m_levels.size());
+        m_buffer += "<Style id=\"level-";
+        appendXml(m_buffer, m_levels[level].name.toStdString());
+        m_buffer += "\"><LineStyle><color>";
+        m_buffer += kmlColour(rgb, 1.0);
+        m_buffer += "</color><width>1</width></LineStyle><PolyStyle><color>";
+        m_buffer += kmlColour(rgb, bandOpacity);
+        m_buffer += "</color></PolyStyle></Style>\n";
+    }
+}
+
+void KmlSink::data(const std::string &name, const std::function<void()> &value)
+{
+    m_buffer += "<Data name=\"";
+    appendXml(m_buffer, name);
+    m_buffer += "\"><value>";
+    value();
+    m_buffer += "</value></Data>";
+}
+
+void KmlSink::ring(const GeoRing &points)
+{
+    m_buffer += "<LinearRing><coordinates>";
+    for (std::size_t index = 0; index < points.size(); ++index) {
+        if (index > 0)
+            m_buffer += ' ';
+        appendDegrees(m_buffer, points[index].lon);
+        m_buffer += ',';
+        appendDegrees(m_buffer, points[index].lat);
+    }
+    m_buffer += "</coordinates></LinearRing>";
+}
+
+void KmlSink::area(const GeoArea &area)
+{
+    m_buffer += "<MultiGeometry>";
+    for (const GeoPolygon &polygon : area) {
+        m_buffer += "<Polygon><tessellate>1</tessellate><altitudeMode>clampToGround"
+                    "</altitudeMode><outerBoundaryIs>";
+        ring(polygon.exterior);
+        m_buffer += "</outerBoundaryIs>";
+        for (const GeoRing &hole : polygon.holes) {
+            m_buffer += "<innerBoundaryIs>";
+            ring(hole);
+            m_buffer += "</innerBoundaryIs>";
+        }
+        m_buffer += "</Polygon>";
+    }
+    m_buffer += "</MultiGeometry>";
+}
+
+void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, const Results &results)
+{
+    const std::string camera = name.toStdString();
+    const auto placemark = [&](const std::string &title, const std::string &style) {
+        m_buffer += "<Placemark><name>";
+        appendXml(m_buffer, title);
+        m_buffer += "</name>";
+        if (!style.empty()) {
+            m_buffer += "<styleUrl>#";
+            appendXml(m_buffer, style);
+            m_buffer += "</styleUrl>";
+        }
+        m_buffer += "<ExtendedData>";
+    };
+    m_buffer += "<Folder><name>";
+    appendXml(m_buffer, camera);
+    m_buffer += "</name>\n";
+    placemark(camera, {});
+    data("kind", [&] { m_buffer += "camera"; });
+    for (std::size_t index = 0; index < passThrough.size(); ++index) {
+        if (index == 0 && isNameColumn(m_passThroughNames.at(0)))
+            continue;
+        data(m_passThroughNames.at(static_cast<int>(index)).toStdString(),
+             [&] { appendXml(m_buffer, passThrough[index]); });
+    }
+    for (int column = 0; column < m_results.size(); ++column) {
+        if (const auto &value = resultValue(results, column))
+            data(m_results.at(column).key.toStdString(),
+                 [&] { appendFixed(m_buffer, *value, m_results.at(column).decimals); });
+    }
+    m_buffer += "</ExtendedData><Point><coordinates>";
+    appendDegrees(m_buffer, m_record.camera.at.lon);
+    m_buffer += ',';
+    appendDegrees(m_buffer, m_record.camera.at.lat);
+    m_buffer += "</coordinates></Point></Placemark>\n";
+
+    const CameraFootprint &footprint = m_record.footprint;
+    if (!footprint.view.area.empty()) {
+        placemark(camera + " view", "view");
+        data("kind", [&] { m_buffer += "view"; });
+        metres("near_m", *footprint.viewNear);
+        metres("far_m", *footprint.viewFar);
+        metres("area_m2", footprint.view.squareMetres);
+        m_buffer += "</ExtendedData>";
+        area(footprint.view.area);
+        m_buffer += "</Placemark>\n";
+    }
+    for (std::size_t level = 0; level < footprint.bands.size(); ++level) {
+        const auto &band = footprint.bands[level];
+        if (!band)
+            continue;
+        const std::string levelName = m_levels[level].name.toStdString();
+        placemark(camera + " " + levelName, "level-" + levelName);
+        data("kind", [&] { m_buffer += "band"; });
+        data("level", [&] { appendXml(m_buffer, levelName); });
+        data("px_per_m", [&] { appendFixed(m_buffer, m_levels[level].pixelsPerMetre, 1); });
+        metres("near_m", band->near);
+        metres("far_m", band->far);
+        metres("area_m2", band->area.squareMetres);
+        m_buffer += "</ExtendedData>";
+        area(band->area.area);
+        m_buffer += "</Placemark>\n";
+    }
+    m_buffer += "</Folder>\n";
+}
+
+} // namespace
+
+QString htmlColour(std::size_t level, std::size_t count)
+{
+    const Rgb rgb = levelColour(level, count);
+    return QStringLiteral("#%1%2%3")
+            .arg(rgb.red, 2, 16, QLatin1Char('0'))
+            .arg(rgb.green, 2, 16, QLatin1Char('0'))
+            .arg(rgb.blue, 2, 16, QLatin1Char('0'));
+}
+
+void appendGeoJsonArea(OutputBuffer &out, const GeoArea &area)
+{
+    const bool multi = area.size() != 1;
+    out += multi ? "{\"type\":\"MultiPolygon\",\"coordinates\":["
+                 : "{\"type\":\"Polygon\",\"coordinates\":";
+    for (std::size_t part = 0; part < area.size(); ++part) {
+        if (part > 0)
+            out += ',';
+        out += '[';
+        const auto ring = [&out](const GeoRing &points) {
+            out += '[';
+            for (std::size_t index = 0; index < points.size(); ++index) {
+                if (index > 0)
+                    out += ',';
+                out += '[';
+                appendDegrees(out, points[index].lon);
+                out += ',';
+                appendDegrees(out, points[index].lat);
+                out += ']';
+            }
+            out += ']';
+        };
+        ring(area[part].exterior);
+        for (const GeoRing &hole : area[part].holes) {
+            out += ',';
+            ring(hole);
+        }
+        out += ']';
+    }
+    out += multi ? "]}" : "}";
+}
+
+std::unique_ptr<RecordSink> makeMapSink(MapFormat format, const ResultTable &results,
+                                        const QStringList &passThroughNames,
+                                        const PlacedRecord &record,
+                                        const std::vector<SiteLevel> &levels,
+                                        const Streams &streams, const QString &messagePrefix)
+{
+    if (format == MapFormat::kml)
+        return std::make_unique<KmlSink>(results, passThroughNames, record, levels, streams,
+                                         messagePrefix, streams.output);
+    return std::make_unique<GeoJsonSink>(results, passThroughNames, record, levels, streams,
+                                         messagePrefix, streams.output);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "recordsink.h"
+#include "sitemodel.h"
+
+#include <memory>
+#include <vector>
+
+struct PlacedRecord;
+struct Streams;
+
+// footprint's output: a map of every camera, written as it comes, so that
+// memory stays flat. GeoJSON by RFC 7946 (lon/lat, counter-clockwise
+// exteriors, at most 7 decimals, no crs) with simplestyle colours, or KML
+// 2.2 with one shared style per level and a folder per camera. A record in
+// error goes to standard error, prefixed as the command's messages are.
+enum class MapFormat { geoJson, kml };
+std::unique_ptr<RecordSink> makeMapSink(MapFormat format, const ResultTable &results,
+                                        const QStringList &passThroughNames,
+                                        const PlacedRecord &record,
+                                        const std::vector<SiteLevel> &levels,
+                                        const Streams &streams, const QString &messagePrefix);
+
+// A GeoJSON geometry of an area: a Polygon for one part, else a
+// MultiPolygon.
+void appendGeoJsonArea(OutputBuffer &out, const GeoArea &area);
+// "#rrggbb"
+QString htmlColour(std::size_t level, std::size_t count);

@@ -1,0 +1,258 @@
+#include "sitecommand.h"
+
+#include "fieldmessages.h"
+#include "fieldparser.h"
+#include "fieldtext.h"
+#include "sitefile.h"
+#include "sitelevels.h"
+#include "sitemodule.h"
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+const QString degree = QStringLiteral("\u00B0");
+const QString metre = QStringLiteral("m");
+
+// A camera this far from the site's centre is surely misplaced, and the
+// site's plane would no longer hold it to the centimetre.
+constexpr double farthestCamera = 50000.0;
+
+InputSpec degreesInput(const char *name, const char *description)
+{
+    return {QString::fromLatin1(name), QStringLiteral("degrees"), QString::fromLatin1(description)};
+}
+
+InputSpec commandLineOnly(InputSpec input)
+{
+    input.fromColumns = false;
+    return input;
+}
+
+// OpenStreetMap's camera:direction takes these too.
+constexpr std::array<const char *, 16> compassPoints{"N",  "NNE", "NE", "ENE", "E",  "ESE",
+                                                     "SE", "SSE", "S",  "SSW", "SW", "WSW",
+                                                     "W",  "WNW", "NW", "NNW"};
+
+std::optional<double> compassBearing(const QString &text)
+{
+    const QString point = text.trimmed().toUpper();
+    for (std::size_t index = 0; index < compassPoints.size(); ++index) {
+        if (point == QLatin1String(compassPoints[index]))
+            return 22.5 * static_cast<double>(index);
+    }
+    return std::nullopt;
+}
+
+// "LAT,LON" within the earth's ranges.
+std::optional<GeoPoint> parseOrigin(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool latOk = false;
+    bool lonOk = false;
+    const GeoPoint point{parts.at(0).trimmed().toDouble(&latOk),
+                         parts.at(1).trimmed().toDouble(&lonOk)};
+    if (!latOk || !lonOk || !(std::fabs(point.lat) <= 90.0) || !(std::fabs(point.lon) <= 180.0))
+        return std::nullopt;
+    return point;
+}
+
+} // namespace
+
+QString cameraName(const FieldList &passThrough, qint64 line)
+{
+    if (!passThrough.empty() && !passThrough.front().empty())
+        return fieldText(passThrough.front());
+    return QStringLiteral("line-%1").arg(line);
+}
+
+bool isNameColumn(const QString &name)
+{
+    return normalizedColumnName(name) == QLatin1String("camera");
+}
+
+SiteCommand::SiteCommand(QString name, QString summary, QString details)
+    : PlannedCommand(std::move(name), std::move(summary), std::move(details))
+    , m_lat(addInput(degreesInput("lat", "Latitude of the camera, WGS84.")))
+    , m_lon(addInput(degreesInput("lon", "Longitude of the camera, WGS84.")))
+    , m_x(addInput(metresInput("x", "Metres east of --origin, instead of --lat and --lon.")))
+    , m_y(addInput(metresInput("y", "Metres north of --origin.")))
+    , m_origin(addInput(commandLineOnly(
+              {QStringLiteral("origin"), QStringLiteral("LAT,LON"),
+               QStringLiteral("Where x and y are measured from, in its azimuthal equidistant "
+                              "plane.")})))
+    , m_bearing(addInput({QStringLiteral("bearing"), QStringLiteral("degrees"),
+                          QStringLiteral("Direction of view, clockwise from north, or a compass "
+                                         "point such as NNE."),
+                          Need::required, std::nullopt, true,
+                          QStringList{QStringLiteral("camera:direction")}}))
+    , m_mount([this](InputSpec input) { return addInput(std::move(input)); },
+              QStringList{QStringLiteral("camera:angle")})
+    , m_maxRange(addInput(metresInput("max-range", "Nothing farther along the bearing counts.")))
+    , m_site(addInput(commandLineOnly(
+              {QStringLiteral("site"), QStringLiteral("FILE"),
+               QStringLiteral("The site as GeoJSON: areas to cover, obstacles, privacy "
+                              "zones.")})))
+    , m_levels(addInput(commandLineOnly(
+              {QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
+               QStringLiteral("Levels of one's own instead of the standard's six.")})))
+    , m_bearingDegrees(
+              addResult({QStringLiteral("bearing_deg"), QStringLiteral("Bearing"), 4, degree}))
+    , m_heightMetres(addResult({QStringLiteral("height_m"), QStringLiteral("Height"), 2, metre}))
+    , m_tiltDegrees(addResult({QStringLiteral("tilt_deg"), QStringLiteral("Tilt"), 4, degree}))
+    , m_hfovDegrees(
+              addResult({QStringLiteral("hfov_deg"), QStringLiteral("Horizontal FOV"), 4, degree}))
+    , m_vfovDegrees(
+              addResult({QStringLiteral("vfov_deg"), QStringLiteral("Vertical FOV"), 4, degree}))
+    , m_targetHeight(addResult(
+              {QStringLiteral("target_height_m"), QStringLiteral("Target height"), 2, metre}))
+{
+}
+
+std::optional<QString> SiteCommand::prepareMore(const GivenInputs & /*given*/,
+                                                SitePlan & /*plan*/) const
+{
+    return std::nullopt;
+}
+
+std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given) const
+{
+    const auto ways = m_mount.prepare(given);
+    if (const auto *error = std::get_if<UsageError>(&ways))
+        return *error;
+    SitePlan plan{std::get<MountInputs::Ways>(ways),
+                  false,
+                  {},
+                  standardLevels(),
+                  {},
+                  {},
+                  false,
+                  {},
+                  {},
+                  {}};
+    const bool geographic = given.given(m_lat) || given.given(m_lon);
+    const bool planar = given.given(m_x) || given.given(m_y);
+    if (geographic && planar)
+        return UsageError{QStringLiteral("give --lat and --lon, or -x and -y, not both")};
+    if (!geographic && !planar)
+        return UsageError{QStringLiteral("give --lat and --lon, or -x and -y with --origin")};
+    plan.byPlane = planar;
+    if (const auto origin = given.commandLine[m_origin]) {
+        plan.origin = parseOrigin(*origin);
+        if (!plan.origin)
+            return UsageError{
+                    QStringLiteral("--origin \"%1\" is not LAT,LON on the earth").arg(*origin)};
+    }
+    if (planar && !plan.origin)
+        return UsageError{QStringLiteral("-x and -y need --origin")};
+    if (const auto levels = given.commandLine[m_levels]) {
+        auto parsed = parseLevels(*levels);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return UsageError{*problem};
+        plan.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
+    }
+    std::optional<Site> site;
+    if (const auto path = given.commandLine[m_site]) {
+        auto read = readSiteFile(*path);
+        if (const auto *problem = std::get_if<QString>(&read))
+            return UsageError{*problem};
+        site = std::move(std::get<Site>(read));
+        plan.siteGiven = true;
+    }
+    if (needsArea()) {
+        if (!site)
+            return UsageError{QStringLiteral("--site is required")};
+        const bool hasArea = std::any_of(
+                site->features.cbegin(), site->features.cend(),
+                [](const SiteFeature &feature) { return feature.role == SiteFeature::Role::area; });
+        if (!hasArea)
+            return UsageError{
+                    QStringLiteral("%1 has no area to cover").arg(*given.commandLine[m_site])};
+    }
+    if (const auto problem = prepareMore(given, plan))
+        return UsageError{*problem};
+    auto engine = loadSiteEngine();
+    if (const auto *problem = std::get_if<QString>(&engine)) {
+        plan.moduleProblem = *problem;
+        return plan;
+    }
+    plan.engine = std::get<std::shared_ptr<SiteEngine>>(engine);
+    if (site) {
+        if (const auto problem = plan.engine->setSite(*site))
+            return UsageError{QStringLiteral("%1: %2").arg(*given.commandLine[m_site], *problem)};
+    }
+    return plan;
+}
+
+std::variant<QString, GeoPoint>
+SiteCommand::position(const SitePlan &plan, const InputValues &values, FieldParser &parse) const
+{
+    if (!plan.byPlane)
+        return GeoPoint{parse.between(Field::latitude, values.field(m_lat), -90.0, 90.0,
+                                      QStringLiteral("degrees")),
+                        parse.between(Field::longitude, values.field(m_lon), -180.0, 180.0,
+                                      QStringLiteral("degrees"))};
+    const double x = parse.finiteNumber(Field::x, values.field(m_x));
+    const double y = parse.finiteNumber(Field::y, values.field(m_y));
+    if (parse.error())
+        return *parse.error();
+    const auto point = plan.engine->fromPlane(*plan.origin, x, y);
+    if (!point)
+        return QStringLiteral("x %1, y %2 is not on the earth from --origin").arg(x).arg(y);
+    return *point;
+}
+
+std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputValues &values,
+                                              Results &results, PlacedRecord &product) const
+{
+    FieldParser parse;
+    const auto at = position(plan, values, parse);
+    if (const auto *problem = std::get_if<QString>(&at))
+        return *problem;
+    double bearing = 0.0;
+    if (const auto text = values[m_bearing]) {
+        if (const auto point = compassBearing(*text))
+            bearing = *point;
+        else if (const auto number = toDoubleLikeQt(*values.bytes(m_bearing));
+                 number && std::isfinite(*number))
+            bearing = std::fmod(std::fmod(*number, 360.0) + 360.0, 360.0);
+        else
+            parse.fail(fieldError(Field::bearing, *text,
+                                  QStringLiteral("is neither a number nor a compass point")));
+    } else {
+        parse.fail(noValue(Field::bearing));
+    }
+    const auto read = m_mount.readCamera(plan.ways, values, parse);
+    if (const auto *problem = std::get_if<QString>(&read))
+        return *problem;
+    const auto &unpointed = std::get<MountInputs::Unpointed>(read);
+    const MountedCamera camera = m_mount.point(unpointed, values, parse);
+    const auto maxRange = values.given(m_maxRange)
+            ? std::optional<double>(parse.positive(Field::maxRange, values.field(m_maxRange)))
+            : std::nullopt;
+    if (parse.error())
+        return *parse.error();
+    const GeoPoint point = std::get<GeoPoint>(at);
+    if (const auto centre = plan.engine->siteCentre(); centre && needsArea()) {
+        const double distance = plan.engine->distance(*centre, point);
+        if (distance > farthestCamera)
+            return QStringLiteral("the camera is %1 km from the site's centre, more than %2")
+                    .arg(distance / 1000.0, 0, 'f', 1)
+                    .arg(farthestCamera / 1000.0);
+    }
+    product.camera
+            = {point, bearing == 360.0 ? 0.0 : bearing, camera, unpointed.targetHeight, maxRange};
+    product.line = values.line();
+    results.set(m_bearingDegrees, product.camera.bearingDegrees);
+    results.set(m_heightMetres, camera.height);
+    results.set(m_tiltDegrees, camera.tiltDegrees);
+    results.set(m_hfovDegrees, camera.view.horizontalFovDegrees);
+    results.set(m_vfovDegrees, camera.view.verticalFovDegrees);
+    results.set(m_targetHeight, unpointed.targetHeight);
+    if (const auto problem = nonFiniteResult(results, values))
+        return problem;
+    return place(plan, product);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "command.h"
+#include "mountinputs.h"
+#include "sitemodel.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// What a site command knows before its first camera.
+struct SitePlan
+{
+    MountInputs::Ways ways;
+    bool byPlane; // x and y from --origin, rather than lat and lon
+    std::optional<GeoPoint> origin;
+    std::vector<SiteLevel> levels;
+    std::shared_ptr<SiteEngine> engine; // none when the module cannot be used
+    std::optional<QString> moduleProblem;
+    bool siteGiven;
+    // A command's own options, as given.
+    std::optional<QString> gaps;
+    std::optional<QString> plot;
+    std::optional<QString> require;
+};
+
+// One camera as placed, for the sink to write.
+struct PlacedRecord
+{
+    PlacedCamera camera;
+    CameraFootprint footprint;
+    qint64 line = 0;
+};
+
+// Cameras on a map, as footprint and coverage take them: a schedule of
+// positions (lat and lon, or x and y about --origin) and bearings, each
+// with a camera on a pole as mount takes it, and a site of areas,
+// obstacles and privacy zones. Rows are placed by the site module.
+class SiteCommand : public PlannedCommand<SitePlan, PlacedRecord>
+{
+protected:
+    SiteCommand(QString name, QString summary, QString details);
+
+    std::variant<UsageError, SitePlan> prepare(const GivenInputs &given) const override;
+    std::optional<QString> refusesOutput(const SitePlan &plan) const override
+    {
+        return plan.moduleProblem;
+    }
+    std::optional<QString> calculate(const SitePlan &plan, const InputValues &values,
+                                     Results &results, PlacedRecord &product) const override;
+
+    // Whether the command needs a site with an area.
+    virtual bool needsArea() const = 0;
+    // Places the camera: footprint draws it, coverage adds it to the site.
+    virtual std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const = 0;
+    // Further options of the command's own, checked once.
+    virtual std::optional<QString> prepareMore(const GivenInputs &given, SitePlan &plan) const;
+
+private:
+    std::variant<QString, GeoPoint> position(const SitePlan &plan, const InputValues &values,
+                                             FieldParser &parse) const;
+
+    const InputId m_lat;
+    const InputId m_lon;
+    const InputId m_x;
+    const InputId m_y;
+    const InputId m_origin;
+    const InputId m_bearing;
+    const MountInputs m_mount;
+    const InputId m_maxRange;
+    const InputId m_site;
+    const InputId m_levels;
+    const ResultId m_bearingDegrees;
+    const ResultId m_heightMetres;
+    const ResultId m_tiltDegrees;
+    const ResultId m_hfovDegrees;
+    const ResultId m_vfovDegrees;
+    const ResultId m_targetHeight;
+};
+
+// The camera's name in output: its first pass-through field, else line-N.
+QString cameraName(const FieldList &passThrough, qint64 line);
+// Whether a pass-through column is the name's own, and not repeated beside it.
+bool isNameColumn(const QString &name);

@@ -1,0 +1,256 @@
+#include "sitefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
+namespace {
+
+// A feature's problem, named by its place in the file and its name.
+class FeatureReader
+{
+public:
+    FeatureReader(const QString &fileName, int number, const QJsonObject &properties)
+        : m_fileName(fileName), m_number(number)
+    {
+        m_feature.number = number;
+        m_feature.name = properties.value(QStringLiteral("name")).toString();
+        m_properties = properties;
+    }
+
+    std::variant<QString, SiteFeature> read(const QJsonValue &geometry);
+
+private:
+    QString problem(const QString &what) const
+    {
+        const QString name = m_feature.name.isEmpty() ? QString()
+                                                      : QStringLiteral(" (%1)").arg(m_feature.name);
+        return QStringLiteral("%1: feature %2%3: %4").arg(m_fileName).arg(m_number).arg(name, what);
+    }
+    bool position(const QJsonValue &value, GeoPoint &point);
+    bool positions(const QJsonValue &value, std::vector<GeoPoint> &points);
+    bool ring(const QJsonValue &value, GeoRing &points);
+    bool polygon(const QJsonValue &value, GeoPolygon &polygon);
+    bool line(const QJsonValue &value, std::vector<GeoPoint> &points);
+
+    const QString &m_fileName;
+    int m_number;
+    QJsonObject m_properties;
+    SiteFeature m_feature;
+    QString m_problem;
+};
+
+bool FeatureReader::position(const QJsonValue &value, GeoPoint &point)
+{
+    const QJsonArray pair = value.toArray();
+    if (!value.isArray() || pair.size() < 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble()) {
+        m_problem = QStringLiteral("a position must be [longitude, latitude]");
+        return false;
+    }
+    point = {pair.at(1).toDouble(), pair.at(0).toDouble()};
+    if (!(std::fabs(point.lat) <= 90.0 && std::fabs(point.lon) <= 180.0)) {
+        m_problem = QStringLiteral("the position [%1, %2] is not on the earth: longitude within "
+                                   "\u00B1180, latitude within \u00B190")
+                            .arg(point.lon)
+                            .arg(point.lat);
+        return false;
+    }
+    return true;
+}
+
+bool FeatureReader::positions(const QJsonValue &value, std::vector<GeoPoint> &points)
+{
+    if (!value.isArray()) {
+        m_problem = QStringLiteral("coordinates must be arrays of positions");
+        return false;
+    }
+    for (const QJsonValue &each : value.toArray()) {
+        GeoPoint point{0.0, 0.0};
+        if (!position(each, point))
+            return false;
+        points.push_back(point);
+    }
+    return true;
+}
+
+bool FeatureReader::ring(const QJsonValue &value, GeoRing &points)
+{
+    if (!positions(value, points))
+        return false;
+    if (points.size() < 4 || points.front().lat != points.back().lat
+        || points.front().lon != points.back().lon) {
+        m_problem = QStringLiteral("a ring must be closed, with 4 positions at least");
+        return false;
+    }
+    return true;
+}
+
+bool FeatureReader::polygon(const QJsonValue &value, GeoPolygon &polygon)
+{
+    const QJsonArray rings = value.toArray();
+    if (!value.isArray() || rings.isEmpty()) {
+        m_problem = QStringLiteral("a polygon needs its rings");
+        return false;
+    }
+    if (!ring(rings.at(0), polygon.exterior))
+        return false;
+    for (int index = 1; index < rings.size(); ++index) {
+        polygon.holes.emplace_back();
+        if (!ring(rings.at(index), polygon.holes.back()))
+            return false;
+    }
+    return true;
+}
+
+bool FeatureReader::line(const QJsonValue &value, std::vector<GeoPoint> &points)
+{
+    if (!positions(value, points))
+        return false;
+    if (points.size() < 2) {
+        m_problem = QStringLiteral("a line needs 2 positions at least");
+        return false;
+    }
+    return true;
+}
+
+std::variant<QString, SiteFeature> FeatureReader::read(const QJsonValue &geometry)
+{
+    const QJsonValue role = m_properties.value(QStringLiteral("role"));
+    if (role.isUndefined() || role.isNull() || role.toString() == QLatin1String("area"))
+        m_feature.role = SiteFeature::Role::area;
+    else if (role.toString() == QLatin1String("obstacle"))
+        m_feature.role = SiteFeature::Role::obstacle;
+    else if (role.toString() == QLatin1String("privacy"))
+        m_feature.role = SiteFeature::Role::privacy;
+    else
+        return problem(QStringLiteral("unknown role %1; use area, obstacle or privacy")
+                               .arg(role.isString() ? QStringLiteral("\"%1\"").arg(role.toString())
+                                                    : QStringLiteral("that is not a string")));
+    const QJsonValue height = m_properties.value(QStringLiteral("height"));
+    if (!height.isUndefined() && !height.isNull()) {
+        if (!height.isDouble() || !(height.toDouble() >= 0.0))
+            return problem(QStringLiteral("height must be a number of metres, 0 or above"));
+        m_feature.height = height.toDouble();
+    }
+
+    const QJsonObject shape = geometry.toObject();
+    const QString type = shape.value(QStringLiteral("type")).toString();
+    const QJsonValue coordinates = shape.value(QStringLiteral("coordinates"));
+    const bool lines
+            = type == QLatin1String("LineString") || type == QLatin1String("MultiLineString");
+    const bool polygons = type == QLatin1String("Polygon") || type == QLatin1String("MultiPolygon");
+    if (!polygons && !(lines && m_feature.role == SiteFeature::Role::obstacle))
+        return problem(QStringLiteral("%1 is not a geometry for %2; use %3")
+                               .arg(type.isEmpty() ? QStringLiteral("a geometry without a type")
+                                                   : QStringLiteral("a %1").arg(type),
+                                    m_feature.role == SiteFeature::Role::obstacle
+                                            ? QStringLiteral("an obstacle")
+                                            : m_feature.role == SiteFeature::Role::area
+                                            ? QStringLiteral("an area")
+                                            : QStringLiteral("a privacy zone"),
+                                    m_feature.role == SiteFeature::Role::obstacle
+                                            ? QStringLiteral("Polygon, MultiPolygon, LineString "
+                                                             "or MultiLineString")
+                                            : QStringLiteral("Polygon or MultiPolygon")));
+    bool ok = true;
+    if (type == QLatin1String("Polygon")) {
+        m_feature.polygons.emplace_back();
+        ok = polygon(coordinates, m_feature.polygons.back());
+    } else if (type == QLatin1String("MultiPolygon")) {
+        for (const QJsonValue &each : coordinates.toArray()) {
+            m_feature.polygons.emplace_back();
+            if (!(ok = polygon(each, m_feature.polygons.back())))
+                break;
+        }
+    } else if (type == QLatin1String("LineString")) {
+        m_feature.lines.emplace_back();
+        ok = line(coordinates, m_feature.lines.back());
+    } else {
+        for (const QJsonValue &each : coordinates.toArray()) {
+            m_feature.lines.emplace_back();
+            if (!(ok = line(each, m_feature.lines.back())))
+                break;
+        }
+    }
+    if (ok && !coordinates.isArray())
+        return problem(QStringLiteral("a %1 needs its coordinates").arg(type));
+    if (!ok)
+        return problem(m_problem);
+    return m_feature;
+}
+
+// The line and column of a byte offset, for a parser's stop.
+QString whereInText(const QByteArray &text, int offset)
+{
+    int line = 1;
+    int column = 1;
+    for (int at = 0; at < offset && at < text.size(); ++at) {
+        if (text.at(at) == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return QStringLiteral("line %1, column %2").arg(line).arg(column);
+}
+
+} // namespace
+
+std::variant<QString, Site> parseSite(const QByteArray &json, const QString &fileName)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("%1 is not GeoJSON: %2 at %3")
+                .arg(fileName, error.errorString(), whereInText(json, error.offset));
+    if (!document.isObject())
+        return QStringLiteral("%1 is not GeoJSON: it is not an object").arg(fileName);
+    const QJsonObject root = document.object();
+    const QString type = root.value(QStringLiteral("type")).toString();
+    QJsonArray features;
+    if (type == QLatin1String("FeatureCollection")) {
+        const QJsonValue all = root.value(QStringLiteral("features"));
+        if (!all.isArray())
+            return QStringLiteral("%1: a FeatureCollection needs its features").arg(fileName);
+        features = all.toArray();
+    } else if (type == QLatin1String("Feature")) {
+        features.append(root);
+    } else {
+        features.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("Feature")},
+                                    {QStringLiteral("geometry"), root},
+                                    {QStringLiteral("properties"), QJsonObject()}});
+    }
+    Site site;
+    int number = 0;
+    for (const QJsonValue &each : features) {
+        ++number;
+        const QJsonObject feature = each.toObject();
+        if (feature.value(QStringLiteral("type")).toString() != QLatin1String("Feature"))
+            return QStringLiteral("%1: feature %2 is not a Feature").arg(fileName).arg(number);
+        FeatureReader reader(fileName, number,
+                             feature.value(QStringLiteral("properties")).toObject());
+        auto read = reader.read(feature.value(QStringLiteral("geometry")));
+        if (auto *problem = std::get_if<QString>(&read))
+            return *problem;
+        site.features.push_back(std::move(std::get<SiteFeature>(read)));
+    }
+    return site;
+}
+
+std::variant<QString, Site> readSiteFile(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("cannot read %1: it is a folder").arg(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    const QByteArray json = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    return parseSite(json, path);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+// sites/: what the site commands read and write beside the records: the
+// site as GeoJSON (here), the levels, where a camera stands, the site
+// module, and the features of the map as GeoJSON and KML.
+
+#include "sitemodel.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <variant>
+
+// A site in RFC 7946 GeoJSON: a FeatureCollection, one Feature or a bare
+// geometry, each feature with its role (area, the default; obstacle;
+// privacy), an optional name and, for an obstacle, an optional height in
+// metres. The message says what is wrong and where, with the file's name.
+std::variant<QString, Site> parseSite(const QByteArray &json, const QString &fileName);
+std::variant<QString, Site> readSiteFile(const QString &path);

@@ -1,0 +1,91 @@
+#include "sitelevels.h"
+
+#include "pixeldensity.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int mostLevels = 12;
+
+// "name=number" split at its equals sign, the number finite.
+std::optional<std::pair<QString, double>> namedNumber(const QString &item)
+{
+    const int equals = item.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return std::nullopt;
+    bool ok = false;
+    const double number = item.mid(equals + 1).trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return std::make_pair(item.left(equals).trimmed(), number);
+}
+
+} // namespace
+
+std::vector<SiteLevel> standardLevels()
+{
+    std::vector<SiteLevel> levels;
+    for (const DensityLevel &level : densityLevels)
+        levels.push_back({QString::fromLatin1(level.name), level.pixelsPerMetre});
+    return levels;
+}
+
+std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
+{
+    static const QRegularExpression nameShape(QStringLiteral("^[a-z0-9-]+$"));
+    const QStringList items = text.split(QLatin1Char(','));
+    if (items.size() > mostLevels)
+        return QStringLiteral("--levels takes 1 to %1 levels, not %2")
+                .arg(mostLevels)
+                .arg(items.size());
+    std::vector<SiteLevel> levels;
+    QSet<QString> names;
+    for (const QString &item : items) {
+        const auto pair = namedNumber(item);
+        if (!pair || !(pair->second > 0.0))
+            return QStringLiteral("--levels: \"%1\" is not NAME=PX with PX a finite number above 0")
+                    .arg(item);
+        if (!nameShape.match(pair->first).hasMatch())
+            return QStringLiteral("--levels: the name \"%1\" must be lowercase letters, digits "
+                                  "and -")
+                    .arg(pair->first);
+        if (names.contains(pair->first))
+            return QStringLiteral("--levels: \"%1\" is named twice").arg(pair->first);
+        names << pair->first;
+        levels.push_back({pair->first, pair->second});
+    }
+    std::sort(levels.begin(), levels.end(), [](const SiteLevel &a, const SiteLevel &b) {
+        return a.pixelsPerMetre < b.pixelsPerMetre;
+    });
+    for (std::size_t index = 1; index < levels.size(); ++index) {
+        if (levels[index].pixelsPerMetre == levels[index - 1].pixelsPerMetre)
+            return QStringLiteral("--levels: %1 and %2 have the same density")
+                    .arg(levels[index - 1].name, levels[index].name);
+    }
+    return levels;
+}
+
+std::variant<QString, std::vector<Requirement>>
+parseRequirements(const QString &text, const std::vector<SiteLevel> &levels)
+{
+    std::vector<Requirement> requirements;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const auto pair = namedNumber(item);
+        if (!pair)
+            return QStringLiteral("--require: \"%1\" is not LEVEL=PERCENT").arg(item);
+        const auto level
+                = std::find_if(levels.cbegin(), levels.cend(),
+                               [&](const SiteLevel &known) { return known.name == pair->first; });
+        if (level == levels.cend())
+            return QStringLiteral("--require: no level is named \"%1\"").arg(pair->first);
+        if (!(pair->second >= 0.0 && pair->second <= 100.0))
+            return QStringLiteral("--require: %1 must be a percentage from 0 to 100").arg(item);
+        requirements.push_back({static_cast<std::size_t>(level - levels.cbegin()), pair->second});
+    }
+    return requirements;
+}

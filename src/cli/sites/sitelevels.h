@@ -1,0 +1,22 @@
+#pragma once
+
+#include "sitemodel.h"
+
+#include <QString>
+
+#include <variant>
+#include <vector>
+
+// The levels a site is measured by: the standard's six, or the user's own
+// as "name=px,name=px", loosest first whatever the order given.
+std::vector<SiteLevel> standardLevels();
+std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text);
+
+// What --require asks of a level's coverage: "detect=95", in percent.
+struct Requirement
+{
+    std::size_t level;
+    double percent;
+};
+std::variant<QString, std::vector<Requirement>>
+parseRequirements(const QString &text, const std::vector<SiteLevel> &levels);
