@@ -1,0 +1,363 @@
+#include "siteengine.h"
+
+#include <GeographicLib/Geodesic.hpp>
+
+#include <QTest>
+
+#include <cmath>
+
+// The site geometry against cases worked out on paper. A camera 4 m up,
+// tilted 30 degrees, with 90 degrees across and 1000x1000 pixels (so 90
+// degrees up and down too) sees the ground from 4 / tan 75 = 1.0718 m to
+// where the loosest level ends, (500 / 12.5 - 4 sin 30) / cos 30 = 43.8786 m;
+// the ground between D1 and D2 has the area
+//   A(D1, D2) = cos 30 (D2^2 - D1^2) + 2 d sin 30 (D2 - D1)
+// for the plane d below the lens (its width at D is 2 (D cos 30 + d sin 30)).
+// A(1.0718, 43.8786, 4) = 1837.62 m^2. Obstacles are placed in metres east
+// and north of the camera along geodesics, apart from the code under test.
+// (Worked in a short Python model of these formulas.)
+
+using Geo = GeoPoint;
+Q_DECLARE_METATYPE(Site)
+
+class SiteGeometryTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void obstacles_data();
+    void obstacles();
+    void bandsBehindAWall();
+    void workedExampleS1();
+    void twinCamerasAreRedundant();
+    void positionsFromThePlane_data();
+    void positionsFromThePlane();
+    void cornersOnTheGeodesics();
+};
+
+namespace {
+
+const Geo santiago{-33.45, -70.66}; // south and west, so that no sign hides
+
+// The point x metres east and y north of `from`, along the geodesic.
+Geo offset(Geo from, double x, double y)
+{
+    Geo to{0.0, 0.0};
+    GeographicLib::Geodesic::WGS84().Direct(from.lat, from.lon,
+                                            std::atan2(x, y) * 180.0 / 3.141592653589793,
+                                            std::hypot(x, y), to.lat, to.lon);
+    return to;
+}
+
+GeoRing ring(Geo from, const std::vector<std::pair<double, double>> &corners)
+{
+    GeoRing points;
+    for (const auto &[x, y] : corners)
+        points.push_back(offset(from, x, y));
+    points.push_back(points.front());
+    return points;
+}
+
+PlacedCamera testCamera(Geo at)
+{
+    return {at, 0.0, {viewFromFov(1000, 1000, 90, std::nullopt), 4.0, 30.0}, 1.6, std::nullopt};
+}
+
+std::vector<SiteLevel> standard()
+{
+    return {{QStringLiteral("monitor"), 12.5}, {QStringLiteral("detect"), 25},
+            {QStringLiteral("observe"), 62.5}, {QStringLiteral("recognize"), 125},
+            {QStringLiteral("identify"), 250}, {QStringLiteral("inspect"), 1000}};
+}
+
+// Twice the signed area of a ring in lon/lat: positive when it turns
+// counter-clockwise.
+double turning(const GeoRing &points)
+{
+    double twice = 0.0;
+    for (std::size_t index = 0; index + 1 < points.size(); ++index)
+        twice += points[index].lon * points[index + 1].lat
+                - points[index + 1].lon * points[index].lat;
+    return twice;
+}
+
+bool closed(const GeoRing &points)
+{
+    return points.size() >= 4 && points.front().lat == points.back().lat
+            && points.front().lon == points.back().lon;
+}
+
+SiteFeature obstacle(std::optional<double> height, GeoArea polygons,
+                     std::vector<std::vector<Geo>> lines = {})
+{
+    SiteFeature feature;
+    feature.role = SiteFeature::Role::obstacle;
+    feature.number = 1;
+    feature.height = height;
+    feature.polygons = std::move(polygons);
+    feature.lines = std::move(lines);
+    return feature;
+}
+
+} // namespace
+
+void SiteGeometryTest::obstacles_data()
+{
+    QTest::addColumn<Site>("site");
+    QTest::addColumn<double>("viewArea");
+    QTest::addColumn<int>("holes");
+
+    const Geo c = santiago;
+    QTest::addRow("open ground") << Site{} << 1837.6200 << 0;
+    // Seen from 4 m, a 2 m fence at 10 m hides the ground out to 20 m, all
+    // across the view (the fence is 100 m long): 1837.62 - A(10, 20, 4).
+    QTest::addRow("a 2 m fence line at 10 m")
+            << Site{{obstacle(2.0, {}, {{offset(c, -50, 10), offset(c, 50, 10)}})}} << 1537.8124
+            << 0;
+    // A 4x4 m building without a height at 10 m hides the wedge |x| <= y / 5
+    // behind its front: 0.2 (43.8786^2 - 10^2) = 365.07 m^2.
+    QTest::addRow("a building of every height")
+            << Site{{obstacle(std::nullopt,
+                              {{ring(c, {{-2, 10}, {2, 10}, {2, 14}, {-2, 14}}), {}}})}}
+            << 1472.5534 << 0;
+    // The camera on a roof sees over it.
+    QTest::addRow("a camera on its building")
+            << Site{{obstacle(std::nullopt,
+                              {{ring(c, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}})}}
+            << 1837.6200 << 0;
+    // A 2 m post 1 m square at 10 m: its shadow runs to the post scaled by 2
+    // about the camera, the hull of the two squares, 15 + 4 = 19 m^2, a hole
+    // inside the view.
+    QTest::addRow("a post casts a hole")
+            << Site{{obstacle(2.0, {{ring(c, {{-0.5, 10}, {0.5, 10}, {0.5, 11}, {-0.5, 11}}), {}}})}}
+            << 1818.6200 << 1;
+    // Lower than the lens everywhere but still high enough to matter only on
+    // the ground: a 1 m kerb behind the far edge hides nothing in view.
+    QTest::addRow("a kerb beyond the view")
+            << Site{{obstacle(1.0, {}, {{offset(c, -50, 60), offset(c, 50, 60)}})}} << 1837.6200
+            << 0;
+}
+
+void SiteGeometryTest::obstacles()
+{
+    QFETCH(Site, site);
+    QFETCH(double, viewArea);
+    QFETCH(int, holes);
+    const auto engine = makeSiteEngine();
+    QVERIFY(!engine->setSite(site));
+    const CameraFootprint footprint = engine->footprint(testCamera(santiago), standard());
+    QVERIFY(footprint.viewNear && footprint.viewFar);
+    QCOMPARE(std::round(*footprint.viewNear * 1e4) / 1e4, 1.0718);
+    QCOMPARE(std::round(*footprint.viewFar * 1e4) / 1e4, 43.8786);
+    QVERIFY2(std::fabs(footprint.view.squareMetres - viewArea) < 5e-4,
+             qPrintable(QString::number(footprint.view.squareMetres, 'f', 6)));
+    int holesFound = 0;
+    for (const GeoPolygon &polygon : footprint.view.area) {
+        QVERIFY(closed(polygon.exterior));
+        QVERIFY(turning(polygon.exterior) > 0.0);
+        for (const GeoRing &hole : polygon.holes) {
+            QVERIFY(closed(hole));
+            QVERIFY(turning(hole) < 0.0);
+            ++holesFound;
+        }
+    }
+    QCOMPARE(holesFound, holes);
+}
+
+// On the target's plane, 2.4 m below the lens, the 2 m fence hides only
+// from 10 m to 10 * 2.4 / 2 = 12 m, within detect's band, whose edges are
+// where the density falls to 62.5 and 25 px/m: D = (500 / p - 2.4 sin 30) /
+// cos 30, 7.8520 and 21.7084 m. A(7.8520, 21.7084, 2.4) = 387.98 m^2, less
+// A(10, 12, 2.4) = 42.91 m^2; the other bands are whole.
+void SiteGeometryTest::bandsBehindAWall()
+{
+    const auto engine = makeSiteEngine();
+    const Geo c = santiago;
+    QVERIFY(!engine->setSite(Site{{obstacle(2.0, {}, {{offset(c, -50, 10), offset(c, 50, 10)}})}}));
+    const CameraFootprint footprint = engine->footprint(testCamera(c), standard());
+    struct Expected
+    {
+        double near, far, area;
+    };
+    const std::vector<std::optional<Expected>> expected{
+            Expected{21.7084, 44.8024, 1385.6406}, Expected{7.8520, 21.7084, 345.0743},
+            Expected{3.2332, 7.8520, 55.4256},     Expected{0.9238, 3.2332, 13.8564},
+            Expected{0.6431, 0.9238, 1.0545},      std::nullopt};
+    QCOMPARE(footprint.bands.size(), expected.size());
+    for (std::size_t level = 0; level < expected.size(); ++level) {
+        const auto &band = footprint.bands[level];
+        QCOMPARE(band.has_value(), expected[level].has_value());
+        if (!band)
+            continue;
+        QCOMPARE(std::round(band->near * 1e4) / 1e4, expected[level]->near);
+        QCOMPARE(std::round(band->far * 1e4) / 1e4, expected[level]->far);
+        QVERIFY2(std::fabs(band->area.squareMetres - expected[level]->area) < 5e-4,
+                 qPrintable(QString::number(band->area.squareMetres, 'f', 6)));
+    }
+}
+
+namespace {
+
+// The site of the worked example S1, 100 m east by 60 m north, and its gate
+// camera at the middle of its west side, looking east.
+Site siteS1()
+{
+    SiteFeature area;
+    area.number = 1;
+    area.polygons.push_back({{{52.5197304, 13.405},
+                              {52.5197304, 13.4064732},
+                              {52.5202696, 13.4064732},
+                              {52.5202696, 13.405},
+                              {52.5197304, 13.405}},
+                             {}});
+    return Site{{area}};
+}
+
+PlacedCamera gateS1()
+{
+    return {{52.52, 13.405},
+            90.0,
+            {viewFromFov(1920, 1080, 60, std::nullopt), 4.0, 20.0},
+            1.6,
+            std::nullopt};
+}
+
+double twoDecimals(double value)
+{
+    return std::round(value * 100.0) / 100.0;
+}
+
+} // namespace
+
+// The worked example S1, computed independently of this code.
+void SiteGeometryTest::workedExampleS1()
+{
+    const auto engine = makeSiteEngine();
+    QVERIFY(!engine->setSite(siteS1()));
+    const CameraFootprint footprint = engine->footprint(gateS1(), standard());
+    QCOMPARE(twoDecimals(*footprint.viewNear), 5.12);
+    QCOMPARE(twoDecimals(*footprint.viewFar), 114.07);
+    QCOMPARE(twoDecimals(footprint.view.squareMetres), 7217.43);
+    const double bands[6][3] = {{0, 0, 0},
+                                {27.44, 68.44, 2171.86},
+                                {13.28, 27.44, 326.15},
+                                {6.20, 13.28, 81.54},
+                                {3.07, 6.20, 18.73},
+                                {0, 0, 0}};
+    for (std::size_t level = 0; level < 6; ++level) {
+        const auto &band = footprint.bands[level];
+        QCOMPARE(band.has_value(), bands[level][2] > 0.0);
+        if (!band)
+            continue;
+        QCOMPARE(twoDecimals(band->near), bands[level][0]);
+        QCOMPARE(twoDecimals(band->far), bands[level][1]);
+        QCOMPARE(twoDecimals(band->area.squareMetres), bands[level][2]);
+    }
+
+    engine->addToCoverage(gateS1(), standard());
+    const CoverageReport report = engine->coverage(standard());
+    // covered_pct, gaps, largest_gap_m2
+    const double rows[6][3] = {{41.53, 2, 1893.46}, {41.53, 2, 1893.46}, {7.11, 1, 5573.65},
+                               {1.67, 1, 5899.80},  {0.31, 1, 5981.33},  {0.00, 1, 6000.06}};
+    QCOMPARE(report.levels.size(), std::size_t(6));
+    for (std::size_t level = 0; level < 6; ++level) {
+        const CoverageRow &row = report.levels[level];
+        QCOMPARE(twoDecimals(row.area), 6000.06);
+        QCOMPARE(twoDecimals(100.0 * row.covered / row.area), rows[level][0]);
+        QCOMPARE(row.redundant, 0.0);
+        QCOMPARE(row.gaps, int(rows[level][1]));
+        QCOMPARE(twoDecimals(row.largestGap), rows[level][2]);
+    }
+}
+
+// Two cameras in one place see everything twice; a privacy zone in view is
+// seen by both.
+void SiteGeometryTest::twinCamerasAreRedundant()
+{
+    Site site = siteS1();
+    SiteFeature privacy;
+    privacy.role = SiteFeature::Role::privacy;
+    privacy.number = 2;
+    privacy.name = QStringLiteral("garden");
+    // 10 m square around the camera's axis from 20 to 30 m east, in the
+    // detect band, which reaches 68.44 m: all of it is seen.
+    privacy.polygons.push_back({ring({52.52, 13.405}, {{20, -5}, {30, -5}, {30, 5}, {20, 5}}), {}});
+    site.features.push_back(privacy);
+    const auto engine = makeSiteEngine();
+    QVERIFY(!engine->setSite(site));
+    engine->addToCoverage(gateS1(), standard());
+    engine->addToCoverage(gateS1(), standard());
+    const CoverageReport report = engine->coverage(standard());
+    for (const CoverageRow &row : report.levels)
+        QCOMPARE(twoDecimals(row.redundant), twoDecimals(row.covered));
+    QCOMPARE(report.privacy.size(), std::size_t(1));
+    QCOMPARE(report.privacy[0].name, QStringLiteral("garden"));
+    QCOMPARE(twoDecimals(report.privacy[0].area), 100.0);
+    QCOMPARE(twoDecimals(report.privacy[0].covered), 100.0);
+    QCOMPARE(twoDecimals(report.privacy[0].redundant), 100.0);
+}
+
+void SiteGeometryTest::positionsFromThePlane_data()
+{
+    QTest::addColumn<double>("lat");
+    QTest::addColumn<double>("lon");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addRow("far north") << 78.22 << 15.65 << 300.0 << -400.0;
+    QTest::addRow("south and west") << -33.45 << -70.66 << -1200.0 << 50.0;
+    QTest::addRow("the origin itself") << 52.52 << 13.405 << 0.0 << 0.0;
+}
+
+// x and y are the azimuthal equidistant plane's: hypot(x, y) metres along
+// the geodesic leaving the origin at atan2(x, y).
+void SiteGeometryTest::positionsFromThePlane()
+{
+    QFETCH(double, lat);
+    QFETCH(double, lon);
+    QFETCH(double, x);
+    QFETCH(double, y);
+    const auto engine = makeSiteEngine();
+    const auto placed = engine->fromPlane({lat, lon}, x, y);
+    QVERIFY(placed);
+    const Geo expected = offset({lat, lon}, x, y);
+    double apart = 0.0;
+    GeographicLib::Geodesic::WGS84().Inverse(placed->lat, placed->lon, expected.lat, expected.lon,
+                                             apart);
+    QVERIFY(apart < 0.01);
+}
+
+// The view's far corners of S1 lie where the geodesics put them: at
+// ground distance far along the bearing and half the width across, which
+// in the camera's plane is hypot(far, w) metres at bearing -/+ atan(w / far).
+// w = (114.07 cos 20 + 4 sin 20) tan 30 = 62.67 m.
+void SiteGeometryTest::cornersOnTheGeodesics()
+{
+    const auto engine = makeSiteEngine();
+    const PlacedCamera camera = gateS1();
+    const CameraFootprint footprint = engine->footprint(camera, standard());
+    const double far = *footprint.viewFar;
+    const double pi = 3.141592653589793;
+    const double halfWidth = (far * std::cos(20 * pi / 180) + 4 * std::sin(20 * pi / 180))
+            * std::tan(30 * pi / 180);
+    int found = 0;
+    for (const double side : {-1.0, 1.0}) {
+        Geo corner{0.0, 0.0};
+        GeographicLib::Geodesic::WGS84().Direct(
+                camera.at.lat, camera.at.lon,
+                90.0 + side * std::atan(halfWidth / far) * 180.0 / pi,
+                std::hypot(far, halfWidth), corner.lat, corner.lon);
+        for (const Geo &point : footprint.view.area.at(0).exterior) {
+            double apart = 0.0;
+            GeographicLib::Geodesic::WGS84().Inverse(point.lat, point.lon, corner.lat,
+                                                     corner.lon, apart);
+            if (apart < 0.001) {
+                ++found;
+                break;
+            }
+        }
+    }
+    QCOMPARE(found, 2);
+}
+
+QTEST_GUILESS_MAIN(SiteGeometryTest)
+#include "tst_sitegeometry.moc"
