@@ -116,21 +116,19 @@ void SiteGeometryTest::obstacles_data()
             << 0;
     // A 4x4 m building without a height at 10 m hides the wedge |x| <= y / 5
     // behind its front: 0.2 (43.8786^2 - 10^2) = 365.07 m^2.
-    QTest::addRow("a building of every height")
-            << Site{{obstacle(std::nullopt,
-                              {{ring(c, {{-2, 10}, {2, 10}, {2, 14}, {-2, 14}}), {}}})}}
-            << 1472.5534 << 0;
+    QTest::addRow("a building of every height") << Site{{obstacle(
+            std::nullopt, {{ring(c, {{-2, 10}, {2, 10}, {2, 14}, {-2, 14}}), {}}})}}
+                                                << 1472.5534 << 0;
     // The camera on a roof sees over it.
     QTest::addRow("a camera on its building")
-            << Site{{obstacle(std::nullopt,
-                              {{ring(c, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}})}}
+            << Site{{obstacle(std::nullopt, {{ring(c, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}})}}
             << 1837.6200 << 0;
     // A 2 m post 1 m square at 10 m: its shadow runs to the post scaled by 2
     // about the camera, the hull of the two squares, 15 + 4 = 19 m^2, a hole
     // inside the view.
-    QTest::addRow("a post casts a hole")
-            << Site{{obstacle(2.0, {{ring(c, {{-0.5, 10}, {0.5, 10}, {0.5, 11}, {-0.5, 11}}), {}}})}}
-            << 1818.6200 << 1;
+    QTest::addRow("a post casts a hole") << Site{{obstacle(
+            2.0, {{ring(c, {{-0.5, 10}, {0.5, 10}, {0.5, 11}, {-0.5, 11}}), {}}})}}
+                                         << 1818.6200 << 1;
     // Lower than the lens everywhere but still high enough to matter only on
     // the ground: a 1 m kerb behind the far edge hides nothing in view.
     QTest::addRow("a kerb beyond the view")
@@ -343,13 +341,12 @@ void SiteGeometryTest::cornersOnTheGeodesics()
     for (const double side : {-1.0, 1.0}) {
         Geo corner{0.0, 0.0};
         GeographicLib::Geodesic::WGS84().Direct(
-                camera.at.lat, camera.at.lon,
-                90.0 + side * std::atan(halfWidth / far) * 180.0 / pi,
+                camera.at.lat, camera.at.lon, 90.0 + side * std::atan(halfWidth / far) * 180.0 / pi,
                 std::hypot(far, halfWidth), corner.lat, corner.lon);
         for (const Geo &point : footprint.view.area.at(0).exterior) {
             double apart = 0.0;
-            GeographicLib::Geodesic::WGS84().Inverse(point.lat, point.lon, corner.lat,
-                                                     corner.lon, apart);
+            GeographicLib::Geodesic::WGS84().Inverse(point.lat, point.lon, corner.lat, corner.lon,
+                                                     apart);
             if (apart < 0.001) {
                 ++found;
                 break;

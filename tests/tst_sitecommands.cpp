@@ -1,0 +1,391 @@
+#include "clirun.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <cmath>
+
+// footprint and coverage as a user runs them, in-process: what they refuse
+// and how, what they write, and the worked example S1 to the last digit
+// shown.
+class SiteCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusals_data();
+    void refusals();
+    void footprintGeoJson();
+    void footprintKml();
+    void bearings_data();
+    void bearings();
+    void coverageOfS1();
+    void requirements_data();
+    void requirements();
+    void gapsFile();
+
+private:
+    QString site(const QByteArray &json);
+    QTemporaryDir m_folder;
+    int m_sites = 0;
+    QString m_siteS1;
+};
+
+namespace {
+
+const QByteArray siteS1 = R"({"type":"Polygon","coordinates":[[[13.405,52.5197304],)"
+                          R"([13.4064732,52.5197304],[13.4064732,52.5202696],)"
+                          R"([13.405,52.5202696],[13.405,52.5197304]]]})";
+const QByteArray scheduleS1 = "camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                              "gate,52.52,13.405,90,1920x1080,60,4,20\n";
+
+QByteArray feature(const QByteArray &properties, const QByteArray &geometry)
+{
+    return R"({"type":"Feature","properties":)" + properties + R"(,"geometry":)" + geometry + "}";
+}
+
+const QByteArray square
+        = R"({"type":"Polygon","coordinates":[[[13.405,52.52],[13.406,52.52],[13.406,52.521],)"
+          R"([13.405,52.521],[13.405,52.52]]]})";
+
+} // namespace
+
+void SiteCommandsTest::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    m_siteS1 = site(siteS1);
+}
+
+QString SiteCommandsTest::site(const QByteArray &json)
+{
+    const QString path = m_folder.filePath(QStringLiteral("site-%1.geojson").arg(++m_sites));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size())
+        return {};
+    return path;
+}
+
+void SiteCommandsTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("siteJson"); // written to a file that SITE stands for
+    QTest::addColumn<QByteArray>("schedule");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // the first line on standard error
+
+    const QStringList s1{"coverage", "--site", "SITE", "--batch", "-"};
+    const QStringList map{"footprint", "--site", "SITE", "--batch", "-"};
+    // Usage errors: nothing is computed.
+    QTest::addRow("coverage without a site")
+            << QStringList{"coverage", "--batch", "-"} << QByteArray() << scheduleS1 << 2
+            << "kavrelo-cli coverage: --site is required";
+    QTest::addRow("a site that is not JSON")
+            << s1 << QByteArray("{\"type\":\n\"Polygon\",]") << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE is not GeoJSON: unterminated object at line 2, column "
+               "12";
+    QTest::addRow("an unknown role")
+            << s1 << feature(R"({"role":"garden","name":"back"})", square) << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1 (back): unknown role \"garden\"; use "
+               "area, obstacle or privacy";
+    QTest::addRow("a point for an area")
+            << s1 << feature("{}", R"({"type":"Point","coordinates":[13.4,52.5]})") << scheduleS1
+            << 2
+            << "kavrelo-cli coverage: SITE: feature 1: a Point is not a geometry for an area; "
+               "use Polygon or MultiPolygon";
+    QTest::addRow("a negative height")
+            << map << feature(R"({"role":"obstacle","height":-2})", square) << scheduleS1 << 2
+            << "kavrelo-cli footprint: SITE: feature 1: height must be a number of metres, 0 or "
+               "above";
+    QTest::addRow("a polygon that crosses itself")
+            << s1
+            << feature(R"({"name":"bow"})",
+                       R"({"type":"Polygon","coordinates":[[[13.405,52.52],[13.406,52.521],)"
+                       R"([13.406,52.52],[13.405,52.521],[13.405,52.52]]]})")
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1 (bow): its polygon is not valid: "
+               "Self-intersection";
+    QTest::addRow("an open ring")
+            << s1
+            << QByteArray(R"({"type":"Polygon","coordinates":[[[13.405,52.52],[13.406,52.52],)"
+                          R"([13.406,52.521],[13.405,52.521]]]})")
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1: a ring must be closed, with 4 positions "
+               "at least";
+    QTest::addRow("across the antimeridian")
+            << s1
+            << QByteArray(R"({"type":"Polygon","coordinates":[[[179.99,-17],[-179.99,-17],)"
+                          R"([-179.99,-16.99],[179.99,-16.99],[179.99,-17]]]})")
+            << scheduleS1 << 2 << "kavrelo-cli coverage: SITE: the site crosses the antimeridian";
+    QTest::addRow("a site without an area")
+            << s1 << feature(R"({"role":"privacy"})", square) << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE has no area to cover";
+    QTest::addRow("levels without densities")
+            << s1 + QStringList{"--levels", "near=10,far"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --levels: \"far\" is not NAME=PX with PX a finite number "
+               "above 0";
+    QTest::addRow("levels named twice")
+            << s1 + QStringList{"--levels", "a=10,a=20"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --levels: \"a\" is named twice";
+    QTest::addRow("a level in capitals")
+            << s1 + QStringList{"--levels", "Near=10"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --levels: the name \"Near\" must be lowercase letters, "
+               "digits and -";
+    QTest::addRow("requiring an unknown level")
+            << s1 + QStringList{"--require", "spot=50"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --require: no level is named \"spot\"";
+    QTest::addRow("requiring over 100 percent")
+            << s1 + QStringList{"--require", "detect=101"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --require: detect=101 must be a percentage from 0 to 100";
+    QTest::addRow("x and y without an origin")
+            << QStringList{"footprint", "--batch", "-"} << QByteArray()
+            << QByteArray("x,y,bearing,resolution,hfov,height,tilt\n0,0,90,1920x1080,60,4,20\n")
+            << 2 << "kavrelo-cli footprint: -x and -y need --origin";
+    QTest::addRow("lat and lon with x and y")
+            << QStringList{"footprint", "--origin", "52.52,13.405", "--batch", "-"} << QByteArray()
+            << QByteArray("lat,lon,x,y,bearing,resolution,hfov,height,tilt\n"
+                          "52.52,13.405,,,90,1920x1080,60,4,20\n")
+            << 2 << "kavrelo-cli footprint: give --lat and --lon, or -x and -y, not both";
+    // Rows in error: every other camera still counts.
+    const QByteArray header = "camera,lat,lon,bearing,resolution,hfov,height,tilt\n";
+    QTest::addRow("a latitude off the earth")
+            << map << siteS1 << header + "gate,95,13.405,90,1920x1080,60,4,20\n"
+            << 1
+            << "kavrelo-cli footprint: line 2: Latitude: \"95\" must lie between -90 and 90 "
+               "degrees";
+    QTest::addRow("a bearing that is no direction")
+            << map << siteS1 << header + "gate,52.52,13.405,up,1920x1080,60,4,20\n"
+            << 1
+            << "kavrelo-cli footprint: line 2: Bearing: \"up\" is neither a number nor a "
+               "compass point";
+    QTest::addRow("a tilt the mount refuses")
+            << map << siteS1 << header + "gate,52.52,13.405,90,1920x1080,60,4,95\n"
+            << 1
+            << "kavrelo-cli footprint: line 2: Tilt: \"95\" must lie between -90 and 90 degrees";
+    QTest::addRow("a camera 60 km away")
+            << s1 << siteS1 << header + "far,53.06,13.405,90,1920x1080,60,4,20\n"
+            << 1
+            << "kavrelo-cli coverage: line 2: the camera is 60.1 km from the site's centre, more "
+               "than 50";
+}
+
+void SiteCommandsTest::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, siteJson);
+    QFETCH(QByteArray, schedule);
+    const QString path = siteJson.isEmpty() ? QString() : site(siteJson);
+    for (QString &argument : arguments)
+        argument.replace(QStringLiteral("SITE"), path);
+    const CliRun run = runCli(arguments, schedule);
+    QTEST(int(run.status), "status");
+    QFETCH(QString, message);
+    message.replace(QStringLiteral("SITE"), path);
+    const QString firstLine = QString::fromUtf8(run.errors).section(QLatin1Char('\n'), 0, 0);
+    QVERIFY2(firstLine.startsWith(message), qPrintable(firstLine));
+    if (run.status == ExitStatus::usage)
+        QCOMPARE(run.output, QByteArray());
+}
+
+// RFC 7946: a FeatureCollection without crs, [lon, lat] with at most 7
+// decimals, closed rings, exteriors counter-clockwise; the S1 gate's view
+// and bands with their figures.
+void SiteCommandsTest::footprintGeoJson()
+{
+    const CliRun run = runCli({"footprint", "--batch", "-"}, scheduleS1);
+    QCOMPARE(int(run.status), 0);
+    QVERIFY(!QRegularExpression(QStringLiteral("\\d\\.\\d{8}"))
+                     .match(QString::fromUtf8(run.output))
+                     .hasMatch());
+    const QJsonObject collection = QJsonDocument::fromJson(run.output).object();
+    QCOMPARE(collection.value("type").toString(), QStringLiteral("FeatureCollection"));
+    QVERIFY(!collection.contains("crs"));
+    QStringList seen;
+    for (const QJsonValue &value : collection.value("features").toArray()) {
+        const QJsonObject properties = value.toObject().value("properties").toObject();
+        QCOMPARE(properties.value("camera").toString(), QStringLiteral("gate"));
+        const QString kind = properties.value("kind").toString();
+        const QJsonObject geometry = value.toObject().value("geometry").toObject();
+        if (kind == QLatin1String("camera")) {
+            QCOMPARE(geometry.value("coordinates").toArray(), (QJsonArray{13.405, 52.52}));
+            QCOMPARE(properties.value("bearing_deg").toDouble(), 90.0);
+            QCOMPARE(properties.value("vfov_deg").toDouble(), 35.9834);
+            seen << kind;
+            continue;
+        }
+        QCOMPARE(geometry.value("type").toString(), QStringLiteral("Polygon"));
+        const QJsonArray ring = geometry.value("coordinates").toArray().at(0).toArray();
+        QCOMPARE(ring.first(), ring.last());
+        double turning = 0.0;
+        for (int index = 0; index + 1 < ring.size(); ++index) {
+            const QJsonArray a = ring.at(index).toArray();
+            const QJsonArray b = ring.at(index + 1).toArray();
+            turning += a.at(0).toDouble() * b.at(1).toDouble()
+                    - b.at(0).toDouble() * a.at(1).toDouble();
+        }
+        QVERIFY(turning > 0.0);
+        seen << QStringLiteral("%1 %2 %3 %4 %5")
+                        .arg(kind, properties.value("level").toString())
+                        .arg(properties.value("near_m").toDouble())
+                        .arg(properties.value("far_m").toDouble())
+                        .arg(properties.value("area_m2").toDouble());
+    }
+    QCOMPARE(seen,
+             (QStringList{"camera", "view  5.12 114.07 7217.43", "band detect 27.44 68.44 2171.86",
+                          "band observe 13.28 27.44 326.15", "band recognize 6.2 13.28 81.54",
+                          "band identify 3.07 6.2 18.73"}));
+}
+
+// Well-formed KML 2.2: a shared style per level, a folder per camera, its
+// colours aabbggrr, polygons on the ground.
+void SiteCommandsTest::footprintKml()
+{
+    const CliRun run = runCli({"footprint", "--format", "kml", "--batch", "-"},
+                              scheduleS1 + "yard,52.52,13.406,W,1920x1080,60,4,20\n");
+    QCOMPARE(int(run.status), 0);
+    QXmlStreamReader xml(run.output);
+    QStringList styles;
+    QStringList folders;
+    int polygons = 0;
+    int clamped = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("kml"))
+            QCOMPARE(xml.namespaceUri().toString(),
+                     QStringLiteral("http://www.opengis.net/kml/2.2"));
+        if (xml.name() == QLatin1String("Style"))
+            styles << xml.attributes().value("id").toString();
+        if (xml.name() == QLatin1String("Folder") && xml.readNextStartElement())
+            folders << xml.readElementText();
+        if (xml.name() == QLatin1String("Polygon"))
+            ++polygons;
+        if (xml.name() == QLatin1String("altitudeMode") && xml.readElementText() == "clampToGround")
+            ++clamped;
+        if (xml.name() == QLatin1String("color"))
+            QVERIFY(QRegularExpression("^[0-9a-f]{8}$").match(xml.readElementText()).hasMatch());
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(styles,
+             (QStringList{"view", "level-monitor", "level-detect", "level-observe",
+                          "level-recognize", "level-identify", "level-inspect"}));
+    QCOMPARE(folders, (QStringList{"gate", "yard"}));
+    QCOMPARE(polygons, 10); // a view and four bands each
+    QCOMPARE(clamped, polygons);
+}
+
+void SiteCommandsTest::bearings_data()
+{
+    QTest::addColumn<QByteArray>("schedule");
+    QTest::addRow("a compass point")
+            << QByteArray("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                          "gate,52.52,13.405,E,1920x1080,60,4,20\n");
+    QTest::addRow("a turn and a quarter")
+            << QByteArray("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                          "gate,52.52,13.405,450,1920x1080,60,4,20\n");
+    QTest::addRow("three quarters back")
+            << QByteArray("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                          "gate,52.52,13.405,-270,1920x1080,60,4,20\n");
+    QTest::addRow("OpenStreetMap's names")
+            << QByteArray("camera,lat,lon,camera:direction,resolution,hfov,height,camera:angle\n"
+                          "gate,52.52,13.405,90,1920x1080,60,4,20\n");
+    QTest::addRow("x and y about an origin 30 m west")
+            << QByteArray("camera,x,y,bearing,resolution,hfov,height,tilt\n"
+                          "gate,30,0,90,1920x1080,60,4,20\n");
+}
+
+// Each gives the same camera as the schedule of S1.
+void SiteCommandsTest::bearings()
+{
+    QFETCH(QByteArray, schedule);
+    const CliRun expected = runCli({"footprint", "--batch", "-"}, scheduleS1);
+    QStringList arguments{"footprint", "--batch", "-"};
+    if (schedule.contains(",x,"))
+        arguments << "--origin"
+                  // 30 m west of the gate along the parallel's geodesic, which
+                  // leaves the origin at azimuth 90 to first order only; the
+                  // features are compared to the centimetre below.
+                  << "52.52,13.40455685";
+    const CliRun run = runCli(arguments, schedule);
+    QCOMPARE(int(run.status), 0);
+    if (!schedule.contains(",x,")) {
+        QCOMPARE(run.output, expected.output);
+        return;
+    }
+    const QJsonArray got = QJsonDocument::fromJson(run.output).object().value("features").toArray();
+    const QJsonArray want
+            = QJsonDocument::fromJson(expected.output).object().value("features").toArray();
+    QCOMPARE(got.size(), want.size());
+    for (int index = 0; index < got.size(); ++index)
+        QCOMPARE(got.at(index).toObject().value("properties"),
+                 want.at(index).toObject().value("properties"));
+}
+
+// The table of S1, as the issue worked it out.
+void SiteCommandsTest::coverageOfS1()
+{
+    const CliRun run = runCli({"coverage", "--site", m_siteS1, "--format", "csv", "--batch", "-"},
+                              scheduleS1);
+    QCOMPARE(int(run.status), 0);
+    QCOMPARE(run.output,
+             QByteArray("kind,name,px_per_m,area_m2,covered_m2,covered_pct,redundant_pct,gaps,"
+                        "largest_gap_m2,error\n"
+                        "level,monitor,12.5,6000.06,2491.65,41.53,0.00,2,1893.46,\n"
+                        "level,detect,25.0,6000.06,2491.65,41.53,0.00,2,1893.46,\n"
+                        "level,observe,62.5,6000.06,426.42,7.11,0.00,1,5573.65,\n"
+                        "level,recognize,125.0,6000.06,100.27,1.67,0.00,1,5899.80,\n"
+                        "level,identify,250.0,6000.06,18.73,0.31,0.00,1,5981.33,\n"
+                        "level,inspect,1000.0,6000.06,0.00,0.00,0.00,1,6000.06,\n"));
+    QCOMPARE(run.errors, QByteArray());
+}
+
+void SiteCommandsTest::requirements_data()
+{
+    QTest::addColumn<QStringList>("require");
+    QTest::addColumn<int>("status");
+    QTest::addRow("met") << QStringList{"--require", "detect=41.53"} << 0;
+    QTest::addRow("short by a hundredth") << QStringList{"--require", "detect=41.54"} << 4;
+    QTest::addRow("one of two short")
+            << QStringList{"--require", "detect=40", "--require", "identify=1"} << 4;
+    QTest::addRow("custom levels")
+            << QStringList{"--levels", "wide=25,close=250", "--require", "close=0.31"} << 0;
+}
+
+void SiteCommandsTest::requirements()
+{
+    QFETCH(QStringList, require);
+    const CliRun run = runCli(QStringList{"coverage", "--site", m_siteS1, "--batch", "-"} + require,
+                              scheduleS1);
+    QTEST(int(run.status), "status");
+}
+
+// The uncovered ground of each level, whose areas add up with the covered.
+void SiteCommandsTest::gapsFile()
+{
+    const QString gaps = m_folder.filePath("gaps.geojson");
+    const CliRun run
+            = runCli({"coverage", "--site", m_siteS1, "--gaps", gaps, "--batch", "-"}, scheduleS1);
+    QCOMPARE(int(run.status), 0);
+    QFile file(gaps);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonArray features
+            = QJsonDocument::fromJson(file.readAll()).object().value("features").toArray();
+    QCOMPARE(features.size(), 6);
+    // What monitor leaves of 6000.06 m^2 after its 2491.65, to rounding.
+    const double uncovered
+            = features.at(0).toObject().value("properties").toObject().value("area_m2").toDouble();
+    QVERIFY(std::fabs(uncovered + 2491.65 - 6000.06) <= 0.01);
+    QCOMPARE(features.at(5).toObject().value("properties").toObject().value("area_m2").toDouble(),
+             6000.06);
+    QCOMPARE(features.at(0).toObject().value("geometry").toObject().value("type").toString(),
+             QStringLiteral("MultiPolygon"));
+}
+
+QTEST_GUILESS_MAIN(SiteCommandsTest)
+#include "tst_sitecommands.moc"
