@@ -2,6 +2,7 @@
 #include "kavrelocli.h"
 #include "memorystreams.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -98,9 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             {"density", "--resolution=1920", "--hfov=60", "--distance=20"},
             {"lens", "--pixel-size=2.9", "--level=identify", "--distance=20"},
             {"mount", "--resolution=1920x1080", "--hfov=60", "--height=4", "--tilt=20"},
+            {"footprint", "--lat=52.52", "--lon=13.405", "--bearing=90", "--resolution=1920x1080",
+             "--hfov=60", "--height=4", "--tilt=20"},
     };
+    const QStringList &command = commands[size % std::size(commands)];
+    const bool map = command.first() == QLatin1String("footprint");
     const QStringList arguments
-            = commands[size % std::size(commands)] + QStringList{"--format=json", "--batch=-"};
+            = command + QStringList{map ? "--format=geojson" : "--format=json", "--batch=-"};
     MemorySource input(file, 1 + static_cast<int>(size % 7));
     MemorySink output;
     MemorySink errors;
@@ -110,6 +115,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const QList<Expected> records = expectedRecords(file);
+    if (map) {
+        // One document; each record is a camera on the map or a line on
+        // standard error, never both and never neither.
+        const QJsonObject document = QJsonDocument::fromJson(output.all()).object();
+        require(document.value("type").toString() == QLatin1String("FeatureCollection"),
+                "footprint writes one FeatureCollection");
+        int cameras = 0;
+        for (const QJsonValue &feature : document.value("features").toArray())
+            cameras += feature.toObject().value("properties").toObject().value("kind").toString()
+                    == QLatin1String("camera");
+        int rowErrors = 0;
+        for (const QByteArray &line : errors.all().split('\n'))
+            rowErrors += line.startsWith("kavrelo-cli footprint: line ");
+        require(cameras + rowErrors == records.size() - 1,
+                "each record is one camera or one error");
+        return 0;
+    }
     QList<QByteArray> lines = output.all().split('\n');
     require(lines.takeLast().isEmpty(), "the output ends with a whole line");
     require(lines.size() == records.size() - 1, "one output record per input record");
