@@ -1,3 +1,5 @@
+#include "pictureentry.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -232,7 +234,8 @@ void CliTest::withoutThePictureModule()
         QVERIFY(QDir().mkpath(plugins));
         QVERIFY(QFile::copy(module, plugins + "/kavrelo-pictures.so"));
         expected += QFile::encodeName(plugins)
-                + "/kavrelo-pictures.so is version 0.0.0-stale/0, not " KAVRELO_VERSION "/1\n";
+                + "/kavrelo-pictures.so is version 0.0.0-stale/0, not " KAVRELO_VERSION
+                  "/" KAVRELO_PICTURE_INTERFACE "\n";
     }
     QProcess process;
     process.start(program,

@@ -23,6 +23,8 @@ class MountPictureTest : public QObject
 private slots:
     void pictures_data();
     void pictures();
+    void sitePlans_data();
+    void sitePlans();
     void batchNamesItsPictures();
     void refusedPaths_data();
     void refusedPaths();
@@ -108,6 +110,48 @@ void MountPictureTest::pictures()
 
     QSvgRenderer renderer(path);
     QImage picture(900, 1000, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    renderer.render(&painter);
+    painter.end();
+    const QString difference
+            = differenceFromBaseline(picture, name + ".png", QStringLiteral(KAVRELO_BASELINE_DIR),
+                                     QStringLiteral(KAVRELO_ACTUAL_DIR));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void MountPictureTest::sitePlans_data()
+{
+    QTest::addColumn<QString>("site");
+    // The worked example S1: one camera at the middle of a 100 x 60 m yard.
+    QTest::newRow("site-s1") << "s1";
+    // Three cameras round a yard with a hall of 8 m, a fence of 2 m and the
+    // neighbour's garden.
+    QTest::newRow("site-yard") << "yard";
+}
+
+// coverage's plan, drawn by the same module, named and labelled.
+void MountPictureTest::sitePlans()
+{
+    QFETCH(QString, site);
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
+    const QString path = m_folder.filePath(name + ".svg");
+    const QString data = QStringLiteral(KAVRELO_DATA_DIR "/") + site;
+    QFile schedule(data + ".csv");
+    QVERIFY(schedule.open(QIODevice::ReadOnly));
+    const QByteArray cameras = schedule.readAll();
+    const CliRun run = runCli(
+            {"coverage", "--site", data + ".geojson", "--plot", path, "--batch", "-"}, cameras);
+    QCOMPARE(run.status, ExitStatus::success);
+    const QStringList texts = svgTexts(path);
+    for (const QByteArray &line : cameras.split('\n').mid(1)) {
+        if (!line.isEmpty())
+            QVERIFY(texts.contains(QString::fromUtf8(line.split(',').first())));
+    }
+    QVERIFY(texts.contains("Detect (25 px/m)"));
+
+    QSvgRenderer renderer(path);
+    QImage picture(1000, 1000, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
     renderer.render(&painter);

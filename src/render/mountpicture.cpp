@@ -1,4 +1,5 @@
 #include "pictureentry.h"
+#include "svgpicture.h"
 
 #include "angles.h"
 #include "levelcolours.h"
@@ -30,13 +31,11 @@ constexpr double legendLineHeight = 17;
 
 QColor levelColour(std::size_t level)
 {
-    const Rgb rgb = standardLevelColours[level];
-    return QColor(rgb.red, rgb.green, rgb.blue);
+    return paletteColour(level, densityLevels.size());
 }
 const QColor groundColour(0xd9, 0xd9, 0xd9);
 const QColor viewColour(0xbc, 0xbd, 0xdc, 0x90);
 const QColor blindColour(0xcb, 0x18, 0x1d);
-const QColor inkColour(0x25, 0x25, 0x25);
 // The ground in view is a thick grey line and the target's height a blue
 // one, told apart by hue as well as by shade.
 const QPen groundPen(groundColour.darker(150), 6, Qt::SolidLine, Qt::FlatCap);
@@ -57,37 +56,10 @@ QString span(const Span &inView)
             : QStringLiteral("%1 to %2 m").arg(metres(inView.near), metres(inView.far));
 }
 
-// Text needs fonts, fonts need a QGuiApplication, and kavrelo-cli starts
-// none for its other work: the first picture brings one, off screen, for
-// the rest of the run. What the platform says while it starts (such as that
-// XDG_RUNTIME_DIR is not set) is no business of the command line's user.
-bool haveGuiApplication()
-{
-    if (QCoreApplication::instance())
-        return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-    static char name[] = "kavrelo-cli";
-    static char platformOption[] = "-platform";
-    static char platform[] = "offscreen";
-    static char *arguments[] = {name, platformOption, platform, nullptr};
-    static int count = 3;
-    const QtMessageHandler previous
-            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    static const QGuiApplication *const application = new QGuiApplication(count, arguments);
-    QFontDatabase().families(); // loads the fonts, which is when the platform speaks
-    qInstallMessageHandler(previous);
-    return application != nullptr;
-}
-
-// 1, 2 or 5 times a power of ten, so that a span has about six ticks.
+// About six ticks to an axis.
 double tickStep(double length)
 {
-    const double rough = length / 6.0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (const double step : {1.0, 2.0, 5.0}) {
-        if (step * power >= rough)
-            return step * power;
-    }
-    return 10.0 * power;
+    return roundStep(length, 6.0);
 }
 
 // Metres to the pixels of one view: x shared by both views, y up.
@@ -407,21 +379,8 @@ std::pair<double, double> distanceRange(const MountSurvey &survey)
     return {nearest - 0.04 * (to - nearest), to};
 }
 
-std::optional<QString> draw(const MountSurvey &survey, const QString &path)
+void drawMount(QPainter &painter, const MountSurvey &survey)
 {
-    if (!haveGuiApplication())
-        return QStringLiteral("pictures need a QGuiApplication");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    QSvgGenerator svg;
-    svg.setOutputDevice(&file);
-    svg.setSize(pictureSize);
-    svg.setResolution(96); // so that a browser shows it pixel for pixel
-    svg.setViewBox(QRect(QPoint(0, 0), pictureSize));
-    svg.setTitle(QStringLiteral("A camera on a pole"));
-    svg.setDescription(QStringLiteral("Side and top views of what the camera covers"));
-
     const MountedCamera &camera = survey.camera;
     const auto [from, to] = distanceRange(survey);
     const View side{sideArea, from, to, 0.0, 1.25 * std::max(camera.height, survey.targetHeight)};
@@ -435,11 +394,6 @@ std::optional<QString> draw(const MountSurvey &survey, const QString &path)
     }
     const View top{topArea, from, to, -1.15 * halfWidth, 1.15 * halfWidth};
 
-    QPainter painter(&svg);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
-    painter.setFont(font);
-    painter.setPen(inkColour);
     painter.drawText(QPointF(sideArea.left(), 30),
                      QStringLiteral("Camera %1 m up, tilted %2\u00B0; %3 \u00D7 %4 px, %5\u00B0 "
                                     "\u00D7 %6\u00B0")
@@ -469,9 +423,13 @@ std::optional<QString> draw(const MountSurvey &survey, const QString &path)
         drawAxes(painter, view, QStringLiteral("ground distance from the pole (m)"), across);
     }
     drawLegend(painter, survey);
-    if (!painter.end() || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return std::nullopt;
+}
+
+std::optional<QString> draw(const MountSurvey &survey, const QString &path)
+{
+    return writeSvg(path, pictureSize, QStringLiteral("A camera on a pole"),
+                    QStringLiteral("Side and top views of what the camera covers"),
+                    [&survey](QPainter &painter) { drawMount(painter, survey); });
 }
 
 } // namespace

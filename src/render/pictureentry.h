@@ -3,6 +3,7 @@
 #include <QString>
 
 struct MountSurvey;
+struct SitePlanDrawing;
 
 // The pictures' room: the one module that links QtGui and QtSvg, which
 // would double the start-up time and memory of every other run of
@@ -18,7 +19,7 @@ struct MountSurvey;
 using PictureModuleVersion = const char *(*)();
 constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_PICTURE_INTERFACE "1"
+#define KAVRELO_PICTURE_INTERFACE "2"
 
 // Draws a camera on a pole as SVG: a side view (pole, camera, the view, the
 // blind zone and the target's height) above a top view (the ground in view
@@ -28,3 +29,8 @@ constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // written.
 using DrawMountPicture = bool (*)(const MountSurvey &survey, const QString &path, QString *error);
 constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
+
+// Draws a site from above as SVG, with every camera's bands, the obstacles
+// and privacy zones, a north arrow, a scale bar and a legend.
+using DrawSitePlan = bool (*)(const SitePlanDrawing &plan, const QString &path, QString *error);
+constexpr char drawSitePlanSymbol[] = "kavreloDrawSitePlan";

@@ -2,6 +2,7 @@
 
 #include "mapsinks.h"
 #include "picturefiles.h"
+#include "picturemodule.h"
 #include "programname.h"
 #include "sitelevels.h"
 #include "streams.h"
@@ -75,11 +76,12 @@ private:
 class CoverageSink final : public RecordSink
 {
 public:
-    CoverageSink(const CoverageCommand &command, const SitePlan &plan, const OutputFormat &format,
-                 const Streams &streams)
+    CoverageSink(const CoverageCommand &command, const SitePlan &plan, const PlacedRecord &record,
+                 const OutputFormat &format, const Streams &streams)
         : RecordSink(command.resultTable(), {}, streams.output)
         , m_command(command)
         , m_plan(plan)
+        , m_record(record)
         , m_streams(streams)
         , m_intoBuffer(m_buffer)
         , m_rows(format.make(command.m_rows, {QStringLiteral("kind"), QStringLiteral("name")},
@@ -93,11 +95,11 @@ public:
     std::optional<QString> fileFailure() const override { return m_fileFailure; }
 
 private:
-    void write(const FieldList & /*passThrough*/, const Results *results,
-               const QString &error) override
+    void write(const FieldList &passThrough, const Results *results, const QString &error) override
     {
         if (results) {
             ++m_placed;
+            m_names.push_back(cameraName(passThrough, m_record.line));
         } else {
             ++m_unplaced;
             printLine(m_streams, m_prefix + error);
@@ -108,6 +110,8 @@ private:
 
     const CoverageCommand &m_command;
     const SitePlan &m_plan;
+    const PlacedRecord &m_record;
+    std::vector<QString> m_names; // of the cameras placed, in order
     const Streams &m_streams;
     IntoBuffer m_intoBuffer;
     std::unique_ptr<RecordSink> m_rows;
@@ -167,6 +171,16 @@ void CoverageSink::finish()
                 m_fallsShort = true;
         }
     }
+    if (m_plan.plot) {
+        SitePlanDrawing drawing = m_plan.engine->drawing(m_plan.levels);
+        for (std::size_t camera = 0; camera < drawing.cameras.size() && camera < m_names.size();
+             ++camera)
+            drawing.cameras[camera].name = m_names[camera];
+        if (const auto problem = drawSitePlan(drawing, *m_plan.plot)) {
+            m_fileFailure = problem;
+            return;
+        }
+    }
     if (m_plan.gaps) {
         QSaveFile file(*m_plan.gaps);
         const QByteArray document = gapsDocument(report, m_plan.levels);
@@ -191,6 +205,8 @@ CoverageCommand::CoverageCommand()
     , m_gaps(addInput(commandLineOnly("gaps", "FILE",
                                       "Also write the uncovered ground of each level as "
                                       "GeoJSON.")))
+    , m_plot(addInput(commandLineOnly("plot", "FILE",
+                                      "Also draw the site plan from above as SVG into FILE.")))
     , m_require(addInput(commandLineOnly("require", "LEVEL=PCT",
                                          "Exit with status 4 when the level covers less; "
                                          "repeatable.",
@@ -215,6 +231,9 @@ std::optional<QString> CoverageCommand::prepareMore(const GivenInputs &given, Si
     plan.gaps = given.commandLine[m_gaps];
     if (plan.gaps && plan.gaps->isEmpty())
         return QStringLiteral("--gaps needs a file name");
+    plan.plot = given.commandLine[m_plot];
+    if (plan.plot && plan.plot->isEmpty())
+        return QStringLiteral("--plot needs a file name");
     plan.require = given.commandLine[m_require];
     if (plan.require) {
         const auto parsed = parseRequirements(*plan.require, plan.levels);
@@ -228,8 +247,14 @@ std::optional<QString> CoverageCommand::refusesOutput(const SitePlan &plan) cons
 {
     if (plan.moduleProblem)
         return plan.moduleProblem;
-    if (plan.gaps)
-        return refusesPictureFile(*plan.gaps);
+    for (const auto &path : {plan.gaps, plan.plot}) {
+        if (!path)
+            continue;
+        if (const auto refusal = refusesPictureFile(*path))
+            return refusal;
+    }
+    if (plan.plot)
+        return pictureModuleProblem();
     return std::nullopt;
 }
 
@@ -240,10 +265,10 @@ std::optional<QString> CoverageCommand::place(const SitePlan &plan, PlacedRecord
 }
 
 std::unique_ptr<RecordSink> CoverageCommand::makeSink(const SitePlan &plan,
-                                                      const PlacedRecord & /*record*/,
+                                                      const PlacedRecord &record,
                                                       const OutputFormat &format,
                                                       const QStringList & /*passThroughNames*/,
                                                       const Streams &streams) const
 {
-    return std::make_unique<CoverageSink>(*this, plan, format, streams);
+    return std::make_unique<CoverageSink>(*this, plan, record, format, streams);
 }

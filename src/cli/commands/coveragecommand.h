@@ -22,6 +22,7 @@ protected:
 
 private:
     const InputId m_gaps;
+    const InputId m_plot;
     const InputId m_require;
     ResultTable m_rows;
     const ResultId m_density;

@@ -16,16 +16,28 @@ LoadableModule &module()
 
 std::optional<QString> pictureModuleProblem()
 {
-    return module().problem({drawMountPictureSymbol});
+    return module().problem({drawMountPictureSymbol, drawSitePlanSymbol});
+}
+
+// Draws through the entry point named, once the module is found usable.
+template <typename Entry, typename Subject>
+std::optional<QString> drawWith(const char *symbol, const Subject &subject, const QString &path)
+{
+    if (const auto problem = pictureModuleProblem())
+        return problem;
+    const auto draw = reinterpret_cast<Entry>(module().resolve(symbol));
+    QString error;
+    if (!draw(subject, path, &error))
+        return error;
+    return std::nullopt;
 }
 
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path)
 {
-    if (const auto problem = pictureModuleProblem())
-        return problem;
-    const auto draw = reinterpret_cast<DrawMountPicture>(module().resolve(drawMountPictureSymbol));
-    QString error;
-    if (!draw(survey, path, &error))
-        return error;
-    return std::nullopt;
+    return drawWith<DrawMountPicture>(drawMountPictureSymbol, survey, path);
+}
+
+std::optional<QString> drawSitePlan(const SitePlanDrawing &plan, const QString &path)
+{
+    return drawWith<DrawSitePlan>(drawSitePlanSymbol, plan, path);
 }

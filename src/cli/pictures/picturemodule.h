@@ -8,6 +8,7 @@
 #include <optional>
 
 struct MountSurvey;
+struct SitePlanDrawing;
 
 // The program's side of the picture module: found where the build and the
 // installation both put it beside the program, loaded on the first picture,
@@ -18,3 +19,4 @@ struct MountSurvey;
 std::optional<QString> pictureModuleProblem();
 // Draws mount's picture into path; why it could not, if it could not.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
+std::optional<QString> drawSitePlan(const SitePlanDrawing &plan, const QString &path);

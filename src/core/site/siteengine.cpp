@@ -129,6 +129,7 @@ public:
                               const std::vector<SiteLevel> &levels) override;
     void addToCoverage(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) override;
     CoverageReport coverage(const std::vector<SiteLevel> &levels) override;
+    SitePlanDrawing drawing(const std::vector<SiteLevel> &levels) const override;
 
 private:
     std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near,
@@ -159,7 +160,26 @@ private:
     std::vector<Geometry> m_privacy;
     std::vector<QString> m_privacyNames;
     std::vector<std::vector<Geometry>> m_held; // per level, per camera
+    std::vector<SitePlanDrawing::Camera> m_drawnCameras;
 };
+
+std::vector<PlanPolygon> planPolygons(const PlaneGeometry &geometry, const GEOSGeometry &area)
+{
+    std::vector<PlanPolygon> found;
+    const auto copy = [](const PlaneRing &ring) {
+        std::vector<PlanPoint> points;
+        for (const PlanePoint &point : ring)
+            points.push_back({point.x, point.y});
+        return points;
+    };
+    for (const PlaneGeometry::Polygon &polygon : geometry.polygons(area)) {
+        PlanPolygon plan{copy(polygon.exterior), {}};
+        for (const PlaneRing &hole : polygon.holes)
+            plan.holes.push_back(copy(hole));
+        found.push_back(std::move(plan));
+    }
+    return found;
+}
 
 std::optional<QString> GeosSiteEngine::setSite(const Site &site)
 {
@@ -404,6 +424,10 @@ void GeosSiteEngine::addToCoverage(const PlacedCamera &camera, const std::vector
     const PlanePoint foot = m_plane->forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
     Regions found = regions(where, camera, m_obstacles, levels);
+    SitePlanDrawing::Camera drawn{{}, {foot.x, foot.y}, camera.bearingDegrees + north, {}};
+    for (const Geometry &band : found.bands)
+        drawn.bands.push_back(planPolygons(m_geometry, *band));
+    m_drawnCameras.push_back(std::move(drawn));
     m_held.resize(levels.size());
     for (std::size_t level = 0; level < levels.size(); ++level)
         m_held[level].push_back(std::move(found.held[level]));
@@ -424,6 +448,51 @@ Layers GeosSiteEngine::merged(std::vector<Geometry> &regions, std::size_t from,
     const Geometry both = m_geometry.intersect(*left.once, *right.once);
     const Geometry twice = m_geometry.unite(*left.twice, *right.twice);
     return {m_geometry.unite(*left.once, *right.once), m_geometry.unite(*twice, *both)};
+}
+
+SitePlanDrawing GeosSiteEngine::drawing(const std::vector<SiteLevel> &levels) const
+{
+    SitePlanDrawing plan;
+    plan.levels = levels;
+    plan.cameras = m_drawnCameras;
+    for (const SiteFeature &feature : m_site.features) {
+        SitePlanDrawing::Feature drawn{feature.name, feature.height, {}, {}};
+        for (const GeoPolygon &polygon : feature.polygons) {
+            PlanPolygon planar;
+            const auto project = [this](const GeoRing &ring) {
+                std::vector<PlanPoint> points;
+                for (std::size_t index = 0; index + 1 < ring.size(); ++index) {
+                    const PlanePoint point = m_plane->forward(ring[index]);
+                    points.push_back({point.x, point.y});
+                }
+                return points;
+            };
+            planar.exterior = project(polygon.exterior);
+            for (const GeoRing &hole : polygon.holes)
+                planar.holes.push_back(project(hole));
+            drawn.polygons.push_back(std::move(planar));
+        }
+        for (const auto &line : feature.lines) {
+            std::vector<PlanPoint> points;
+            for (const GeoPoint &point : line) {
+                const PlanePoint planar = m_plane->forward(point);
+                points.push_back({planar.x, planar.y});
+            }
+            drawn.lines.push_back(std::move(points));
+        }
+        switch (feature.role) {
+        case SiteFeature::Role::area:
+            plan.areas.push_back(std::move(drawn));
+            break;
+        case SiteFeature::Role::obstacle:
+            plan.obstacles.push_back(std::move(drawn));
+            break;
+        case SiteFeature::Role::privacy:
+            plan.privacy.push_back(std::move(drawn));
+            break;
+        }
+    }
+    return plan;
 }
 
 // The separate parts of the uncovered ground, with their exact areas: parts

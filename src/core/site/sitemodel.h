@@ -108,6 +108,41 @@ struct CoverageReport
     std::vector<CoverageRow> privacy; // in the site's order
 };
 
+// The site seen from above, in metres east (x) and north (y) of its
+// centre, for a picture of it: what the coverage was worked out on.
+struct PlanPoint
+{
+    double x;
+    double y;
+};
+struct PlanPolygon
+{
+    std::vector<PlanPoint> exterior; // open: the first point is not repeated
+    std::vector<std::vector<PlanPoint>> holes;
+};
+struct SitePlanDrawing
+{
+    struct Feature
+    {
+        QString name;
+        std::optional<double> height;
+        std::vector<PlanPolygon> polygons;
+        std::vector<std::vector<PlanPoint>> lines;
+    };
+    std::vector<Feature> areas;
+    std::vector<Feature> obstacles;
+    std::vector<Feature> privacy;
+    struct Camera
+    {
+        QString name;
+        PlanPoint at;
+        double bearingDegrees; // clockwise from the plan's north
+        std::vector<std::vector<PlanPolygon>> bands; // per level, loosest first
+    };
+    std::vector<Camera> cameras;
+    std::vector<SiteLevel> levels;
+};
+
 // The geometry behind the site commands. Cameras are placed, then measured
 // alone (footprint) or together (coverage).
 class SiteEngine
@@ -133,4 +168,7 @@ public:
     virtual void addToCoverage(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
             = 0;
     virtual CoverageReport coverage(const std::vector<SiteLevel> &levels) = 0;
+    // The site and the cameras added to its coverage, with their bands, to
+    // be drawn; cameras are named by the caller.
+    virtual SitePlanDrawing drawing(const std::vector<SiteLevel> &levels) const = 0;
 };

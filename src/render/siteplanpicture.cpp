@@ -1,0 +1,285 @@
+#include "pictureentry.h"
+#include "svgpicture.h"
+
+#include "sitemodel.h"
+
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <type_traits>
+
+// The site from above: the areas, the obstacles with their heights, the
+// privacy zones hatched, every camera's bands in the level colours and the
+// camera itself as a marker with its name and an arrow along its bearing;
+// a north arrow, a scale bar in round metres and a legend of the levels.
+// One metre is as long across as up, whatever the site's shape.
+
+namespace {
+
+constexpr QSize planSize(1000, 1000);
+const QRectF planArea(40, 50, 920, 800);
+constexpr double legendTop = 880;
+const QColor areaColour(0xf0, 0xf0, 0xe8);
+const QColor areaEdge(0x73, 0x73, 0x73);
+const QColor obstacleColour(0x52, 0x52, 0x52);
+const QColor privacyColour(0xcb, 0x18, 0x1d);
+const QColor cameraColour(0x08, 0x45, 0x94);
+
+// Metres to the picture, north up, the same scale both ways.
+class PlanView
+{
+public:
+    explicit PlanView(const SitePlanDrawing &plan)
+    {
+        const auto take = [this](const PlanPoint &point) {
+            m_minX = std::min(m_minX, point.x);
+            m_maxX = std::max(m_maxX, point.x);
+            m_minY = std::min(m_minY, point.y);
+            m_maxY = std::max(m_maxY, point.y);
+        };
+        const auto takeFeatures = [&](const std::vector<SitePlanDrawing::Feature> &features) {
+            for (const auto &feature : features) {
+                for (const PlanPolygon &polygon : feature.polygons)
+                    std::for_each(polygon.exterior.begin(), polygon.exterior.end(), take);
+                for (const auto &line : feature.lines)
+                    std::for_each(line.begin(), line.end(), take);
+            }
+        };
+        takeFeatures(plan.areas);
+        takeFeatures(plan.obstacles);
+        takeFeatures(plan.privacy);
+        for (const auto &camera : plan.cameras) {
+            take(camera.at);
+            for (const auto &band : camera.bands)
+                for (const PlanPolygon &polygon : band)
+                    std::for_each(polygon.exterior.begin(), polygon.exterior.end(), take);
+        }
+        if (m_minX > m_maxX) {
+            m_minX = m_minY = -50.0;
+            m_maxX = m_maxY = 50.0;
+        }
+        const double width = std::max(m_maxX - m_minX, 1.0);
+        const double height = std::max(m_maxY - m_minY, 1.0);
+        m_scale = std::min(planArea.width() / width, planArea.height() / height) * 0.95;
+        m_centre = {(m_minX + m_maxX) / 2.0, (m_minY + m_maxY) / 2.0};
+    }
+
+    QPointF map(const PlanPoint &point) const
+    {
+        return {planArea.center().x() + (point.x - m_centre.x) * m_scale,
+                planArea.center().y() - (point.y - m_centre.y) * m_scale};
+    }
+    double scale() const { return m_scale; }
+
+    QPolygonF ring(const std::vector<PlanPoint> &points) const
+    {
+        QPolygonF mapped;
+        for (const PlanPoint &point : points)
+            mapped << map(point);
+        return mapped;
+    }
+    QPainterPath path(const std::vector<PlanPolygon> &polygons) const
+    {
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        for (const PlanPolygon &polygon : polygons) {
+            path.addPolygon(ring(polygon.exterior));
+            path.closeSubpath();
+            for (const auto &hole : polygon.holes) {
+                path.addPolygon(ring(hole));
+                path.closeSubpath();
+            }
+        }
+        return path;
+    }
+
+private:
+    double m_minX = std::numeric_limits<double>::infinity();
+    double m_maxX = -std::numeric_limits<double>::infinity();
+    double m_minY = std::numeric_limits<double>::infinity();
+    double m_maxY = -std::numeric_limits<double>::infinity();
+    double m_scale = 1.0;
+    PlanPoint m_centre{0.0, 0.0};
+};
+
+QString heightText(const std::optional<double> &height)
+{
+    return height ? QStringLiteral("%1 m").arg(*height, 0, 'f', 1) : QStringLiteral("every height");
+}
+
+// Diagonal stripes within an outline, as paths, since not every SVG
+// renderer draws a pattern brush.
+QPainterPath hatched(const QPainterPath &outline)
+{
+    const QRectF box = outline.boundingRect();
+    QPainterPath stripes;
+    constexpr double gap = 8.0;
+    constexpr double width = 1.2;
+    for (double x = box.left() - box.height(); x < box.right(); x += gap) {
+        QPolygonF stripe(QVector<QPointF>{{x, box.bottom()},
+                                          {x + width, box.bottom()},
+                                          {x + width + box.height(), box.top()},
+                                          {x + box.height(), box.top()}});
+        stripes.addPolygon(stripe);
+        stripes.closeSubpath();
+    }
+    return stripes.intersected(outline);
+}
+
+void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan)
+{
+    painter.setPen(QPen(areaEdge, 1.5));
+    painter.setBrush(areaColour);
+    for (const auto &area : plan.areas)
+        painter.drawPath(view.path(area.polygons));
+
+    for (std::size_t level = 0; level < plan.levels.size(); ++level) {
+        QColor colour = paletteColour(level, plan.levels.size());
+        painter.setPen(Qt::NoPen);
+        colour.setAlpha(200);
+        painter.setBrush(colour);
+        for (const auto &camera : plan.cameras) {
+            if (level < camera.bands.size())
+                painter.drawPath(view.path(camera.bands[level]));
+        }
+    }
+
+    for (const auto &zone : plan.privacy) {
+        const QPainterPath outline = view.path(zone.polygons);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(privacyColour);
+        painter.drawPath(hatched(outline));
+        painter.setPen(QPen(privacyColour, 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(outline);
+    }
+
+    for (const auto &obstacle : plan.obstacles) {
+        painter.setPen(QPen(obstacleColour, 1));
+        painter.setBrush(obstacleColour);
+        painter.drawPath(view.path(obstacle.polygons));
+        painter.setPen(QPen(obstacleColour, 3, Qt::SolidLine, Qt::FlatCap));
+        for (const auto &line : obstacle.lines)
+            painter.drawPolyline(view.ring(line));
+        // The label beside the first corner, where it does not hide the shape.
+        std::optional<QPointF> at;
+        if (!obstacle.polygons.empty() && !obstacle.polygons.front().exterior.empty())
+            at = view.map(obstacle.polygons.front().exterior.front());
+        else if (!obstacle.lines.empty() && !obstacle.lines.front().empty())
+            at = view.map(obstacle.lines.front().front());
+        if (at) {
+            painter.setPen(inkColour);
+            const QString name
+                    = obstacle.name.isEmpty() ? QString() : obstacle.name + QStringLiteral(", ");
+            painter.drawText(*at + QPointF(4, -4), name + heightText(obstacle.height));
+        }
+    }
+}
+
+void drawCameras(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan)
+{
+    constexpr double pi = 3.141592653589793;
+    for (const auto &camera : plan.cameras) {
+        const QPointF at = view.map(camera.at);
+        const double angle = camera.bearingDegrees * pi / 180.0;
+        const QPointF tip = at + QPointF(std::sin(angle), -std::cos(angle)) * 22.0;
+        painter.setPen(QPen(cameraColour, 2));
+        painter.drawLine(at, tip);
+        const QPointF back = (at - tip) / 22.0 * 7.0;
+        const QPointF side(-back.y() * 0.5, back.x() * 0.5);
+        painter.setBrush(cameraColour);
+        painter.drawPolygon(QPolygonF(QVector<QPointF>{tip, tip + back + side, tip + back - side}));
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.drawEllipse(at, 5.0, 5.0);
+        painter.setPen(inkColour);
+        painter.drawText(at + QPointF(8, 14), camera.name);
+    }
+}
+
+void drawNorthAndScale(QPainter &painter, const PlanView &view)
+{
+    const QPointF north(planArea.right() - 30, planArea.top() + 50);
+    painter.setPen(QPen(inkColour, 2));
+    painter.setBrush(inkColour);
+    painter.drawPolygon(QPolygonF(QVector<QPointF>{north + QPointF(0, -30), north + QPointF(-8, 0),
+                                                   north + QPointF(8, 0)}));
+    painter.drawText(QRectF(north.x() - 20, north.y() + 4, 40, 16), Qt::AlignCenter,
+                     QStringLiteral("N"));
+
+    // A bar of a round number of metres, about a fifth of the plan across.
+    const double metres = roundStep(planArea.width() / 5.0 / view.scale(), 1.0);
+    const double length = metres * view.scale();
+    const QPointF start(planArea.left() + 10, planArea.bottom() - 20);
+    painter.setPen(QPen(inkColour, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(start, start + QPointF(length, 0));
+    painter.drawLine(start + QPointF(0, -5), start + QPointF(0, 5));
+    painter.drawLine(start + QPointF(length, -5), start + QPointF(length, 5));
+    painter.drawText(start + QPointF(length + 8, 4), QStringLiteral("%1 m").arg(metres));
+}
+
+void drawLegend(QPainter &painter, const SitePlanDrawing &plan)
+{
+    double x = planArea.left();
+    double y = legendTop;
+    const QFontMetricsF metrics(painter.font());
+    const auto entry = [&](const QBrush &brush, const QPen &pen, const QString &text) {
+        const double width = 22 + metrics.horizontalAdvance(text) + 18;
+        if (x + width > planArea.right()) {
+            x = planArea.left();
+            y += 20;
+        }
+        painter.setPen(pen);
+        painter.setBrush(brush);
+        painter.drawRect(QRectF(x, y - 11, 16, 12));
+        painter.setPen(inkColour);
+        painter.drawText(QPointF(x + 22, y), text);
+        x += width;
+    };
+    for (std::size_t level = 0; level < plan.levels.size(); ++level) {
+        const SiteLevel &shown = plan.levels[level];
+        QString name = shown.name;
+        if (!name.isEmpty())
+            name[0] = name.at(0).toUpper();
+        entry(paletteColour(level, plan.levels.size()), Qt::NoPen,
+              QStringLiteral("%1 (%2 px/m)").arg(name).arg(shown.pixelsPerMetre));
+    }
+    entry(obstacleColour, Qt::NoPen, QStringLiteral("Obstacle"));
+    entry(privacyColour.lighter(170), QPen(privacyColour, 1), QStringLiteral("Privacy"));
+}
+
+void drawPlan(QPainter &painter, const SitePlanDrawing &plan)
+{
+    const PlanView view(plan);
+    painter.drawText(QPointF(planArea.left(), 30),
+                     QStringLiteral("Site plan: %1 %2, each level's band where it is the "
+                                    "strictest met on the target's plane")
+                             .arg(plan.cameras.size())
+                             .arg(plan.cameras.size() == 1 ? QStringLiteral("camera")
+                                                           : QStringLiteral("cameras")));
+    painter.save();
+    painter.setClipRect(planArea);
+    drawFeatures(painter, view, plan);
+    drawCameras(painter, view, plan);
+    painter.restore();
+    painter.setPen(QPen(inkColour, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(planArea);
+    drawNorthAndScale(painter, view);
+    drawLegend(painter, plan);
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT bool kavreloDrawSitePlan(const SitePlanDrawing &plan, const QString &path,
+                                                  QString *error)
+{
+    static_assert(std::is_same_v<decltype(&kavreloDrawSitePlan), DrawSitePlan>);
+    const auto problem = writeSvg(path, planSize, QStringLiteral("Site plan"),
+                                  QStringLiteral("The site from above, with every camera's bands"),
+                                  [&plan](QPainter &painter) { drawPlan(painter, plan); });
+    if (problem)
+        *error = *problem;
+    return !problem;
+}

@@ -1,0 +1,79 @@
+#include "svgpicture.h"
+
+#include "levelcolours.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+#include <cmath>
+
+namespace {
+
+// Text needs fonts, fonts need a QGuiApplication, and kavrelo-cli starts
+// none for its other work: the first picture brings one, off screen, for
+// the rest of the run. What the platform says while it starts (such as that
+// XDG_RUNTIME_DIR is not set) is no business of the command line's user.
+bool haveGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    static char name[] = "kavrelo-cli";
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char *arguments[] = {name, platformOption, platform, nullptr};
+    static int count = 3;
+    const QtMessageHandler previous
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    static const QGuiApplication *const application = new QGuiApplication(count, arguments);
+    QFontDatabase().families(); // loads the fonts, which is when the platform speaks
+    qInstallMessageHandler(previous);
+    return application != nullptr;
+}
+
+} // namespace
+
+std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,
+                                const QString &description,
+                                const std::function<void(QPainter &)> &draw)
+{
+    if (!haveGuiApplication())
+        return QStringLiteral("pictures need a QGuiApplication");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(size);
+    svg.setResolution(96); // so that a browser shows it pixel for pixel
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(title);
+    svg.setDescription(description);
+    QPainter painter(&svg);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.setPen(inkColour);
+    draw(painter);
+    if (!painter.end() || !file.commit())
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return std::nullopt;
+}
+
+double roundStep(double length, double parts)
+{
+    const double rough = length / parts;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double step : {1.0, 2.0, 5.0}) {
+        if (step * power >= rough)
+            return step * power;
+    }
+    return 10.0 * power;
+}
+
+QColor paletteColour(std::size_t level, std::size_t count)
+{
+    const Rgb rgb = levelColour(level, count);
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
