@@ -119,6 +119,12 @@ void SiteGeometryTest::obstacles_data()
     QTest::addRow("a building of every height") << Site{{obstacle(
             std::nullopt, {{ring(c, {{-2, 10}, {2, 10}, {2, 14}, {-2, 14}}), {}}})}}
                                                 << 1472.5534 << 0;
+    // An L of the same front hides the same wedge: every ray in it meets
+    // the front first.
+    QTest::addRow("an L-shaped building of every height") << Site{{obstacle(
+            std::nullopt,
+            {{ring(c, {{-2, 10}, {2, 10}, {2, 11}, {-1, 11}, {-1, 14}, {-2, 14}}), {}}})}}
+                                                          << 1472.5534 << 0;
     // The camera on a roof sees over it.
     QTest::addRow("a camera on its building")
             << Site{{obstacle(std::nullopt, {{ring(c, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}})}}

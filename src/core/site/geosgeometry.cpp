@@ -65,6 +65,15 @@ Geometry PlaneGeometry::lines(const std::vector<PlaneRing> &lines) const
     return collection(std::move(parts));
 }
 
+Geometry PlaneGeometry::convexHull(const PlaneRing &points) const
+{
+    std::vector<Geometry> parts;
+    for (const PlanePoint &at : points)
+        parts.push_back(point(at));
+    const Geometry all = collection(std::move(parts));
+    return checked(GEOSConvexHull_r(m_handle, all.get()), "find a convex hull");
+}
+
 Geometry PlaneGeometry::collection(std::vector<Geometry> parts) const
 {
     std::vector<GEOSGeometry *> raw;

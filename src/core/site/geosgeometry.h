@@ -47,6 +47,8 @@ public:
     Geometry polygon(const PlaneRing &exterior, const std::vector<PlaneRing> &holes = {}) const;
     Geometry point(PlanePoint at) const;
     Geometry lines(const std::vector<PlaneRing> &lines) const;
+    // The smallest convex polygon that holds all the points.
+    Geometry convexHull(const PlaneRing &points) const;
     // Takes the geometries.
     Geometry collection(std::vector<Geometry> parts) const;
     Geometry unite(std::vector<Geometry> parts) const;

@@ -34,6 +34,25 @@ void addSweep(const PlaneGeometry &geometry, PlanePoint centre, PlanePoint a, Pl
                                       scaled(centre, b, high), scaled(centre, a, high)}));
 }
 
+// Whether a ring turns one way only, as most buildings do.
+bool convex(const PlaneRing &ring)
+{
+    int turns = 0;
+    for (std::size_t index = 0; index < ring.size(); ++index) {
+        const PlanePoint &a = ring[index];
+        const PlanePoint &b = ring[(index + 1) % ring.size()];
+        const PlanePoint &c = ring[(index + 2) % ring.size()];
+        const double cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+        if (cross != 0.0) {
+            const int turn = cross > 0.0 ? 1 : -1;
+            if (turns != 0 && turn != turns)
+                return false;
+            turns = turn;
+        }
+    }
+    return true;
+}
+
 void addSweeps(const PlaneGeometry &geometry, PlanePoint centre, const PlaneRing &points,
                bool closed, double low, double high, std::vector<Geometry> &parts)
 {
@@ -77,6 +96,16 @@ Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHei
 
     std::vector<Geometry> parts;
     for (const PlaneGeometry::Polygon &polygon : obstacle.polygons) {
+        // Of a convex outline the union is convex too (a mean of two of its
+        // points is a point of the outline scaled between the two scales),
+        // so it is the hull of the two copies.
+        if (polygon.holes.empty() && convex(polygon.exterior)) {
+            PlaneRing corners = scaled(camera, polygon.exterior, low);
+            const PlaneRing far = scaled(camera, polygon.exterior, high);
+            corners.insert(corners.end(), far.begin(), far.end());
+            parts.push_back(geometry.convexHull(corners));
+            continue;
+        }
         std::vector<PlaneRing> lowHoles;
         std::vector<PlaneRing> highHoles;
         for (const PlaneRing &hole : polygon.holes) {

@@ -12,7 +12,8 @@ struct PlaneObstacle
     std::vector<PlaneGeometry::Polygon> polygons;
     std::vector<PlaneRing> lines;
     std::optional<double> height;
-    Geometry shape; // all of it, for distances and bounds
+    Geometry shape; // all of it, for distances
+    PlaneGeometry::Bounds bounds;
 };
 
 // The part of the horizontal plane `planeHeight` above the ground that the

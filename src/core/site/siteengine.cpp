@@ -267,7 +267,7 @@ std::vector<PlaneObstacle> GeosSiteEngine::obstaclesIn(const LocalPlane &plane, 
                 continue;
         }
         const SiteFeature &feature = *entry.feature;
-        PlaneObstacle obstacle{{}, {}, feature.height, nullptr};
+        PlaneObstacle obstacle{{}, {}, feature.height, nullptr, {0, 0, 0, 0}};
         std::vector<Geometry> parts;
         for (const GeoPolygon &polygon : feature.polygons) {
             PlaneGeometry::Polygon planar;
@@ -290,6 +290,7 @@ std::vector<PlaneObstacle> GeosSiteEngine::obstaclesIn(const LocalPlane &plane, 
         if (!obstacle.lines.empty())
             parts.push_back(m_geometry.lines(obstacle.lines));
         obstacle.shape = m_geometry.collection(std::move(parts));
+        obstacle.bounds = m_geometry.bounds(*obstacle.shape).value_or(PlaneGeometry::Bounds{});
         found.push_back(std::move(obstacle));
     }
     return found;
@@ -316,6 +317,11 @@ Geometry GeosSiteEngine::hidden(const CameraInPlane &where, const PlacedCamera &
 {
     std::vector<Geometry> shadows;
     for (const PlaneObstacle &obstacle : obstacles) {
+        // Nothing of an obstacle out of reach is in view, nor behind it.
+        const PlaneGeometry::Bounds &box = obstacle.bounds;
+        if (box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
+            || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach)
+            continue;
         Geometry cast = shadow(m_geometry, where.foot, camera.camera.height, planeHeight, obstacle,
                                reach);
         if (!m_geometry.isEmpty(*cast))
