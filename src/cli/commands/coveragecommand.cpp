@@ -150,6 +150,9 @@ void CoverageSink::finish()
                                            "placed; %2 could not")
                                     .arg(m_placed)
                                     .arg(m_unplaced));
+    std::optional<SitePlanDrawing> drawing;
+    if (m_plan.plot)
+        drawing = m_plan.engine->drawing(m_plan.levels);
     const CoverageReport report = m_plan.engine->coverage(m_plan.levels);
     m_rows->begin();
     for (std::size_t level = 0; level < report.levels.size(); ++level)
@@ -171,12 +174,11 @@ void CoverageSink::finish()
                 m_fallsShort = true;
         }
     }
-    if (m_plan.plot) {
-        SitePlanDrawing drawing = m_plan.engine->drawing(m_plan.levels);
-        for (std::size_t camera = 0; camera < drawing.cameras.size() && camera < m_names.size();
+    if (drawing) {
+        for (std::size_t camera = 0; camera < drawing->cameras.size() && camera < m_names.size();
              ++camera)
-            drawing.cameras[camera].name = m_names[camera];
-        if (const auto problem = drawSitePlan(drawing, *m_plan.plot)) {
+            drawing->cameras[camera].name = m_names[camera];
+        if (const auto problem = drawSitePlan(*drawing, *m_plan.plot)) {
             m_fileFailure = problem;
             return;
         }

@@ -136,7 +136,7 @@ private:
                                            double reach) const;
     Regions regions(const CameraInPlane &where, const PlacedCamera &camera,
                     const std::vector<PlaneObstacle> &obstacles,
-                    const std::vector<SiteLevel> &levels) const;
+                    const std::vector<SiteLevel> &levels, bool withBands = true) const;
     Geometry hidden(const CameraInPlane &where, const PlacedCamera &camera,
                     const std::vector<PlaneObstacle> &obstacles, double planeHeight,
                     double reach) const;
@@ -332,7 +332,7 @@ Geometry GeosSiteEngine::hidden(const CameraInPlane &where, const PlacedCamera &
 
 Regions GeosSiteEngine::regions(const CameraInPlane &where, const PlacedCamera &camera,
                                 const std::vector<PlaneObstacle> &obstacles,
-                                const std::vector<SiteLevel> &levels) const
+                                const std::vector<SiteLevel> &levels, bool withBands) const
 {
     std::vector<double> densities;
     for (const SiteLevel &level : levels)
@@ -365,7 +365,8 @@ Regions GeosSiteEngine::regions(const CameraInPlane &where, const PlacedCamera &
     };
     for (std::size_t level = 0; level < levels.size(); ++level) {
         found.held.push_back(cut(plan.held[level]));
-        found.bands.push_back(cut(plan.bands[level]));
+        if (withBands)
+            found.bands.push_back(cut(plan.bands[level]));
     }
     return found;
 }
@@ -429,11 +430,9 @@ void GeosSiteEngine::addToCoverage(const PlacedCamera &camera, const std::vector
     double north = 0.0;
     const PlanePoint foot = m_plane->forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
-    Regions found = regions(where, camera, m_obstacles, levels);
-    SitePlanDrawing::Camera drawn{{}, {foot.x, foot.y}, camera.bearingDegrees + north, {}};
-    for (const Geometry &band : found.bands)
-        drawn.bands.push_back(planPolygons(m_geometry, *band));
-    m_drawnCameras.push_back(std::move(drawn));
+    // The bands are drawn only: they come from the held regions if asked.
+    Regions found = regions(where, camera, m_obstacles, levels, false);
+    m_drawnCameras.push_back({{}, {foot.x, foot.y}, camera.bearingDegrees + north, {}});
     m_held.resize(levels.size());
     for (std::size_t level = 0; level < levels.size(); ++level)
         m_held[level].push_back(std::move(found.held[level]));
@@ -461,6 +460,17 @@ SitePlanDrawing GeosSiteEngine::drawing(const std::vector<SiteLevel> &levels) co
     SitePlanDrawing plan;
     plan.levels = levels;
     plan.cameras = m_drawnCameras;
+    // Where a level holds and the next stricter does not.
+    for (std::size_t camera = 0; camera < plan.cameras.size(); ++camera) {
+        for (std::size_t level = 0; level < m_held.size(); ++level) {
+            const GEOSGeometry &held = *m_held[level][camera];
+            if (level + 1 < m_held.size())
+                plan.cameras[camera].bands.push_back(planPolygons(
+                        m_geometry, *m_geometry.subtract(held, *m_held[level + 1][camera])));
+            else
+                plan.cameras[camera].bands.push_back(planPolygons(m_geometry, held));
+        }
+    }
     for (const SiteFeature &feature : m_site.features) {
         SitePlanDrawing::Feature drawn{feature.name, feature.height, {}, {}};
         for (const GeoPolygon &polygon : feature.polygons) {

@@ -169,6 +169,7 @@ public:
             = 0;
     virtual CoverageReport coverage(const std::vector<SiteLevel> &levels) = 0;
     // The site and the cameras added to its coverage, with their bands, to
-    // be drawn; cameras are named by the caller.
+    // be drawn, before coverage() takes the cameras' regions; cameras are
+    // named by the caller.
     virtual SitePlanDrawing drawing(const std::vector<SiteLevel> &levels) const = 0;
 };

@@ -1,0 +1,27 @@
+# A site of 1 km² with 100 obstacles (one in seven of every height), or a
+# schedule of cameras spread over it, always the same for the same count.
+# Usage: awk -v what=site -f generate-site.awk
+#        awk -v what=cameras -v count=N -f generate-site.awk
+function lon(x) { return 11.5 + x / (111320 * cos(48.1 * 3.141592653589793 / 180)) }
+function lat(y) { return 48.1 + y / 111200 }
+function corner(x, y) { return sprintf("[%.7f,%.7f]", lon(x), lat(y)) }
+function square(x, y, s) {
+    return "[[" corner(x, y) "," corner(x + s, y) "," corner(x + s, y + s) "," corner(x, y + s) "," corner(x, y) "]]"
+}
+BEGIN {
+    srand(1)
+    if (what == "site") {
+        printf "{\"type\":\"FeatureCollection\",\"features\":[\n"
+        printf "{\"type\":\"Feature\",\"properties\":{\"role\":\"area\"},\"geometry\":{\"type\":\"Polygon\",\"coordinates\":%s}}", square(0, 0, 1000)
+        for (i = 0; i < 100; ++i) {
+            x = 40 + (i % 10) * 100 + rand() * 20; y = 40 + int(i / 10) * 100 + rand() * 20
+            h = (i % 7 == 0) ? "" : sprintf(",\"height\":%.1f", 3 + rand() * 9)
+            printf ",\n{\"type\":\"Feature\",\"properties\":{\"role\":\"obstacle\"%s},\"geometry\":{\"type\":\"Polygon\",\"coordinates\":%s}}", h, square(x, y, 8 + rand() * 10)
+        }
+        printf "\n]}\n"
+        exit
+    }
+    print "camera,lat,lon,bearing,resolution,hfov,height,tilt"
+    for (i = 1; i <= count; ++i)
+        printf "cam-%d,%.7f,%.7f,%.1f,1920x1080,%.1f,%.1f,%.1f\n", i, lat(rand() * 1000), lon(rand() * 1000), rand() * 360, 40 + rand() * 50, 4 + rand() * 6, 15 + rand() * 20
+}

@@ -1,0 +1,61 @@
+#!/bin/sh
+# The site commands against their aims: coverage of 1,000 cameras over a
+# 1 km² site with 100 obstacles and the six levels, and footprint of
+# 100,000 cameras without a site, with peak memory; the medians of ROUNDS
+# runs of each. And kavrelo-cli fov's start-up, which the site libraries must
+# not slow: they are a module that only the site commands load.
+# Usage: site-benchmark.sh [ROUNDS]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${1:-5}
+
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev \
+    libgeographiclib-dev time
+cmake --preset release -S "$root" >/dev/null
+cmake --build --preset release -j "$(nproc)" --target kavrelo-cli >/dev/null
+cli="$root/build/release/src/kavrelo-cli"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+generate="$root/tools/benchmarks/generate-site.awk"
+awk -v what=site -f "$generate" >"$work/site.geojson"
+for count in 1000 10000 100000; do
+    awk -v what=cameras -v count="$count" -f "$generate" >"$work/cameras-$count.csv"
+done
+
+# Seconds and peak KiB of each run, then the median of each column.
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+measure() {
+    : >"$work/runs"
+    i=0
+    while [ "$i" -lt "$rounds" ]; do
+        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
+        cat "$work/time" >>"$work/runs"
+        i=$((i + 1))
+    done
+    printf '%s s, %s MiB' "$(cut -d' ' -f1 "$work/runs" | median)" \
+        "$(cut -d' ' -f2 "$work/runs" | median | awk '{ printf "%.1f", $1 / 1024 }')"
+}
+
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
+printf 'coverage, 1,000 cameras, 100 obstacles: %s (aim: 2 s, 256 MiB)\n' \
+    "$(measure "$cli" coverage --site "$work/site.geojson" --batch "$work/cameras-1000.csv")"
+for count in 10000 100000; do
+    result=$(measure "$cli" footprint --batch "$work/cameras-$count.csv")
+    seconds=${result%% s*}
+    printf 'footprint, %s cameras: %s, %s cameras/s (aim: 20,000/s, memory flat)\n' "$count" \
+        "$result" "$(awk -v n="$count" -v s="$seconds" 'BEGIN { printf "%d", n / s }')"
+done
+# A hundred starts of a command that has nothing to do with sites.
+start=$(date +%s.%N)
+i=0
+while [ "$i" -lt 100 ]; do
+    "$cli" fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4 >/dev/null
+    i=$((i + 1))
+done
+end=$(date +%s.%N)
+printf 'fov, one calculation: %s ms a run, %s\n' \
+    "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", (b - a) * 10 }')" \
+    "$(measure "$cli" fov --resolution 1920x1080 --pixel-size 2.9 --focal-length 4)"
