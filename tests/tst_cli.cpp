@@ -29,6 +29,7 @@ private slots:
     void refusedPictures();
     void withoutThePictureModule_data();
     void withoutThePictureModule();
+    void withoutTheSiteModule();
     void unnameablePicture();
 
 private:
@@ -247,6 +248,25 @@ void CliTest::withoutThePictureModule()
     QVERIFY2(module.isEmpty() ? said.startsWith(expected) : said == expected, said.constData());
     QCOMPARE(process.exitCode(), 3);
     QVERIFY(!QFile::exists(m_files.filePath("never.svg")));
+}
+
+// footprint and coverage cannot place a camera without the site module, and
+// say so rather than write an empty map.
+void CliTest::withoutTheSiteModule()
+{
+    const QString root = m_files.filePath(QStringLiteral("tree-without-sites"));
+    QVERIFY(QDir().mkpath(root + "/bin"));
+    const QString program = root + "/bin/kavrelo-cli";
+    QVERIFY(QFile::copy(qEnvironmentVariable("KAVRELO_CLI_PREFIX") + "/bin/kavrelo-cli", program));
+    QProcess process;
+    process.start(program,
+                  {"footprint", "--lat", "52.52", "--lon", "13.405", "--bearing", "90",
+                   "--resolution", "1920x1080", "--hfov", "60", "--height", "4", "--tilt", "20"});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY(process.readAllStandardError().startsWith(
+            "kavrelo-cli footprint: cannot place cameras: "));
+    QCOMPARE(process.exitCode(), 3);
 }
 
 // A folder so deep that a long picture name would pass the system's limit
