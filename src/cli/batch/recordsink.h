@@ -2,7 +2,8 @@
 
 // batch/: the machinery of a run: records in from a RecordSource (the CSV
 // reader), results out to a RecordSink in one of the output formats, over
-// byte streams, with number text and interruption beside them.
+// byte streams, with number text, interruption and the modules loaded on
+// demand beside them.
 
 #include "fieldtext.h"
 #include "outputbuffer.h"
