@@ -168,6 +168,9 @@ void SiteCommandsTest::refusals_data()
             << map << siteS1 << header + "gate,52.52,13.405,90,1920x1080,60,4,95\n"
             << 1
             << "kavrelo-cli footprint: line 2: Tilt: \"95\" must lie between -90 and 90 degrees";
+    QTest::addRow("a view across the antimeridian")
+            << map << siteS1 << header + "fiji,-17,179.9999,90,1920x1080,60,4,20\n"
+            << 1 << "kavrelo-cli footprint: line 2: the camera's view crosses the antimeridian";
     QTest::addRow("a camera 60 km away")
             << s1 << siteS1 << header + "far,53.06,13.405,90,1920x1080,60,4,20\n"
             << 1

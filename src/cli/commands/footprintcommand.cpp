@@ -23,6 +23,8 @@ FootprintCommand::FootprintCommand()
 std::optional<QString> FootprintCommand::place(const SitePlan &plan, PlacedRecord &record) const
 {
     record.footprint = plan.engine->footprint(record.camera, plan.levels);
+    if (record.footprint.crossesAntimeridian)
+        return QStringLiteral("the camera's view crosses the antimeridian");
     return std::nullopt;
 }
 

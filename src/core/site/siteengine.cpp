@@ -422,6 +422,22 @@ CameraFootprint GeosSiteEngine::footprint(const PlacedCamera &camera,
                                                         plan.bands[level]->far,
                                                         measured(plane, *found.bands[level])});
     }
+    double west = 180.0;
+    double east = -180.0;
+    const auto span = [&](const MeasuredArea &area) {
+        for (const GeoPolygon &polygon : area.area) {
+            for (const GeoPoint &point : polygon.exterior) {
+                west = std::min(west, point.lon);
+                east = std::max(east, point.lon);
+            }
+        }
+    };
+    span(footprint.view);
+    for (const auto &band : footprint.bands) {
+        if (band)
+            span(band->area);
+    }
+    footprint.crossesAntimeridian = east - west > 180.0;
     return footprint;
 }
 

@@ -88,6 +88,8 @@ struct CameraFootprint
         MeasuredArea area;
     };
     std::vector<std::optional<Band>> bands;
+    // RFC 7946 would have such polygons cut in two; they are refused.
+    bool crossesAntimeridian = false;
 };
 
 // One level's coverage of the site, or one privacy zone's exposure.
