@@ -168,7 +168,7 @@ void CliFilesTest::completion_data()
     for (const DensityLevel &level : densityLevels)
         levels << level.name;
     QTest::newRow("levels") << QStringList{"lens", "--level", ""} << levels;
-    QTest::newRow("a prefix") << QStringList{"lens", "--le"} << Names{"--level"};
+    QTest::newRow("a prefix") << QStringList{"lens", "--leve"} << Names{"--level", "--levels"};
     QTest::newRow("a value to type") << QStringList{"density", "--hfov", ""} << Names{};
 }
 

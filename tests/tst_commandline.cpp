@@ -466,6 +466,33 @@ void CommandLineTest::run_data()
           2, "resolution;pixel-size;focal-length;camera;notes\n");
     fails("mount, the camera both ways on the command line", mountPole + "--pixel-size 2.9",
           usage("mount", "give --hfov, or --pixel-size and --focal-length"), 2);
+
+    // Levels of one's own. 1920 px over 2 tan 30 = 1.1547 m per metre: 10
+    // px/m to 166.28 m and 40 to 41.57 m; listed loosest first whatever
+    // the order given.
+    works("density, levels of one's own",
+          "density --hfov 60 --resolution 1920 --levels near=40,far=10 --format csv",
+          "scene_width_m,px_per_m,px_per_ft,far_m,near_m,error\n,,,166.28,41.57,\n");
+    // 2.9 um * 40 px/m * 20 m = 2.32 mm.
+    works("lens, a level of one's own in any case",
+          "lens --pixel-size 2.9 --level Near --distance 20 --levels near=40,far=10 --format csv",
+          "focal_length_mm,hfov_deg,error\n2.32,,\n");
+    fails("lens, a standard level among one's own",
+          "lens --pixel-size 2.9 --level identify --distance 20 --levels near=40",
+          usage("lens", "Level: \"identify\" is not near"), 2);
+    // The pole of the worked example: 250 px/m to 6.20 m, 25 px/m to the
+    // target's far edge, 68.44 m.
+    works("mount, levels of one's own in the levels' place",
+          mountPole + "--levels wide=25,close=250 --format csv",
+          "hfov_deg,vfov_deg,tilt_deg,blind_zone_m,ground_near_m,ground_far_m,"
+          "ground_near_width_m,ground_far_width_m,target_near_m,target_far_m,"
+          "target_near_px_per_m,target_far_px_per_m,wide_to_m,close_to_m,slant_m,"
+          "depression_deg,ground_width_m,target_width_m,px_per_m,vertical_px_per_m,error\n"
+          "60.0000,35.9834,20.0000,5.12,5.12,114.07,7.14,125.35,3.07,68.44,448.4,25.5,68.44,"
+          "6.20,,,,,,,\n");
+    fails("mount, thirteen levels",
+          mountPole + "--levels a=1,b=2,c=3,d=4,e=5,f=6,g=7,h=8,i=9,j=10,k=11,l=12,m=13",
+          usage("mount", "--levels takes 1 to 12 levels, not 13"), 2);
 }
 
 void CommandLineTest::run()

@@ -143,9 +143,11 @@ std::optional<double> levelReach(const MountedCamera &camera, const Span &inView
 }
 
 MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
-                        std::optional<double> distance)
+                        std::optional<double> distance, const std::vector<NamedLevel> &levels)
 {
-    MountSurvey survey{camera, targetHeight, planeInView(camera, camera.height), {}, {}, {}, {}, {},
+    MountSurvey survey{camera, targetHeight, planeInView(camera, camera.height),
+                       {},     {},           {},
+                       {},     levels,       std::vector<std::optional<double>>(levels.size()),
                        {}};
     const double drop = camera.height - targetHeight;
     survey.target = planeInView(camera, drop);
@@ -157,9 +159,9 @@ MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
     if (const auto &target = survey.target)
         survey.targetDensity = {horizontalDensity(camera, target->near, drop),
                                 horizontalDensity(camera, target->far, drop)};
-    for (std::size_t level = 0; survey.target && level < densityLevels.size(); ++level)
+    for (std::size_t level = 0; survey.target && level < levels.size(); ++level)
         survey.levelReach[level]
-                = levelReach(camera, *survey.target, drop, densityLevels[level].pixelsPerMetre);
+                = levelReach(camera, *survey.target, drop, levels[level].pixelsPerMetre);
     if (distance) {
         MountSurvey::AtDistance at{*distance,
                                    slantRange(*distance, drop),

@@ -105,7 +105,8 @@ struct MountSurvey
     std::optional<double> blindZone; // 0 when the view reaches behind the pole
     std::optional<Span> target;
     std::optional<Edges> targetDensity; // horizontal pixels per metre at its edges
-    std::array<std::optional<double>, densityLevels.size()> levelReach; // from target.near
+    std::vector<NamedLevel> levels; // loosest first
+    std::vector<std::optional<double>> levelReach; // of each level, from target.near
 
     struct AtDistance
     {
@@ -122,4 +123,5 @@ struct MountSurvey
 };
 
 MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
-                        std::optional<double> distance);
+                        std::optional<double> distance,
+                        const std::vector<NamedLevel> &levels = standardLevels());

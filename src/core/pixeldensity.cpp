@@ -22,10 +22,22 @@ double sensorWidthMm(double horizontalPixels, double pixelSizeUm)
 
 QString densityLevelLabel(const DensityLevel &level)
 {
-    const QString name = QString::fromLatin1(level.name);
+    return levelLabel(QString::fromLatin1(level.name), level.pixelsPerMetre);
+}
+
+std::vector<NamedLevel> standardLevels()
+{
+    std::vector<NamedLevel> levels;
+    for (const DensityLevel &level : densityLevels)
+        levels.push_back({QString::fromLatin1(level.name), level.pixelsPerMetre});
+    return levels;
+}
+
+QString levelLabel(const QString &name, double pixelsPerMetre)
+{
     return QStringLiteral("%1%2 (%3 px/m)")
             .arg(name.left(1).toUpper(), name.mid(1))
-            .arg(level.pixelsPerMetre);
+            .arg(pixelsPerMetre);
 }
 
 CameraGeometry cameraFromFov(double horizontalPixels, double horizontalFovDegrees)

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 // Pixel density in the sense of the video-surveillance standard IEC 62676-4:
 // the camera's horizontal pixels over the width of the scene at the target,
@@ -34,9 +35,20 @@ constexpr std::array<DensityLevel, 6> densityLevels{{
         {"inspect", 1000.0},
 }};
 
+// A level by name, the standard's or the user's own.
+struct NamedLevel
+{
+    QString name;
+    double pixelsPerMetre;
+};
+// The standard's, loosest first.
+std::vector<NamedLevel> standardLevels();
+
 // "Identify (250 px/m)": the name capitalised and the density, as every
 // table and picture labels a level.
 QString densityLevelLabel(const DensityLevel &level);
+// The same of a level of one's own.
+QString levelLabel(const QString &name, double pixelsPerMetre);
 
 constexpr double metresPerFoot = 0.3048;
 

@@ -19,7 +19,7 @@ struct SitePlanDrawing;
 using PictureModuleVersion = const char *(*)();
 constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_PICTURE_INTERFACE "2"
+#define KAVRELO_PICTURE_INTERFACE "3"
 
 // Draws a camera on a pole as SVG: a side view (pole, camera, the view, the
 // blind zone and the target's height) above a top view (the ground in view

@@ -4,6 +4,7 @@
 #include "fieldparser.h"
 #include "pairs.h"
 #include "pixeldensity.h"
+#include "sitelevels.h"
 
 DensityCommand::DensityCommand()
     : PlannedCommand(QStringLiteral("density"),
@@ -17,6 +18,7 @@ DensityCommand::DensityCommand()
     , m_pixelSize(addInput(pixelSizeInput(Need::optional)))
     , m_focalLength(addInput(focalLengthInput(Need::optional)))
     , m_distance(addInput(distanceInput()))
+    , m_levels(addInput(levelsInput()))
     , m_camera(cameraWays(m_hfov, m_pixelSize, m_focalLength))
     , m_sceneWidth(addResult({QStringLiteral("scene_width_m"), QStringLiteral("Scene width"), 2,
                               QStringLiteral("m")}))
@@ -35,7 +37,25 @@ std::variant<UsageError, DensityPlan> DensityCommand::prepare(const GivenInputs 
     const auto camera = chooseWay(given, m_camera);
     if (const auto *error = std::get_if<UsageError>(&camera))
         return *error;
-    return DensityPlan{std::get<Way>(camera)};
+    DensityPlan plan{std::get<Way>(camera), {}, {}, {}};
+    if (const auto text = given.commandLine[m_levels]) {
+        auto parsed = parseLevels(*text);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return UsageError{*problem};
+        // The same results before the levels, then the levels given.
+        ResultTable table;
+        for (int column = 0; column < resultTable().specs().size() - int(m_levelReach.size());
+             ++column)
+            table.add(resultTable().specs().at(column));
+        for (const SiteLevel &level : std::get<std::vector<SiteLevel>>(parsed)) {
+            plan.reach.push_back(table.add({level.name + QStringLiteral("_m"),
+                                            levelLabel(level.name, level.pixelsPerMetre), 2,
+                                            QStringLiteral("m")}));
+            plan.levels.push_back(level.pixelsPerMetre);
+        }
+        plan.table = std::move(table);
+    }
+    return plan;
 }
 
 std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const InputValues &values,
@@ -67,8 +87,13 @@ std::optional<QString> DensityCommand::calculate(const DensityPlan &plan, const 
         results.set(m_perMetre, perMetre);
         results.set(m_perFoot, perMetre * metresPerFoot);
     }
-    for (std::size_t level = 0; level < densityLevels.size(); ++level)
-        results.set(m_levelReach[level],
-                    farthestDistance(camera, densityLevels[level].pixelsPerMetre));
+    if (plan.table) {
+        for (std::size_t level = 0; level < plan.levels.size(); ++level)
+            results.set(plan.reach[level], farthestDistance(camera, plan.levels[level]));
+    } else {
+        for (std::size_t level = 0; level < densityLevels.size(); ++level)
+            results.set(m_levelReach[level],
+                        farthestDistance(camera, densityLevels[level].pixelsPerMetre));
+    }
     return nonFiniteResult(results, values);
 }

@@ -4,8 +4,33 @@
 #include "fieldparser.h"
 #include "pairs.h"
 #include "pixeldensity.h"
+#include "sitelevels.h"
+
+#include <algorithm>
 
 using Goal = LensPlan::Goal;
+
+namespace {
+
+// A level of the user's by its name, whatever its case and surrounding
+// blanks.
+std::optional<double> findLevel(const std::vector<SiteLevel> &levels, const QString &name)
+{
+    const QString wanted = name.trimmed().toLower();
+    const auto found = std::find_if(levels.cbegin(), levels.cend(),
+                                    [&](const SiteLevel &level) { return level.name == wanted; });
+    return found == levels.cend() ? std::nullopt : std::optional<double>(found->pixelsPerMetre);
+}
+
+QString unknownLevel(const std::vector<SiteLevel> &levels, const QString &text)
+{
+    QStringList names;
+    for (const SiteLevel &level : levels)
+        names << level.name;
+    return fieldError(Field::level, text, QStringLiteral("is not ") + choices(names));
+}
+
+} // namespace
 
 LensCommand::LensCommand()
     : PlannedCommand(
@@ -24,6 +49,7 @@ LensCommand::LensCommand()
               {QStringLiteral("level"), QStringLiteral("name"),
                QStringLiteral("Wanted IEC 62676-4 level: ") + levelNames() + QLatin1Char('.')}))
     , m_distance(addInput(distanceInput()))
+    , m_levels(addInput(levelsInput()))
     , m_focalLength(addResult({QStringLiteral("focal_length_mm"), QStringLiteral("Focal length"), 2,
                                QStringLiteral("mm")}))
     , m_horizontalFov(addResult({QStringLiteral("hfov_deg"), QStringLiteral("Horizontal FOV"), 4,
@@ -46,9 +72,19 @@ std::variant<UsageError, LensPlan> LensCommand::prepare(const GivenInputs &given
         return UsageError{QStringLiteral("--%1 needs --distance")
                                   .arg(goal == Goal::density ? QLatin1String("density")
                                                              : QLatin1String("level"))};
-    if (const auto &name = given.commandLine[m_level]; name && !findLevel(*name))
-        return UsageError{unknownLevel(*name)};
-    return LensPlan{goal};
+    LensPlan plan{goal, std::nullopt};
+    if (const auto text = given.commandLine[m_levels]) {
+        auto parsed = parseLevels(*text);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return UsageError{*problem};
+        plan.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
+    }
+    if (const auto &name = given.commandLine[m_level]) {
+        if (plan.levels ? !findLevel(*plan.levels, *name) : !::findLevel(*name))
+            return UsageError{plan.levels ? unknownLevel(*plan.levels, *name)
+                                          : ::unknownLevel(*name)};
+    }
+    return plan;
 }
 
 std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputValues &values,
@@ -67,6 +103,14 @@ std::optional<QString> LensCommand::calculate(const LensPlan &plan, const InputV
         double pixelsPerMetre = 0;
         if (plan.goal == Goal::density) {
             pixelsPerMetre = parse.positive(Field::density, values.field(m_density));
+        } else if (plan.levels) {
+            const auto name = values[m_level];
+            const auto wanted = name ? findLevel(*plan.levels, *name) : std::nullopt;
+            if (!name)
+                parse.fail(noValue(Field::level));
+            else if (!wanted)
+                parse.fail(unknownLevel(*plan.levels, *name));
+            pixelsPerMetre = wanted.value_or(0.0);
         } else if (const DensityLevel *wanted = parse.level(values.field(m_level))) {
             pixelsPerMetre = wanted->pixelsPerMetre;
         }

@@ -2,10 +2,16 @@
 
 #include "command.h"
 
+#include "sitemodel.h"
+
+#include <optional>
+#include <vector>
+
 struct LensPlan
 {
     enum class Goal { fieldOfView, density, level };
     Goal goal;
+    std::optional<std::vector<SiteLevel>> levels; // of the user's, by --levels
 };
 
 // The focal length that gives a wanted angle of view, or a wanted pixel
@@ -27,6 +33,7 @@ private:
     const InputId m_density;
     const InputId m_level;
     const InputId m_distance;
+    const InputId m_levels;
     const ResultId m_focalLength;
     const ResultId m_horizontalFov;
 };

@@ -5,6 +5,7 @@
 #include "pairs.h"
 #include "picturefiles.h"
 #include "picturemodule.h"
+#include "sitelevels.h"
 
 #include <QDir>
 
@@ -60,6 +61,7 @@ MountCommand::MountCommand()
     , m_mount([this](InputSpec input) { return addInput(std::move(input)); })
     , m_distance(addInput(metresInput("distance", "Also what holds at this ground distance.")))
     , m_plot(addInput(plotInput()))
+    , m_levels(addInput(levelsInput()))
     , m_hfovDegrees(addResult(degrees("hfov_deg", "Horizontal FOV")))
     , m_vfovDegrees(addResult(degrees("vfov_deg", "Vertical FOV")))
     , m_tiltDegrees(addResult(degrees("tilt_deg", "Tilt")))
@@ -72,22 +74,44 @@ MountCommand::MountCommand()
     , m_targetFar(addResult(metres("target_far_m", "Target to")))
     , m_targetNearDensity(addResult(density("target_near_px_per_m", "Density, target near")))
     , m_targetFarDensity(addResult(density("target_far_px_per_m", "Density, target far")))
+    , m_resultsBeforeLevels(resultTable().specs().size())
     , m_levelReach(addLevelResults())
-    , m_slant(addResult(metres("slant_m", "Slant range")))
-    , m_depression(addResult(degrees("depression_deg", "Depression")))
-    , m_groundWidth(addResult(metres("ground_width_m", "Ground width")))
-    , m_targetWidth(addResult(metres("target_width_m", "Target width")))
-    , m_density(addResult(density("px_per_m", "Density")))
-    , m_verticalDensity(addResult(density("vertical_px_per_m", "Vertical density")))
+    , m_atDistance(addAtDistanceResults(declared()))
 {
+}
+
+MountCommand::AddResult MountCommand::declared()
+{
+    return [this](ResultSpec result) { return addResult(std::move(result)); };
+}
+
+MountCommand::AddResult MountCommand::into(ResultTable &table)
+{
+    return [&table](ResultSpec result) { return table.add(std::move(result)); };
+}
+
+ResultId MountCommand::addLevelResult(const AddResult &add, const NamedLevel &level)
+{
+    return add({level.name + QStringLiteral("_to_m"),
+                levelLabel(level.name, level.pixelsPerMetre) + QStringLiteral(" to"), 2, metre});
+}
+
+AtDistanceResults MountCommand::addAtDistanceResults(const AddResult &add)
+{
+    const ResultId slant = add(metres("slant_m", "Slant range"));
+    const ResultId depression = add(degrees("depression_deg", "Depression"));
+    const ResultId groundWidth = add(metres("ground_width_m", "Ground width"));
+    const ResultId targetWidth = add(metres("target_width_m", "Target width"));
+    const ResultId perMetre = add(density("px_per_m", "Density"));
+    const ResultId vertical = add(density("vertical_px_per_m", "Vertical density"));
+    return {slant, depression, groundWidth, targetWidth, perMetre, vertical};
 }
 
 std::vector<ResultId> MountCommand::addLevelResults()
 {
     std::vector<ResultId> reaches;
-    for (const DensityLevel &level : densityLevels)
-        reaches.push_back(addResult({QString::fromLatin1(level.name) + QStringLiteral("_to_m"),
-                                     densityLevelLabel(level) + QStringLiteral(" to"), 2, metre}));
+    for (const NamedLevel &level : standardLevels())
+        reaches.push_back(addLevelResult(declared(), level));
     return reaches;
 }
 
@@ -96,9 +120,26 @@ std::variant<UsageError, MountPlan> MountCommand::prepare(const GivenInputs &giv
     const auto ways = m_mount.prepare(given);
     if (const auto *error = std::get_if<UsageError>(&ways))
         return *error;
-    MountPlan plan{std::get<MountInputs::Ways>(ways), given.commandLine[m_plot], given.batch};
+    MountPlan plan{std::get<MountInputs::Ways>(ways), given.commandLine[m_plot], given.batch, {}};
     if (plan.plot && plan.plot->isEmpty())
         return UsageError{QStringLiteral("--plot needs a file name")};
+    if (const auto text = given.commandLine[m_levels]) {
+        auto parsed = parseLevels(*text);
+        if (const auto *problem = std::get_if<QString>(&parsed))
+            return UsageError{*problem};
+        // The same results before and after the levels, which take the
+        // standard's place.
+        ResultTable table;
+        const QVector<ResultSpec> &specs = resultTable().specs();
+        for (int column = 0; column < m_resultsBeforeLevels; ++column)
+            table.add(specs.at(column));
+        std::vector<ResultId> reach;
+        const auto &levels = std::get<std::vector<SiteLevel>>(parsed);
+        for (const NamedLevel &level : levels)
+            reach.push_back(addLevelResult(into(table), level));
+        const AtDistanceResults atDistance = addAtDistanceResults(into(table));
+        plan.own = MountPlan::OwnLevels{std::move(table), levels, std::move(reach), atDistance};
+    }
     return plan;
 }
 
@@ -126,7 +167,8 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
     const MountedCamera camera = m_mount.point(unpointed, values, parse);
     if (parse.error())
         return *parse.error();
-    return surveyMount(camera, unpointed.targetHeight, distance);
+    return surveyMount(camera, unpointed.targetHeight, distance,
+                       plan.own ? plan.own->levels : standardLevels());
 }
 
 std::optional<QString> MountCommand::calculate(const MountPlan &plan, const InputValues &values,
@@ -154,15 +196,17 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
         results.set(m_targetNearDensity, mount.targetDensity->near);
         results.set(m_targetFarDensity, mount.targetDensity->far);
     }
-    for (std::size_t level = 0; level < densityLevels.size(); ++level)
-        setIfAny(results, m_levelReach[level], mount.levelReach[level]);
+    const std::vector<ResultId> &reach = plan.own ? plan.own->reach : m_levelReach;
+    for (std::size_t level = 0; level < reach.size(); ++level)
+        setIfAny(results, reach[level], mount.levelReach[level]);
+    const AtDistanceResults &atDistance = plan.own ? plan.own->atDistance : m_atDistance;
     if (const auto &at = mount.at) {
-        results.set(m_slant, at->slant);
-        results.set(m_depression, at->depressionDegrees);
-        setIfAny(results, m_groundWidth, at->groundWidth);
-        setIfAny(results, m_targetWidth, at->targetWidth);
-        setIfAny(results, m_density, at->horizontalDensity);
-        setIfAny(results, m_verticalDensity, at->verticalDensity);
+        results.set(atDistance.slant, at->slant);
+        results.set(atDistance.depression, at->depressionDegrees);
+        setIfAny(results, atDistance.groundWidth, at->groundWidth);
+        setIfAny(results, atDistance.targetWidth, at->targetWidth);
+        setIfAny(results, atDistance.density, at->horizontalDensity);
+        setIfAny(results, atDistance.verticalDensity, at->verticalDensity);
     }
     // Infinity answers only where the view reaches the horizon, and as the
     // density where the depth is 0; anywhere else it is an overflow.
@@ -179,7 +223,7 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
             infinite.push_back(m_targetFarDensity);
     }
     if (mount.at && atDepthZero(mount.at->distance))
-        infinite.insert(infinite.end(), {m_density, m_verticalDensity});
+        infinite.insert(infinite.end(), {atDistance.density, atDistance.verticalDensity});
     return nonFiniteResult(results, values, infinite);
 }
 

@@ -4,13 +4,35 @@
 #include "mounting.h"
 #include "mountinputs.h"
 
+#include <functional>
 #include <vector>
+
+// What holds at --distance, after the levels' reaches.
+struct AtDistanceResults
+{
+    ResultId slant;
+    ResultId depression;
+    ResultId groundWidth;
+    ResultId targetWidth;
+    ResultId density;
+    ResultId verticalDensity;
+};
 
 struct MountPlan
 {
     MountInputs::Ways ways;
     std::optional<QString> plot; // a picture, or in a batch a folder of them
     bool batch;
+    // With --levels: the results with those levels' reaches in the place of
+    // the standard's, and the levels.
+    struct OwnLevels
+    {
+        ResultTable table;
+        std::vector<NamedLevel> levels;
+        std::vector<ResultId> reach;
+        AtDistanceResults atDistance;
+    };
+    std::optional<OwnLevels> own;
 };
 
 // A camera on a pole: its blind zone, where it sees the ground and a target,
@@ -25,6 +47,10 @@ protected:
     std::optional<QString> calculate(const MountPlan &plan, const InputValues &values,
                                      Results &results, MountSurvey &product) const override;
     bool publishes(const MountPlan &plan) const override { return plan.plot.has_value(); }
+    const ResultTable &results(const MountPlan &plan) const override
+    {
+        return plan.own ? plan.own->table : resultTable();
+    }
     std::optional<QString> refusesOutput(const MountPlan &plan) const override;
     std::optional<PublishFailure> publish(const MountPlan &plan, const MountSurvey &survey,
                                           const QString &recordName) const override;
@@ -33,10 +59,17 @@ private:
     std::variant<QString, MountSurvey> survey(const MountPlan &plan,
                                               const InputValues &values) const;
     std::vector<ResultId> addLevelResults();
+    // Results declared, or added to a run's own table.
+    using AddResult = std::function<ResultId(ResultSpec)>;
+    AddResult declared();
+    static AddResult into(ResultTable &table);
+    static ResultId addLevelResult(const AddResult &add, const NamedLevel &level);
+    static AtDistanceResults addAtDistanceResults(const AddResult &add);
 
     const MountInputs m_mount;
     const InputId m_distance;
     const InputId m_plot;
+    const InputId m_levels;
     const ResultId m_hfovDegrees;
     const ResultId m_vfovDegrees;
     const ResultId m_tiltDegrees;
@@ -49,11 +82,7 @@ private:
     const ResultId m_targetFar;
     const ResultId m_targetNearDensity;
     const ResultId m_targetFarDensity;
+    const int m_resultsBeforeLevels;
     const std::vector<ResultId> m_levelReach; // in the order of densityLevels
-    const ResultId m_slant;
-    const ResultId m_depression;
-    const ResultId m_groundWidth;
-    const ResultId m_targetWidth;
-    const ResultId m_density;
-    const ResultId m_verticalDensity;
+    const AtDistanceResults m_atDistance;
 };

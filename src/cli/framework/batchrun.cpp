@@ -126,7 +126,7 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     const int inputCount = m_inputs.specs().size();
     InputValues values(inputCount);
     FieldList passThrough;
-    Results results(m_results);
+    Results results(calculation.results());
     PictureNames pictureNames;
     const bool publishes = calculation.publishes();
     while (reader.readRecord(record)) {

@@ -265,11 +265,12 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     return runOnce(streams, *std::get<1>(calculation), commandLine, *chosen);
 }
 
-std::unique_ptr<RecordSink> Command::recordSink(const OutputFormat &format,
+std::unique_ptr<RecordSink> Command::recordSink(const ResultTable &results,
+                                                const OutputFormat &format,
                                                 const QStringList &passThroughNames,
-                                                const Streams &streams) const
+                                                const Streams &streams)
 {
-    return format.make(m_results, passThroughNames, streams.output);
+    return format.make(results, passThroughNames, streams.output);
 }
 
 std::optional<QString> Command::nonFiniteResult(const Results &results, const InputValues &values,
@@ -336,7 +337,7 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
 {
     if (const auto refusal = calculation.refusesOutput())
         return reportFailedWrite(streams, *refusal);
-    Results results(m_results);
+    Results results(calculation.results());
     if (const auto problem = calculation.calculate(values, results)) {
         printMessage(streams, *problem);
         return ExitStatus::badInput;

@@ -75,11 +75,12 @@ protected:
     // The formats --format offers, the default first; the record formats
     // unless a command writes its own.
     void setFormats(std::vector<OutputFormat> formats);
-    // A sink that writes each record's results in a record format.
-    std::unique_ptr<RecordSink> recordSink(const OutputFormat &format,
-                                           const QStringList &passThroughNames,
-                                           const Streams &streams) const;
     const ResultTable &resultTable() const { return m_results; }
+    // A sink that writes each record's results in a record format.
+    static std::unique_ptr<RecordSink> recordSink(const ResultTable &results,
+                                                  const OutputFormat &format,
+                                                  const QStringList &passThroughNames,
+                                                  const Streams &streams);
 
     // One run's calculation: the command with what prepare() made of the
     // command line and the batch's columns, which the base calls for each
@@ -99,6 +100,8 @@ protected:
         virtual std::optional<QString> refusesOutput() const = 0;
         // Publishes what the last calculation made.
         virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
+        // The results of this run, in their order.
+        virtual const ResultTable &results() const = 0;
         // Where the run's records go, in the format chosen.
         virtual std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
                                                      const QStringList &passThroughNames,
@@ -175,13 +178,16 @@ protected:
     {
         return std::nullopt;
     }
+    // The results of a run: those declared, unless the plan has its own,
+    // such as levels of the user's.
+    virtual const ResultTable &results(const Plan & /*plan*/) const { return resultTable(); }
     // The sink may read the product of each record as it is written.
-    virtual std::unique_ptr<RecordSink> makeSink(const Plan & /*plan*/, const Product & /*product*/,
+    virtual std::unique_ptr<RecordSink> makeSink(const Plan &plan, const Product & /*product*/,
                                                  const OutputFormat &format,
                                                  const QStringList &passThroughNames,
                                                  const Streams &streams) const
     {
-        return recordSink(format, passThroughNames, streams);
+        return recordSink(results(plan), format, passThroughNames, streams);
     }
 
 private:
@@ -205,6 +211,7 @@ private:
         {
             return m_command.publish(m_plan, m_product, recordName);
         }
+        const ResultTable &results() const override { return m_command.results(m_plan); }
         std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
                                              const QStringList &passThroughNames,
                                              const Streams &streams) const override

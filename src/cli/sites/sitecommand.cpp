@@ -96,9 +96,7 @@ SiteCommand::SiteCommand(QString name, QString summary, QString details)
               {QStringLiteral("site"), QStringLiteral("FILE"),
                QStringLiteral("The site as GeoJSON: areas to cover, obstacles, privacy "
                               "zones.")})))
-    , m_levels(addInput(commandLineOnly(
-              {QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
-               QStringLiteral("Levels of one's own instead of the standard's six.")})))
+    , m_levels(addInput(levelsInput()))
     , m_bearingDegrees(
               addResult({QStringLiteral("bearing_deg"), QStringLiteral("Bearing"), 4, degree}))
     , m_heightMetres(addResult({QStringLiteral("height_m"), QStringLiteral("Height"), 2, metre}))

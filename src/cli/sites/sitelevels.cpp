@@ -27,11 +27,11 @@ std::optional<std::pair<QString, double>> namedNumber(const QString &item)
 
 } // namespace
 
-std::vector<SiteLevel> standardLevels()
+InputSpec levelsInput()
 {
-    std::vector<SiteLevel> levels;
-    for (const DensityLevel &level : densityLevels)
-        levels.push_back({QString::fromLatin1(level.name), level.pixelsPerMetre});
+    InputSpec levels{QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
+                     QStringLiteral("Levels of one's own instead of the standard's six.")};
+    levels.fromColumns = false;
     return levels;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inputs.h"
 #include "sitemodel.h"
 
 #include <QString>
@@ -9,7 +10,8 @@
 
 // The levels a site is measured by: the standard's six, or the user's own
 // as "name=px,name=px", loosest first whatever the order given.
-std::vector<SiteLevel> standardLevels();
+// --levels, as every command that counts levels takes it.
+InputSpec levelsInput();
 std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text);
 
 // What --require asks of a level's coverage: "detect=95", in percent.

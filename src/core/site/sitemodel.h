@@ -51,11 +51,7 @@ struct Site
 };
 
 // A level as a site is covered by it.
-struct SiteLevel
-{
-    QString name;
-    double pixelsPerMetre;
-};
+using SiteLevel = NamedLevel;
 
 struct PlacedCamera
 {
