@@ -4,11 +4,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 
 // footprint and coverage as a user runs them, in-process: what they refuse
@@ -49,6 +49,30 @@ const QByteArray scheduleS1 = "camera,lat,lon,bearing,resolution,hfov,height,til
 QByteArray feature(const QByteArray &properties, const QByteArray &geometry)
 {
     return R"({"type":"Feature","properties":)" + properties + R"(,"geometry":)" + geometry + "}";
+}
+
+// No regular expressions: valgrind takes their JIT code for bad reads.
+// Whether a number anywhere has more than 7 decimals.
+bool hasLongDecimals(const QByteArray &text)
+{
+    int decimals = -1; // not after a point
+    for (const char c : text) {
+        if (c == '.')
+            decimals = 0;
+        else if (c >= '0' && c <= '9' && decimals >= 0 && ++decimals > 7)
+            return true;
+        else if (c < '0' || c > '9')
+            decimals = -1;
+    }
+    return false;
+}
+
+// aabbggrr
+bool isKmlColour(const QString &text)
+{
+    return text.size() == 8 && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
 }
 
 const QByteArray square
@@ -203,9 +227,7 @@ void SiteCommandsTest::footprintGeoJson()
 {
     const CliRun run = runCli({"footprint", "--batch", "-"}, scheduleS1);
     QCOMPARE(int(run.status), 0);
-    QVERIFY(!QRegularExpression(QStringLiteral("\\d\\.\\d{8}"))
-                     .match(QString::fromUtf8(run.output))
-                     .hasMatch());
+    QVERIFY(!hasLongDecimals(run.output));
     const QJsonObject collection = QJsonDocument::fromJson(run.output).object();
     QCOMPARE(collection.value("type").toString(), QStringLiteral("FeatureCollection"));
     QVERIFY(!collection.contains("crs"));
@@ -272,7 +294,7 @@ void SiteCommandsTest::footprintKml()
         if (xml.name() == QLatin1String("altitudeMode") && xml.readElementText() == "clampToGround")
             ++clamped;
         if (xml.name() == QLatin1String("color"))
-            QVERIFY(QRegularExpression("^[0-9a-f]{8}$").match(xml.readElementText()).hasMatch());
+            QVERIFY(isKmlColour(xml.readElementText()));
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(styles,
