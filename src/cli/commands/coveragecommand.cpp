@@ -151,9 +151,20 @@ void CoverageSink::finish()
                                     .arg(m_placed)
                                     .arg(m_unplaced));
     std::optional<SitePlanDrawing> drawing;
-    if (m_plan.plot)
-        drawing = m_plan.engine->drawing(m_plan.levels);
-    const CoverageReport report = m_plan.engine->coverage(m_plan.levels);
+    if (m_plan.plot) {
+        auto drawn = m_plan.engine->drawing(m_plan.levels);
+        if (const auto *problem = std::get_if<QString>(&drawn)) {
+            m_fileFailure = QStringLiteral("cannot draw the plan: %1").arg(*problem);
+            return;
+        }
+        drawing = std::move(std::get<SitePlanDrawing>(drawn));
+    }
+    const auto worked = m_plan.engine->coverage(m_plan.levels);
+    if (const auto *problem = std::get_if<QString>(&worked)) {
+        m_fileFailure = QStringLiteral("cannot work out the coverage: %1").arg(*problem);
+        return;
+    }
+    const CoverageReport &report = std::get<CoverageReport>(worked);
     m_rows->begin();
     for (std::size_t level = 0; level < report.levels.size(); ++level)
         writeRow("level", m_plan.levels[level].name, report.levels[level],
@@ -262,8 +273,7 @@ std::optional<QString> CoverageCommand::refusesOutput(const SitePlan &plan) cons
 
 std::optional<QString> CoverageCommand::place(const SitePlan &plan, PlacedRecord &record) const
 {
-    plan.engine->addToCoverage(record.camera, plan.levels);
-    return std::nullopt;
+    return plan.engine->addToCoverage(record.camera, plan.levels);
 }
 
 std::unique_ptr<RecordSink> CoverageCommand::makeSink(const SitePlan &plan,

@@ -22,7 +22,10 @@ FootprintCommand::FootprintCommand()
 
 std::optional<QString> FootprintCommand::place(const SitePlan &plan, PlacedRecord &record) const
 {
-    record.footprint = plan.engine->footprint(record.camera, plan.levels);
+    auto footprint = plan.engine->footprint(record.camera, plan.levels);
+    if (const auto *problem = std::get_if<QString>(&footprint))
+        return *problem;
+    record.footprint = std::move(std::get<CameraFootprint>(footprint));
     if (record.footprint.crossesAntimeridian)
         return QStringLiteral("the camera's view crosses the antimeridian");
     return std::nullopt;

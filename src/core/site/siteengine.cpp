@@ -125,13 +125,50 @@ public:
     }
     double distance(GeoPoint from, GeoPoint to) const override;
     std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const override;
-    CameraFootprint footprint(const PlacedCamera &camera,
-                              const std::vector<SiteLevel> &levels) override;
-    void addToCoverage(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) override;
-    CoverageReport coverage(const std::vector<SiteLevel> &levels) override;
-    SitePlanDrawing drawing(const std::vector<SiteLevel> &levels) const override;
+    std::variant<QString, CameraFootprint> footprint(const PlacedCamera &camera,
+                                                     const std::vector<SiteLevel> &levels) override
+    {
+        return guarded([&] { return footprintOf(camera, levels); });
+    }
+    std::optional<QString> addToCoverage(const PlacedCamera &camera,
+                                         const std::vector<SiteLevel> &levels) override
+    {
+        const auto added = guarded([&] {
+            add(camera, levels);
+            return true;
+        });
+        if (const auto *problem = std::get_if<QString>(&added))
+            return *problem;
+        return std::nullopt;
+    }
+    std::variant<QString, CoverageReport> coverage(const std::vector<SiteLevel> &levels) override
+    {
+        return guarded([&] { return coverageOf(levels); });
+    }
+    std::variant<QString, SitePlanDrawing>
+    drawing(const std::vector<SiteLevel> &levels) const override
+    {
+        return guarded([&] { return drawingOf(levels); });
+    }
 
 private:
+    // GEOS throws on what it cannot work out (which valid input does not
+    // cause); the program hears why.
+    template <typename Work>
+    static auto guarded(Work work) -> std::variant<QString, decltype(work())>
+    {
+        try {
+            return work();
+        } catch (const std::exception &failure) {
+            return QStringLiteral("the polygons could not be worked out: %1")
+                    .arg(QString::fromUtf8(failure.what()));
+        }
+    }
+    std::optional<QString> placeSite(const Site &site);
+    CameraFootprint footprintOf(const PlacedCamera &camera, const std::vector<SiteLevel> &levels);
+    void add(const PlacedCamera &camera, const std::vector<SiteLevel> &levels);
+    CoverageReport coverageOf(const std::vector<SiteLevel> &levels);
+    SitePlanDrawing drawingOf(const std::vector<SiteLevel> &levels) const;
     std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near,
                                            double reach) const;
     Regions regions(const CameraInPlane &where, const PlacedCamera &camera,
@@ -182,6 +219,14 @@ std::vector<PlanPolygon> planPolygons(const PlaneGeometry &geometry, const GEOSG
 }
 
 std::optional<QString> GeosSiteEngine::setSite(const Site &site)
+{
+    const auto set = guarded([&] { return placeSite(site); });
+    if (const auto *problem = std::get_if<QString>(&set))
+        return *problem;
+    return std::get<std::optional<QString>>(set);
+}
+
+std::optional<QString> GeosSiteEngine::placeSite(const Site &site)
 {
     m_site = site;
     SiteBox all;
@@ -384,8 +429,8 @@ MeasuredArea GeosSiteEngine::measured(const LocalPlane &plane, const GEOSGeometr
     return result;
 }
 
-CameraFootprint GeosSiteEngine::footprint(const PlacedCamera &camera,
-                                          const std::vector<SiteLevel> &levels)
+CameraFootprint GeosSiteEngine::footprintOf(const PlacedCamera &camera,
+                                            const std::vector<SiteLevel> &levels)
 {
     // Each camera in a plane of its own, where its view is exact.
     const LocalPlane plane(camera.at);
@@ -441,7 +486,7 @@ CameraFootprint GeosSiteEngine::footprint(const PlacedCamera &camera,
     return footprint;
 }
 
-void GeosSiteEngine::addToCoverage(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
+void GeosSiteEngine::add(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
 {
     double north = 0.0;
     const PlanePoint foot = m_plane->forward(camera.at, &north);
@@ -471,7 +516,7 @@ Layers GeosSiteEngine::merged(std::vector<Geometry> &regions, std::size_t from,
     return {m_geometry.unite(*left.once, *right.once), m_geometry.unite(*twice, *both)};
 }
 
-SitePlanDrawing GeosSiteEngine::drawing(const std::vector<SiteLevel> &levels) const
+SitePlanDrawing GeosSiteEngine::drawingOf(const std::vector<SiteLevel> &levels) const
 {
     SitePlanDrawing plan;
     plan.levels = levels;
@@ -553,7 +598,7 @@ std::vector<double> GeosSiteEngine::gapAreas(const GEOSGeometry &uncovered) cons
     return areas;
 }
 
-CoverageReport GeosSiteEngine::coverage(const std::vector<SiteLevel> &levels)
+CoverageReport GeosSiteEngine::coverageOf(const std::vector<SiteLevel> &levels)
 {
     CoverageReport report;
     m_held.resize(levels.size());

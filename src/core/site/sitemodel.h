@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <variant>
 #include <vector>
 
 // site/: cameras placed on the earth and what they see of a site: a local
@@ -159,15 +160,20 @@ public:
     // equidistant plane; nothing when that is not on the earth.
     virtual std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const = 0;
 
-    virtual CameraFootprint footprint(const PlacedCamera &camera,
-                                      const std::vector<SiteLevel> &levels)
+    // These give why GEOS could not work the polygons out, rather than
+    // throw across the module's edge.
+    virtual std::variant<QString, CameraFootprint> footprint(const PlacedCamera &camera,
+                                                             const std::vector<SiteLevel> &levels)
             = 0;
     // For coverage: each camera's bands join the site's levels.
-    virtual void addToCoverage(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
+    virtual std::optional<QString> addToCoverage(const PlacedCamera &camera,
+                                                 const std::vector<SiteLevel> &levels)
             = 0;
-    virtual CoverageReport coverage(const std::vector<SiteLevel> &levels) = 0;
+    virtual std::variant<QString, CoverageReport> coverage(const std::vector<SiteLevel> &levels)
+            = 0;
     // The site and the cameras added to its coverage, with their bands, to
     // be drawn, before coverage() takes the cameras' regions; cameras are
     // named by the caller.
-    virtual SitePlanDrawing drawing(const std::vector<SiteLevel> &levels) const = 0;
+    virtual std::variant<QString, SitePlanDrawing>
+    drawing(const std::vector<SiteLevel> &levels) const = 0;
 };
