@@ -1,3 +1,4 @@
+#include "geosgeometry.h"
 #include "siteengine.h"
 
 #include <GeographicLib/Geodesic.hpp>
@@ -33,6 +34,7 @@ private slots:
     void positionsFromThePlane_data();
     void positionsFromThePlane();
     void cornersOnTheGeodesics();
+    void validAfterRounding();
 };
 
 namespace {
@@ -364,6 +366,51 @@ void SiteGeometryTest::cornersOnTheGeodesics()
         }
     }
     QCOMPARE(found, 2);
+}
+
+// RFC 7946 wants every geometry valid as written, at 7 decimals: cameras
+// that look past a hall and a fence give views with holes and notches, and
+// each stays valid in lon/lat once rounded.
+void SiteGeometryTest::validAfterRounding()
+{
+    const Geo c = santiago;
+    Site site{{obstacle(8.0, {{ring(c, {{-6, 20}, {6, 20}, {6, 30}, {-6, 30}}), {}}}),
+               obstacle(2.0, {}, {{offset(c, -30, 12), offset(c, -10, 12)}}),
+               obstacle(2.0, {{ring(c, {{8, 9}, {9, 9}, {9, 10}, {8, 10}}), {}}})}};
+    const auto engine = makeSiteEngine();
+    QVERIFY(!engine->setSite(site));
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    const auto rounded = [](double degrees) { return std::round(degrees * 1e7) / 1e7; };
+    const auto planar = [&](const GeoRing &points) {
+        PlaneRing open;
+        for (std::size_t index = 0; index + 1 < points.size(); ++index)
+            open.push_back({rounded(points[index].lon), rounded(points[index].lat)});
+        return open;
+    };
+    int polygons = 0;
+    for (const double bearing : {0.0, 20.0, 300.0}) {
+        PlacedCamera camera = testCamera(c);
+        camera.bearingDegrees = bearing;
+        const auto footprint = std::get<CameraFootprint>(engine->footprint(camera, standard()));
+        std::vector<const MeasuredArea *> areas{&footprint.view};
+        for (const auto &band : footprint.bands) {
+            if (band)
+                areas.push_back(&band->area);
+        }
+        for (const MeasuredArea *area : areas) {
+            for (const GeoPolygon &polygon : area->area) {
+                std::vector<PlaneRing> holes;
+                for (const GeoRing &hole : polygon.holes)
+                    holes.push_back(planar(hole));
+                const Geometry shape = geometry.polygon(planar(polygon.exterior), holes);
+                const auto invalid = geometry.invalidity(*shape);
+                QVERIFY2(!invalid, invalid ? invalid->c_str() : "");
+                ++polygons;
+            }
+        }
+    }
+    QVERIFY(polygons > 10);
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)
