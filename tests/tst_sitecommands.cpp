@@ -368,6 +368,18 @@ void SiteCommandsTest::coverageOfS1()
                         "level,identify,250.0,6000.06,18.73,0.31,0.00,1,5981.33,\n"
                         "level,inspect,1000.0,6000.06,0.00,0.00,0.00,1,6000.06,\n"));
     QCOMPARE(run.errors, QByteArray());
+
+    // The table to read: a count without a unit ends its line.
+    const CliRun text = runCli({"coverage", "--site", m_siteS1, "--batch", "-"}, scheduleS1);
+    QVERIFY(text.output.startsWith("kind                level\n"
+                                   "name                monitor\n"
+                                   "Density                12.5 px/m\n"
+                                   "Area                6000.06 m\u00B2\n"
+                                   "Covered             2491.65 m\u00B2\n"
+                                   "Covered share         41.53 %\n"
+                                   "Seen twice or more     0.00 %\n"
+                                   "Gaps                      2\n"
+                                   "Largest gap         1893.46 m\u00B2\n\n"));
 }
 
 void SiteCommandsTest::requirements_data()

@@ -53,7 +53,9 @@ public:
             m_passThroughLabels.push_back(padded(name));
         for (const ResultSpec &result : m_results) {
             m_resultLabels.push_back(padded(result.label));
-            m_units.push_back((result.unit == degreeSign ? QString() : QStringLiteral(" "))
+            // A count has no unit, and nothing after it.
+            const bool joined = result.unit == degreeSign || result.unit.isEmpty();
+            m_units.push_back((joined ? QString() : QStringLiteral(" "))
                                       .append(result.unit)
                                       .append(QLatin1Char('\n'))
                                       .toStdString());
