@@ -21,6 +21,9 @@ constexpr std::array<Rgb, 6> standardLevelColours{{{0xc6, 0xdb, 0xef},
                                                    {0xfd, 0x8d, 0x3c},
                                                    {0xe6, 0x55, 0x0d}}};
 
+// The view itself, under the bands: a lavender that no level has.
+constexpr Rgb viewColour{0xbc, 0xbd, 0xdc};
+
 // The colour of level `index` of `count`: the standard's own for six, and
 // otherwise evenly along the same ramp.
 Rgb levelColour(std::size_t index, std::size_t count);

@@ -34,7 +34,7 @@ QColor levelColour(const MountSurvey &survey, std::size_t level)
     return paletteColour(level, survey.levels.size());
 }
 const QColor groundColour(0xd9, 0xd9, 0xd9);
-const QColor viewColour(0xbc, 0xbd, 0xdc, 0x90);
+const QColor viewColour(::viewColour.red, ::viewColour.green, ::viewColour.blue, 0x90);
 const QColor blindColour(0xcb, 0x18, 0x1d);
 // The ground in view is a thick grey line and the target's height a blue
 // one, told apart by hue as well as by shade.

@@ -231,7 +231,7 @@ void KmlSink::begin()
                 "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n<Document>\n";
     m_buffer += "<Style id=\"view\"><LineStyle><color>ff7f7f7f</color><width>1</width>"
                 "</LineStyle><PolyStyle><color>";
-    m_buffer += kmlColour({0xbc, 0xbd, 0xdc}, viewOpacity);
+    m_buffer += kmlColour(viewColour, viewOpacity);
     m_buffer += "</color></PolyStyle></Style>\n";
     for (std::size_t level = 0; level < m_levels.size(); ++level) {
         const Rgb rgb = levelColour(level, m_levels.size());
