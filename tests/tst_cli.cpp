@@ -59,7 +59,8 @@ void CliTest::initTestCase()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(rows(100000)) > 0);
 }
 
-// 0 when every record worked, 1 with a bad one, 2 for a usage error.
+// 0 when every record worked, 1 with a bad one, 2 for a usage error, 4 for
+// a coverage short of what was required.
 void CliTest::exitStatus()
 {
     const auto status = [&](const QStringList &arguments, const QByteArray &input) {
@@ -72,6 +73,15 @@ void CliTest::exitStatus()
     QCOMPARE(status(fovBatch + QStringList{"-"}, rows(2)), 0);
     QCOMPARE(status(fovBatch + QStringList{"-"}, "resolution\n1920\n"), 1);
     QCOMPARE(status({"fov", "--batch"}, {}), 2);
+    // The worked example S1 covers 41.53% at detect.
+    const QStringList coverage{"coverage",
+                               "--site",
+                               KAVRELO_DATA_DIR "/s1.geojson",
+                               "--batch",
+                               KAVRELO_DATA_DIR "/s1.csv",
+                               "--require"};
+    QCOMPARE(status(coverage + QStringList{"detect=41"}, {}), 0);
+    QCOMPARE(status(coverage + QStringList{"detect=42"}, {}), 4);
 }
 
 // Output refused: a message and exit 3, also for help and version, and a
