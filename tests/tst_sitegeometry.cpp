@@ -29,6 +29,7 @@ private slots:
     void obstacles_data();
     void obstacles();
     void bandsBehindAWall();
+    void aMaximumRange();
     void workedExampleS1();
     void twinCamerasAreRedundant();
     void positionsFromThePlane_data();
@@ -202,6 +203,23 @@ void SiteGeometryTest::bandsBehindAWall()
         QVERIFY2(std::fabs(band->area.squareMetres - expected[level]->area) < 5e-4,
                  qPrintable(QString::number(band->area.squareMetres, 'f', 6)));
     }
+}
+
+// With --max-range 20 both planes end at 20 m along the bearing: the
+// ground is A(1.0718, 20, 4) = 421.13 m^2, and on the target's plane detect
+// (which holds to 21.71 m) is the loosest band, to 20 m; monitor has none.
+void SiteGeometryTest::aMaximumRange()
+{
+    const auto engine = makeSiteEngine();
+    PlacedCamera camera = testCamera(santiago);
+    camera.maxRange = 20.0;
+    const auto footprint = std::get<CameraFootprint>(engine->footprint(camera, standard()));
+    QCOMPARE(*footprint.viewFar, 20.0);
+    QVERIFY(std::fabs(footprint.view.squareMetres - 421.1281) < 5e-4);
+    QVERIFY(!footprint.bands[0]);
+    QVERIFY(footprint.bands[1]);
+    QCOMPARE(std::round(footprint.bands[1]->near * 1e4) / 1e4, 7.8520);
+    QCOMPARE(footprint.bands[1]->far, 20.0);
 }
 
 namespace {
