@@ -142,13 +142,18 @@ std::optional<double> levelReach(const MountedCamera &camera, const Span &inView
     return std::min(inView.far, reach);
 }
 
+const std::vector<NamedLevel> &standardLevelList()
+{
+    static const std::vector<NamedLevel> levels = standardLevels();
+    return levels;
+}
+
 MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
                         std::optional<double> distance, const std::vector<NamedLevel> &levels)
 {
-    MountSurvey survey{camera, targetHeight, planeInView(camera, camera.height),
-                       {},     {},           {},
-                       {},     levels,       std::vector<std::optional<double>>(levels.size()),
-                       {}};
+    MountSurvey survey{
+            camera, targetHeight, planeInView(camera, camera.height), {}, {}, {}, {}, &levels, {},
+            {}};
     const double drop = camera.height - targetHeight;
     survey.target = planeInView(camera, drop);
     if (const auto &ground = survey.ground) {
@@ -159,7 +164,8 @@ MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
     if (const auto &target = survey.target)
         survey.targetDensity = {horizontalDensity(camera, target->near, drop),
                                 horizontalDensity(camera, target->far, drop)};
-    for (std::size_t level = 0; survey.target && level < levels.size(); ++level)
+    for (std::size_t level = 0; survey.target && level < levels.size() && level < mostLevels;
+         ++level)
         survey.levelReach[level]
                 = levelReach(camera, *survey.target, drop, levels[level].pixelsPerMetre);
     if (distance) {

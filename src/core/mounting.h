@@ -105,8 +105,10 @@ struct MountSurvey
     std::optional<double> blindZone; // 0 when the view reaches behind the pole
     std::optional<Span> target;
     std::optional<Edges> targetDensity; // horizontal pixels per metre at its edges
-    std::vector<NamedLevel> levels; // loosest first
-    std::vector<std::optional<double>> levelReach; // of each level, from target.near
+    // Loosest first: the standard's, or a run's own, which outlive it.
+    const std::vector<NamedLevel> *levels;
+    // Of each level, from target.near; without an allocation per survey.
+    std::array<std::optional<double>, mostLevels> levelReach;
 
     struct AtDistance
     {
@@ -122,6 +124,9 @@ struct MountSurvey
     std::optional<AtDistance> at;
 };
 
+// The standard's levels, made once.
+const std::vector<NamedLevel> &standardLevelList();
+
 MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
                         std::optional<double> distance,
-                        const std::vector<NamedLevel> &levels = standardLevels());
+                        const std::vector<NamedLevel> &levels = standardLevelList());

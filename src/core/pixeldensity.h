@@ -43,6 +43,8 @@ struct NamedLevel
 };
 // The standard's, loosest first.
 std::vector<NamedLevel> standardLevels();
+// At most this many of one's own.
+constexpr std::size_t mostLevels = 12;
 
 // "Identify (250 px/m)": the name capitalised and the density, as every
 // table and picture labels a level.

@@ -31,7 +31,7 @@ constexpr double legendLineHeight = 17;
 
 QColor levelColour(const MountSurvey &survey, std::size_t level)
 {
-    return paletteColour(level, survey.levels.size());
+    return paletteColour(level, survey.levels->size());
 }
 const QColor groundColour(0xd9, 0xd9, 0xd9);
 const QColor viewColour(::viewColour.red, ::viewColour.green, ::viewColour.blue, 0x90);
@@ -234,7 +234,7 @@ void drawTopView(QPainter &painter, const View &view, const MountSurvey &survey)
         painter.setBrush(Qt::NoBrush);
         painter.drawPolygon(band(view, camera, drop, survey.target->near, survey.target->far));
         painter.setPen(Qt::NoPen);
-        for (std::size_t level = 0; level < survey.levels.size(); ++level) {
+        for (std::size_t level = 0; level < survey.levels->size(); ++level) {
             if (const auto &reach = survey.levelReach[level]) {
                 painter.setBrush(levelColour(survey, level));
                 painter.drawPolygon(band(view, camera, drop, survey.target->near, *reach));
@@ -262,7 +262,7 @@ bool bandShows(const MountSurvey &survey, std::size_t level)
     if (!reach)
         return false;
     const auto stricter
-            = level + 1 < survey.levels.size() ? survey.levelReach[level + 1] : std::nullopt;
+            = level + 1 < survey.levels->size() ? survey.levelReach[level + 1] : std::nullopt;
     return !stricter || *stricter < *reach;
 }
 
@@ -295,13 +295,14 @@ std::vector<LegendLine> legendLines(const MountSurvey &survey)
         lines.push_back({target + span(*survey.target), std::nullopt, targetPen});
     else
         lines.push_back({target + QStringLiteral("never in view")});
-    for (std::size_t level = 0; level < survey.levels.size(); ++level) {
+    for (std::size_t level = 0; level < survey.levels->size(); ++level) {
         const auto &reach = survey.levelReach[level];
-        LegendLine line{levelLabel(survey.levels[level].name, survey.levels[level].pixelsPerMetre)
-                        + QStringLiteral(": ")
-                        + (reach ? QStringLiteral("%1 to %2 m")
-                                           .arg(metres(survey.target->near), metres(*reach))
-                                 : QStringLiteral("not met"))};
+        LegendLine line{
+                levelLabel((*survey.levels)[level].name, (*survey.levels)[level].pixelsPerMetre)
+                + QStringLiteral(": ")
+                + (reach ? QStringLiteral("%1 to %2 m")
+                                   .arg(metres(survey.target->near), metres(*reach))
+                         : QStringLiteral("not met"))};
         if (bandShows(survey, level))
             line.patch = levelColour(survey, level);
         lines.push_back(line);

@@ -9,12 +9,9 @@ QString fixed(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
-void appendFixed(OutputBuffer &out, double value, int decimals)
+void appendFixedLikeQt(OutputBuffer &out, double value, int decimals)
 {
-    if (const char *end = writeFixedDirectly(out.room(fixedDirectlyMaximumLength), value, decimals))
-        out.commit(end);
-    else
-        out += fixed(value, decimals).toStdString();
+    out += fixed(value, decimals).toStdString();
 }
 
 void appendCsvField(OutputBuffer &line, std::string_view field)

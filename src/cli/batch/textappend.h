@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fieldtext.h"
+#include "numbertext.h"
 #include "outputbuffer.h"
 
 #include <QString>
@@ -13,7 +14,16 @@
 // Fixed decimals exactly as the window's labels show them, inf and nan
 // included.
 QString fixed(double value, int decimals);
-void appendFixed(OutputBuffer &out, double value, int decimals);
+// Qt's road, for what the direct writer declines.
+void appendFixedLikeQt(OutputBuffer &out, double value, int decimals);
+// Inline: every number of a CSV row comes through here.
+inline void appendFixed(OutputBuffer &out, double value, int decimals)
+{
+    if (const char *end = writeFixedDirectly(out.room(fixedDirectlyMaximumLength), value, decimals))
+        out.commit(end);
+    else
+        appendFixedLikeQt(out, value, decimals);
+}
 
 // The bytes as they are when they are text already; else what their text
 // is in UTF-8, U+FFFD for what was not UTF-8.

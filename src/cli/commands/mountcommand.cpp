@@ -74,6 +74,7 @@ MountCommand::MountCommand()
     , m_targetFar(addResult(metres("target_far_m", "Target to")))
     , m_targetNearDensity(addResult(density("target_near_px_per_m", "Density, target near")))
     , m_targetFarDensity(addResult(density("target_far_px_per_m", "Density, target far")))
+    , m_standardLevels(standardLevels())
     , m_resultsBeforeLevels(resultTable().specs().size())
     , m_levelReach(addLevelResults())
     , m_atDistance(addAtDistanceResults(declared()))
@@ -157,10 +158,9 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
                                                         const InputValues &values) const
 {
     FieldParser parse;
-    const auto read = m_mount.readCamera(plan.ways, values, parse);
-    if (const auto *problem = std::get_if<QString>(&read))
+    MountInputs::Unpointed unpointed{};
+    if (const auto problem = m_mount.readCamera(plan.ways, values, parse, unpointed))
         return *problem;
-    const auto &unpointed = std::get<MountInputs::Unpointed>(read);
     const auto distance = values.given(m_distance)
             ? std::optional<double>(parse.nonNegative(Field::distance, values.field(m_distance)))
             : std::nullopt;
@@ -168,7 +168,7 @@ std::variant<QString, MountSurvey> MountCommand::survey(const MountPlan &plan,
     if (parse.error())
         return *parse.error();
     return surveyMount(camera, unpointed.targetHeight, distance,
-                       plan.own ? plan.own->levels : standardLevels());
+                       plan.own ? plan.own->levels : m_standardLevels);
 }
 
 std::optional<QString> MountCommand::calculate(const MountPlan &plan, const InputValues &values,

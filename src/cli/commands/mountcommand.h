@@ -5,6 +5,7 @@
 #include "mountinputs.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // What holds at --distance, after the levels' reaches.
@@ -82,6 +83,7 @@ private:
     const ResultId m_targetFar;
     const ResultId m_targetNearDensity;
     const ResultId m_targetFarDensity;
+    const std::vector<NamedLevel> m_standardLevels; // each survey points to them
     const int m_resultsBeforeLevels;
     const std::vector<ResultId> m_levelReach; // in the order of densityLevels
     const AtDistanceResults m_atDistance;

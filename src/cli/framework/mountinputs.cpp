@@ -55,8 +55,8 @@ std::variant<UsageError, MountInputs::Ways> MountInputs::prepare(const GivenInpu
     return Ways{std::get<Way>(camera), std::get<Way>(pointing)};
 }
 
-std::variant<QString, MountInputs::Unpointed>
-MountInputs::readCamera(const Ways &ways, const InputValues &values, FieldParser &parse) const
+std::optional<QString> MountInputs::readCamera(const Ways &ways, const InputValues &values,
+                                               FieldParser &parse, Unpointed &camera) const
 {
     const auto byLens = takesSecondWay(ways.camera, values, m_camera);
     if (const auto *problem = std::get_if<QString>(&byLens))
@@ -77,10 +77,11 @@ MountInputs::readCamera(const Ways &ways, const InputValues &values, FieldParser
                 : std::nullopt;
         view = viewFromFov(width, height, horizontal, vertical);
     }
-    const double lensHeight = parse.positive(Field::height, values.field(m_height));
-    const double targetHeight
-            = parse.nonNegative(Field::targetHeight, values.field(m_targetHeight));
-    return Unpointed{*view, lensHeight, targetHeight, std::get<bool>(aimed)};
+    camera.view = *view;
+    camera.lensHeight = parse.positive(Field::height, values.field(m_height));
+    camera.targetHeight = parse.nonNegative(Field::targetHeight, values.field(m_targetHeight));
+    camera.aimed = std::get<bool>(aimed);
+    return std::nullopt;
 }
 
 MountedCamera MountInputs::point(const Unpointed &camera, const InputValues &values,

@@ -37,8 +37,9 @@ public:
         double targetHeight;
         bool aimed;
     };
-    std::variant<QString, Unpointed> readCamera(const Ways &ways, const InputValues &values,
-                                                FieldParser &parse) const;
+    // The way a row takes may be in error by itself; its message, if so.
+    std::optional<QString> readCamera(const Ways &ways, const InputValues &values,
+                                      FieldParser &parse, Unpointed &camera) const;
     // Then its tilt, given or aimed.
     MountedCamera point(const Unpointed &camera, const InputValues &values,
                         FieldParser &parse) const;

@@ -223,10 +223,9 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
     } else {
         parse.fail(noValue(Field::bearing));
     }
-    const auto read = m_mount.readCamera(plan.ways, values, parse);
-    if (const auto *problem = std::get_if<QString>(&read))
+    MountInputs::Unpointed unpointed{};
+    if (const auto problem = m_mount.readCamera(plan.ways, values, parse, unpointed))
         return *problem;
-    const auto &unpointed = std::get<MountInputs::Unpointed>(read);
     const MountedCamera camera = m_mount.point(unpointed, values, parse);
     const auto maxRange = values.given(m_maxRange)
             ? std::optional<double>(parse.positive(Field::maxRange, values.field(m_maxRange)))

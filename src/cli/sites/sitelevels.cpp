@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int mostLevels = 12;
-
 // "name=number" split at its equals sign, the number finite.
 std::optional<std::pair<QString, double>> namedNumber(const QString &item)
 {
@@ -39,7 +37,7 @@ std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
 {
     static const QRegularExpression nameShape(QStringLiteral("^[a-z0-9-]+$"));
     const QStringList items = text.split(QLatin1Char(','));
-    if (items.size() > mostLevels)
+    if (items.size() > int(mostLevels))
         return QStringLiteral("--levels takes 1 to %1 levels, not %2")
                 .arg(mostLevels)
                 .arg(items.size());
