@@ -61,6 +61,19 @@ QString metres(const QJsonObject &results, const char *key)
     return QString::number(results.value(key).toDouble(), 'f', 2);
 }
 
+// The SVG rendered back on white, against the baseline of its name.
+QString renderedDifference(const QString &path, QSize size, const QString &name)
+{
+    QSvgRenderer renderer(path);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    renderer.render(&painter);
+    painter.end();
+    return differenceFromBaseline(picture, name + ".png", QStringLiteral(KAVRELO_BASELINE_DIR),
+                                  QStringLiteral(KAVRELO_ACTUAL_DIR));
+}
+
 } // namespace
 
 void MountPictureTest::pictures_data()
@@ -108,15 +121,7 @@ void MountPictureTest::pictures()
                                       ? " m to the horizon"
                                       : " to " + metres(results, "ground_far_m") + " m")));
 
-    QSvgRenderer renderer(path);
-    QImage picture(900, 1000, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    painter.end();
-    const QString difference
-            = differenceFromBaseline(picture, name + ".png", QStringLiteral(KAVRELO_BASELINE_DIR),
-                                     QStringLiteral(KAVRELO_ACTUAL_DIR));
+    const QString difference = renderedDifference(path, QSize(900, 1000), name);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
@@ -150,15 +155,7 @@ void MountPictureTest::sitePlans()
     }
     QVERIFY(texts.contains("Detect (25 px/m)"));
 
-    QSvgRenderer renderer(path);
-    QImage picture(1000, 1000, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    painter.end();
-    const QString difference
-            = differenceFromBaseline(picture, name + ".png", QStringLiteral(KAVRELO_BASELINE_DIR),
-                                     QStringLiteral(KAVRELO_ACTUAL_DIR));
+    const QString difference = renderedDifference(path, QSize(1000, 1000), name);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 

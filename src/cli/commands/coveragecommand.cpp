@@ -3,7 +3,6 @@
 #include "mapsinks.h"
 #include "picturefiles.h"
 #include "picturemodule.h"
-#include "programname.h"
 #include "sitelevels.h"
 #include "streams.h"
 #include "textappend.h"
@@ -17,12 +16,11 @@ namespace {
 const QString squareMetres = QStringLiteral("m\u00B2");
 const QString percent = QStringLiteral("%");
 
-InputSpec commandLineOnly(const char *name, const char *valueName, const char *description,
-                          bool repeatable = false)
+InputSpec option(const char *name, const char *valueName, const char *description,
+                 bool repeatable = false)
 {
-    InputSpec input{QString::fromLatin1(name), QString::fromLatin1(valueName),
-                    QString::fromLatin1(description)};
-    input.fromColumns = false;
+    InputSpec input = commandLineOnly({QString::fromLatin1(name), QString::fromLatin1(valueName),
+                                       QString::fromLatin1(description)});
     input.repeatable = repeatable;
     return input;
 }
@@ -86,7 +84,7 @@ public:
         , m_intoBuffer(m_buffer)
         , m_rows(format.make(command.m_rows, {QStringLiteral("kind"), QStringLiteral("name")},
                              m_intoBuffer))
-        , m_prefix(QStringLiteral("%1 %2: ").arg(QLatin1String(programName), command.name()))
+        , m_prefix(command.messagePrefix())
     {
     }
 
@@ -98,7 +96,6 @@ private:
     void write(const FieldList &passThrough, const Results *results, const QString &error) override
     {
         if (results) {
-            ++m_placed;
             m_names.push_back(cameraName(passThrough, m_record.line));
         } else {
             ++m_unplaced;
@@ -116,7 +113,6 @@ private:
     IntoBuffer m_intoBuffer;
     std::unique_ptr<RecordSink> m_rows;
     QString m_prefix;
-    int m_placed = 0;
     int m_unplaced = 0;
     bool m_fallsShort = false;
     std::optional<QString> m_fileFailure;
@@ -148,7 +144,7 @@ void CoverageSink::finish()
                   m_prefix
                           + QStringLiteral("the coverage is of the %1 cameras that could be "
                                            "placed; %2 could not")
-                                    .arg(m_placed)
+                                    .arg(m_names.size())
                                     .arg(m_unplaced));
     std::optional<SitePlanDrawing> drawing;
     if (m_plan.plot) {
@@ -176,14 +172,10 @@ void CoverageSink::finish()
     }
     m_rows->finish();
     m_rows->flush();
-    if (m_plan.require) {
-        const auto requirements = std::get<std::vector<Requirement>>(
-                parseRequirements(*m_plan.require, m_plan.levels));
-        for (const Requirement &requirement : requirements) {
-            const CoverageRow &row = report.levels[requirement.level];
-            if (shownPercent(row.covered, row.area) < requirement.percent)
-                m_fallsShort = true;
-        }
+    for (const Requirement &requirement : m_plan.requirements) {
+        const CoverageRow &row = report.levels[requirement.level];
+        if (shownPercent(row.covered, row.area) < requirement.percent)
+            m_fallsShort = true;
     }
     if (drawing) {
         for (std::size_t camera = 0; camera < drawing->cameras.size() && camera < m_names.size();
@@ -215,15 +207,15 @@ CoverageCommand::CoverageCommand()
                     "target's plane when at least one camera meets it there, unhidden. One\n"
                     "row per level, loosest first, then one per privacy zone: the part of it\n"
                     "seen at the loosest level."))
-    , m_gaps(addInput(commandLineOnly("gaps", "FILE",
-                                      "Also write the uncovered ground of each level as "
-                                      "GeoJSON.")))
-    , m_plot(addInput(commandLineOnly("plot", "FILE",
-                                      "Also draw the site plan from above as SVG into FILE.")))
-    , m_require(addInput(commandLineOnly("require", "LEVEL=PCT",
-                                         "Exit with status 4 when the level covers less; "
-                                         "repeatable.",
-                                         true)))
+    , m_gaps(addInput(option("gaps", "FILE",
+                             "Also write the uncovered ground of each level as "
+                             "GeoJSON.")))
+    , m_plot(addInput(
+              option("plot", "FILE", "Also draw the site plan from above as SVG into FILE.")))
+    , m_require(addInput(option("require", "LEVEL=PCT",
+                                "Exit with status 4 when the level covers less; "
+                                "repeatable.",
+                                true)))
     , m_density(m_rows.add(
               {QStringLiteral("px_per_m"), QStringLiteral("Density"), 1, QStringLiteral("px/m")}))
     , m_area(m_rows.add({QStringLiteral("area_m2"), QStringLiteral("Area"), 2, squareMetres}))
@@ -247,11 +239,11 @@ std::optional<QString> CoverageCommand::prepareMore(const GivenInputs &given, Si
     plan.plot = given.commandLine[m_plot];
     if (plan.plot && plan.plot->isEmpty())
         return QStringLiteral("--plot needs a file name");
-    plan.require = given.commandLine[m_require];
-    if (plan.require) {
-        const auto parsed = parseRequirements(*plan.require, plan.levels);
+    if (const auto require = given.commandLine[m_require]) {
+        auto parsed = parseRequirements(*require, plan.levels);
         if (const auto *problem = std::get_if<QString>(&parsed))
             return *problem;
+        plan.requirements = std::move(std::get<std::vector<Requirement>>(parsed));
     }
     return std::nullopt;
 }

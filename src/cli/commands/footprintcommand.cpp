@@ -1,7 +1,6 @@
 #include "footprintcommand.h"
 
 #include "mapsinks.h"
-#include "programname.h"
 
 #include <cstring>
 
@@ -39,5 +38,5 @@ std::unique_ptr<RecordSink> FootprintCommand::makeSink(const SitePlan &plan,
 {
     return makeMapSink(std::strcmp(format.name, "kml") == 0 ? MapFormat::kml : MapFormat::geoJson,
                        resultTable(), passThroughNames, record, plan.levels, streams,
-                       QStringLiteral("%1 %2: ").arg(QLatin1String(programName), name()));
+                       messagePrefix());
 }

@@ -27,7 +27,7 @@ QString unknownLevel(const std::vector<SiteLevel> &levels, const QString &text)
     QStringList names;
     for (const SiteLevel &level : levels)
         names << level.name;
-    return fieldError(Field::level, text, QStringLiteral("is not ") + choices(names));
+    return ::unknownLevel(text, names);
 }
 
 } // namespace

@@ -32,11 +32,10 @@ ResultSpec density(const char *key, const char *label)
 
 InputSpec plotInput()
 {
-    InputSpec plot{QStringLiteral("plot"), QStringLiteral("FILE"),
-                   QStringLiteral("Also draw the side and top views as SVG into FILE; in a "
-                                  "batch FILE is a folder, with one picture per record.")};
-    plot.fromColumns = false;
-    return plot;
+    return commandLineOnly({QStringLiteral("plot"), QStringLiteral("FILE"),
+                            QStringLiteral("Also draw the side and top views as SVG into FILE; "
+                                           "in a batch FILE is a folder, with one picture per "
+                                           "record.")});
 }
 
 void setIfAny(Results &results, ResultId result, std::optional<double> value)

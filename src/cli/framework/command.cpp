@@ -172,8 +172,12 @@ QList<QCommandLineOption> Command::options() const
 
 void Command::printMessage(const Streams &streams, const QString &message) const
 {
-    printLine(streams,
-              QStringLiteral("%1 %2: %3").arg(QLatin1String(programName), m_name, message));
+    printLine(streams, messagePrefix() + message);
+}
+
+QString Command::messagePrefix() const
+{
+    return QStringLiteral("%1 %2: ").arg(QLatin1String(programName), m_name);
 }
 
 ExitStatus Command::reportUsage(const Streams &streams, const QString &message) const

@@ -60,6 +60,8 @@ public:
 
     const QString &name() const { return m_name; }
     const QString &summary() const { return m_summary; }
+    // "kavrelo-cli fov: ", before each of the command's messages.
+    QString messagePrefix() const;
     // Every option, in the order the help lists them.
     QList<QCommandLineOption> options() const;
     QString helpText() const;

@@ -80,3 +80,8 @@ QString unknownLevel(const QString &text)
 {
     return fieldError(Field::level, text, QStringLiteral("is not ") + levelNames());
 }
+
+QString unknownLevel(const QString &text, const QStringList &names)
+{
+    return fieldError(Field::level, text, QStringLiteral("is not ") + choices(names));
+}

@@ -35,3 +35,5 @@ const DensityLevel *findLevel(const QString &name);
 // The same for a field's bytes, without QString where they are ASCII.
 const DensityLevel *findLevel(std::string_view name);
 QString unknownLevel(const QString &text);
+// The same among levels of one's own.
+QString unknownLevel(const QString &text, const QStringList &names);

@@ -38,6 +38,12 @@ InputSpec distanceInput()
     return sharedInput("distance", "m", "Distance to the target in metres.", Need::optional);
 }
 
+InputSpec commandLineOnly(InputSpec input)
+{
+    input.fromColumns = false;
+    return input;
+}
+
 InputId InputTable::add(InputSpec input)
 {
     m_specs.append(std::move(input));
@@ -53,9 +59,9 @@ std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
 {
     const QString wanted = normalizedColumnName(columnName);
     for (int index = 0; index < m_specs.size(); ++index) {
-        const InputSpec &spec = m_specs.at(index);
-        if (spec.fromColumns
-            && (spec.name == wanted || spec.columnAliases.contains(wanted, Qt::CaseInsensitive)))
+        const InputSpec &input = m_specs.at(index);
+        if (input.fromColumns
+            && (input.name == wanted || input.columnAliases.contains(wanted, Qt::CaseInsensitive)))
             return index;
     }
     return std::nullopt;

@@ -37,6 +37,9 @@ InputSpec focalLengthInput(Need need);
 InputSpec horizontalResolutionInput(Need need);
 InputSpec horizontalFovInput(Need need);
 InputSpec distanceInput();
+// An option that a batch's column of its name does not feed, but passes
+// through.
+InputSpec commandLineOnly(InputSpec input);
 
 // A handle to a declared input. Only its table makes one, so a calculation
 // can reach an input only through what was declared.

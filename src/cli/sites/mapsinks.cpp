@@ -16,6 +16,17 @@ constexpr int metreDecimals = 2;
 constexpr double bandOpacity = 0.6;
 constexpr double viewOpacity = 0.25;
 
+// "#rrggbb", simplestyle's form.
+std::string htmlColour(std::size_t level, std::size_t count)
+{
+    const Rgb rgb = levelColour(level, count);
+    return QStringLiteral("#%1%2%3")
+            .arg(rgb.red, 2, 16, QLatin1Char('0'))
+            .arg(rgb.green, 2, 16, QLatin1Char('0'))
+            .arg(rgb.blue, 2, 16, QLatin1Char('0'))
+            .toStdString();
+}
+
 // Degrees with at most 7 decimals, without trailing zeros.
 void appendDegrees(OutputBuffer &out, double value)
 {
@@ -42,6 +53,17 @@ public:
         , m_streams(streams)
         , m_prefix(messagePrefix)
     {
+        // A first column named camera is the name itself, not repeated.
+        const bool nameColumn
+                = !passThroughNames.isEmpty() && isNameColumn(passThroughNames.first());
+        for (int column = nameColumn ? 1 : 0; column < passThroughNames.size(); ++column)
+            m_passThroughProperties.push_back({column, passThroughNames.at(column).toStdString()});
+        for (const ResultSpec &result : m_results)
+            m_resultKeys.push_back(result.key.toStdString());
+        for (std::size_t level = 0; level < levels.size(); ++level) {
+            m_levelNames.push_back(levels[level].name.toStdString());
+            m_levelColours.push_back(htmlColour(level, levels.size()));
+        }
     }
 
 protected:
@@ -57,12 +79,31 @@ protected:
                              const Results &results)
             = 0;
 
+    // The camera's own properties, by name: its pass-through fields as
+    // text, then its results as numbers.
+    template <typename Text, typename Number>
+    void cameraProperties(const FieldList &passThrough, const Results &results, Text text,
+                          Number number) const
+    {
+        for (const auto &[column, name] : m_passThroughProperties)
+            text(name, passThrough[static_cast<std::size_t>(column)]);
+        for (int column = 0; column < m_results.size(); ++column) {
+            if (const auto &value = resultValue(results, column))
+                number(m_resultKeys[static_cast<std::size_t>(column)], *value,
+                       m_results.at(column).decimals);
+        }
+    }
+
     const PlacedRecord &m_record;
     const std::vector<SiteLevel> &m_levels;
+    std::vector<std::string> m_levelNames;
+    std::vector<std::string> m_levelColours; // as #rrggbb
 
 private:
     const Streams &m_streams;
     QString m_prefix;
+    std::vector<std::pair<int, std::string>> m_passThroughProperties; // column, name
+    std::vector<std::string> m_resultKeys;
 };
 
 class GeoJsonSink final : public MapSink
@@ -106,22 +147,21 @@ void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
 {
     const std::string camera = name.toStdString();
     startFeature("camera", camera);
-    for (std::size_t index = 0; index < passThrough.size(); ++index) {
-        if (index == 0 && isNameColumn(m_passThroughNames.at(0)))
-            continue;
+    const auto key = [this](const std::string &name) {
         m_buffer += ',';
-        appendJsonString(m_buffer, m_passThroughNames.at(static_cast<int>(index)).toStdString());
+        appendJsonString(m_buffer, name);
         m_buffer += ':';
-        appendJsonString(m_buffer, passThrough[index]);
-    }
-    for (int column = 0; column < m_results.size(); ++column) {
-        if (const auto &value = resultValue(results, column)) {
-            m_buffer += ',';
-            appendJsonString(m_buffer, m_results.at(column).key.toStdString());
-            m_buffer += ':';
-            appendFixed(m_buffer, *value, m_results.at(column).decimals);
-        }
-    }
+    };
+    cameraProperties(
+            passThrough, results,
+            [&](const std::string &name, std::string_view field) {
+                key(name);
+                appendJsonString(m_buffer, field);
+            },
+            [&](const std::string &name, double value, int decimals) {
+                key(name);
+                appendFixed(m_buffer, value, decimals);
+            });
     m_buffer += "},\"geometry\":{\"type\":\"Point\",\"coordinates\":[";
     appendDegrees(m_buffer, m_record.camera.at.lon);
     m_buffer += ',';
@@ -144,13 +184,13 @@ void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
             continue;
         startFeature("band", camera);
         property("level");
-        appendJsonString(m_buffer, m_levels[level].name.toStdString());
+        appendJsonString(m_buffer, m_levelNames[level]);
         property("px_per_m");
         appendFixed(m_buffer, m_levels[level].pixelsPerMetre, 1);
         metres("near_m", band->near);
         metres("far_m", band->far);
         metres("area_m2", band->area.squareMetres);
-        const std::string colour = htmlColour(level, m_levels.size()).toStdString();
+        const std::string &colour = m_levelColours[level];
         property("fill");
         appendJsonString(m_buffer, colour);
         property("fill-opacity");
@@ -236,7 +276,7 @@ void KmlSink::begin()
     for (std::size_t level = 0; level < m_levels.size(); ++level) {
         const Rgb rgb = levelColour(level, m_levels.size());
         m_buffer += "<Style id=\"level-";
-        appendXml(m_buffer, m_levels[level].name.toStdString());
+        appendXml(m_buffer, m_levelNames[level]);
         m_buffer += "\"><LineStyle><color>";
         m_buffer += kmlColour(rgb, 1.0);
         m_buffer += "</color><width>1</width></LineStyle><PolyStyle><color>";
@@ -304,17 +344,14 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
     m_buffer += "</name>\n";
     placemark(camera, {});
     data("kind", [&] { m_buffer += "camera"; });
-    for (std::size_t index = 0; index < passThrough.size(); ++index) {
-        if (index == 0 && isNameColumn(m_passThroughNames.at(0)))
-            continue;
-        data(m_passThroughNames.at(static_cast<int>(index)).toStdString(),
-             [&] { appendXml(m_buffer, passThrough[index]); });
-    }
-    for (int column = 0; column < m_results.size(); ++column) {
-        if (const auto &value = resultValue(results, column))
-            data(m_results.at(column).key.toStdString(),
-                 [&] { appendFixed(m_buffer, *value, m_results.at(column).decimals); });
-    }
+    cameraProperties(
+            passThrough, results,
+            [&](const std::string &name, std::string_view field) {
+                data(name, [&] { appendXml(m_buffer, field); });
+            },
+            [&](const std::string &name, double value, int decimals) {
+                data(name, [&] { appendFixed(m_buffer, value, decimals); });
+            });
     m_buffer += "</ExtendedData><Point><coordinates>";
     appendDegrees(m_buffer, m_record.camera.at.lon);
     m_buffer += ',';
@@ -336,7 +373,7 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
         const auto &band = footprint.bands[level];
         if (!band)
             continue;
-        const std::string levelName = m_levels[level].name.toStdString();
+        const std::string &levelName = m_levelNames[level];
         placemark(camera + " " + levelName, "level-" + levelName);
         data("kind", [&] { m_buffer += "band"; });
         data("level", [&] { appendXml(m_buffer, levelName); });
@@ -352,15 +389,6 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
 }
 
 } // namespace
-
-QString htmlColour(std::size_t level, std::size_t count)
-{
-    const Rgb rgb = levelColour(level, count);
-    return QStringLiteral("#%1%2%3")
-            .arg(rgb.red, 2, 16, QLatin1Char('0'))
-            .arg(rgb.green, 2, 16, QLatin1Char('0'))
-            .arg(rgb.blue, 2, 16, QLatin1Char('0'));
-}
 
 void appendGeoJsonArea(OutputBuffer &out, const GeoArea &area)
 {

@@ -24,5 +24,3 @@ std::unique_ptr<RecordSink> makeMapSink(MapFormat format, const ResultTable &res
 // A GeoJSON geometry of an area: a Polygon for one part, else a
 // MultiPolygon.
 void appendGeoJsonArea(OutputBuffer &out, const GeoArea &area);
-// "#rrggbb"
-QString htmlColour(std::size_t level, std::size_t count);

@@ -24,12 +24,6 @@ InputSpec degreesInput(const char *name, const char *description)
     return {QString::fromLatin1(name), QStringLiteral("degrees"), QString::fromLatin1(description)};
 }
 
-InputSpec commandLineOnly(InputSpec input)
-{
-    input.fromColumns = false;
-    return input;
-}
-
 // OpenStreetMap's camera:direction takes these too.
 constexpr std::array<const char *, 16> compassPoints{"N",  "NNE", "NE", "ENE", "E",  "ESE",
                                                      "SE", "SSE", "S",  "SSW", "SW", "WSW",
@@ -210,18 +204,21 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
     const auto at = position(plan, values, parse);
     if (const auto *problem = std::get_if<QString>(&at))
         return *problem;
+    // A number first: it is what nearly every row holds, and no number is
+    // a compass point.
     double bearing = 0.0;
-    if (const auto text = values[m_bearing]) {
-        if (const auto point = compassBearing(*text))
-            bearing = *point;
-        else if (const auto number = toDoubleLikeQt(*values.bytes(m_bearing));
-                 number && std::isfinite(*number))
-            bearing = std::fmod(std::fmod(*number, 360.0) + 360.0, 360.0);
-        else
-            parse.fail(fieldError(Field::bearing, *text,
-                                  QStringLiteral("is neither a number nor a compass point")));
-    } else {
+    const FieldValue given = values.field(m_bearing);
+    if (!given.bytes) {
         parse.fail(noValue(Field::bearing));
+    } else if (const auto number = given.number ? given.number : toDoubleLikeQt(*given.bytes);
+               number && std::isfinite(*number)) {
+        // The outer fmod turns a tiny negative's 360 back into 0.
+        bearing = std::fmod(std::fmod(*number, 360.0) + 360.0, 360.0);
+    } else if (const auto point = compassBearing(fieldText(*given.bytes))) {
+        bearing = *point;
+    } else {
+        parse.fail(fieldError(Field::bearing, fieldText(*given.bytes),
+                              QStringLiteral("is neither a number nor a compass point")));
     }
     MountInputs::Unpointed unpointed{};
     if (const auto problem = m_mount.readCamera(plan.ways, values, parse, unpointed))
@@ -240,8 +237,7 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
                     .arg(distance / 1000.0, 0, 'f', 1)
                     .arg(farthestCamera / 1000.0);
     }
-    product.camera
-            = {point, bearing == 360.0 ? 0.0 : bearing, camera, unpointed.targetHeight, maxRange};
+    product.camera = {point, bearing, camera, unpointed.targetHeight, maxRange};
     product.line = values.line();
     results.set(m_bearingDegrees, product.camera.bearingDegrees);
     results.set(m_heightMetres, camera.height);

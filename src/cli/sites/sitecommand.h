@@ -2,6 +2,7 @@
 
 #include "command.h"
 #include "mountinputs.h"
+#include "sitelevels.h"
 #include "sitemodel.h"
 
 #include <memory>
@@ -21,7 +22,7 @@ struct SitePlan
     // A command's own options, as given.
     std::optional<QString> gaps;
     std::optional<QString> plot;
-    std::optional<QString> require;
+    std::vector<Requirement> requirements;
 };
 
 // One camera as placed, for the sink to write.

@@ -27,10 +27,8 @@ std::optional<std::pair<QString, double>> namedNumber(const QString &item)
 
 InputSpec levelsInput()
 {
-    InputSpec levels{QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
-                     QStringLiteral("Levels of one's own instead of the standard's six.")};
-    levels.fromColumns = false;
-    return levels;
+    return commandLineOnly({QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
+                            QStringLiteral("Levels of one's own instead of the standard's six.")});
 }
 
 std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)

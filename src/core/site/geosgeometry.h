@@ -64,11 +64,7 @@ public:
     // Why it is not a valid geometry, if it is not.
     std::optional<std::string> invalidity(const GEOSGeometry &geometry) const;
     // Its polygons, each as an exterior and holes.
-    struct Polygon
-    {
-        PlaneRing exterior;
-        std::vector<PlaneRing> holes;
-    };
+    using Polygon = PlanPolygon;
     std::vector<Polygon> polygons(const GEOSGeometry &geometry) const;
     struct Bounds
     {

@@ -5,11 +5,7 @@
 #include <GeographicLib/AzimuthalEquidistant.hpp>
 
 // A point of the plane, in metres east (x) and north (y) of the centre.
-struct PlanePoint
-{
-    double x;
-    double y;
-};
+using PlanePoint = PlanPoint;
 
 // The azimuthal equidistant plane about a centre on the WGS84 ellipsoid:
 // a point hypot(x, y) metres along the geodesic that leaves the centre at

@@ -91,6 +91,32 @@ void addToBox(const SiteFeature &feature, SiteBox &box)
             box.add(point);
 }
 
+// Open rings in a plane: a closed ring's last point, the first again, left
+// out.
+PlaneRing projected(const LocalPlane &plane, const std::vector<GeoPoint> &points, bool closed)
+{
+    PlaneRing planar;
+    for (std::size_t index = 0; index + (closed ? 1 : 0) < points.size(); ++index)
+        planar.push_back(plane.forward(points[index]));
+    return planar;
+}
+
+PlaneGeometry::Polygon projected(const LocalPlane &plane, const GeoPolygon &polygon)
+{
+    PlaneGeometry::Polygon planar{projected(plane, polygon.exterior, true), {}};
+    for (const GeoRing &hole : polygon.holes)
+        planar.holes.push_back(projected(plane, hole, true));
+    return planar;
+}
+
+ViewPlan viewPlan(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
+{
+    std::vector<double> densities;
+    for (const SiteLevel &level : levels)
+        densities.push_back(level.pixelsPerMetre);
+    return planView(camera.camera, camera.targetHeight, camera.maxRange, densities);
+}
+
 // "feature 3 (shed)"
 QString featureName(const SiteFeature &feature)
 {
@@ -171,9 +197,8 @@ private:
     SitePlanDrawing drawingOf(const std::vector<SiteLevel> &levels) const;
     std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near,
                                            double reach) const;
-    Regions regions(const CameraInPlane &where, const PlacedCamera &camera,
-                    const std::vector<PlaneObstacle> &obstacles,
-                    const std::vector<SiteLevel> &levels, bool withBands = true) const;
+    Regions regions(const CameraInPlane &where, const PlacedCamera &camera, const ViewPlan &plan,
+                    const std::vector<PlaneObstacle> &obstacles, bool withBands = true) const;
     Geometry hidden(const CameraInPlane &where, const PlacedCamera &camera,
                     const std::vector<PlaneObstacle> &obstacles, double planeHeight,
                     double reach) const;
@@ -199,24 +224,6 @@ private:
     std::vector<std::vector<Geometry>> m_held; // per level, per camera
     std::vector<SitePlanDrawing::Camera> m_drawnCameras;
 };
-
-std::vector<PlanPolygon> planPolygons(const PlaneGeometry &geometry, const GEOSGeometry &area)
-{
-    std::vector<PlanPolygon> found;
-    const auto copy = [](const PlaneRing &ring) {
-        std::vector<PlanPoint> points;
-        for (const PlanePoint &point : ring)
-            points.push_back({point.x, point.y});
-        return points;
-    };
-    for (const PlaneGeometry::Polygon &polygon : geometry.polygons(area)) {
-        PlanPolygon plan{copy(polygon.exterior), {}};
-        for (const PlaneRing &hole : polygon.holes)
-            plan.holes.push_back(copy(hole));
-        found.push_back(std::move(plan));
-    }
-    return found;
-}
 
 std::optional<QString> GeosSiteEngine::setSite(const Site &site)
 {
@@ -253,22 +260,13 @@ std::optional<QString> GeosSiteEngine::placeSite(const Site &site)
     std::vector<Geometry> obstacleParts;
     for (const SiteFeature &feature : m_site.features) {
         std::vector<Geometry> parts;
-        std::vector<PlaneGeometry::Polygon> polygons;
         for (const GeoPolygon &polygon : feature.polygons) {
-            PlaneGeometry::Polygon planar;
-            for (std::size_t index = 0; index + 1 < polygon.exterior.size(); ++index)
-                planar.exterior.push_back(m_plane->forward(polygon.exterior[index]));
-            for (const GeoRing &hole : polygon.holes) {
-                planar.holes.emplace_back();
-                for (std::size_t index = 0; index + 1 < hole.size(); ++index)
-                    planar.holes.back().push_back(m_plane->forward(hole[index]));
-            }
+            const PlaneGeometry::Polygon planar = projected(*m_plane, polygon);
             Geometry shape = m_geometry.polygon(planar.exterior, planar.holes);
             if (const auto reason = m_geometry.invalidity(*shape))
                 return QStringLiteral("%1: its polygon is not valid: %2")
                         .arg(featureName(feature), QString::fromStdString(*reason));
             parts.push_back(std::move(shape));
-            polygons.push_back(std::move(planar));
         }
         Geometry united = m_geometry.unite(std::move(parts));
         switch (feature.role) {
@@ -315,23 +313,12 @@ std::vector<PlaneObstacle> GeosSiteEngine::obstaclesIn(const LocalPlane &plane, 
         PlaneObstacle obstacle{{}, {}, feature.height, nullptr, {0, 0, 0, 0}};
         std::vector<Geometry> parts;
         for (const GeoPolygon &polygon : feature.polygons) {
-            PlaneGeometry::Polygon planar;
-            for (std::size_t index = 0; index + 1 < polygon.exterior.size(); ++index)
-                planar.exterior.push_back(plane.forward(polygon.exterior[index]));
-            for (const GeoRing &hole : polygon.holes) {
-                planar.holes.emplace_back();
-                for (std::size_t index = 0; index + 1 < hole.size(); ++index)
-                    planar.holes.back().push_back(plane.forward(hole[index]));
-            }
+            PlaneGeometry::Polygon planar = projected(plane, polygon);
             parts.push_back(m_geometry.polygon(planar.exterior, planar.holes));
             obstacle.polygons.push_back(std::move(planar));
         }
-        for (const auto &line : feature.lines) {
-            PlaneRing planar;
-            for (const GeoPoint &point : line)
-                planar.push_back(plane.forward(point));
-            obstacle.lines.push_back(std::move(planar));
-        }
+        for (const auto &line : feature.lines)
+            obstacle.lines.push_back(projected(plane, line, false));
         if (!obstacle.lines.empty())
             parts.push_back(m_geometry.lines(obstacle.lines));
         obstacle.shape = m_geometry.collection(std::move(parts));
@@ -376,14 +363,10 @@ Geometry GeosSiteEngine::hidden(const CameraInPlane &where, const PlacedCamera &
 }
 
 Regions GeosSiteEngine::regions(const CameraInPlane &where, const PlacedCamera &camera,
-                                const std::vector<PlaneObstacle> &obstacles,
-                                const std::vector<SiteLevel> &levels, bool withBands) const
+                                const ViewPlan &plan, const std::vector<PlaneObstacle> &obstacles,
+                                bool withBands) const
 {
-    std::vector<double> densities;
-    for (const SiteLevel &level : levels)
-        densities.push_back(level.pixelsPerMetre);
     const MountedCamera &mounted = camera.camera;
-    const ViewPlan plan = planView(mounted, camera.targetHeight, camera.maxRange, densities);
     const double drop = mounted.height - camera.targetHeight;
     const auto reachOf = [&](const Strip &strip, double plane) {
         return std::hypot(std::max(std::fabs(strip.near), std::fabs(strip.far)),
@@ -408,7 +391,7 @@ Regions GeosSiteEngine::regions(const CameraInPlane &where, const PlacedCamera &
         const Geometry whole = m_geometry.polygon(trapezoid(where, mounted, *strip, drop));
         return m_geometry.subtract(*whole, *shade);
     };
-    for (std::size_t level = 0; level < levels.size(); ++level) {
+    for (std::size_t level = 0; level < plan.held.size(); ++level) {
         found.held.push_back(cut(plan.held[level]));
         if (withBands)
             found.bands.push_back(cut(plan.bands[level]));
@@ -435,10 +418,7 @@ CameraFootprint GeosSiteEngine::footprintOf(const PlacedCamera &camera,
     // Each camera in a plane of its own, where its view is exact.
     const LocalPlane plane(camera.at);
     const CameraInPlane where{{0.0, 0.0}, camera.bearingDegrees * pi / 180.0};
-    std::vector<double> densities;
-    for (const SiteLevel &level : levels)
-        densities.push_back(level.pixelsPerMetre);
-    const ViewPlan plan = planView(camera.camera, camera.targetHeight, camera.maxRange, densities);
+    const ViewPlan plan = viewPlan(camera, levels);
     // Every point in view is within (|D| + height) (1 + tan(hfov / 2)) of
     // the pole.
     double farthest = 0.0;
@@ -450,7 +430,7 @@ CameraFootprint GeosSiteEngine::footprintOf(const PlacedCamera &camera,
                     * (1.0 + camera.camera.view.horizontal.halfFovTangent)
             + 1.0;
     const std::vector<PlaneObstacle> obstacles = obstaclesIn(plane, camera.at, reach);
-    const Regions found = regions(where, camera, obstacles, levels);
+    const Regions found = regions(where, camera, plan, obstacles);
 
     CameraFootprint footprint;
     if (plan.ground) {
@@ -492,7 +472,7 @@ void GeosSiteEngine::add(const PlacedCamera &camera, const std::vector<SiteLevel
     const PlanePoint foot = m_plane->forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
     // The bands are drawn only: they come from the held regions if asked.
-    Regions found = regions(where, camera, m_obstacles, levels, false);
+    Regions found = regions(where, camera, viewPlan(camera, levels), m_obstacles, false);
     m_drawnCameras.push_back({{}, {foot.x, foot.y}, camera.bearingDegrees + north, {}});
     m_held.resize(levels.size());
     for (std::size_t level = 0; level < levels.size(); ++level)
@@ -526,37 +506,18 @@ SitePlanDrawing GeosSiteEngine::drawingOf(const std::vector<SiteLevel> &levels) 
         for (std::size_t level = 0; level < m_held.size(); ++level) {
             const GEOSGeometry &held = *m_held[level][camera];
             if (level + 1 < m_held.size())
-                plan.cameras[camera].bands.push_back(planPolygons(
-                        m_geometry, *m_geometry.subtract(held, *m_held[level + 1][camera])));
+                plan.cameras[camera].bands.push_back(m_geometry.polygons(
+                        *m_geometry.subtract(held, *m_held[level + 1][camera])));
             else
-                plan.cameras[camera].bands.push_back(planPolygons(m_geometry, held));
+                plan.cameras[camera].bands.push_back(m_geometry.polygons(held));
         }
     }
     for (const SiteFeature &feature : m_site.features) {
         SitePlanDrawing::Feature drawn{feature.name, feature.height, {}, {}};
-        for (const GeoPolygon &polygon : feature.polygons) {
-            PlanPolygon planar;
-            const auto project = [this](const GeoRing &ring) {
-                std::vector<PlanPoint> points;
-                for (std::size_t index = 0; index + 1 < ring.size(); ++index) {
-                    const PlanePoint point = m_plane->forward(ring[index]);
-                    points.push_back({point.x, point.y});
-                }
-                return points;
-            };
-            planar.exterior = project(polygon.exterior);
-            for (const GeoRing &hole : polygon.holes)
-                planar.holes.push_back(project(hole));
-            drawn.polygons.push_back(std::move(planar));
-        }
-        for (const auto &line : feature.lines) {
-            std::vector<PlanPoint> points;
-            for (const GeoPoint &point : line) {
-                const PlanePoint planar = m_plane->forward(point);
-                points.push_back({planar.x, planar.y});
-            }
-            drawn.lines.push_back(std::move(points));
-        }
+        for (const GeoPolygon &polygon : feature.polygons)
+            drawn.polygons.push_back(projected(*m_plane, polygon));
+        for (const auto &line : feature.lines)
+            drawn.lines.push_back(projected(*m_plane, line, false));
         switch (feature.role) {
         case SiteFeature::Role::area:
             plan.areas.push_back(std::move(drawn));
