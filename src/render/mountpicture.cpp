@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr QSize pictureSize(900, 1000);
 const QRectF sideArea(90, 60, 770, 330);
 const QRectF topArea(90, 460, 770, 300);
 constexpr double legendTop = 822;
@@ -381,6 +380,8 @@ std::pair<double, double> distanceRange(const MountSurvey &survey)
     return {nearest - 0.04 * (to - nearest), to};
 }
 
+} // namespace
+
 void drawMount(QPainter &painter, const MountSurvey &survey)
 {
     const MountedCamera &camera = survey.camera;
@@ -427,9 +428,11 @@ void drawMount(QPainter &painter, const MountSurvey &survey)
     drawLegend(painter, survey);
 }
 
+namespace {
+
 std::optional<QString> draw(const MountSurvey &survey, const QString &path)
 {
-    return writeSvg(path, pictureSize, QStringLiteral("A camera on a pole"),
+    return writeSvg(path, mountPictureSize, QStringLiteral("A camera on a pole"),
                     QStringLiteral("Side and top views of what the camera covers"),
                     [&survey](QPainter &painter) { drawMount(painter, survey); });
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 struct MountSurvey;
+struct ReportDocument;
 struct SitePlanDrawing;
 
 // The pictures' room: the one module that links QtGui and QtSvg, which
@@ -19,7 +20,7 @@ struct SitePlanDrawing;
 using PictureModuleVersion = const char *(*)();
 constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_PICTURE_INTERFACE "3"
+#define KAVRELO_PICTURE_INTERFACE "4"
 
 // Draws a camera on a pole as SVG: a side view (pole, camera, the view, the
 // blind zone and the target's height) above a top view (the ground in view
@@ -34,3 +35,8 @@ constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
 // and privacy zones, a north arrow, a scale bar and a legend.
 using DrawSitePlan = bool (*)(const SitePlanDrawing &plan, const QString &path, QString *error);
 constexpr char drawSitePlanSymbol[] = "kavreloDrawSitePlan";
+
+// Writes a site's report as a PDF of vector pages, with real text in
+// embedded fonts, atomically. The same document gives the same bytes.
+using WriteReport = bool (*)(const ReportDocument &report, const QString &path, QString *error);
+constexpr char writeReportSymbol[] = "kavreloWriteReport";

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr QSize planSize(1000, 1000);
 const QRectF planArea(40, 50, 920, 800);
 constexpr double legendTop = 880;
 const QColor areaColour(0xf0, 0xf0, 0xe8);
@@ -26,6 +25,9 @@ const QColor areaEdge(0x73, 0x73, 0x73);
 const QColor obstacleColour(0x52, 0x52, 0x52);
 const QColor privacyColour(0xcb, 0x18, 0x1d);
 const QColor cameraColour(0x08, 0x45, 0x94);
+const QColor markedColour(0xe6, 0x55, 0x0d);
+const QColor otherCameraColour(0x96, 0x96, 0x96);
+const QColor gapColour(0x54, 0x27, 0x88);
 
 // Metres to the picture, north up, the same scale both ways.
 class PlanView
@@ -128,7 +130,8 @@ QPainterPath hatched(const QPainterPath &outline)
     return stripes.intersected(outline);
 }
 
-void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan)
+void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan,
+                  const PlanMarks &marks)
 {
     painter.setPen(QPen(areaEdge, 1.5));
     painter.setBrush(areaColour);
@@ -144,6 +147,16 @@ void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing
             if (level < camera.bands.size())
                 painter.drawPath(view.path(camera.bands[level]));
         }
+    }
+
+    if (marks.gaps) {
+        const QPainterPath outline = view.path(*marks.gaps);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(gapColour);
+        painter.drawPath(hatched(outline));
+        painter.setPen(QPen(gapColour, 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(outline);
     }
 
     for (const auto &zone : plan.privacy) {
@@ -178,24 +191,31 @@ void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing
     }
 }
 
-void drawCameras(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan)
+void drawCamera(QPainter &painter, const PlanView &view, const SitePlanDrawing::Camera &camera,
+                const QColor &colour, double size)
 {
     constexpr double pi = 3.141592653589793;
-    for (const auto &camera : plan.cameras) {
-        const QPointF at = view.map(camera.at);
-        const double angle = camera.bearingDegrees * pi / 180.0;
-        const QPointF tip = at + QPointF(std::sin(angle), -std::cos(angle)) * 22.0;
-        painter.setPen(QPen(cameraColour, 2));
-        painter.drawLine(at, tip);
-        const QPointF back = (at - tip) / 22.0 * 7.0;
-        const QPointF side(-back.y() * 0.5, back.x() * 0.5);
-        painter.setBrush(cameraColour);
-        painter.drawPolygon(QPolygonF(QVector<QPointF>{tip, tip + back + side, tip + back - side}));
-        painter.setPen(QPen(Qt::white, 1.5));
-        painter.drawEllipse(at, 5.0, 5.0);
-        painter.setPen(inkColour);
-        painter.drawText(at + QPointF(8, 14), camera.name);
-    }
+    const QPointF at = view.map(camera.at);
+    const double angle = camera.bearingDegrees * pi / 180.0;
+    const QPointF tip = at + QPointF(std::sin(angle), -std::cos(angle)) * 22.0 * size;
+    painter.setPen(QPen(colour, 2 * size));
+    painter.drawLine(at, tip);
+    const QPointF back = (at - tip) / 22.0 * 7.0;
+    const QPointF side(-back.y() * 0.5, back.x() * 0.5);
+    painter.setBrush(colour);
+    painter.drawPolygon(QPolygonF(QVector<QPointF>{tip, tip + back + side, tip + back - side}));
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.drawEllipse(at, 5.0 * size, 5.0 * size);
+    painter.setPen(inkColour);
+    painter.drawText(at + QPointF(8, 14) * size, camera.name);
+}
+
+void drawCameras(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan,
+                 const PlanMarks &marks)
+{
+    for (const auto &camera : plan.cameras)
+        drawCamera(painter, view, camera, marks.camerasInGrey ? otherCameraColour : cameraColour,
+                   1.0);
 }
 
 void drawNorthAndScale(QPainter &painter, const PlanView &view)
@@ -219,7 +239,7 @@ void drawNorthAndScale(QPainter &painter, const PlanView &view)
     painter.drawText(start + QPointF(length + 8, 4), QStringLiteral("%1 m").arg(metres));
 }
 
-void drawLegend(QPainter &painter, const SitePlanDrawing &plan)
+void drawLegend(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks &marks)
 {
     double x = planArea.left();
     double y = legendTop;
@@ -247,38 +267,53 @@ void drawLegend(QPainter &painter, const SitePlanDrawing &plan)
     }
     entry(obstacleColour, Qt::NoPen, QStringLiteral("Obstacle"));
     entry(privacyColour.lighter(170), QPen(privacyColour, 1), QStringLiteral("Privacy"));
+    if (marks.gaps)
+        entry(gapColour.lighter(170), QPen(gapColour, 1), marks.gapsLabel);
 }
 
-void drawPlan(QPainter &painter, const SitePlanDrawing &plan)
+} // namespace
+
+void drawSitePlan(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks &marks)
 {
     const PlanView view(plan);
-    painter.drawText(QPointF(planArea.left(), 30),
-                     QStringLiteral("Site plan: %1 %2, each level's band where it is the "
-                                    "strictest met on the target's plane")
-                             .arg(plan.cameras.size())
-                             .arg(plan.cameras.size() == 1 ? QStringLiteral("camera")
-                                                           : QStringLiteral("cameras")));
+    if (marks.titled)
+        painter.drawText(QPointF(planArea.left(), 30),
+                         QStringLiteral("Site plan: %1 %2, each level's band where it is the "
+                                        "strictest met on the target's plane")
+                                 .arg(plan.cameras.size())
+                                 .arg(plan.cameras.size() == 1 ? QStringLiteral("camera")
+                                                               : QStringLiteral("cameras")));
     painter.save();
     painter.setClipRect(planArea);
-    drawFeatures(painter, view, plan);
-    drawCameras(painter, view, plan);
+    drawFeatures(painter, view, plan, marks);
+    drawCameras(painter, view, plan, marks);
     painter.restore();
     painter.setPen(QPen(inkColour, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(planArea);
     drawNorthAndScale(painter, view);
-    drawLegend(painter, plan);
+    drawLegend(painter, plan, marks);
 }
 
-} // namespace
+void drawPlanCamera(QPainter &painter, const SitePlanDrawing &plan, std::size_t camera)
+{
+    const PlanView view(plan);
+    painter.save();
+    painter.setClipRect(planArea);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    drawCamera(painter, view, plan.cameras.at(camera), markedColour, 1.6);
+    painter.restore();
+}
 
 extern "C" Q_DECL_EXPORT bool kavreloDrawSitePlan(const SitePlanDrawing &plan, const QString &path,
                                                   QString *error)
 {
     static_assert(std::is_same_v<decltype(&kavreloDrawSitePlan), DrawSitePlan>);
-    const auto problem = writeSvg(path, planSize, QStringLiteral("Site plan"),
+    const auto problem = writeSvg(path, sitePlanSize, QStringLiteral("Site plan"),
                                   QStringLiteral("The site from above, with every camera's bands"),
-                                  [&plan](QPainter &painter) { drawPlan(painter, plan); });
+                                  [&plan](QPainter &painter) { drawSitePlan(painter, plan); });
     if (problem)
         *error = *problem;
     return !problem;

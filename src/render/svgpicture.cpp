@@ -9,12 +9,10 @@
 
 #include <cmath>
 
-namespace {
-
-// Text needs fonts, fonts need a QGuiApplication, and kavrelo-cli starts
-// none for its other work: the first picture brings one, off screen, for
-// the rest of the run. What the platform says while it starts (such as that
-// XDG_RUNTIME_DIR is not set) is no business of the command line's user.
+// kavrelo-cli starts no QGuiApplication for its other work: the first
+// picture brings one for the rest of the run. What the platform says while
+// it starts (such as that XDG_RUNTIME_DIR is not set) is no business of the
+// command line's user.
 bool haveGuiApplication()
 {
     if (QCoreApplication::instance())
@@ -31,8 +29,6 @@ bool haveGuiApplication()
     qInstallMessageHandler(previous);
     return application != nullptr;
 }
-
-} // namespace
 
 std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,
                                 const QString &description,

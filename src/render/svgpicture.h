@@ -7,10 +7,37 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
+
+struct MountSurvey;
+struct PlanPolygon;
+struct SitePlanDrawing;
 
 // What every picture of the module shares: an SVG written atomically, in
 // DejaVu Sans at 12 px, one pixel to the unit, and the ink it is drawn in.
+// The report's pages draw the same pictures.
 const QColor inkColour(0x25, 0x25, 0x25);
+
+// Text needs fonts, and fonts a QGuiApplication, which the first picture
+// of a run starts, off screen. False when another kind of application runs.
+bool haveGuiApplication();
+
+// The module's pictures on any painter, in their own units: as SVG, or
+// fitted into a page of the report.
+constexpr QSize mountPictureSize(900, 1000);
+void drawMount(QPainter &painter, const MountSurvey &survey);
+constexpr QSize sitePlanSize(1000, 1000);
+// What a copy of the site plan marks beside the site and its bands.
+struct PlanMarks
+{
+    bool titled = true;
+    bool camerasInGrey = false; // to stand back behind one drawn out
+    const std::vector<PlanPolygon> *gaps = nullptr;
+    QString gapsLabel; // the gaps' entry in the legend
+};
+void drawSitePlan(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks &marks = {});
+// One camera of the plan drawn out, over the plan in grey.
+void drawPlanCamera(QPainter &painter, const SitePlanDrawing &plan, std::size_t camera);
 
 // Draws into path; why it could not, if it could not.
 std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,

@@ -12,7 +12,6 @@
 namespace {
 
 const QString errorLabel = QStringLiteral("Error");
-const QString degreeSign = QStringLiteral("\u00B0");
 const QString lineBreakMark = QStringLiteral("\u21B5");
 
 // A line break inside a field or a name would break a text block; it is
@@ -53,12 +52,7 @@ public:
             m_passThroughLabels.push_back(padded(name));
         for (const ResultSpec &result : m_results) {
             m_resultLabels.push_back(padded(result.label));
-            // A count has no unit, and nothing after it.
-            const bool joined = result.unit == degreeSign || result.unit.isEmpty();
-            m_units.push_back((joined ? QString() : QStringLiteral(" "))
-                                      .append(result.unit)
-                                      .append(QLatin1Char('\n'))
-                                      .toStdString());
+            m_units.push_back(unitAfterNumber(result.unit).append(QLatin1Char('\n')).toStdString());
             m_decimals.push_back(result.decimals);
         }
         m_numbers.resize(m_resultLabels.size());

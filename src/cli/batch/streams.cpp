@@ -90,3 +90,8 @@ void printLine(const Streams &streams, const QString &line)
     const QByteArray bytes = line.toUtf8() + '\n';
     streams.errors.write(bytes.constData(), bytes.size());
 }
+
+bool FileDescriptorSink::isTerminal() const
+{
+    return isatty(m_descriptor) == 1;
+}

@@ -25,6 +25,8 @@ public:
     // All of it, or false.
     virtual bool write(const char *data, qint64 size) = 0;
     virtual QString errorString() const = 0;
+    // Whether a person watches it, for progress that a file would not want.
+    virtual bool isTerminal() const { return false; }
 };
 
 // read(2) rather than stdio or QFile, which both wait for a full buffer on a
@@ -53,6 +55,7 @@ public:
 
     bool write(const char *data, qint64 size) override;
     QString errorString() const override;
+    bool isTerminal() const override;
 
 private:
     int m_descriptor;

@@ -9,6 +9,13 @@ QString fixed(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
+QString unitAfterNumber(const QString &unit)
+{
+    if (unit.isEmpty() || unit == QStringLiteral("\u00B0"))
+        return unit;
+    return QLatin1Char(' ') + unit;
+}
+
 void appendFixedLikeQt(OutputBuffer &out, double value, int decimals)
 {
     out += fixed(value, decimals).toStdString();

@@ -14,6 +14,14 @@
 // Fixed decimals exactly as the window's labels show them, inf and nan
 // included.
 QString fixed(double value, int decimals);
+// A unit as a person reads it after a number: degrees and counts joined to
+// it, anything else after a space.
+QString unitAfterNumber(const QString &unit);
+// A result's value and unit as the text table shows them.
+inline QString shownWithUnit(double value, int decimals, const QString &unit)
+{
+    return fixed(value, decimals) + unitAfterNumber(unit);
+}
 // Qt's road, for what the direct writer declines.
 void appendFixedLikeQt(OutputBuffer &out, double value, int decimals);
 // Inline: every number of a CSV row comes through here.

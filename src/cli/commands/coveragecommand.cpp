@@ -13,9 +13,6 @@
 
 namespace {
 
-const QString squareMetres = QStringLiteral("m\u00B2");
-const QString percent = QStringLiteral("%");
-
 InputSpec option(const char *name, const char *valueName, const char *description,
                  bool repeatable = false)
 {
@@ -23,12 +20,6 @@ InputSpec option(const char *name, const char *valueName, const char *descriptio
                                        QString::fromLatin1(description)});
     input.repeatable = repeatable;
     return input;
-}
-
-// A share in percent as the table shows it, to two decimals.
-double shownPercent(double part, double whole)
-{
-    return whole > 0.0 ? std::round(part / whole * 10000.0) / 100.0 : 0.0;
 }
 
 // The uncovered ground of each level, as GeoJSON.
@@ -82,8 +73,7 @@ public:
         , m_record(record)
         , m_streams(streams)
         , m_intoBuffer(m_buffer)
-        , m_rows(format.make(command.m_rows, {QStringLiteral("kind"), QStringLiteral("name")},
-                             m_intoBuffer))
+        , m_rows(format.make(command.m_table.results(), CoverageTable::rowNames(), m_intoBuffer))
         , m_prefix(command.messagePrefix())
     {
     }
@@ -102,8 +92,6 @@ private:
             printLine(m_streams, m_prefix + error);
         }
     }
-    void writeRow(const char *kind, const QString &name, const CoverageRow &row,
-                  std::optional<double> density, bool withGaps);
 
     const CoverageCommand &m_command;
     const SitePlan &m_plan;
@@ -117,25 +105,6 @@ private:
     bool m_fallsShort = false;
     std::optional<QString> m_fileFailure;
 };
-
-void CoverageSink::writeRow(const char *kind, const QString &name, const CoverageRow &row,
-                            std::optional<double> density, bool withGaps)
-{
-    Results results(m_command.m_rows);
-    if (density)
-        results.set(m_command.m_density, *density);
-    results.set(m_command.m_area, row.area);
-    results.set(m_command.m_covered, row.covered);
-    results.set(m_command.m_coveredShare, shownPercent(row.covered, row.area));
-    results.set(m_command.m_redundantShare, shownPercent(row.redundant, row.area));
-    if (withGaps) {
-        results.set(m_command.m_gapCount, row.gaps);
-        results.set(m_command.m_largestGap, row.largestGap);
-    }
-    const std::string kindText(kind);
-    const std::string nameText = name.toStdString();
-    m_rows->record({kindText, nameText}, results);
-}
 
 void CoverageSink::finish()
 {
@@ -161,16 +130,7 @@ void CoverageSink::finish()
         return;
     }
     const CoverageReport &report = std::get<CoverageReport>(worked);
-    m_rows->begin();
-    for (std::size_t level = 0; level < report.levels.size(); ++level)
-        writeRow("level", m_plan.levels[level].name, report.levels[level],
-                 m_plan.levels[level].pixelsPerMetre, true);
-    for (std::size_t zone = 0; zone < report.privacy.size(); ++zone) {
-        const QString &name = report.privacy[zone].name;
-        writeRow("privacy", name.isEmpty() ? QStringLiteral("privacy-%1").arg(zone + 1) : name,
-                 report.privacy[zone], std::nullopt, false);
-    }
-    m_rows->finish();
+    m_command.m_table.write(report, m_plan.levels, *m_rows);
     m_rows->flush();
     for (const Requirement &requirement : m_plan.requirements) {
         const CoverageRow &row = report.levels[requirement.level];
@@ -216,18 +176,6 @@ CoverageCommand::CoverageCommand()
                                 "Exit with status 4 when the level covers less; "
                                 "repeatable.",
                                 true)))
-    , m_density(m_rows.add(
-              {QStringLiteral("px_per_m"), QStringLiteral("Density"), 1, QStringLiteral("px/m")}))
-    , m_area(m_rows.add({QStringLiteral("area_m2"), QStringLiteral("Area"), 2, squareMetres}))
-    , m_covered(m_rows.add(
-              {QStringLiteral("covered_m2"), QStringLiteral("Covered"), 2, squareMetres}))
-    , m_coveredShare(m_rows.add(
-              {QStringLiteral("covered_pct"), QStringLiteral("Covered share"), 2, percent}))
-    , m_redundantShare(m_rows.add(
-              {QStringLiteral("redundant_pct"), QStringLiteral("Seen twice or more"), 2, percent}))
-    , m_gapCount(m_rows.add({QStringLiteral("gaps"), QStringLiteral("Gaps"), 0, QString()}))
-    , m_largestGap(m_rows.add(
-              {QStringLiteral("largest_gap_m2"), QStringLiteral("Largest gap"), 2, squareMetres}))
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "coveragetable.h"
 #include "sitecommand.h"
 
 // How much of a site each level covers, with the cameras of a schedule and
@@ -24,14 +25,7 @@ private:
     const InputId m_gaps;
     const InputId m_plot;
     const InputId m_require;
-    ResultTable m_rows;
-    const ResultId m_density;
-    const ResultId m_area;
-    const ResultId m_covered;
-    const ResultId m_coveredShare;
-    const ResultId m_redundantShare;
-    const ResultId m_gapCount;
-    const ResultId m_largestGap;
+    const CoverageTable m_table;
 
     friend class CoverageSink;
 };

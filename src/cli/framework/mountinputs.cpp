@@ -70,12 +70,14 @@ std::optional<QString> MountInputs::readCamera(const Ways &ways, const InputValu
         const double pixelSize = parse.positive(Field::pixelSize, values.field(m_pixelSize));
         const double focalLength = parse.positive(Field::focalLength, values.field(m_focalLength));
         view = viewFromLens(width, height, pixelSize, focalLength);
+        camera.lens = Lens{pixelSize, focalLength};
     } else {
         const double horizontal = parse.fieldOfView(values.field(m_hfov), Field::horizontalFov);
         const auto vertical = values.given(m_vfov)
                 ? std::optional<double>(parse.fieldOfView(values.field(m_vfov), Field::verticalFov))
                 : std::nullopt;
         view = viewFromFov(width, height, horizontal, vertical);
+        camera.lens.reset();
     }
     camera.view = *view;
     camera.lensHeight = parse.positive(Field::height, values.field(m_height));

@@ -29,10 +29,16 @@ public:
     };
     std::variant<UsageError, Ways> prepare(const GivenInputs &given) const;
 
+    struct Lens
+    {
+        double pixelSize; // micrometres
+        double focalLength; // millimetres
+    };
     // A row's camera before it is pointed; parse keeps the first failure.
     struct Unpointed
     {
         ViewAngles view;
+        std::optional<Lens> lens; // when given by its lens
         double lensHeight;
         double targetHeight;
         bool aimed;

@@ -16,7 +16,7 @@ LoadableModule &module()
 
 std::optional<QString> pictureModuleProblem()
 {
-    return module().problem({drawMountPictureSymbol, drawSitePlanSymbol});
+    return module().problem({drawMountPictureSymbol, drawSitePlanSymbol, writeReportSymbol});
 }
 
 // Draws through the entry point named, once the module is found usable.
@@ -40,4 +40,9 @@ std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString
 std::optional<QString> drawSitePlan(const SitePlanDrawing &plan, const QString &path)
 {
     return drawWith<DrawSitePlan>(drawSitePlanSymbol, plan, path);
+}
+
+std::optional<QString> writeReport(const ReportDocument &report, const QString &path)
+{
+    return drawWith<WriteReport>(writeReportSymbol, report, path);
 }

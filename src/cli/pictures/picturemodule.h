@@ -8,6 +8,7 @@
 #include <optional>
 
 struct MountSurvey;
+struct ReportDocument;
 struct SitePlanDrawing;
 
 // The program's side of the picture module: found where the build and the
@@ -20,3 +21,4 @@ std::optional<QString> pictureModuleProblem();
 // Draws mount's picture into path; why it could not, if it could not.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
 std::optional<QString> drawSitePlan(const SitePlanDrawing &plan, const QString &path);
+std::optional<QString> writeReport(const ReportDocument &report, const QString &path);

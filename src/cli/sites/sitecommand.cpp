@@ -238,6 +238,7 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
                     .arg(farthestCamera / 1000.0);
     }
     product.camera = {point, bearing, camera, unpointed.targetHeight, maxRange};
+    product.lens = unpointed.lens;
     product.line = values.line();
     results.set(m_bearingDegrees, product.camera.bearingDegrees);
     results.set(m_heightMetres, camera.height);

@@ -29,6 +29,7 @@ struct SitePlan
 struct PlacedRecord
 {
     PlacedCamera camera;
+    std::optional<MountInputs::Lens> lens; // when the row gave the lens
     CameraFootprint footprint;
     qint64 line = 0;
 };

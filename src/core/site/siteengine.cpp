@@ -468,6 +468,9 @@ CameraFootprint GeosSiteEngine::footprintOf(const PlacedCamera &camera,
 
 void GeosSiteEngine::add(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
 {
+    // Without a site, the cameras are drawn about the first of them.
+    if (!m_plane)
+        m_plane.emplace(camera.at);
     double north = 0.0;
     const PlanePoint foot = m_plane->forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
@@ -576,6 +579,7 @@ CoverageReport GeosSiteEngine::coverageOf(const std::vector<SiteLevel> &levels)
         row.gaps = static_cast<int>(gaps.size());
         row.largestGap = gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end());
         row.uncovered = measured(*m_plane, *uncovered);
+        row.uncoveredPlan = m_geometry.polygons(*uncovered);
         report.levels.push_back(std::move(row));
         if (level == 0)
             loosest = std::move(layers);

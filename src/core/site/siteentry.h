@@ -8,7 +8,7 @@
 using SiteModuleVersion = const char *(*)();
 constexpr char siteModuleVersionSymbol[] = "kavreloSiteModuleVersion";
 // Bump with any change to the entry points or to the model they take.
-#define KAVRELO_SITE_INTERFACE "2"
+#define KAVRELO_SITE_INTERFACE "3"
 
 // A new engine, which the caller owns.
 using MakeSiteEngine = SiteEngine *(*)();

@@ -89,24 +89,6 @@ struct CameraFootprint
     bool crossesAntimeridian = false;
 };
 
-// One level's coverage of the site, or one privacy zone's exposure.
-struct CoverageRow
-{
-    QString name; // of a privacy zone, if it has one
-    double area = 0.0; // to cover, m^2
-    double covered = 0.0;
-    double redundant = 0.0; // met by two or more cameras
-    int gaps = 0;
-    double largestGap = 0.0;
-    MeasuredArea uncovered;
-};
-
-struct CoverageReport
-{
-    std::vector<CoverageRow> levels; // loosest first
-    std::vector<CoverageRow> privacy; // in the site's order
-};
-
 // The site seen from above, in metres east (x) and north (y) of its
 // centre, for a picture of it: what the coverage was worked out on.
 struct PlanPoint
@@ -119,6 +101,26 @@ struct PlanPolygon
     std::vector<PlanPoint> exterior; // open: the first point is not repeated
     std::vector<std::vector<PlanPoint>> holes;
 };
+
+// One level's coverage of the site, or one privacy zone's exposure.
+struct CoverageRow
+{
+    QString name; // of a privacy zone, if it has one
+    double area = 0.0; // to cover, m^2
+    double covered = 0.0;
+    double redundant = 0.0; // met by two or more cameras
+    int gaps = 0;
+    double largestGap = 0.0;
+    MeasuredArea uncovered;
+    std::vector<PlanPolygon> uncoveredPlan; // the same, on the site's plan
+};
+
+struct CoverageReport
+{
+    std::vector<CoverageRow> levels; // loosest first
+    std::vector<CoverageRow> privacy; // in the site's order
+};
+
 struct SitePlanDrawing
 {
     struct Feature

@@ -1,0 +1,461 @@
+#include "pictureentry.h"
+#include "reportdocument.h"
+#include "svgpicture.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numeric>
+#include <type_traits>
+
+// A site's report: the plan, the coverage, the schedule with its bill of
+// materials, a page per camera and the assumptions, in points (1/72 inch)
+// on the page, every page with a footer of the title and its number.
+
+namespace {
+
+constexpr double margin = 36;
+constexpr double footerGap = 20;
+constexpr double headingSize = 15;
+constexpr double bodySize = 9;
+constexpr double smallestTableSize = 4;
+const QColor ruleColour(0xbd, 0xbd, 0xbd);
+const QColor shadeColour(0xf2, 0xf2, 0xf2);
+
+QFont font(double points, bool bold = false)
+{
+    QFont chosen(QStringLiteral("DejaVu Sans"));
+    chosen.setPointSizeF(points);
+    chosen.setBold(bold);
+    return chosen;
+}
+
+QPageSize pageSize(ReportDocument::Paper paper)
+{
+    switch (paper) {
+    case ReportDocument::Paper::a3:
+        return QPageSize(QPageSize::A3);
+    case ReportDocument::Paper::letter:
+        return QPageSize(QPageSize::Letter);
+    case ReportDocument::Paper::tabloid:
+        return QPageSize(QPageSize::Tabloid);
+    case ReportDocument::Paper::a4:
+        break;
+    }
+    return QPageSize(QPageSize::A4);
+}
+
+// One of the module's pictures, as large as it fits in box and centred,
+// in the pictures' own font.
+void drawFitted(QPainter &painter, const QRectF &box, QSize size,
+                const std::function<void(QPainter &)> &draw)
+{
+    const double scale = std::min(box.width() / size.width(), box.height() / size.height());
+    painter.save();
+    painter.translate(box.center()
+                      - QPointF(size.width() * scale / 2.0, size.height() * scale / 2.0));
+    painter.scale(scale, scale);
+    painter.setClipRect(QRectF(QPointF(0, 0), size));
+    QFont pictureFont(QStringLiteral("DejaVu Sans"));
+    pictureFont.setPixelSize(12);
+    painter.setFont(pictureFont);
+    painter.setPen(inkColour);
+    painter.setBrush(Qt::NoBrush);
+    draw(painter);
+    painter.restore();
+}
+
+// A table's columns, as wide as their widest cell or the longest word of
+// their header, in a font small enough for them all to fit across.
+class TableLayout
+{
+public:
+    TableLayout(const ReportTable &table, double width) : m_table(table)
+    {
+        double size = bodySize;
+        while (true) {
+            measure(size);
+            const double total = std::accumulate(m_widths.begin(), m_widths.end(), 0.0);
+            if (total <= width || size <= smallestTableSize)
+                break;
+            size = std::max(smallestTableSize, size * width / total * 0.98);
+        }
+        m_size = size;
+        const QFontMetricsF header(font(size, true));
+        m_headerHeight = 0.0;
+        for (int column = 0; column < m_table.header.size(); ++column) {
+            const QRectF needed = header.boundingRect(
+                    QRectF(0, 0, m_widths[static_cast<std::size_t>(column)] - 2 * padding, 1000),
+                    Qt::TextWordWrap, m_table.header.at(column));
+            m_headerHeight = std::max(m_headerHeight, needed.height() + 2 * padding);
+        }
+        m_rowHeight = QFontMetricsF(font(size)).height() + 2 * padding;
+    }
+
+    double rowHeight() const { return m_rowHeight; }
+    double headerHeight() const { return m_headerHeight; }
+    // How many rows fit under the header in a height.
+    std::size_t rowsIn(double height) const
+    {
+        return static_cast<std::size_t>(
+                std::max(1.0, std::floor((height - m_headerHeight) / m_rowHeight)));
+    }
+
+    // The header and rows [from, to) at top-left; where they end.
+    double draw(QPainter &painter, QPointF at, std::size_t from, std::size_t to) const
+    {
+        painter.save();
+        painter.setPen(QPen(ruleColour, 0.5));
+        painter.setFont(font(m_size, true));
+        double y = at.y();
+        drawLine(painter, at.x(), y, m_headerHeight, m_table.header, Qt::TextWordWrap);
+        y += m_headerHeight;
+        painter.setFont(font(m_size));
+        for (std::size_t row = from; row < to && row < m_table.rows.size(); ++row) {
+            if ((row - from) % 2 == 1)
+                painter.fillRect(QRectF(at.x(), y, total(), m_rowHeight), shadeColour);
+            drawLine(painter, at.x(), y, m_rowHeight, m_table.rows[row], Qt::TextSingleLine);
+            y += m_rowHeight;
+        }
+        painter.setPen(QPen(inkColour, 0.75));
+        painter.drawLine(QPointF(at.x(), at.y() + m_headerHeight),
+                         QPointF(at.x() + total(), at.y() + m_headerHeight));
+        painter.restore();
+        return y;
+    }
+
+private:
+    static constexpr double padding = 3;
+
+    void measure(double size)
+    {
+        const QFontMetricsF cells(font(size));
+        const QFontMetricsF header(font(size, true));
+        m_widths.assign(static_cast<std::size_t>(m_table.header.size()), 0.0);
+        for (int column = 0; column < m_table.header.size(); ++column) {
+            double &width = m_widths[static_cast<std::size_t>(column)];
+            for (const QString &word : m_table.header.at(column).split(QLatin1Char(' ')))
+                width = std::max(width, header.horizontalAdvance(word));
+            for (const QStringList &row : m_table.rows) {
+                if (column < row.size())
+                    width = std::max(width, cells.horizontalAdvance(row.at(column)));
+            }
+            width += 2 * padding + 4;
+        }
+    }
+    double total() const { return std::accumulate(m_widths.begin(), m_widths.end(), 0.0); }
+    void drawLine(QPainter &painter, double x, double y, double height, const QStringList &cells,
+                  int flags) const
+    {
+        painter.setPen(inkColour);
+        for (int column = 0; column < cells.size() && column < m_table.header.size(); ++column) {
+            const double width = m_widths[static_cast<std::size_t>(column)];
+            const Qt::Alignment align
+                    = column < m_table.textColumns ? Qt::AlignLeft : Qt::AlignRight;
+            painter.drawText(
+                    QRectF(x + padding, y + padding, width - 2 * padding, height - 2 * padding),
+                    static_cast<int>(align | Qt::AlignTop) | flags, cells.at(column));
+            x += width;
+        }
+    }
+
+    const ReportTable &m_table;
+    std::vector<double> m_widths;
+    double m_size = bodySize;
+    double m_headerHeight = 0;
+    double m_rowHeight = 0;
+};
+
+// The plan behind every camera's page, drawn once: the PDF holds one image
+// however many pages show it, where drawing it anew would repeat every
+// camera's bands on every page.
+QImage locatorBackground(const SitePlanDrawing &plan)
+{
+    QImage image(sitePlanSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PlanMarks marks;
+    marks.titled = false;
+    marks.camerasInGrey = true;
+    drawFitted(painter, QRectF(QPointF(0, 0), sitePlanSize), sitePlanSize,
+               [&](QPainter &on) { drawSitePlan(on, plan, marks); });
+    return image;
+}
+
+// A page of the report: it draws into the room between the margins above
+// its footer.
+using Page = std::function<void(QPainter &, const QRectF &)>;
+
+double heading(QPainter &painter, const QRectF &room, const QString &text)
+{
+    painter.setFont(font(headingSize, true));
+    painter.setPen(inkColour);
+    const QRectF used = painter.boundingRect(room, Qt::AlignLeft | Qt::AlignTop, text);
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop, text);
+    return used.bottom() + headingSize * 0.6;
+}
+
+// Labels left and values right, as a command's text output shows them.
+double figures(QPainter &painter, const QRectF &room, const std::vector<ReportFigure> &lines)
+{
+    painter.setFont(font(bodySize));
+    painter.setPen(inkColour);
+    const double line = QFontMetricsF(painter.font()).height() * 1.15;
+    double y = room.top();
+    for (const auto &[label, value] : lines) {
+        const QRectF row(room.left(), y, room.width(), line);
+        painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, label);
+        painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, value);
+        y += line;
+    }
+    return y;
+}
+
+class Report
+{
+public:
+    explicit Report(const ReportDocument &document, const QRectF &room)
+        : m_document(document), m_room(room)
+    {
+        siteplan();
+        if (m_document.coverage)
+            coverage();
+        tablePages(QStringLiteral("Schedule"), m_document.schedule);
+        tablePages(QStringLiteral("Bill of materials"), m_document.bill);
+        if (!m_document.cameras.empty())
+            m_locator = locatorBackground(m_document.plan);
+        for (std::size_t camera = 0; camera < m_document.cameras.size(); ++camera)
+            m_pages.push_back([this, camera](QPainter &painter, const QRectF &room) {
+                cameraPage(painter, room, camera);
+            });
+        assumptions();
+    }
+
+    const std::vector<Page> &pages() const { return m_pages; }
+
+private:
+    void siteplan()
+    {
+        m_pages.push_back([this](QPainter &painter, const QRectF &room) {
+            const double top = heading(painter, room, m_document.title);
+            drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
+                       sitePlanSize, [this](QPainter &on) { drawSitePlan(on, m_document.plan); });
+        });
+    }
+
+    void coverage()
+    {
+        m_pages.push_back([this](QPainter &painter, const QRectF &room) {
+            double top = heading(painter, room, QStringLiteral("Coverage"));
+            const TableLayout table(*m_document.coverage, room.width());
+            top = table.draw(painter, QPointF(room.left(), top), 0,
+                             m_document.coverage->rows.size())
+                    + 12;
+            if (m_document.gapsLabel.isEmpty())
+                return;
+            PlanMarks marks;
+            marks.gaps = &m_document.gaps;
+            marks.gapsLabel = m_document.gapsLabel;
+            drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
+                       sitePlanSize,
+                       [&](QPainter &on) { drawSitePlan(on, m_document.plan, marks); });
+        });
+    }
+
+    // A table over as many pages as it needs, its header on each.
+    void tablePages(const QString &title, const ReportTable &table)
+    {
+        const auto layout = std::make_shared<TableLayout>(table, m_room.width());
+        const double headingHeight = headingSize * 2.0;
+        const std::size_t perPage = layout->rowsIn(m_room.height() - headingHeight);
+        std::size_t from = 0;
+        do {
+            const std::size_t to = std::min(table.rows.size(), from + perPage);
+            const QString shown = from == 0 ? title : title + QStringLiteral(", continued");
+            m_pages.push_back([layout, shown, from, to](QPainter &painter, const QRectF &room) {
+                const double top = heading(painter, room, shown);
+                layout->draw(painter, QPointF(room.left(), top), from, to);
+            });
+            from = to;
+        } while (from < table.rows.size());
+    }
+
+    void cameraPage(QPainter &painter, const QRectF &room, std::size_t index) const
+    {
+        const ReportCamera &camera = m_document.cameras[index];
+        const double top = heading(painter, room, QStringLiteral("Camera %1").arg(camera.name));
+        const double split = room.left() + room.width() * 0.55;
+        drawFitted(painter, QRectF(room.left(), top, split - room.left() - 12, room.bottom() - top),
+                   mountPictureSize, [&](QPainter &on) { drawMount(on, camera.survey); });
+        const QRectF side(split, top, room.right() - split, room.bottom() - top);
+        double y = figures(painter, side, camera.figures);
+        if (!camera.fields.empty())
+            y = figures(painter, QRectF(side.left(), y + 8, side.width(), side.height()),
+                        camera.fields);
+        const QRectF locator(side.left(), y + 8, side.width(), side.bottom() - y - 8);
+        if (locator.height() < 40)
+            return;
+        const double scale = std::min(locator.width(), locator.height()) / sitePlanSize.width();
+        const QRectF square(locator.left(), locator.top(), sitePlanSize.width() * scale,
+                            sitePlanSize.height() * scale);
+        painter.drawImage(square, m_locator);
+        drawFitted(painter, square, sitePlanSize,
+                   [&](QPainter &on) { drawPlanCamera(on, m_document.plan, index); });
+    }
+
+    // Headed paragraphs, onto further pages as they need.
+    void assumptions()
+    {
+        struct Block
+        {
+            bool heading;
+            QString text;
+        };
+        std::vector<Block> blocks;
+        for (const auto &[title, paragraphs] : m_document.assumptions) {
+            blocks.push_back({true, title});
+            for (const QString &paragraph : paragraphs)
+                blocks.push_back({false, paragraph});
+        }
+        const QFontMetricsF body(font(bodySize));
+        const QFontMetricsF bold(font(bodySize + 2, true));
+        const double headingHeight = headingSize * 2.0;
+        std::size_t from = 0;
+        while (from < blocks.size()) {
+            double height = headingHeight;
+            std::size_t to = from;
+            while (to < blocks.size()) {
+                const Block &block = blocks[to];
+                const QFontMetricsF &metrics = block.heading ? bold : body;
+                const double needed = metrics.boundingRect(QRectF(0, 0, m_room.width(), 10000),
+                                                           Qt::TextWordWrap, block.text)
+                                              .height()
+                        + (block.heading ? 10 : 5);
+                if (height + needed > m_room.height() && to > from)
+                    break;
+                height += needed;
+                ++to;
+            }
+            const QString title = from == 0 ? QStringLiteral("Assumptions")
+                                            : QStringLiteral("Assumptions, continued");
+            std::vector<Block> page(blocks.begin() + static_cast<std::ptrdiff_t>(from),
+                                    blocks.begin() + static_cast<std::ptrdiff_t>(to));
+            m_pages.push_back([title, page](QPainter &painter, const QRectF &room) {
+                double y = heading(painter, room, title);
+                for (const Block &block : page) {
+                    painter.setFont(block.heading ? font(bodySize + 2, true) : font(bodySize));
+                    const QRectF area(room.left(), y, room.width(), room.bottom() - y);
+                    const QRectF used = painter.boundingRect(area, Qt::TextWordWrap, block.text);
+                    painter.drawText(area, Qt::TextWordWrap, block.text);
+                    y = used.bottom() + (block.heading ? 10 : 5);
+                }
+            });
+            from = to;
+        }
+    }
+
+    const ReportDocument &m_document;
+    const QRectF m_room;
+    std::vector<Page> m_pages;
+    QImage m_locator;
+};
+
+void footer(QPainter &painter, const QRectF &page, const QString &title, int number, int total)
+{
+    painter.setFont(font(bodySize - 1));
+    painter.setPen(inkColour);
+    const QRectF line(margin, page.bottom() - margin, page.width() - 2 * margin, bodySize * 2);
+    painter.setPen(QPen(ruleColour, 0.5));
+    painter.drawLine(line.topLeft() - QPointF(0, 4), line.topRight() - QPointF(0, 4));
+    painter.setPen(inkColour);
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignTop, title);
+    painter.drawText(line, Qt::AlignRight | Qt::AlignTop,
+                     QStringLiteral("Page %1 of %2").arg(number).arg(total));
+}
+
+// QPdfWriter dates each document with the time it was written, which a
+// report must not carry unasked: the date is given, or taken out. Either
+// keeps the length, so the cross-reference offsets stay true.
+void settleDate(QByteArray &pdf, const std::optional<qint64> &date)
+{
+    const QByteArray key("/CreationDate (");
+    const int start = pdf.indexOf(key);
+    const int end = start < 0 ? -1 : pdf.indexOf(')', start + key.size());
+    if (end < 0)
+        return;
+    const int length = end + 1 - start;
+    QByteArray replacement;
+    if (date)
+        replacement = key
+                + QDateTime::fromSecsSinceEpoch(*date, Qt::UTC)
+                          .toString(QStringLiteral("'D:'yyyyMMddHHmmss'Z'"))
+                          .toLatin1()
+                + ')';
+    if (replacement.size() > length)
+        replacement.clear();
+    replacement.append(QByteArray(length - replacement.size(), ' '));
+    pdf.replace(start, length, replacement);
+}
+
+std::optional<QString> writeReport(const ReportDocument &document, const QString &path)
+{
+    if (!haveGuiApplication())
+        return QStringLiteral("reports need a QGuiApplication");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(72);
+        writer.setPageLayout(
+                QPageLayout(pageSize(document.paper),
+                            document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                            QMarginsF(0, 0, 0, 0)));
+        writer.setTitle(document.title);
+        writer.setCreator(document.producer);
+        const QRectF page(0, 0, writer.width(), writer.height());
+        const QRectF room(margin, margin, page.width() - 2 * margin,
+                          page.height() - 2 * margin - footerGap);
+        const Report report(document, room);
+        const int total = static_cast<int>(report.pages().size());
+        QPainter painter(&writer);
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (int number = 1; number <= total; ++number) {
+            if (number > 1)
+                writer.newPage();
+            report.pages()[static_cast<std::size_t>(number - 1)](painter, room);
+            footer(painter, page, document.title, number, total);
+            if (document.progress)
+                document.progress(number, total);
+        }
+        if (!painter.end())
+            return QStringLiteral("cannot write %1: the PDF could not be drawn").arg(path);
+    }
+    QByteArray pdf = buffer.data();
+    settleDate(pdf, document.date);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return std::nullopt;
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT bool kavreloWriteReport(const ReportDocument &report, const QString &path,
+                                                 QString *error)
+{
+    static_assert(std::is_same_v<decltype(&kavreloWriteReport), WriteReport>);
+    const auto problem = writeReport(report, path);
+    if (problem)
+        *error = *problem;
+    return !problem;
+}
