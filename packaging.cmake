@@ -55,6 +55,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The pictures and reports are drawn in DejaVu Sans, which a report embeds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
@@ -66,5 +68,6 @@ resolution into the distances at which a person, a car and a boat span 250,
 125, 62.5 and 25 pixels. Beside the window, kavrelo-cli does the same arithmetic
 for scripts and whole camera schedules in CSV, with text, CSV or JSON Lines
 out, and adds pixel density as IEC 62676-4 counts it, lens sizing and cameras
-on a pole with SVG pictures of their coverage.")
+on a pole with SVG pictures of their coverage, whole sites on the map (GeoJSON,
+KML) and a printable PDF report of a site for the client.")
 include(CPack)

@@ -17,14 +17,17 @@ mode=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 build_packages="cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgeographiclib-dev fonts-dejavu-core"
+# Reports are read back by poppler's tools.
+test_packages="poppler-utils"
 case "$mode" in
-run | sanitize) packages="$build_packages" ;;
+run) packages="$build_packages" ;;
+sanitize) packages="$build_packages $test_packages" ;;
 test)
-    packages="$build_packages binutils-mingw-w64-x86-64 clang-format dpkg-dev file"
+    packages="$build_packages $test_packages binutils-mingw-w64-x86-64 clang-format dpkg-dev file"
     packages="$packages desktop-file-utils appstream lintian groff-base man-db"
     ;;
 fuzz) packages="$build_packages clang libclang-rt-dev" ;;
-memcheck) packages="$build_packages valgrind" ;;
+memcheck) packages="$build_packages $test_packages valgrind" ;;
 *) usage ;;
 esac
 

@@ -8,6 +8,7 @@
 #include "helplayout.h"
 #include "lenscommand.h"
 #include "mountcommand.h"
+#include "reportcommand.h"
 #include "programname.h"
 #include "streams.h"
 
@@ -46,6 +47,7 @@ std::vector<std::unique_ptr<const Command>> makeCommands()
     commands.push_back(std::make_unique<MountCommand>());
     commands.push_back(std::make_unique<FootprintCommand>());
     commands.push_back(std::make_unique<CoverageCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
     return commands;
 }
 

@@ -31,9 +31,12 @@ constexpr double smallestTableSize = 4;
 const QColor ruleColour(0xbd, 0xbd, 0xbd);
 const QColor shadeColour(0xf2, 0xf2, 0xf2);
 
+// Without shaping, "office" stays six letters rather than a ligature, and
+// a reader's search finds it.
 QFont font(double points, bool bold = false)
 {
     QFont chosen(QStringLiteral("DejaVu Sans"));
+    chosen.setStyleStrategy(QFont::PreferNoShaping);
     chosen.setPointSizeF(points);
     chosen.setBold(bold);
     return chosen;
@@ -66,6 +69,7 @@ void drawFitted(QPainter &painter, const QRectF &box, QSize size,
     painter.scale(scale, scale);
     painter.setClipRect(QRectF(QPointF(0, 0), size));
     QFont pictureFont(QStringLiteral("DejaVu Sans"));
+    pictureFont.setStyleStrategy(QFont::PreferNoShaping);
     pictureFont.setPixelSize(12);
     painter.setFont(pictureFont);
     painter.setPen(inkColour);
@@ -79,7 +83,8 @@ void drawFitted(QPainter &painter, const QRectF &box, QSize size,
 class TableLayout
 {
 public:
-    TableLayout(const ReportTable &table, double width) : m_table(table)
+    TableLayout(const ReportTable &table, double width, QPaintDevice *device)
+        : m_table(table), m_device(device)
     {
         double size = bodySize;
         while (true) {
@@ -90,7 +95,7 @@ public:
             size = std::max(smallestTableSize, size * width / total * 0.98);
         }
         m_size = size;
-        const QFontMetricsF header(font(size, true));
+        const QFontMetricsF header(font(size, true), m_device);
         m_headerHeight = 0.0;
         for (int column = 0; column < m_table.header.size(); ++column) {
             const QRectF needed = header.boundingRect(
@@ -98,7 +103,7 @@ public:
                     Qt::TextWordWrap, m_table.header.at(column));
             m_headerHeight = std::max(m_headerHeight, needed.height() + 2 * padding);
         }
-        m_rowHeight = QFontMetricsF(font(size)).height() + 2 * padding;
+        m_rowHeight = QFontMetricsF(font(size), m_device).height() + 2 * padding;
     }
 
     double rowHeight() const { return m_rowHeight; }
@@ -138,8 +143,8 @@ private:
 
     void measure(double size)
     {
-        const QFontMetricsF cells(font(size));
-        const QFontMetricsF header(font(size, true));
+        const QFontMetricsF cells(font(size), m_device);
+        const QFontMetricsF header(font(size, true), m_device);
         m_widths.assign(static_cast<std::size_t>(m_table.header.size()), 0.0);
         for (int column = 0; column < m_table.header.size(); ++column) {
             double &width = m_widths[static_cast<std::size_t>(column)];
@@ -169,6 +174,7 @@ private:
     }
 
     const ReportTable &m_table;
+    QPaintDevice *m_device; // whose resolution the text is measured at
     std::vector<double> m_widths;
     double m_size = bodySize;
     double m_headerHeight = 0;
@@ -210,7 +216,7 @@ double figures(QPainter &painter, const QRectF &room, const std::vector<ReportFi
 {
     painter.setFont(font(bodySize));
     painter.setPen(inkColour);
-    const double line = QFontMetricsF(painter.font()).height() * 1.15;
+    const double line = QFontMetricsF(painter.font(), painter.device()).height() * 1.15;
     double y = room.top();
     for (const auto &[label, value] : lines) {
         const QRectF row(room.left(), y, room.width(), line);
@@ -224,8 +230,8 @@ double figures(QPainter &painter, const QRectF &room, const std::vector<ReportFi
 class Report
 {
 public:
-    explicit Report(const ReportDocument &document, const QRectF &room)
-        : m_document(document), m_room(room)
+    Report(const ReportDocument &document, const QRectF &room, QPaintDevice *device)
+        : m_document(document), m_room(room), m_device(device)
     {
         siteplan();
         if (m_document.coverage)
@@ -257,7 +263,7 @@ private:
     {
         m_pages.push_back([this](QPainter &painter, const QRectF &room) {
             double top = heading(painter, room, QStringLiteral("Coverage"));
-            const TableLayout table(*m_document.coverage, room.width());
+            const TableLayout table(*m_document.coverage, room.width(), painter.device());
             top = table.draw(painter, QPointF(room.left(), top), 0,
                              m_document.coverage->rows.size())
                     + 12;
@@ -275,7 +281,7 @@ private:
     // A table over as many pages as it needs, its header on each.
     void tablePages(const QString &title, const ReportTable &table)
     {
-        const auto layout = std::make_shared<TableLayout>(table, m_room.width());
+        const auto layout = std::make_shared<TableLayout>(table, m_room.width(), m_device);
         const double headingHeight = headingSize * 2.0;
         const std::size_t perPage = layout->rowsIn(m_room.height() - headingHeight);
         std::size_t from = 0;
@@ -327,8 +333,8 @@ private:
             for (const QString &paragraph : paragraphs)
                 blocks.push_back({false, paragraph});
         }
-        const QFontMetricsF body(font(bodySize));
-        const QFontMetricsF bold(font(bodySize + 2, true));
+        const QFontMetricsF body(font(bodySize), m_device);
+        const QFontMetricsF bold(font(bodySize + 2, true), m_device);
         const double headingHeight = headingSize * 2.0;
         std::size_t from = 0;
         while (from < blocks.size()) {
@@ -366,6 +372,7 @@ private:
 
     const ReportDocument &m_document;
     const QRectF m_room;
+    QPaintDevice *m_device;
     std::vector<Page> m_pages;
     QImage m_locator;
 };
@@ -425,7 +432,7 @@ std::optional<QString> writeReport(const ReportDocument &document, const QString
         const QRectF page(0, 0, writer.width(), writer.height());
         const QRectF room(margin, margin, page.width() - 2 * margin,
                           page.height() - 2 * margin - footerGap);
-        const Report report(document, room);
+        const Report report(document, room, &writer);
         const int total = static_cast<int>(report.pages().size());
         QPainter painter(&writer);
         painter.setRenderHint(QPainter::Antialiasing);

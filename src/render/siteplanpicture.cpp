@@ -207,7 +207,13 @@ void drawCamera(QPainter &painter, const PlanView &view, const SitePlanDrawing::
     painter.setPen(QPen(Qt::white, 1.5));
     painter.drawEllipse(at, 5.0 * size, 5.0 * size);
     painter.setPen(inkColour);
-    painter.drawText(at + QPointF(8, 14) * size, camera.name);
+    // A large label goes towards the middle, where the plan has room for it.
+    if (size > 1.0 && at.x() > planArea.center().x()) {
+        const double width = QFontMetricsF(painter.font()).horizontalAdvance(camera.name);
+        painter.drawText(at + QPointF(-8 * size - width, 14 * size), camera.name);
+    } else {
+        painter.drawText(at + QPointF(8, 14) * size, camera.name);
+    }
 }
 
 void drawCameras(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan,
@@ -300,10 +306,13 @@ void drawPlanCamera(QPainter &painter, const SitePlanDrawing &plan, std::size_t 
     const PlanView view(plan);
     painter.save();
     painter.setClipRect(planArea);
+    // Large enough to be found on a small copy of the plan.
+    constexpr double size = 3.0;
     QFont font = painter.font();
     font.setBold(true);
+    font.setPixelSize(static_cast<int>(font.pixelSize() * size));
     painter.setFont(font);
-    drawCamera(painter, view, plan.cameras.at(camera), markedColour, 1.6);
+    drawCamera(painter, view, plan.cameras.at(camera), markedColour, size);
     painter.restore();
 }
 

@@ -127,19 +127,31 @@ std::variant<UsageError, MountPlan> MountCommand::prepare(const GivenInputs &giv
         auto parsed = parseLevels(*text);
         if (const auto *problem = std::get_if<QString>(&parsed))
             return UsageError{*problem};
-        // The same results before and after the levels, which take the
-        // standard's place.
-        ResultTable table;
-        const QVector<ResultSpec> &specs = resultTable().specs();
-        for (int column = 0; column < m_resultsBeforeLevels; ++column)
-            table.add(specs.at(column));
-        std::vector<ResultId> reach;
-        const auto &levels = std::get<std::vector<SiteLevel>>(parsed);
-        for (const NamedLevel &level : levels)
-            reach.push_back(addLevelResult(into(table), level));
-        const AtDistanceResults atDistance = addAtDistanceResults(into(table));
-        plan.own = MountPlan::OwnLevels{std::move(table), levels, std::move(reach), atDistance};
+        plan.own = ownLevels(std::get<std::vector<SiteLevel>>(parsed));
     }
+    return plan;
+}
+
+// The same results before and after the levels, which take the standard's
+// place.
+MountPlan::OwnLevels MountCommand::ownLevels(const std::vector<NamedLevel> &levels) const
+{
+    ResultTable table;
+    const QVector<ResultSpec> &specs = resultTable().specs();
+    for (int column = 0; column < m_resultsBeforeLevels; ++column)
+        table.add(specs.at(column));
+    std::vector<ResultId> reach;
+    for (const NamedLevel &level : levels)
+        reach.push_back(addLevelResult(into(table), level));
+    const AtDistanceResults atDistance = addAtDistanceResults(into(table));
+    return MountPlan::OwnLevels{std::move(table), levels, std::move(reach), atDistance};
+}
+
+MountPlan MountCommand::planFor(const std::optional<std::vector<NamedLevel>> &levels) const
+{
+    MountPlan plan{{}, std::nullopt, false, std::nullopt};
+    if (levels)
+        plan.own = ownLevels(*levels);
     return plan;
 }
 
@@ -177,6 +189,32 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
     if (const auto *problem = std::get_if<QString>(&surveyed))
         return *problem;
     const MountSurvey &mount = product = std::get<MountSurvey>(surveyed);
+    setResults(plan, mount, results);
+    const MountedCamera &camera = mount.camera;
+    const double drop = camera.height - mount.targetHeight;
+    const AtDistanceResults &atDistance = plan.own ? plan.own->atDistance : m_atDistance;
+    // Infinity answers only where the view reaches the horizon, and as the
+    // density where the depth is 0; anywhere else it is an overflow.
+    std::vector<ResultId> infinite;
+    if (mount.ground && mount.ground->toHorizon)
+        infinite.insert(infinite.end(), {m_groundFar, m_groundFarWidth});
+    if (mount.target && mount.target->toHorizon)
+        infinite.push_back(m_targetFar);
+    const auto atDepthZero = [&](double distance) { return depth(camera, distance, drop) == 0.0; };
+    if (mount.target) {
+        if (atDepthZero(mount.target->near))
+            infinite.push_back(m_targetNearDensity);
+        if (atDepthZero(mount.target->far))
+            infinite.push_back(m_targetFarDensity);
+    }
+    if (mount.at && atDepthZero(mount.at->distance))
+        infinite.insert(infinite.end(), {atDistance.density, atDistance.verticalDensity});
+    return nonFiniteResult(results, values, infinite);
+}
+
+void MountCommand::setResults(const MountPlan &plan, const MountSurvey &mount,
+                              Results &results) const
+{
     const MountedCamera &camera = mount.camera;
     results.set(m_hfovDegrees, camera.view.horizontalFovDegrees);
     results.set(m_vfovDegrees, camera.view.verticalFovDegrees);
@@ -188,7 +226,6 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
         results.set(m_groundNearWidth, mount.groundWidth->near);
         results.set(m_groundFarWidth, mount.groundWidth->far);
     }
-    const double drop = camera.height - mount.targetHeight;
     if (mount.target) {
         results.set(m_targetNear, mount.target->near);
         results.set(m_targetFar, mount.target->far);
@@ -207,23 +244,6 @@ std::optional<QString> MountCommand::calculate(const MountPlan &plan, const Inpu
         setIfAny(results, atDistance.density, at->horizontalDensity);
         setIfAny(results, atDistance.verticalDensity, at->verticalDensity);
     }
-    // Infinity answers only where the view reaches the horizon, and as the
-    // density where the depth is 0; anywhere else it is an overflow.
-    std::vector<ResultId> infinite;
-    if (mount.ground && mount.ground->toHorizon)
-        infinite.insert(infinite.end(), {m_groundFar, m_groundFarWidth});
-    if (mount.target && mount.target->toHorizon)
-        infinite.push_back(m_targetFar);
-    const auto atDepthZero = [&](double distance) { return depth(camera, distance, drop) == 0.0; };
-    if (mount.target) {
-        if (atDepthZero(mount.target->near))
-            infinite.push_back(m_targetNearDensity);
-        if (atDepthZero(mount.target->far))
-            infinite.push_back(m_targetFarDensity);
-    }
-    if (mount.at && atDepthZero(mount.at->distance))
-        infinite.insert(infinite.end(), {atDistance.density, atDistance.verticalDensity});
-    return nonFiniteResult(results, values, infinite);
 }
 
 std::optional<PublishFailure> MountCommand::publish(const MountPlan &plan,

@@ -43,6 +43,13 @@ class MountCommand : public PlannedCommand<MountPlan, MountSurvey>
 public:
     MountCommand();
 
+    // For another command to show a camera's figures as mount shows them:
+    // a run with these levels, or the standard's, and its results for a
+    // survey, as calculate() sets them.
+    MountPlan planFor(const std::optional<std::vector<NamedLevel>> &levels) const;
+    const ResultTable &tableOf(const MountPlan &plan) const { return results(plan); }
+    void setResults(const MountPlan &plan, const MountSurvey &survey, Results &results) const;
+
 protected:
     std::variant<UsageError, MountPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> calculate(const MountPlan &plan, const InputValues &values,
@@ -60,6 +67,7 @@ private:
     std::variant<QString, MountSurvey> survey(const MountPlan &plan,
                                               const InputValues &values) const;
     std::vector<ResultId> addLevelResults();
+    MountPlan::OwnLevels ownLevels(const std::vector<NamedLevel> &levels) const;
     // Results declared, or added to a run's own table.
     using AddResult = std::function<ResultId(ResultSpec)>;
     AddResult declared();

@@ -119,9 +119,12 @@ std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given
                   false,
                   {},
                   standardLevels(),
+                  false,
                   {},
                   {},
                   false,
+                  {},
+                  {},
                   {},
                   {},
                   {}};
@@ -145,6 +148,7 @@ std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given
         if (const auto *problem = std::get_if<QString>(&parsed))
             return UsageError{*problem};
         plan.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
+        plan.ownLevels = true;
     }
     std::optional<Site> site;
     if (const auto path = given.commandLine[m_site]) {
@@ -230,7 +234,7 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
     if (parse.error())
         return *parse.error();
     const GeoPoint point = std::get<GeoPoint>(at);
-    if (const auto centre = plan.engine->siteCentre(); centre && needsArea()) {
+    if (const auto centre = plan.engine->siteCentre(); centre && measuresSite(plan)) {
         const double distance = plan.engine->distance(*centre, point);
         if (distance > farthestCamera)
             return QStringLiteral("the camera is %1 km from the site's centre, more than %2")

@@ -9,6 +9,15 @@
 #include <optional>
 #include <vector>
 
+// How a report lays out its pages.
+struct PageSetup
+{
+    std::size_t paper = 0; // in the report's list of papers
+    bool landscape = true;
+    QString title;
+    std::optional<qint64> date; // seconds since 1970
+};
+
 // What a site command knows before its first camera.
 struct SitePlan
 {
@@ -16,13 +25,16 @@ struct SitePlan
     bool byPlane; // x and y from --origin, rather than lat and lon
     std::optional<GeoPoint> origin;
     std::vector<SiteLevel> levels;
+    bool ownLevels; // from --levels, rather than the standard's
     std::shared_ptr<SiteEngine> engine; // none when the module cannot be used
     std::optional<QString> moduleProblem;
     bool siteGiven;
     // A command's own options, as given.
     std::optional<QString> gaps;
     std::optional<QString> plot;
+    std::optional<QString> output;
     std::vector<Requirement> requirements;
+    PageSetup pages;
 };
 
 // One camera as placed, for the sink to write.
@@ -53,6 +65,9 @@ protected:
 
     // Whether the command needs a site with an area.
     virtual bool needsArea() const = 0;
+    // Whether cameras are measured over the site's area, and so must stand
+    // near it.
+    virtual bool measuresSite(const SitePlan & /*plan*/) const { return needsArea(); }
     // Places the camera: footprint draws it, coverage adds it to the site.
     virtual std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const = 0;
     // Further options of the command's own, checked once.

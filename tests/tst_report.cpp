@@ -1,0 +1,485 @@
+#include "clirun.h"
+#include "picturebaseline.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The report of a small worked site (three cameras round a yard with a hall,
+// a fence and the neighbour's garden): its pages rendered back by poppler
+// and compared pixel for pixel with baselines, their text against what the
+// commands print for the same inputs, its bytes, fonts and paper, and what
+// it does with bad input.
+class ReportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void pages();
+    void coveragePage();
+    void schedulePage();
+    void cameraPages();
+    void footers();
+    void withoutASite();
+    void billByModel();
+    void skippedRecords();
+    void sameBytes_data();
+    void sameBytes();
+    void fontsEmbedded();
+    void paper_data();
+    void paper();
+    void refusals_data();
+    void refusals();
+    void progress();
+
+private:
+    QString report(const QStringList &more = {});
+    QTemporaryDir m_folder;
+    QString m_yard; // the worked site's report
+};
+
+namespace {
+
+const QString data = QStringLiteral(KAVRELO_DATA_DIR "/");
+const QStringList yardInputs{"--batch", data + "yard.csv", "--site", data + "yard.geojson"};
+const QString tools = QStringLiteral("pdftoppm, pdftotext, pdffonts and pdfinfo (poppler-utils)");
+
+// One of poppler's tools, its standard output; nothing if it failed.
+std::optional<QByteArray> popplerRun(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return std::nullopt;
+    return process.readAllStandardOutput();
+}
+
+QByteArray poppler(const QString &tool, const QStringList &arguments)
+{
+    return popplerRun(tool, arguments).value_or(QByteArray());
+}
+
+QString pageText(const QString &pdf, int page)
+{
+    return QString::fromUtf8(poppler(
+            "pdftotext",
+            {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"}));
+}
+
+int pageCount(const QString &pdf)
+{
+    const QString info = QString::fromUtf8(poppler("pdfinfo", {pdf}));
+    return QRegularExpression("Pages:\\s+(\\d+)").match(info).captured(1).toInt();
+}
+
+// A text table's blocks (as `--format text` prints them): label and value.
+std::vector<std::vector<std::pair<QString, QString>>> textBlocks(const QByteArray &output)
+{
+    std::vector<std::vector<std::pair<QString, QString>>> blocks(1);
+    for (const QString &line : QString::fromUtf8(output).split('\n')) {
+        if (line.isEmpty()) {
+            if (!blocks.back().empty())
+                blocks.emplace_back();
+            continue;
+        }
+        const int gap = line.indexOf(QStringLiteral("  "));
+        blocks.back().emplace_back(line.left(gap), line.mid(gap).trimmed());
+    }
+    if (blocks.back().empty())
+        blocks.pop_back();
+    return blocks;
+}
+
+// The line of a page's text holding a text, if any.
+QString lineWith(const QString &text, const QString &part)
+{
+    for (const QString &line : text.split('\n')) {
+        if (line.contains(part))
+            return line;
+    }
+    return {};
+}
+
+// Whether the parts stand on one line of the text, in their order.
+bool inOrderOnALine(const QString &text, const QStringList &parts)
+{
+    for (const QString &line : text.split('\n')) {
+        int at = 0;
+        bool all = true;
+        for (const QString &part : parts) {
+            at = line.indexOf(part, at);
+            if (at < 0) {
+                all = false;
+                break;
+            }
+            at += part.size();
+        }
+        if (all)
+            return true;
+    }
+    return false;
+}
+
+// The errors of a run seen on a terminal.
+class TerminalSink final : public MemorySink
+{
+public:
+    bool isTerminal() const override { return true; }
+};
+
+} // namespace
+
+void ReportTest::initTestCase()
+{
+    for (const char *tool : {"pdftoppm", "pdftotext", "pdffonts", "pdfinfo"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP(qPrintable(tools + " not found: the reports go unread"));
+    }
+    qputenv("SOURCE_DATE_EPOCH", "1700000000");
+    m_yard = report();
+    QVERIFY(!m_yard.isEmpty());
+}
+
+// The yard's report, with further options; its path, or empty if it failed.
+QString ReportTest::report(const QStringList &more)
+{
+    static int made = 0;
+    const QString path = m_folder.filePath(QStringLiteral("report-%1.pdf").arg(++made));
+    const CliRun run
+            = runCli(QStringList{"report"} + yardInputs + more + QStringList{"--output", path});
+    if (run.status != ExitStatus::success) {
+        qWarning("%s", run.errors.constData());
+        return {};
+    }
+    return path;
+}
+
+void ReportTest::pages()
+{
+    QCOMPARE(pageCount(m_yard), 8);
+    const QString prefix = m_folder.filePath("page");
+    QVERIFY(popplerRun("pdftoppm", {"-r", "60", "-png", m_yard, prefix}));
+    QStringList differences;
+    for (int page = 1; page <= 8; ++page) {
+        const QImage picture(QStringLiteral("%1-%2.png").arg(prefix).arg(page));
+        QVERIFY(!picture.isNull());
+        const QString difference = differenceFromBaseline(
+                picture.convertToFormat(QImage::Format_RGB32),
+                QStringLiteral("report-page-%1.png").arg(page),
+                QStringLiteral(KAVRELO_BASELINE_DIR), QStringLiteral(KAVRELO_ACTUAL_DIR));
+        if (!difference.isEmpty())
+            differences << difference;
+    }
+    QVERIFY2(differences.isEmpty(), qPrintable(differences.join('\n')));
+}
+
+// Each row of coverage's table, with every figure as coverage prints it.
+void ReportTest::coveragePage()
+{
+    const CliRun coverage
+            = runCli(QStringList{"coverage"} + yardInputs + QStringList{"--format", "text"});
+    QCOMPARE(coverage.status, ExitStatus::success);
+    const QString text = pageText(m_yard, 2);
+    QVERIFY(text.contains("Coverage"));
+    const auto blocks = textBlocks(coverage.output);
+    QCOMPARE(blocks.size(), std::size_t(7)); // six levels and the neighbour's garden
+    for (const auto &block : blocks) {
+        QStringList parts;
+        for (const auto &[label, value] : block)
+            parts << value;
+        QVERIFY2(inOrderOnALine(text, parts), qPrintable(parts.join(", ")));
+    }
+    // The gaps shown are those of identify, the strictest level that covers
+    // anything: 63.15 m² of it.
+    QVERIFY(text.contains("Not covered at Identify (250 px/m)"));
+}
+
+// Positions to six decimals, worked from the schedule by hand; the rest as
+// mount gives them for the same camera.
+void ReportTest::schedulePage()
+{
+    const QString text = pageText(m_yard, 3);
+    const CliRun mount = runCli({"mount", "--resolution", "2688x1520", "--hfov", "70", "--height",
+                                 "6", "--tilt", "25", "--format", "text"});
+    const auto figures = textBlocks(mount.output).front();
+    const auto reach = [&](const char *level) {
+        for (const auto &[label, value] : figures) {
+            if (label.startsWith(QLatin1String(level)))
+                return value;
+        }
+        return QStringLiteral("\u2013");
+    };
+    const QStringList reaches{reach("Monitor"),   reach("Detect"),   reach("Observe"),
+                              reach("Recognize"), reach("Identify"), reach("Inspect")};
+    QCOMPARE(reaches.last(), QStringLiteral("\u2013")); // inspect is not met
+    const struct
+    {
+        const char *name;
+        const char *lat;
+        const char *lon;
+        const char *bearing;
+    } rows[] = {{"gate", "48.100018", "11.500027", "45.0000\u00B0"},
+                {"dock", "48.100360", "11.501587", "270.0000\u00B0"},
+                {"office", "48.100701", "11.500027", "135.0000\u00B0"}};
+    for (const auto &row : rows) {
+        const QStringList parts = QStringList{row.name,        row.lat,
+                                              row.lon,         QString::fromUtf8(row.bearing),
+                                              "6.00 m",        "25.0000\u00B0",
+                                              "70.0000\u00B0", "2688 \u00D7 1520"}
+                + reaches;
+        QVERIFY2(inOrderOnALine(text, parts), qPrintable(lineWith(text, row.name)));
+    }
+}
+
+// Every figure of mount's, on the line of its label; the locator names the
+// camera.
+void ReportTest::cameraPages()
+{
+    const CliRun mount = runCli({"mount", "--resolution", "2688x1520", "--hfov", "70", "--height",
+                                 "6", "--tilt", "25", "--format", "text"});
+    const auto figures = textBlocks(mount.output).front();
+    QCOMPARE(figures.size(), std::size_t(17));
+    const QStringList names{"gate", "dock", "office"};
+    for (int camera = 0; camera < 3; ++camera) {
+        const QString text = pageText(m_yard, 5 + camera);
+        QVERIFY(text.contains("Camera " + names.at(camera)));
+        for (const auto &[label, value] : figures)
+            QVERIFY2(inOrderOnALine(text, {label, value}), qPrintable(label));
+    }
+}
+
+void ReportTest::footers()
+{
+    for (int page = 1; page <= 8; ++page) {
+        const QString footer
+                = lineWith(pageText(m_yard, page), QStringLiteral("Page %1 of 8").arg(page));
+        QVERIFY2(footer.contains("Camera plan"), qPrintable(QString::number(page)));
+    }
+    const QString titled = report({"--title", "Yard, north gate"});
+    QVERIFY(pageText(titled, 1).contains("Yard, north gate"));
+    QVERIFY(inOrderOnALine(pageText(titled, 8), {"Yard, north gate", "Page 8 of 8"}));
+}
+
+// The plan, schedule, bill, three cameras and the assumptions.
+void ReportTest::withoutASite()
+{
+    const QString path = m_folder.filePath("no-site.pdf");
+    const CliRun run = runCli({"report", "--batch", data + "yard.csv", "--output", path});
+    QCOMPARE(run.status, ExitStatus::success);
+    QCOMPARE(pageCount(path), 7);
+    QVERIFY(pageText(path, 2).contains("Schedule"));
+    QVERIFY(!QString::fromUtf8(poppler("pdftotext", {path, "-"})).contains("Coverage"));
+}
+
+void ReportTest::billByModel()
+{
+    const QString schedule = m_folder.filePath("models.csv");
+    QFile file(schedule);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("camera,model,lat,lon,bearing,resolution,hfov,height,tilt\n"
+               "a,KX-400,48.100018,11.5000269,45,2688x1520,70,6,25\n"
+               "b,KX-900,48.1003597,11.5015872,270,3840x2160,90,6,25\n"
+               "c,KX-400,48.1007014,11.5000269,135,2688x1520,70,6,25\n");
+    file.close();
+    const QString path = m_folder.filePath("models.pdf");
+    QCOMPARE(runCli({"report", "--batch", schedule, "--output", path}).status, ExitStatus::success);
+    const QString bill = pageText(path, 3);
+    QVERIFY(bill.contains("Bill of materials"));
+    QVERIFY(inOrderOnALine(bill, {"KX-400", "2"}));
+    QVERIFY(inOrderOnALine(bill, {"KX-900", "1"}));
+    // The model is one of the camera's own fields on its page.
+    QVERIFY(inOrderOnALine(pageText(path, 5), {"model", "KX-900"}));
+
+    // Without one, by resolution and angle or lens.
+    const QString mixed = m_folder.filePath("lenses.csv");
+    QFile lenses(mixed);
+    QVERIFY(lenses.open(QIODevice::WriteOnly));
+    lenses.write("camera,lat,lon,bearing,resolution,hfov,pixel-size,focal-length,height,tilt\n"
+                 "a,48.1,11.5,0,1920x1080,60,,,5,20\n"
+                 "b,48.1,11.5001,0,1920x1080,,2.9,4,5,20\n"
+                 "c,48.1,11.5002,0,1920x1080,60,,,5,20\n");
+    lenses.close();
+    const QString byKind = m_folder.filePath("lenses.pdf");
+    QCOMPARE(runCli({"report", "--batch", mixed, "--output", byKind}).status, ExitStatus::success);
+    const QString kinds = pageText(byKind, 3);
+    QVERIFY(inOrderOnALine(kinds, {"1920 \u00D7 1080", "60.0000\u00B0", "2"}));
+    QVERIFY(inOrderOnALine(kinds, {"1920 \u00D7 1080", "2.9 \u00B5m, 4 mm", "1"}));
+}
+
+// The cameras that could be placed are reported; the others are listed.
+void ReportTest::skippedRecords()
+{
+    const QString schedule = m_folder.filePath("bad.csv");
+    QFile file(schedule);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+               "gate,48.100018,11.5000269,45,2688x1520,70,6,25\n"
+               "dock,48.1003597,11.5015872,sideways,2688x1520,70,6,25\n"
+               "office,48.1007014,11.5000269,135,2688x1520,70,6,25\n");
+    file.close();
+    const QString path = m_folder.filePath("bad.pdf");
+    const CliRun run = runCli(
+            {"report", "--batch", schedule, "--site", data + "yard.geojson", "--output", path});
+    QCOMPARE(run.status, ExitStatus::badInput);
+    const QString message = "line 3: Bearing: \"sideways\" is neither a number nor a compass "
+                            "point";
+    QCOMPARE(QString::fromUtf8(run.errors),
+             "kavrelo-cli report: " + message
+                     + "\nkavrelo-cli report: the report is of the 2 cameras that could be "
+                       "placed; 1 could not\n");
+    QCOMPARE(pageCount(path), 7);
+    const QString all = QString::fromUtf8(poppler("pdftotext", {path, "-"}));
+    QVERIFY(!all.contains("Camera dock"));
+    QVERIFY(all.contains("Records left out"));
+    QVERIFY(all.contains(message));
+}
+
+void ReportTest::sameBytes_data()
+{
+    QTest::addColumn<QByteArray>("epoch");
+    QTest::addColumn<QByteArray>("date");
+    QTest::newRow("no SOURCE_DATE_EPOCH") << QByteArray() << QByteArray();
+    QTest::newRow("1970") << QByteArray("0") << QByteArray("D:19700101000000Z");
+    // 1,700,000,000 s = 19,675 days (to 2023-11-14) and 80,000 s (22:13:20).
+    QTest::newRow("2023") << QByteArray("1700000000") << QByteArray("D:20231114221320Z");
+}
+
+// The same inputs give the same bytes, dated only when asked.
+void ReportTest::sameBytes()
+{
+    QFETCH(QByteArray, epoch);
+    QFETCH(QByteArray, date);
+    const QByteArray before = qgetenv("SOURCE_DATE_EPOCH");
+    if (epoch.isNull())
+        qunsetenv("SOURCE_DATE_EPOCH");
+    else
+        qputenv("SOURCE_DATE_EPOCH", epoch);
+    QByteArray bytes[2];
+    for (QByteArray &made : bytes) {
+        const QString path = report();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        made = file.readAll();
+        QTest::qWait(1100); // into another second of the clock
+    }
+    qputenv("SOURCE_DATE_EPOCH", before);
+    QCOMPARE(bytes[0], bytes[1]);
+    if (date.isEmpty())
+        QVERIFY(!bytes[0].contains("/CreationDate"));
+    else
+        QVERIFY(bytes[0].contains("/CreationDate (" + date + ")"));
+}
+
+void ReportTest::fontsEmbedded()
+{
+    const QStringList lines
+            = QString::fromUtf8(poppler("pdffonts", {m_yard})).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() > 2);
+    for (const QString &line : lines.mid(2)) {
+        const QStringList columns = line.simplified().split(' ');
+        QVERIFY2(line.startsWith("DejaVuSans"), qPrintable(line));
+        QCOMPARE(columns.at(columns.size() - 5), QStringLiteral("yes"));
+    }
+}
+
+void ReportTest::paper_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("size");
+    // ISO 216 and ANSI sizes in points (1/72 inch).
+    QTest::newRow("default") << QStringList{} << "842 x 595";
+    QTest::newRow("a4 portrait") << QStringList{"--orientation", "portrait"} << "595 x 842";
+    QTest::newRow("a3") << QStringList{"--paper", "A3"} << "1191 x 842";
+    QTest::newRow("letter") << QStringList{"--paper", "letter"} << "792 x 612";
+    QTest::newRow("tabloid portrait")
+            << QStringList{"--paper", "tabloid", "--orientation", "portrait"} << "792 x 1224";
+}
+
+void ReportTest::paper()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, size);
+    const QString path = report(options);
+    const QString info = QString::fromUtf8(poppler("pdfinfo", {path}));
+    QCOMPARE(QRegularExpression("Page size:\\s+([0-9.]+ x [0-9.]+)").match(info).captured(1), size);
+}
+
+void ReportTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output"); // in the test's folder
+    QTest::addColumn<QByteArray>("epoch");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no output") << QStringList{} << QString() << QByteArray() << 2
+                               << "--output is required";
+    QTest::newRow("a paper of no size") << QStringList{"--paper", "a5"} << "a5.pdf" << QByteArray()
+                                        << 2 << "--paper \"a5\" is not one of a4|a3|letter|tabloid";
+    QTest::newRow("an orientation of none")
+            << QStringList{"--orientation", "sideways"} << "sideways.pdf" << QByteArray() << 2
+            << "--orientation \"sideways\" is not one of landscape|portrait";
+    QTest::newRow("a date that is not seconds")
+            << QStringList{} << "dated.pdf" << QByteArray("2023-11-14") << 2
+            << "SOURCE_DATE_EPOCH \"2023-11-14\" is not a whole number of seconds since 1970";
+    QTest::newRow("a date before 1970") << QStringList{} << "early.pdf" << QByteArray("-1") << 2
+                                        << "SOURCE_DATE_EPOCH \"-1\" is not a whole number of "
+                                           "seconds since 1970";
+    QTest::newRow("a folder") << QStringList{} << "." << QByteArray() << 3
+                              << "cannot write %1: not a regular file";
+    QTest::newRow("a missing folder") << QStringList{} << "missing/report.pdf" << QByteArray() << 3
+                                      << "cannot write %1: No such file or directory";
+}
+
+// Nothing computed, and nothing left at the path.
+void ReportTest::refusals()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(QByteArray, epoch);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    const QByteArray before = qgetenv("SOURCE_DATE_EPOCH");
+    if (!epoch.isEmpty())
+        qputenv("SOURCE_DATE_EPOCH", epoch);
+    const QString path = output.isEmpty() ? QString() : QDir(m_folder.path()).filePath(output);
+    const QStringList arguments = QStringList{"report"} + yardInputs + options
+            + (path.isEmpty() ? QStringList{} : QStringList{"--output", path});
+    const CliRun run = runCli(arguments);
+    qputenv("SOURCE_DATE_EPOCH", before);
+    QCOMPARE(int(run.status), status);
+    const QString expected = message.contains("%1") ? message.arg(path) : message;
+    QVERIFY2(QString::fromUtf8(run.errors).startsWith("kavrelo-cli report: " + expected),
+             run.errors.constData());
+    if (!path.isEmpty() && output != ".")
+        QVERIFY(!QFile::exists(path));
+    QVERIFY(QDir(m_folder.path()).entryList({"*.pdf.*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// Pages done of all, on a terminal only.
+void ReportTest::progress()
+{
+    const QString path = m_folder.filePath("progress.pdf");
+    MemorySource input{QByteArray()};
+    MemorySink output;
+    TerminalSink errors;
+    const ExitStatus status
+            = runKavreloCli(QStringList{"report"} + yardInputs + QStringList{"--output", path},
+                            {input, output, errors});
+    QCOMPARE(status, ExitStatus::success);
+    QString expected;
+    for (int page = 1; page <= 8; ++page)
+        expected += QStringLiteral("\rkavrelo-cli report: page %1 of 8").arg(page);
+    QCOMPARE(QString::fromUtf8(errors.all()), expected + '\n');
+    // In a pipe or a file, nothing.
+    QVERIFY(runCli(QStringList{"report"} + yardInputs + QStringList{"--output", path})
+                    .errors.isEmpty());
+}
+
+QTEST_MAIN(ReportTest)
+#include "tst_report.moc"
