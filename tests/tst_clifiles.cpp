@@ -154,14 +154,18 @@ void CliFilesTest::completion_data()
         QTest::newRow("formats after =, begun")
                 << QStringList{"fov", "--format", "=", "j"} << Names{"json"};
     }
-    // A command with formats of its own offers those.
+    // Every value that has names offers them: the formats of a command
+    // with its own, and such choices as the paper.
     for (const auto &command : commands) {
         for (const QCommandLineOption &option : command->options()) {
-            if (!option.names().contains("format") || command->name() != "footprint")
+            const QString &choices = option.valueName();
+            if (!choices.contains(QLatin1Char('|'))
+                || (option.names().contains("format") && command->name() == "fov"))
                 continue;
-            QTest::newRow("footprint's formats")
-                    << QStringList{"footprint", "--format", ""}
-                    << names(option.valueName().split(QLatin1Char('|')));
+            QTest::addRow("%s --%s", qPrintable(command->name()),
+                          qPrintable(option.names().constLast()))
+                    << QStringList{command->name(), "--" + option.names().constLast(), ""}
+                    << names(choices.split(QLatin1Char('|')));
         }
     }
     Names levels;

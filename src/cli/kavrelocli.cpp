@@ -8,8 +8,8 @@
 #include "helplayout.h"
 #include "lenscommand.h"
 #include "mountcommand.h"
-#include "reportcommand.h"
 #include "programname.h"
+#include "reportcommand.h"
 #include "streams.h"
 
 #include <algorithm>
