@@ -1,8 +1,8 @@
 #!/bin/sh
 # The site commands against their aims: coverage of 1,000 cameras over a
-# 1 km² site with 100 obstacles and the six levels, and footprint of
-# 100,000 cameras without a site, with peak memory; the medians of ROUNDS
-# runs of each. And kavrelo-cli fov's start-up, which the site libraries must
+# 1 km² site with 100 obstacles and the six levels, footprint of 100,000
+# cameras without a site, and the PDF report of 100 and 1,000 cameras on
+# that site, with peak memory; the medians of ROUNDS runs of each. And kavrelo-cli fov's start-up, which the site libraries must
 # not slow: they are a module that only the site commands load.
 # Usage: site-benchmark.sh [ROUNDS]
 set -eu
@@ -10,16 +10,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-5}
 
 "$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev \
-    libgeographiclib-dev time
+    libgeographiclib-dev fonts-dejavu-core poppler-utils time
 cmake --preset release -S "$root" >/dev/null
-cmake --build --preset release -j "$(nproc)" --target kavrelo-cli >/dev/null
+cmake --build --preset release -j "$(nproc)" --target kavrelo-cli kavrelo_sites \
+    kavrelo_pictures >/dev/null
 cli="$root/build/release/src/kavrelo-cli"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 generate="$root/tools/benchmarks/generate-site.awk"
 awk -v what=site -f "$generate" >"$work/site.geojson"
-for count in 1000 10000 100000; do
+for count in 100 1000 10000 100000; do
     awk -v what=cameras -v count="$count" -f "$generate" >"$work/cameras-$count.csv"
 done
 
@@ -47,6 +48,14 @@ for count in 10000 100000; do
     seconds=${result%% s*}
     printf 'footprint, %s cameras: %s, %s cameras/s (aim: 20,000/s, memory flat)\n' "$count" \
         "$result" "$(awk -v n="$count" -v s="$seconds" 'BEGIN { printf "%d", n / s }')"
+done
+for count in 100 1000; do
+    printf 'report, %s cameras: %s (aim: %s)\n' "$count" \
+        "$(measure "$cli" report --site "$work/site.geojson" --batch "$work/cameras-$count.csv" \
+            --output "$work/report.pdf")" \
+        "$([ "$count" = 100 ] && echo '5 s' || echo 'memory to spare')"
+    printf '  %s pages, %s MiB of PDF\n' "$(pdfinfo "$work/report.pdf" 2>/dev/null |
+        awk '/^Pages:/ { print $2 }')" "$(du -k "$work/report.pdf" | awk '{ printf "%.1f", $1 / 1024 }')"
 done
 # A hundred starts of a command that has nothing to do with sites.
 start=$(date +%s.%N)
