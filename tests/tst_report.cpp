@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 // The report of a small worked site (three cameras round a yard with a hall,
@@ -366,7 +367,7 @@ void ReportTest::sameBytes()
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         made = file.readAll();
-        QTest::qWait(1100); // into another second of the clock
+        QThread::msleep(1100); // into another second of the clock
     }
     qputenv("SOURCE_DATE_EPOCH", before);
     QCOMPARE(bytes[0], bytes[1]);
