@@ -208,7 +208,18 @@ void CliTest::refusedPictures_data()
             << QByteArray("kavrelo-cli mount: cannot write /dev/stdout: not a regular file\n");
     QTest::newRow("standard output closed")
             << R"(shift; "$0" "$@" >&-; echo "$?")"
-            << QByteArray("kavrelo-cli: cannot write the output: Bad file descriptor\n");
+            << QByteArray("kavrelo-cli: cannot write the output: Bad "
+                          "file descriptor\n"); // The batch comes in
+                                                // on standard input
+                                                // from the very file
+                                                // to be written.
+    QTest::newRow("the batch on standard input")
+            << R"(out=$1; cp ")" KAVRELO_DATA_DIR
+               R"(/s1.csv" "$out"; "$0" coverage --site ")" KAVRELO_DATA_DIR
+               R"(/s1.geojson" --batch - --gaps "$out" < "$out"; echo "$?"; cmp -s "$out" ")" KAVRELO_DATA_DIR
+               R"(/s1.csv" || echo changed >&2)"
+            << "kavrelo-cli coverage: cannot write " + m_files.filePath("refused").toUtf8()
+                    + ": it is the batch being read\n";
 }
 
 void CliTest::refusedPictures()

@@ -3,12 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTest>
+#include <QThread>
 
 // The report of a small worked site (three cameras round a yard with a hall,
 // a fence and the neighbour's garden): its pages rendered back by poppler
@@ -36,6 +37,8 @@ private slots:
     void paper();
     void refusals_data();
     void refusals();
+    void inputsKept_data();
+    void inputsKept();
     void progress();
 
 private:
@@ -460,6 +463,51 @@ void ReportTest::refusals()
     if (!path.isEmpty() && output != ".")
         QVERIFY(!QFile::exists(path));
     QVERIFY(QDir(m_folder.path()).entryList({"*.pdf.*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+void ReportTest::inputsKept_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // BATCH and SITE stand for copies
+    QTest::addColumn<QString>("kept"); // which of them
+    QTest::addColumn<QString>("what");
+    const QStringList inputs{"--batch", "BATCH", "--site", "SITE"};
+    QTest::newRow("report over its site")
+            << QStringList{"report"} + inputs + QStringList{"--output", "SITE"} << "SITE"
+            << "site";
+    QTest::newRow("report over its batch")
+            << QStringList{"report"} + inputs + QStringList{"--output", "BATCH"} << "BATCH"
+            << "batch";
+    QTest::newRow("coverage's gaps over its batch")
+            << QStringList{"coverage"} + inputs + QStringList{"--gaps", "BATCH"} << "BATCH"
+            << "batch";
+    QTest::newRow("coverage's plan over its site")
+            << QStringList{"coverage"} + inputs + QStringList{"--plot", "SITE"} << "SITE"
+            << "site";
+}
+
+// A file the run reads is never replaced by what it writes.
+void ReportTest::inputsKept()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, kept);
+    QFETCH(QString, what);
+    const QMap<QString, QString> copies{{"BATCH", m_folder.filePath("kept.csv")},
+                                        {"SITE", m_folder.filePath("kept.geojson")}};
+    QFile::remove(copies["BATCH"]);
+    QFile::remove(copies["SITE"]);
+    QVERIFY(QFile::copy(data + "yard.csv", copies["BATCH"]));
+    QVERIFY(QFile::copy(data + "yard.geojson", copies["SITE"]));
+    for (QString &argument : arguments)
+        argument = copies.value(argument, argument);
+    const CliRun run = runCli(arguments);
+    QCOMPARE(run.status, ExitStatus::outputFailed);
+    QCOMPARE(QString::fromUtf8(run.errors),
+             QStringLiteral("kavrelo-cli %1: cannot write %2: it is the %3 being read\n")
+                     .arg(arguments.first(), copies[kept], what));
+    QFile original(data + (kept == "BATCH" ? "yard.csv" : "yard.geojson"));
+    QFile copy(copies[kept]);
+    QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
 }
 
 // Pages done of all, on a terminal only.

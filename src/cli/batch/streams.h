@@ -16,6 +16,8 @@ public:
     virtual QString errorString() const = 0;
     // Whether the last 0 from read() came from a signal rather than the end.
     virtual bool interrupted() const { return false; }
+    // The file descriptor read, or -1 for memory.
+    virtual int descriptor() const { return -1; }
 };
 
 class ByteSink
@@ -39,6 +41,7 @@ public:
     qint64 read(char *data, qint64 size) override;
     QString errorString() const override;
     bool interrupted() const override { return m_interrupted; }
+    int descriptor() const override { return m_descriptor; }
 
 private:
     int m_descriptor;

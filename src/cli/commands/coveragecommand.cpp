@@ -200,15 +200,21 @@ std::optional<QString> CoverageCommand::refusesOutput(const SitePlan &plan) cons
 {
     if (plan.moduleProblem)
         return plan.moduleProblem;
-    for (const auto &path : {plan.gaps, plan.plot}) {
-        if (!path)
-            continue;
-        if (const auto refusal = refusesPictureFile(*path))
-            return refusal;
-    }
+    if (const auto refusal = refusesFiles(plan, outputFiles(plan)))
+        return refusal;
     if (plan.plot)
         return pictureModuleProblem();
     return std::nullopt;
+}
+
+QStringList CoverageCommand::outputFiles(const SitePlan &plan) const
+{
+    QStringList files;
+    for (const auto &path : {plan.gaps, plan.plot}) {
+        if (path)
+            files << *path;
+    }
+    return files;
 }
 
 std::optional<QString> CoverageCommand::place(const SitePlan &plan, PlacedRecord &record) const

@@ -60,6 +60,10 @@ protected:
         return plan.own ? plan.own->table : resultTable();
     }
     std::optional<QString> refusesOutput(const MountPlan &plan) const override;
+    QStringList outputFiles(const MountPlan &plan) const override
+    {
+        return plan.plot && !plan.batch ? QStringList{*plan.plot} : QStringList{};
+    }
     std::optional<PublishFailure> publish(const MountPlan &plan, const MountSurvey &survey,
                                           const QString &recordName) const override;
 

@@ -433,7 +433,7 @@ std::optional<QString> ReportCommand::refusesOutput(const SitePlan &plan) const
 {
     if (plan.moduleProblem)
         return plan.moduleProblem;
-    if (const auto refusal = refusesPictureFile(*plan.output))
+    if (const auto refusal = refusesFiles(plan, outputFiles(plan)))
         return refusal;
     return pictureModuleProblem();
 }

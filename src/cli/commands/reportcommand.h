@@ -17,6 +17,7 @@ protected:
     bool measuresSite(const SitePlan &plan) const override { return plan.siteGiven; }
     std::optional<QString> prepareMore(const GivenInputs &given, SitePlan &plan) const override;
     std::optional<QString> refusesOutput(const SitePlan &plan) const override;
+    QStringList outputFiles(const SitePlan &plan) const override { return {*plan.output}; }
     std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const override;
     std::unique_ptr<RecordSink> makeSink(const SitePlan &plan, const PlacedRecord &record,
                                          const OutputFormat &format,

@@ -4,6 +4,7 @@
 #include "fieldtext.h"
 #include "interruption.h"
 #include "outputformats.h"
+#include "picturefiles.h"
 #include "picturenames.h"
 #include "streams.h"
 
@@ -75,21 +76,22 @@ ExitStatus Command::runBatch(const Streams &streams, const QString &path,
                            QStringLiteral("--batch needs a file name, or - for standard input"));
     if (path == QLatin1String("-")) {
         CsvReader reader(streams.input);
-        return readBatch(streams, reader, QStringLiteral("standard input"), commandLine, format);
+        return readBatch(streams, reader, QStringLiteral("standard input"),
+                         streams.input.descriptor(), commandLine, format);
     }
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return reportUsage(streams, cannotRead(path, systemErrorText(errno)));
     FileDescriptorSource file(descriptor);
     CsvReader reader(file);
-    const ExitStatus status = readBatch(streams, reader, path, commandLine, format);
+    const ExitStatus status = readBatch(streams, reader, path, descriptor, commandLine, format);
     ::close(descriptor);
     return status;
 }
 
 ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
-                              const QString &sourceName, const InputValues &commandLine,
-                              const OutputFormat &format) const
+                              const QString &sourceName, int descriptor,
+                              const InputValues &commandLine, const OutputFormat &format) const
 {
     Record header;
     if (!reader.readRecord(header)) {
@@ -115,6 +117,12 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     Calculation &calculation = *std::get<1>(prepared);
     if (const auto refusal = calculation.refusesOutput())
         return reportFailedWrite(streams, *refusal);
+    for (const QString &file : calculation.outputFiles()) {
+        if (descriptor < 0)
+            break;
+        if (const auto refusal = refusesReadFile(file, descriptor, QStringLiteral("batch")))
+            return reportFailedWrite(streams, *refusal);
+    }
 
     const auto sink = calculation.makeSink(format, columns.passThroughNames, streams);
     // Rows that have arrived are answered before the reader waits for more.

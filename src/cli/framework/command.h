@@ -100,6 +100,9 @@ protected:
         // Why publish() cannot write where it was asked to, checked before
         // anything is computed.
         virtual std::optional<QString> refusesOutput() const = 0;
+        // The files it writes beside the records, which must not be the
+        // batch it reads.
+        virtual QStringList outputFiles() const = 0;
         // Publishes what the last calculation made.
         virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
         // The results of this run, in their order.
@@ -125,8 +128,10 @@ private:
                        const OutputFormat &format) const;
     ExitStatus runBatch(const Streams &streams, const QString &path, const InputValues &commandLine,
                         const OutputFormat &format) const;
+    // descriptor: where the batch is open, or -1 when it is not a file.
     ExitStatus readBatch(const Streams &streams, RecordSource &reader, const QString &sourceName,
-                         const InputValues &commandLine, const OutputFormat &format) const;
+                         int descriptor, const InputValues &commandLine,
+                         const OutputFormat &format) const;
     // header is the batch's, or null outside a batch.
     std::variant<UsageError, std::unique_ptr<Calculation>>
     prepareCalculation(const InputValues &commandLine, const QVector<int> &columnOfInput,
@@ -174,6 +179,7 @@ protected:
     {
         return std::nullopt;
     }
+    virtual QStringList outputFiles(const Plan & /*plan*/) const { return {}; }
     virtual std::optional<PublishFailure> publish(const Plan & /*plan*/,
                                                   const Product & /*product*/,
                                                   const QString & /*recordName*/) const
@@ -209,6 +215,7 @@ private:
         {
             return m_command.refusesOutput(m_plan);
         }
+        QStringList outputFiles() const override { return m_command.outputFiles(m_plan); }
         std::optional<PublishFailure> publish(const QString &recordName) const override
         {
             return m_command.publish(m_plan, m_product, recordName);

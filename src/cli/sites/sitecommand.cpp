@@ -3,6 +3,7 @@
 #include "fieldmessages.h"
 #include "fieldparser.h"
 #include "fieldtext.h"
+#include "picturefiles.h"
 #include "sitefile.h"
 #include "sitelevels.h"
 #include "sitemodule.h"
@@ -118,6 +119,7 @@ std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given
     SitePlan plan{std::get<MountInputs::Ways>(ways),
                   false,
                   {},
+                  {},
                   standardLevels(),
                   false,
                   {},
@@ -157,6 +159,7 @@ std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given
             return UsageError{*problem};
         site = std::move(std::get<Site>(read));
         plan.siteGiven = true;
+        plan.sitePath = *path;
     }
     if (needsArea()) {
         if (!site)
@@ -181,6 +184,20 @@ std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given
             return UsageError{QStringLiteral("%1: %2").arg(*given.commandLine[m_site], *problem)};
     }
     return plan;
+}
+
+std::optional<QString> SiteCommand::refusesFiles(const SitePlan &plan,
+                                                 const QStringList &files) const
+{
+    for (const QString &file : files) {
+        if (const auto refusal = refusesPictureFile(file))
+            return refusal;
+        if (!plan.sitePath)
+            continue;
+        if (const auto refusal = refusesReadFile(file, *plan.sitePath, QStringLiteral("site")))
+            return refusal;
+    }
+    return std::nullopt;
 }
 
 std::variant<QString, GeoPoint>

@@ -24,6 +24,7 @@ struct SitePlan
     MountInputs::Ways ways;
     bool byPlane; // x and y from --origin, rather than lat and lon
     std::optional<GeoPoint> origin;
+    std::optional<QString> sitePath; // from --site
     std::vector<SiteLevel> levels;
     bool ownLevels; // from --levels, rather than the standard's
     std::shared_ptr<SiteEngine> engine; // none when the module cannot be used
@@ -63,6 +64,9 @@ protected:
     std::optional<QString> calculate(const SitePlan &plan, const InputValues &values,
                                      Results &results, PlacedRecord &product) const override;
 
+    // The command's own files, refused where they may not be written: not a
+    // regular file, or the site read.
+    std::optional<QString> refusesFiles(const SitePlan &plan, const QStringList &files) const;
     // Whether the command needs a site with an area.
     virtual bool needsArea() const = 0;
     // Whether cameras are measured over the site's area, and so must stand
