@@ -268,6 +268,11 @@ void ReportTest::footers()
     const QString titled = report({"--title", "Yard, north gate"});
     QVERIFY(pageText(titled, 1).contains("Yard, north gate"));
     QVERIFY(inOrderOnALine(pageText(titled, 8), {"Yard, north gate", "Page 8 of 8"}));
+    // A title too long for the footer gives way to the page number.
+    const QString words = QStringLiteral("the north yard, the loading docks, ").repeated(8);
+    const QString footer = lineWith(pageText(report({"--title", words}), 2), "Page 2 of 8");
+    QVERIFY2(footer.contains("the north yard") && footer.contains(QChar(0x2026)),
+             qPrintable(footer));
 }
 
 // The plan, schedule, bill, three cameras and the assumptions.

@@ -206,8 +206,10 @@ double heading(QPainter &painter, const QRectF &room, const QString &text)
 {
     painter.setFont(font(headingSize, true));
     painter.setPen(inkColour);
-    const QRectF used = painter.boundingRect(room, Qt::AlignLeft | Qt::AlignTop, text);
-    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop, text);
+    // A long title wraps rather than run off the page.
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const QRectF used = painter.boundingRect(room, flags, text);
+    painter.drawText(room, flags, text);
     return used.bottom() + headingSize * 0.6;
 }
 
@@ -385,9 +387,13 @@ void footer(QPainter &painter, const QRectF &page, const QString &title, int num
     painter.setPen(QPen(ruleColour, 0.5));
     painter.drawLine(line.topLeft() - QPointF(0, 4), line.topRight() - QPointF(0, 4));
     painter.setPen(inkColour);
-    painter.drawText(line, Qt::AlignLeft | Qt::AlignTop, title);
-    painter.drawText(line, Qt::AlignRight | Qt::AlignTop,
-                     QStringLiteral("Page %1 of %2").arg(number).arg(total));
+    const QString numbered = QStringLiteral("Page %1 of %2").arg(number).arg(total);
+    // The title gives way to the page number.
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const double room = line.width() - metrics.horizontalAdvance(numbered) - 2 * bodySize;
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignTop,
+                     metrics.elidedText(title, Qt::ElideRight, room));
+    painter.drawText(line, Qt::AlignRight | Qt::AlignTop, numbered);
 }
 
 // QPdfWriter dates each document with the time it was written, which a
