@@ -130,6 +130,16 @@ bool inOrderOnALine(const QString &text, const QStringList &parts)
     return false;
 }
 
+// A schedule of the test's own; its path.
+QString schedule(const QTemporaryDir &folder, const QString &name, const QByteArray &rows)
+{
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(rows) != rows.size())
+        return {};
+    return path;
+}
+
 // The errors of a run seen on a terminal.
 class TerminalSink final : public MemorySink
 {
@@ -288,16 +298,13 @@ void ReportTest::withoutASite()
 
 void ReportTest::billByModel()
 {
-    const QString schedule = m_folder.filePath("models.csv");
-    QFile file(schedule);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("camera,model,lat,lon,bearing,resolution,hfov,height,tilt\n"
-               "a,KX-400,48.100018,11.5000269,45,2688x1520,70,6,25\n"
-               "b,KX-900,48.1003597,11.5015872,270,3840x2160,90,6,25\n"
-               "c,KX-400,48.1007014,11.5000269,135,2688x1520,70,6,25\n");
-    file.close();
+    const QString models = schedule(m_folder, "models.csv",
+                                    "camera,model,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                                    "a,KX-400,48.100018,11.5000269,45,2688x1520,70,6,25\n"
+                                    "b,KX-900,48.1003597,11.5015872,270,3840x2160,90,6,25\n"
+                                    "c,KX-400,48.1007014,11.5000269,135,2688x1520,70,6,25\n");
     const QString path = m_folder.filePath("models.pdf");
-    QCOMPARE(runCli({"report", "--batch", schedule, "--output", path}).status, ExitStatus::success);
+    QCOMPARE(runCli({"report", "--batch", models, "--output", path}).status, ExitStatus::success);
     const QString bill = pageText(path, 3);
     QVERIFY(bill.contains("Bill of materials"));
     QVERIFY(inOrderOnALine(bill, {"KX-400", "2"}));
@@ -306,14 +313,12 @@ void ReportTest::billByModel()
     QVERIFY(inOrderOnALine(pageText(path, 5), {"model", "KX-900"}));
 
     // Without one, by resolution and angle or lens.
-    const QString mixed = m_folder.filePath("lenses.csv");
-    QFile lenses(mixed);
-    QVERIFY(lenses.open(QIODevice::WriteOnly));
-    lenses.write("camera,lat,lon,bearing,resolution,hfov,pixel-size,focal-length,height,tilt\n"
-                 "a,48.1,11.5,0,1920x1080,60,,,5,20\n"
-                 "b,48.1,11.5001,0,1920x1080,,2.9,4,5,20\n"
-                 "c,48.1,11.5002,0,1920x1080,60,,,5,20\n");
-    lenses.close();
+    const QString mixed = schedule(
+            m_folder, "lenses.csv",
+            "camera,lat,lon,bearing,resolution,hfov,pixel-size,focal-length,height,tilt\n"
+            "a,48.1,11.5,0,1920x1080,60,,,5,20\n"
+            "b,48.1,11.5001,0,1920x1080,,2.9,4,5,20\n"
+            "c,48.1,11.5002,0,1920x1080,60,,,5,20\n");
     const QString byKind = m_folder.filePath("lenses.pdf");
     QCOMPARE(runCli({"report", "--batch", mixed, "--output", byKind}).status, ExitStatus::success);
     const QString kinds = pageText(byKind, 3);
@@ -324,17 +329,14 @@ void ReportTest::billByModel()
 // The cameras that could be placed are reported; the others are listed.
 void ReportTest::skippedRecords()
 {
-    const QString schedule = m_folder.filePath("bad.csv");
-    QFile file(schedule);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
-               "gate,48.100018,11.5000269,45,2688x1520,70,6,25\n"
-               "dock,48.1003597,11.5015872,sideways,2688x1520,70,6,25\n"
-               "office,48.1007014,11.5000269,135,2688x1520,70,6,25\n");
-    file.close();
+    const QString bad = schedule(m_folder, "bad.csv",
+                                 "camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                                 "gate,48.100018,11.5000269,45,2688x1520,70,6,25\n"
+                                 "dock,48.1003597,11.5015872,sideways,2688x1520,70,6,25\n"
+                                 "office,48.1007014,11.5000269,135,2688x1520,70,6,25\n");
     const QString path = m_folder.filePath("bad.pdf");
-    const CliRun run = runCli(
-            {"report", "--batch", schedule, "--site", data + "yard.geojson", "--output", path});
+    const CliRun run
+            = runCli({"report", "--batch", bad, "--site", data + "yard.geojson", "--output", path});
     QCOMPARE(run.status, ExitStatus::badInput);
     const QString message = "line 3: Bearing: \"sideways\" is neither a number nor a compass "
                             "point";

@@ -130,6 +130,16 @@ QPainterPath hatched(const QPainterPath &outline)
     return stripes.intersected(outline);
 }
 
+void drawHatched(QPainter &painter, const QPainterPath &outline, const QColor &colour)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(hatched(outline));
+    painter.setPen(QPen(colour, 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(outline);
+}
+
 void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan,
                   const PlanMarks &marks)
 {
@@ -149,25 +159,10 @@ void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing
         }
     }
 
-    if (marks.gaps) {
-        const QPainterPath outline = view.path(*marks.gaps);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(gapColour);
-        painter.drawPath(hatched(outline));
-        painter.setPen(QPen(gapColour, 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(outline);
-    }
-
-    for (const auto &zone : plan.privacy) {
-        const QPainterPath outline = view.path(zone.polygons);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(privacyColour);
-        painter.drawPath(hatched(outline));
-        painter.setPen(QPen(privacyColour, 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(outline);
-    }
+    if (marks.gaps)
+        drawHatched(painter, view.path(*marks.gaps), gapColour);
+    for (const auto &zone : plan.privacy)
+        drawHatched(painter, view.path(zone.polygons), privacyColour);
 
     for (const auto &obstacle : plan.obstacles) {
         painter.setPen(QPen(obstacleColour, 1));
