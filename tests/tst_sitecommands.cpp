@@ -183,6 +183,12 @@ void SiteCommandsTest::refusals_data()
             << 1
             << "kavrelo-cli footprint: line 2: Latitude: \"95\" must lie between -90 and 90 "
                "degrees";
+    // Each feature's kind is the map's own property.
+    QTest::addRow("a column named kind")
+            << map << siteS1 << "Kind," + header + "mast,gate,52.52,13.405,90,1920x1080,60,4,20\n"
+            << 2
+            << "kavrelo-cli footprint: standard input: the column \"Kind\" has the name of a "
+               "field that the output writes itself";
     QTest::addRow("a bearing that is no direction")
             << map << siteS1 << header + "gate,52.52,13.405,up,1920x1080,60,4,20\n"
             << 1

@@ -19,6 +19,11 @@ FootprintCommand::FootprintCommand()
     setFormats({{"geojson", "RFC 7946, the default", nullptr}, {"kml", "KML 2.2", nullptr}});
 }
 
+QStringList FootprintCommand::ownFieldNames() const
+{
+    return {QString::fromLatin1(kindProperty)};
+}
+
 std::optional<QString> FootprintCommand::place(const SitePlan &plan, PlacedRecord &record) const
 {
     auto footprint = plan.engine->footprint(record.camera, plan.levels);

@@ -11,6 +11,7 @@ public:
     FootprintCommand();
 
 protected:
+    QStringList ownFieldNames() const override;
     bool needsArea() const override { return false; }
     std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const override;
     std::unique_ptr<RecordSink> makeSink(const SitePlan &plan, const PlacedRecord &record,

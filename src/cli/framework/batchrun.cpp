@@ -44,6 +44,9 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
     QSet<QString> resultNames{QStringLiteral("error")};
     for (const ResultSpec &result : m_results.specs())
         resultNames << normalizedColumnName(result.key);
+    QSet<QString> fieldNames;
+    for (const QString &field : ownFieldNames())
+        fieldNames << normalizedColumnName(field);
     QSet<QString> takenNames;
     for (int column = 0; column < header.size(); ++column) {
         const QString &name = header.at(column);
@@ -57,6 +60,10 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
         const QString normalized = normalizedColumnName(name);
         if (resultNames.contains(normalized))
             return UsageError{QStringLiteral("%1: the column \"%2\" has the name of a result")
+                                      .arg(sourceName, name)};
+        if (fieldNames.contains(normalized))
+            return UsageError{QStringLiteral("%1: the column \"%2\" has the name of a field "
+                                             "that the output writes itself")
                                       .arg(sourceName, name)};
         if (takenNames.contains(normalized))
             return UsageError{

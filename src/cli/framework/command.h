@@ -78,6 +78,9 @@ protected:
     // unless a command writes its own.
     void setFormats(std::vector<OutputFormat> formats);
     const ResultTable &resultTable() const { return m_results; }
+    // Names the output gives fields of its own beside the results, which a
+    // batch's column may not take.
+    virtual QStringList ownFieldNames() const { return {}; }
     // A sink that writes each record's results in a record format.
     static std::unique_ptr<RecordSink> recordSink(const ResultTable &results,
                                                   const OutputFormat &format,

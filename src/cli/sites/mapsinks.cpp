@@ -136,7 +136,9 @@ void GeoJsonSink::startFeature(const char *kind, const std::string &camera)
 {
     m_buffer += m_first ? "\n" : ",\n";
     m_first = false;
-    m_buffer += "{\"type\":\"Feature\",\"properties\":{\"kind\":\"";
+    m_buffer += "{\"type\":\"Feature\",\"properties\":{\"";
+    m_buffer += kindProperty;
+    m_buffer += "\":\"";
     m_buffer += kind;
     m_buffer += "\",\"camera\":";
     appendJsonString(m_buffer, camera);
@@ -343,7 +345,7 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
     appendXml(m_buffer, camera);
     m_buffer += "</name>\n";
     placemark(camera, {});
-    data("kind", [&] { m_buffer += "camera"; });
+    data(kindProperty, [&] { m_buffer += "camera"; });
     cameraProperties(
             passThrough, results,
             [&](const std::string &name, std::string_view field) {
@@ -361,7 +363,7 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
     const CameraFootprint &footprint = m_record.footprint;
     if (!footprint.view.area.empty()) {
         placemark(camera + " view", "view");
-        data("kind", [&] { m_buffer += "view"; });
+        data(kindProperty, [&] { m_buffer += "view"; });
         metres("near_m", *footprint.viewNear);
         metres("far_m", *footprint.viewFar);
         metres("area_m2", footprint.view.squareMetres);
@@ -375,7 +377,7 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
             continue;
         const std::string &levelName = m_levelNames[level];
         placemark(camera + " " + levelName, "level-" + levelName);
-        data("kind", [&] { m_buffer += "band"; });
+        data(kindProperty, [&] { m_buffer += "band"; });
         data("level", [&] { appendXml(m_buffer, levelName); });
         data("px_per_m", [&] { appendFixed(m_buffer, m_levels[level].pixelsPerMetre, 1); });
         metres("near_m", band->near);

@@ -15,6 +15,8 @@ struct Streams;
 // 2.2 with one shared style per level and a folder per camera. A record in
 // error goes to standard error, prefixed as the command's messages are.
 enum class MapFormat { geoJson, kml };
+// The property that tells a camera's feature from its view's and bands'.
+constexpr char kindProperty[] = "kind";
 std::unique_ptr<RecordSink> makeMapSink(MapFormat format, const ResultTable &results,
                                         const QStringList &passThroughNames,
                                         const PlacedRecord &record,
