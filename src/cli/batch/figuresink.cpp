@@ -31,10 +31,10 @@ void FigureSink::write(const FieldList &passThrough, const Results *results, con
     if (results) {
         for (int column = 0; column < m_results.size(); ++column) {
             const auto &value = resultValue(*results, column);
-            const ResultSpec &spec = m_results.at(column);
-            record.values.push_back(
-                    value ? std::optional<QString>(shownWithUnit(*value, spec.decimals, spec.unit))
-                          : std::nullopt);
+            const ResultSpec &result = m_results.at(column);
+            record.values.push_back(value ? std::optional<QString>(
+                                            shownWithUnit(*value, result.decimals, result.unit))
+                                          : std::nullopt);
         }
     }
     m_records.push_back(std::move(record));

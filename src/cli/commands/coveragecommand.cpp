@@ -1,15 +1,12 @@
 #include "coveragecommand.h"
 
 #include "mapsinks.h"
-#include "picturefiles.h"
 #include "picturemodule.h"
 #include "sitelevels.h"
 #include "streams.h"
 #include "textappend.h"
 
 #include <QSaveFile>
-
-#include <cmath>
 
 namespace {
 

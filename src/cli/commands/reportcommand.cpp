@@ -1,7 +1,6 @@
 #include "reportcommand.h"
 
 #include "figuresink.h"
-#include "picturefiles.h"
 #include "picturemodule.h"
 #include "programname.h"
 #include "reportdocument.h"
@@ -11,7 +10,6 @@
 #include <QMap>
 
 #include <array>
-#include <cstdlib>
 
 namespace {
 
@@ -70,15 +68,6 @@ std::variant<QString, std::optional<qint64>> sourceDate()
     return std::optional<qint64>(seconds);
 }
 
-QString lensText(const PlacedRecord &record, const QString &hfov)
-{
-    if (!record.lens)
-        return hfov;
-    return QStringLiteral("%1 \u00B5m, %2 mm")
-            .arg(record.lens->pixelSize, 0, 'g', 15)
-            .arg(record.lens->focalLength, 0, 'g', 15);
-}
-
 QString resolutionText(const MountedCamera &camera)
 {
     return QStringLiteral("%1 \u00D7 %2")
@@ -114,7 +103,6 @@ private:
         QString name;
         PlacedRecord placed;
         QStringList fields;
-        QString hfov;
     };
 
     void write(const FieldList &passThrough, const Results *results, const QString &error) override
@@ -124,15 +112,9 @@ private:
             printLine(m_streams, m_prefix + error);
             return;
         }
-        Camera camera{cameraName(passThrough, m_record.line), m_record, {}, {}};
+        Camera camera{cameraName(passThrough, m_record.line), m_record, {}};
         for (const auto &field : passThrough)
             camera.fields << fieldText(field);
-        for (int column = 0; column < m_results.size(); ++column) {
-            const ResultSpec &spec = m_results.at(column);
-            if (spec.key == QLatin1String("hfov_deg"))
-                camera.hfov
-                        = shownWithUnit(*resultValue(*results, column), spec.decimals, spec.unit);
-        }
         m_cameras.push_back(std::move(camera));
     }
 
@@ -143,6 +125,7 @@ private:
     void fillBill(ReportDocument &document) const;
     void fillAssumptions(ReportDocument &document) const;
     QString shown(const QString &key, double value) const;
+    QString lensText(const PlacedRecord &record) const;
 
     const ReportCommand &m_command;
     const SitePlan &m_plan;
@@ -158,15 +141,23 @@ private:
 // A value as the command whose result it is shows it.
 QString ReportSink::shown(const QString &key, double value) const
 {
-    for (const ResultSpec &spec : m_command.m_mount.tableOf(m_mountPlan).specs()) {
-        if (spec.key == key)
-            return shownWithUnit(value, spec.decimals, spec.unit);
-    }
-    for (const ResultSpec &spec : m_results) {
-        if (spec.key == key)
-            return shownWithUnit(value, spec.decimals, spec.unit);
+    for (const auto *declared : {&m_command.m_mount.tableOf(m_mountPlan).specs(), &m_results}) {
+        for (const ResultSpec &result : *declared) {
+            if (result.key == key)
+                return shownWithUnit(value, result.decimals, result.unit);
+        }
     }
     return fixed(value, 2);
+}
+
+// The lens as the row gave it, else the angle of view.
+QString ReportSink::lensText(const PlacedRecord &record) const
+{
+    if (!record.lens)
+        return shown(QStringLiteral("hfov_deg"), record.camera.camera.view.horizontalFovDegrees);
+    return QStringLiteral("%1 \u00B5m, %2 mm")
+            .arg(record.lens->pixelSize, 0, 'g', 15)
+            .arg(record.lens->focalLength, 0, 'g', 15);
 }
 
 std::optional<QString> ReportSink::fillPlan(ReportDocument &document) const
@@ -191,8 +182,8 @@ std::optional<QString> ReportSink::fillCoverage(ReportDocument &document) const
     ReportTable table;
     table.textColumns = 2;
     table.header << QStringLiteral("Kind") << QStringLiteral("Name");
-    for (const ResultSpec &spec : rows.specs())
-        table.header << spec.label;
+    for (const ResultSpec &result : rows.specs())
+        table.header << result.label;
     for (const FigureSink::Record &record : rows.records()) {
         QStringList cells = record.passThrough;
         for (const auto &value : record.values)
@@ -256,7 +247,7 @@ void ReportSink::fillSchedule(ReportDocument &document) const
                         shown(QStringLiteral("bearing_deg"), placed.bearingDegrees),
                         shown(QStringLiteral("height_m"), placed.camera.height),
                         shown(QStringLiteral("tilt_deg"), placed.camera.tiltDegrees),
-                        lensText(camera.placed, camera.hfov),
+                        lensText(camera.placed),
                         resolutionText(placed.camera)};
         const MountSurvey &survey = document.cameras[index].survey;
         for (std::size_t level = 0; level < m_plan.levels.size(); ++level) {
@@ -288,8 +279,7 @@ void ReportSink::fillBill(ReportDocument &document) const
     for (const Camera &camera : m_cameras) {
         const QStringList kind = modelColumn >= 0
                 ? QStringList{camera.fields.value(modelColumn)}
-                : QStringList{resolutionText(camera.placed.camera.camera),
-                              lensText(camera.placed, camera.hfov)};
+                : QStringList{resolutionText(camera.placed.camera.camera), lensText(camera.placed)};
         if (!counts.contains(kind))
             order.push_back(kind);
         ++counts[kind];
