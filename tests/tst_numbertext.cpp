@@ -1,9 +1,11 @@
 #include "numbertext.h"
+#include "shortestdecimal.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -21,6 +23,8 @@ private slots:
     void plainParse();
     void shortestDigits_data();
     void shortestDigits();
+    void shortestEveryBinade_data();
+    void shortestEveryBinade();
 };
 
 namespace {
@@ -173,6 +177,53 @@ void NumberTextTest::shortestDigits()
     for (const double zero : {0.0, -0.0}) {
         char text[shortestMaximumLength];
         QCOMPARE(QByteArray(text, int(writeShortest(text, zero) - text)), QByteArray("0"));
+    }
+}
+
+// Every binade, each with its own power of ten from the table and each
+// power of two with its narrower interval below: the decimal must be the one
+// std::to_chars finds by another algorithm, and the text Qt's.
+void NumberTextTest::shortestEveryBinade_data()
+{
+    QTest::addColumn<quint64>("firstFraction");
+    QTest::addColumn<int>("fractions");
+    QTest::addColumn<int>("lastBiasedExponent");
+    constexpr quint64 fractionEnd = quint64(1) << 52;
+    QTest::addRow("each power of two and the two above") << quint64(0) << 3 << 2046;
+    QTest::addRow("the three below each power of two") << fractionEnd - 3 << 3 << 2046;
+    QTest::addRow("the middle of each binade") << fractionEnd / 2 - 1 << 3 << 2046;
+    QTest::addRow("the least subnormals") << quint64(1) << 2000 << 0;
+}
+
+void NumberTextTest::shortestEveryBinade()
+{
+    QFETCH(quint64, firstFraction);
+    QFETCH(int, fractions);
+    QFETCH(int, lastBiasedExponent);
+    for (quint64 biased = 0; biased <= quint64(lastBiasedExponent); ++biased) {
+        for (quint64 fraction = firstFraction; fraction < firstFraction + quint64(fractions);
+             ++fraction) {
+            const quint64 bits = biased << 52 | fraction;
+            double value = 0;
+            std::memcpy(&value, &bits, sizeof value);
+            if (value == 0.0)
+                continue;
+            // to_chars' "d.ddde±x" as digits and the exponent of the last.
+            char scientific[32];
+            const char *end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                            std::chars_format::scientific)
+                                      .ptr;
+            const QByteArray text(scientific, int(end - scientific));
+            const int e = text.indexOf('e');
+            const QByteArray digits = text.left(e).replace(".", "");
+            const int exponent = text.mid(e + 1).toInt() - (digits.size() - 1);
+            const ShortestDecimal decimal = shortestDecimal(value);
+            QCOMPARE(QByteArray::number(qulonglong(decimal.significand)), digits);
+            QCOMPARE(decimal.exponent, exponent);
+            char written[shortestMaximumLength];
+            QCOMPARE(QByteArray(written, int(writeShortest(written, value) - written)),
+                     QString::number(value, 'g', QLocale::FloatingPointShortest).toLatin1());
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "numbertext.h"
 
+#include "shortestdecimal.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -13,6 +15,75 @@ namespace {
 constexpr int maximumDirectDecimals = 4;
 constexpr double directLimit = 1e15; // times 10^4 still fits in 64 bits
 constexpr std::array<std::uint64_t, maximumDirectDecimals + 1> powersOfTen{1, 10, 100, 1000, 10000};
+
+// "00" to "99", so that digits are written two at a time.
+constexpr std::array<char, 200> digitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int pair = 0; pair < 100; ++pair) {
+        pairs[std::size_t(2 * pair)] = static_cast<char>('0' + pair / 10);
+        pairs[std::size_t(2 * pair + 1)] = static_cast<char>('0' + pair % 10);
+    }
+    return pairs;
+}();
+
+char *writePair(char *at, std::uint32_t pair)
+{
+    const char *from = digitPairs.data() + 2 * pair;
+    at[0] = from[0];
+    at[1] = from[1];
+    return at + 2;
+}
+
+// The number of decimal digits of a value: log10 2 is about 1233 / 4096,
+// which gives the count or one more from the bit length.
+int digitCount(std::uint64_t value)
+{
+    static constexpr std::array<std::uint64_t, 20> powers = [] {
+        std::array<std::uint64_t, 20> all{};
+        std::uint64_t power = 1;
+        for (std::uint64_t &each : all) {
+            each = power;
+            power *= 10;
+        }
+        return all;
+    }();
+    const int bits = 64 - __builtin_clzll(value | 1);
+    const int estimate = (bits * 1233) >> 12; // floor(log10 2^(bits - 1)) or one more
+    return estimate + (value >= powers[std::size_t(estimate)] ? 1 : 0);
+}
+
+// Four digits below 10^4 as two pairs: x / 100 = (x * 5243) >> 19 for
+// every x below 43699.
+void writeFour(char *at, std::uint32_t four)
+{
+    const std::uint32_t high = (four * 5243) >> 19;
+    writePair(at, high);
+    writePair(at + 2, four - 100 * high);
+}
+
+// The digits of a value, the last just before `end`; eight at a time in 32
+// bits, each eight as two independent fours.
+void writeDigitsBefore(char *end, std::uint64_t value)
+{
+    constexpr std::uint32_t hundredMillion = 100000000;
+    while (value >= hundredMillion) {
+        const auto eight = static_cast<std::uint32_t>(value % hundredMillion);
+        value /= hundredMillion;
+        end -= 8;
+        writeFour(end, eight / 10000);
+        writeFour(end + 4, eight % 10000);
+    }
+    auto rest = static_cast<std::uint32_t>(value);
+    while (rest >= 100) {
+        end -= 2;
+        writePair(end, rest % 100);
+        rest /= 100;
+    }
+    if (rest >= 10)
+        writePair(end - 2, rest);
+    else
+        end[-1] = static_cast<char>('0' + rest);
+}
 
 bool isDigit(char c)
 {
@@ -150,43 +221,51 @@ char *writeShortest(char *at, double value)
         *at = '0';
         return at + 1;
     }
-    // "-d.ddde-XX": the sign, the first digit, the point and the rest of the
-    // digits if any, then the exponent's sign and two or three digits.
-    char scientific[shortestMaximumLength];
-    const char *end = std::to_chars(scientific, scientific + sizeof scientific, value,
-                                    std::chars_format::scientific)
-                              .ptr;
-    const char *digits = scientific;
-    if (*digits == '-')
-        *at++ = *digits++;
-    const char *e = end - 4;
-    if (*e != 'e')
-        --e; // a three-digit exponent
-    int exponent = 0;
-    for (const char *digit = e + 2; digit < end; ++digit)
-        exponent = 10 * exponent + (*digit - '0');
-    if (e[1] == '-')
-        exponent = -exponent;
-    const char *const rest = digits + 2; // after "d."
-    const int count = e > digits + 1 ? 1 + static_cast<int>(e - rest) : 1;
-    const int point = exponent + 1; // digits before the point
+    if (value < 0.0) {
+        *at++ = '-';
+        value = -value;
+    }
+    const ShortestDecimal decimal = shortestDecimal(value);
+    const int count = digitCount(decimal.significand);
+    const int point = decimal.exponent + count; // digits before the point
     if (point > -4 && point <= count + 5) {
         if (point <= 0) {
             *at++ = '0';
             *at++ = '.';
             at = std::fill_n(at, -point, '0');
-            *at++ = digits[0];
-            return std::copy(rest, rest + (count - 1), at);
+            writeDigitsBefore(at + count, decimal.significand);
+            return at + count;
         }
-        *at++ = digits[0];
         if (point >= count) {
-            at = std::copy(rest, rest + (count - 1), at);
-            return std::fill_n(at, point - count, '0');
+            writeDigitsBefore(at + count, decimal.significand);
+            return std::fill_n(at + count, point - count, '0');
         }
-        at = std::copy(rest, rest + (point - 1), at);
-        *at++ = '.';
-        return std::copy(rest + (point - 1), rest + (count - 1), at);
+        // The digits one place on, then the point carried down into place
+        // while those before it move back; byte by byte, since a block
+        // move would read across the small stores just made and stall.
+        writeDigitsBefore(at + count + 1, decimal.significand);
+        char carried = '.';
+        for (int place = point; place > 0; --place)
+            std::swap(carried, at[place]);
+        at[0] = carried;
+        return at + count + 1;
     }
-    // The exponent form is to_chars' own, with the exponent's sign kept.
-    return std::copy(digits, end, at);
+    writeDigitsBefore(at + count + 1, decimal.significand);
+    at[0] = at[1];
+    if (count > 1) {
+        at[1] = '.';
+        at += count + 1;
+    } else {
+        ++at;
+    }
+    int exponent = point - 1;
+    *at++ = 'e';
+    *at++ = exponent < 0 ? '-' : '+';
+    if (exponent < 0)
+        exponent = -exponent;
+    if (exponent >= 100) {
+        *at++ = static_cast<char>('0' + exponent / 100);
+        exponent %= 100;
+    }
+    return writePair(at, static_cast<std::uint32_t>(exponent));
 }

@@ -27,6 +27,7 @@ constexpr std::size_t fixedDirectlyMaximumLength = 15 + 1 + 4;
 char *writeFixedDirectly(char *at, double value, int decimals);
 
 // QString::number(value, 'g', QLocale::FloatingPointShortest), written at
-// `at`, for a finite value: the end of the text.
-constexpr std::size_t shortestMaximumLength = 32;
+// `at`, for a finite value: the end of the text, at most
+// "-1.2345678901234567e-308" long.
+constexpr std::size_t shortestMaximumLength = 24;
 char *writeShortest(char *at, double value);
