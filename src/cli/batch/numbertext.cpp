@@ -28,9 +28,9 @@ constexpr std::array<char, 200> digitPairs = [] {
 
 char *writePair(char *at, std::uint32_t pair)
 {
-    const char *from = digitPairs.data() + 2 * pair;
-    at[0] = from[0];
-    at[1] = from[1];
+    // One two-byte move: byte by byte, the compiler would have to allow for
+    // `at` overlapping the table.
+    std::memcpy(at, digitPairs.data() + 2 * pair, 2);
     return at + 2;
 }
 

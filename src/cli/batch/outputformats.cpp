@@ -229,13 +229,17 @@ void JsonLinesSink::write(const FieldList &passThrough, const Results *results,
         m_buffer += ',';
     }
     for (int column = 0; column < m_results.size(); ++column) {
-        m_buffer += m_resultKeys[static_cast<std::size_t>(column)];
+        // The key, the value and the comma in one piece of the buffer.
+        const std::string &key = m_resultKeys[static_cast<std::size_t>(column)];
+        char *at = std::copy(key.begin(), key.end(),
+                             m_buffer.room(key.size() + shortestMaximumLength + 1));
         const auto value = results ? resultValue(*results, column) : std::optional<double>();
         if (value && std::isfinite(*value))
-            m_buffer.commit(writeShortest(m_buffer.room(shortestMaximumLength), *value));
+            at = writeShortest(at, *value);
         else
-            m_buffer += "null";
-        m_buffer += ',';
+            at = std::copy_n("null", 4, at);
+        *at++ = ',';
+        m_buffer.commit(at);
     }
     m_buffer += "\"error\":";
     if (results)
