@@ -163,6 +163,7 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
                         = column >= 0 ? record.field(column) : std::string_view();
                 values.at(index) = cell.empty() ? commandLine.at(index) : cell;
                 values.number(index) = cell.empty() ? commandLine.number(index) : std::nullopt;
+                values.pair(index) = cell.empty() ? commandLine.pair(index) : std::nullopt;
                 values.setFromRow(index, !cell.empty());
             }
             values.m_line = record.line;

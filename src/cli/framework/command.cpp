@@ -258,6 +258,7 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
             commandLine.at(index) = bytes;
             // The same on every row of a batch, so read once.
             commandLine.number(index) = toDoubleLikeQt(bytes);
+            commandLine.pair(index) = pairLikeQt(bytes);
         }
     }
     if (parser.isSet(batchOption))

@@ -14,14 +14,14 @@ void FieldParser::fail(const QString &message)
         m_error = message;
 }
 
-bool FieldParser::present(Field field, FieldValue value)
+bool FieldParser::present(Field field, const FieldValue &value)
 {
     if (!value.bytes)
         fail(noValue(field));
     return value.bytes.has_value();
 }
 
-std::optional<double> FieldParser::finite(Field field, FieldValue value)
+std::optional<double> FieldParser::finite(Field field, const FieldValue &value)
 {
     if (!present(field, value))
         return std::nullopt;
@@ -31,7 +31,7 @@ std::optional<double> FieldParser::finite(Field field, FieldValue value)
     return number;
 }
 
-double FieldParser::finiteNumber(Field field, FieldValue value)
+double FieldParser::finiteNumber(Field field, const FieldValue &value)
 {
     const auto number = finite(field, value);
     if (number && !std::isfinite(*number))
@@ -39,7 +39,7 @@ double FieldParser::finiteNumber(Field field, FieldValue value)
     return number.value_or(0.0);
 }
 
-double FieldParser::positive(Field field, FieldValue value)
+double FieldParser::positive(Field field, const FieldValue &value)
 {
     const auto number = finite(field, value);
     if (number && !(std::isfinite(*number) && *number > 0.0))
@@ -48,7 +48,7 @@ double FieldParser::positive(Field field, FieldValue value)
     return number.value_or(0.0);
 }
 
-double FieldParser::nonNegative(Field field, FieldValue value)
+double FieldParser::nonNegative(Field field, const FieldValue &value)
 {
     const auto number = finite(field, value);
     if (number && !(std::isfinite(*number) && *number >= 0.0))
@@ -57,7 +57,7 @@ double FieldParser::nonNegative(Field field, FieldValue value)
     return number.value_or(0.0);
 }
 
-double FieldParser::between(Field field, FieldValue value, double lowest, double highest,
+double FieldParser::between(Field field, const FieldValue &value, double lowest, double highest,
                             const QString &unit)
 {
     const auto number = finite(field, value);
@@ -70,7 +70,7 @@ double FieldParser::between(Field field, FieldValue value, double lowest, double
     return number.value_or(0.0);
 }
 
-double FieldParser::fieldOfView(FieldValue value, Field field)
+double FieldParser::fieldOfView(const FieldValue &value, Field field)
 {
     const auto degrees = finite(field, value);
     if (degrees && !(*degrees > 0.0 && *degrees < 180.0))
@@ -79,33 +79,38 @@ double FieldParser::fieldOfView(FieldValue value, Field field)
     return degrees.value_or(0.0);
 }
 
-double FieldParser::horizontalPixels(FieldValue value)
+double FieldParser::horizontalPixels(const FieldValue &value)
 {
     if (value.bytes && !splitPair(*value.bytes))
         return positive(Field::resolution, value);
     return pixelPair(value, notAWidthProblem()).first;
 }
 
-std::pair<double, double> FieldParser::resolution(FieldValue value)
+std::pair<double, double> FieldParser::resolution(const FieldValue &value)
 {
     return pixelPair(value, QStringLiteral("is not WIDTHxHEIGHT above 0"));
 }
 
-std::pair<double, double> FieldParser::pixelPair(FieldValue value, const QString &problem)
+std::pair<double, double> FieldParser::pixelPair(const FieldValue &value, const QString &problem)
 {
     const Field word = Field::resolution;
     if (!present(word, value))
         return {};
     const auto pair = splitPair(*value.bytes);
     FieldParser sides;
-    const double width = sides.positive(word, {pair ? pair->first : std::string_view()});
-    const double height = sides.positive(word, {pair ? pair->second : std::string_view()});
+    const auto numbers = value.pair;
+    const double width = sides.positive(word,
+                                        {pair ? pair->first : std::string_view(),
+                                         numbers ? std::optional(numbers->first) : std::nullopt});
+    const double height = sides.positive(word,
+                                         {pair ? pair->second : std::string_view(),
+                                          numbers ? std::optional(numbers->second) : std::nullopt});
     if (sides.error())
         fail(fieldError(word, fieldText(*value.bytes), problem));
     return {width, height};
 }
 
-const DensityLevel *FieldParser::level(FieldValue value)
+const DensityLevel *FieldParser::level(const FieldValue &value)
 {
     if (!present(Field::level, value))
         return nullptr;
@@ -160,6 +165,18 @@ std::optional<int> toIntLikeQt(std::string_view bytes)
     bool ok = false;
     const int value = fieldText(bytes).toInt(&ok, 10);
     return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+std::optional<std::pair<double, double>> pairLikeQt(std::string_view bytes)
+{
+    const auto sides = splitPair(bytes);
+    if (!sides)
+        return std::nullopt;
+    const auto first = toDoubleLikeQt(sides->first);
+    const auto second = toDoubleLikeQt(sides->second);
+    if (!first || !second)
+        return std::nullopt;
+    return std::pair(*first, *second);
 }
 
 std::optional<double> toDoubleLikeQt(std::string_view bytes)

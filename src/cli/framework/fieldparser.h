@@ -19,21 +19,21 @@ class FieldParser
 {
 public:
     // Any finite number.
-    double finiteNumber(Field field, FieldValue value);
-    double positive(Field field, FieldValue value);
+    double finiteNumber(Field field, const FieldValue &value);
+    double positive(Field field, const FieldValue &value);
     // Finite and at least zero.
-    double nonNegative(Field field, FieldValue value);
+    double nonNegative(Field field, const FieldValue &value);
     // From one limit to the other, both included; they are in the unit named.
-    double between(Field field, FieldValue value, double lowest, double highest,
+    double between(Field field, const FieldValue &value, double lowest, double highest,
                    const QString &unit);
     // An angle of view, strictly between 0 and 180 degrees.
-    double fieldOfView(FieldValue value, Field field = Field::fov);
+    double fieldOfView(const FieldValue &value, Field field = Field::fov);
     // "1920" or "1920x1080": the pixels across. The height must be a
     // number too, so that a typing slip does not pass.
-    double horizontalPixels(FieldValue value);
+    double horizontalPixels(const FieldValue &value);
     // "1920x1080": both counts.
-    std::pair<double, double> resolution(FieldValue value);
-    const DensityLevel *level(FieldValue value);
+    std::pair<double, double> resolution(const FieldValue &value);
+    const DensityLevel *level(const FieldValue &value);
 
     // The window's toFloat and toInt(10), which single-precision commands
     // share with it: nothing given is no value, text that does not parse is
@@ -45,9 +45,9 @@ public:
     const std::optional<QString> &error() const { return m_error; }
 
 private:
-    bool present(Field field, FieldValue value);
-    std::optional<double> finite(Field field, FieldValue value);
-    std::pair<double, double> pixelPair(FieldValue value, const QString &problem);
+    bool present(Field field, const FieldValue &value);
+    std::optional<double> finite(Field field, const FieldValue &value);
+    std::pair<double, double> pixelPair(const FieldValue &value, const QString &problem);
 
     std::optional<QString> m_error;
 };
@@ -59,3 +59,6 @@ std::optional<float> toFloatLikeQt(std::string_view bytes);
 std::optional<int> toIntLikeQt(std::string_view bytes);
 // And QString::toDouble.
 std::optional<double> toDoubleLikeQt(std::string_view bytes);
+// The numbers on either side of a pair's separator, read as toDoubleLikeQt
+// reads them, when there is a separator and both sides are numbers.
+std::optional<std::pair<double, double>> pairLikeQt(std::string_view bytes);

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // One input of a calculation: an option on the command line and, in a
@@ -71,12 +72,14 @@ private:
 QString normalizedColumnName(const QString &name);
 
 // An input as a calculation reads it: its bytes, or nothing when it is not
-// given, and the number they hold where that was read once for the whole run
-// (a command line's value, the same on every row).
+// given, and the number they hold, or the numbers on either side of a pair's
+// separator, where those were read once for the whole run (a command line's
+// value, the same on every row).
 struct FieldValue
 {
     std::optional<std::string_view> bytes;
     std::optional<double> number = {};
+    std::optional<std::pair<double, double>> pair = {};
 };
 
 // One calculation's inputs as UTF-8 bytes, in the order of their table,
@@ -88,6 +91,7 @@ public:
     explicit InputValues(int count)
         : m_values(static_cast<std::size_t>(count))
         , m_numbers(static_cast<std::size_t>(count))
+        , m_pairs(static_cast<std::size_t>(count))
         , m_fromRow(static_cast<std::size_t>(count))
     {
     }
@@ -98,7 +102,8 @@ public:
     bool given(InputId input) const { return at(input.m_index).has_value(); }
     FieldValue field(InputId input) const
     {
-        return {at(input.m_index), m_numbers[static_cast<std::size_t>(input.m_index)]};
+        const auto index = static_cast<std::size_t>(input.m_index);
+        return {at(input.m_index), m_numbers[index], m_pairs[index]};
     }
     // Whether a batch row's own cell gives it, rather than the command line.
     bool fromRow(InputId input) const { return m_fromRow[static_cast<std::size_t>(input.m_index)]; }
@@ -128,8 +133,18 @@ private:
         return m_numbers[static_cast<std::size_t>(index)];
     }
 
+    std::optional<std::pair<double, double>> &pair(int index)
+    {
+        return m_pairs[static_cast<std::size_t>(index)];
+    }
+    const std::optional<std::pair<double, double>> &pair(int index) const
+    {
+        return m_pairs[static_cast<std::size_t>(index)];
+    }
+
     std::vector<std::optional<std::string_view>> m_values;
     std::vector<std::optional<double>> m_numbers;
+    std::vector<std::optional<std::pair<double, double>>> m_pairs;
     std::vector<bool> m_fromRow;
     qint64 m_line = 0;
 };
