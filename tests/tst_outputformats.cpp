@@ -144,6 +144,14 @@ void OutputFormatsTest::formats_data()
            {{{"lobby"}, std::nullopt, 1}, {{"yard"}, {}, {}, "line 3: bad"}},
            "camera       lobby\nScene width  1.00 m\n\n"
            "camera       yard\nError        line 3: bad\n");
+    // Qt's own texts, aligned like the others: a long one pushes the short
+    // far right, a short negative one stands beside the direct digits.
+    addRow("text, numbers past the direct digits", "text", {},
+           {{{}, 5.5, std::ldexp(1.0, 100)}, {{}, -0.00001, 1}},
+           "Angle        " + QByteArray(28, ' ')
+                   + "5.5000\xC2\xB0\n"
+                     "Scene width  1267650600228229401496703205376.00 m\n\n"
+                     "Angle        -0.0000\xC2\xB0\nScene width     1.00 m\n");
 }
 
 void OutputFormatsTest::formats()

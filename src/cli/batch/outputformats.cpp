@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,37 @@ QString oneLine(QString text)
 void append(OutputBuffer &out, const QString &text)
 {
     out += text.toStdString();
+}
+
+// Short texts copied in blocks of 16 bytes, which compile to plain moves
+// where a copy of any length calls memmove: a table line is three such
+// copies, and a batch writes millions of lines. The source runs on with
+// spaces to a whole block, and the room taken covers the last block.
+constexpr std::size_t copyBlock = 16;
+
+constexpr std::size_t inBlocks(std::size_t length)
+{
+    return (length + copyBlock - 1) / copyBlock * copyBlock;
+}
+
+// The text, then at least `spaces` spaces, to a whole number of blocks.
+struct BlockText
+{
+    explicit BlockText(std::string text, std::size_t spaces = 0) : length(text.size())
+    {
+        bytes = std::move(text);
+        bytes.resize(inBlocks(length + spaces), ' ');
+    }
+    std::string bytes;
+    std::size_t length;
+};
+
+// `length` bytes of `from`, which holds them rounded up to a whole block.
+char *copyInBlocks(char *at, const char *from, std::size_t length)
+{
+    for (std::size_t done = 0; done < length; done += copyBlock)
+        std::memcpy(at + done, from + done, copyBlock);
+    return at + length;
 }
 
 // A table to read: one block per calculation, labels left, numbers
@@ -51,8 +83,9 @@ public:
         for (const QString &name : m_passThroughNames)
             m_passThroughLabels.push_back(padded(name));
         for (const ResultSpec &result : m_results) {
-            m_resultLabels.push_back(padded(result.label));
-            m_units.push_back(unitAfterNumber(result.unit).append(QLatin1Char('\n')).toStdString());
+            m_resultLabels.emplace_back(padded(result.label), alignmentSpaces);
+            m_units.emplace_back(
+                    unitAfterNumber(result.unit).append(QLatin1Char('\n')).toStdString());
             m_decimals.push_back(result.decimals);
         }
         m_numbers.resize(m_resultLabels.size());
@@ -62,7 +95,7 @@ public:
     // for the few values the direct writer declines, Qt's own text.
     struct Number
     {
-        char digits[fixedDirectlyMaximumLength];
+        char digits[inBlocks(fixedDirectlyMaximumLength)] = {};
         std::size_t length = 0;
         std::string qtText;
         std::string_view text() const
@@ -76,8 +109,11 @@ private:
 
     std::string m_errorLabel;
     std::vector<std::string> m_passThroughLabels;
-    std::vector<std::string> m_resultLabels;
-    std::vector<std::string> m_units; // with the line's end
+    // Spaces kept after each label for the numbers' alignment, enough for
+    // any number the direct writer gives.
+    static constexpr std::size_t alignmentSpaces = fixedDirectlyMaximumLength;
+    std::vector<BlockText> m_resultLabels;
+    std::vector<BlockText> m_units; // with the line's end
     std::vector<int> m_decimals;
     std::vector<Number> m_numbers; // this record's, reused
     bool m_written = false;
@@ -191,15 +227,22 @@ void TextSink::write(const FieldList &passThrough, const Results *results, const
         if (!resultValue(*results, static_cast<int>(column)))
             continue;
         // The whole line in one piece of the buffer.
-        const std::string &label = m_resultLabels[column];
-        const std::string_view number = m_numbers[column].text();
-        const std::string &unit = m_units[column];
-        const std::size_t padding = numberWidth - number.size();
-        char *line = m_buffer.room(label.size() + padding + number.size() + unit.size());
-        line = std::copy(label.begin(), label.end(), line);
-        line = std::fill_n(line, padding, ' ');
-        line = std::copy(number.begin(), number.end(), line);
-        m_buffer.commit(std::copy(unit.begin(), unit.end(), line));
+        const BlockText &label = m_resultLabels[column];
+        const Number &number = m_numbers[column];
+        const BlockText &unit = m_units[column];
+        const std::size_t lead = label.length + numberWidth - number.text().size();
+        char *line = m_buffer.room(inBlocks(lead) + inBlocks(numberWidth) + inBlocks(unit.length));
+        if (lead <= label.bytes.size()) {
+            line = copyInBlocks(line, label.bytes.data(), lead);
+        } else { // beside a number of Qt's, too long for the spaces kept
+            line = std::copy_n(label.bytes.data(), label.length, line);
+            line = std::fill_n(line, lead - label.length, ' ');
+        }
+        if (number.qtText.empty())
+            line = copyInBlocks(line, number.digits, number.length);
+        else
+            line = std::copy(number.qtText.begin(), number.qtText.end(), line);
+        m_buffer.commit(copyInBlocks(line, unit.bytes.data(), unit.length));
     }
 }
 
