@@ -156,7 +156,7 @@ public:
         for (const QString &name : m_passThroughNames)
             m_passThroughKeys.push_back(key(name));
         for (const ResultSpec &result : m_results)
-            m_resultKeys.push_back(key(result.key));
+            m_resultKeys.emplace_back(key(result.key));
     }
 
 private:
@@ -170,7 +170,7 @@ private:
     }
 
     std::vector<std::string> m_passThroughKeys;
-    std::vector<std::string> m_resultKeys;
+    std::vector<BlockText> m_resultKeys;
 };
 
 template <typename Sink>
@@ -273,9 +273,9 @@ void JsonLinesSink::write(const FieldList &passThrough, const Results *results,
     }
     for (int column = 0; column < m_results.size(); ++column) {
         // The key, the value and the comma in one piece of the buffer.
-        const std::string &key = m_resultKeys[static_cast<std::size_t>(column)];
-        char *at = std::copy(key.begin(), key.end(),
-                             m_buffer.room(key.size() + shortestMaximumLength + 1));
+        const BlockText &key = m_resultKeys[static_cast<std::size_t>(column)];
+        char *at = copyInBlocks(m_buffer.room(inBlocks(key.length) + shortestMaximumLength + 1),
+                                key.bytes.data(), key.length);
         const auto value = results ? resultValue(*results, column) : std::optional<double>();
         if (value && std::isfinite(*value))
             at = writeShortest(at, *value);
