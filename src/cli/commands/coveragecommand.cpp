@@ -193,17 +193,6 @@ std::optional<QString> CoverageCommand::prepareMore(const GivenInputs &given, Si
     return std::nullopt;
 }
 
-std::optional<QString> CoverageCommand::refusesOutput(const SitePlan &plan) const
-{
-    if (plan.moduleProblem)
-        return plan.moduleProblem;
-    if (const auto refusal = refusesFiles(plan, outputFiles(plan)))
-        return refusal;
-    if (plan.plot)
-        return pictureModuleProblem();
-    return std::nullopt;
-}
-
 QStringList CoverageCommand::outputFiles(const SitePlan &plan) const
 {
     QStringList files;

@@ -14,7 +14,7 @@ public:
 protected:
     bool needsArea() const override { return true; }
     std::optional<QString> prepareMore(const GivenInputs &given, SitePlan &plan) const override;
-    std::optional<QString> refusesOutput(const SitePlan &plan) const override;
+    bool draws(const SitePlan &plan) const override { return plan.plot.has_value(); }
     QStringList outputFiles(const SitePlan &plan) const override;
     std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const override;
     std::unique_ptr<RecordSink> makeSink(const SitePlan &plan, const PlacedRecord &record,

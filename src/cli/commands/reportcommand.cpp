@@ -419,15 +419,6 @@ std::optional<QString> ReportCommand::prepareMore(const GivenInputs &given, Site
     return std::nullopt;
 }
 
-std::optional<QString> ReportCommand::refusesOutput(const SitePlan &plan) const
-{
-    if (plan.moduleProblem)
-        return plan.moduleProblem;
-    if (const auto refusal = refusesFiles(plan, outputFiles(plan)))
-        return refusal;
-    return pictureModuleProblem();
-}
-
 std::optional<QString> ReportCommand::place(const SitePlan &plan, PlacedRecord &record) const
 {
     return plan.engine->addToCoverage(record.camera, plan.levels);

@@ -16,7 +16,7 @@ protected:
     bool needsArea() const override { return false; }
     bool measuresSite(const SitePlan &plan) const override { return plan.siteGiven; }
     std::optional<QString> prepareMore(const GivenInputs &given, SitePlan &plan) const override;
-    std::optional<QString> refusesOutput(const SitePlan &plan) const override;
+    bool draws(const SitePlan & /*plan*/) const override { return true; }
     QStringList outputFiles(const SitePlan &plan) const override { return {*plan.output}; }
     std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const override;
     std::unique_ptr<RecordSink> makeSink(const SitePlan &plan, const PlacedRecord &record,

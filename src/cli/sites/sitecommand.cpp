@@ -4,6 +4,7 @@
 #include "fieldparser.h"
 #include "fieldtext.h"
 #include "picturefiles.h"
+#include "picturemodule.h"
 #include "sitefile.h"
 #include "sitelevels.h"
 #include "sitemodule.h"
@@ -186,10 +187,11 @@ std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given
     return plan;
 }
 
-std::optional<QString> SiteCommand::refusesFiles(const SitePlan &plan,
-                                                 const QStringList &files) const
+std::optional<QString> SiteCommand::refusesOutput(const SitePlan &plan) const
 {
-    for (const QString &file : files) {
+    if (plan.moduleProblem)
+        return plan.moduleProblem;
+    for (const QString &file : outputFiles(plan)) {
         if (const auto refusal = refusesPictureFile(file))
             return refusal;
         if (!plan.sitePath)
@@ -197,6 +199,8 @@ std::optional<QString> SiteCommand::refusesFiles(const SitePlan &plan,
         if (const auto refusal = refusesReadFile(file, *plan.sitePath, QStringLiteral("site")))
             return refusal;
     }
+    if (draws(plan))
+        return pictureModuleProblem();
     return std::nullopt;
 }
 

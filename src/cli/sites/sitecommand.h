@@ -57,16 +57,15 @@ protected:
     SiteCommand(QString name, QString summary, QString details);
 
     std::variant<UsageError, SitePlan> prepare(const GivenInputs &given) const override;
-    std::optional<QString> refusesOutput(const SitePlan &plan) const override
-    {
-        return plan.moduleProblem;
-    }
+    // The site module, then the command's own files, refused where they may
+    // not be written (not a regular file, or the site read), then the
+    // picture module when the command draws.
+    std::optional<QString> refusesOutput(const SitePlan &plan) const final;
     std::optional<QString> calculate(const SitePlan &plan, const InputValues &values,
                                      Results &results, PlacedRecord &product) const override;
 
-    // The command's own files, refused where they may not be written: not a
-    // regular file, or the site read.
-    std::optional<QString> refusesFiles(const SitePlan &plan, const QStringList &files) const;
+    // Whether the run draws pictures, and so needs the picture module.
+    virtual bool draws(const SitePlan & /*plan*/) const { return false; }
     // Whether the command needs a site with an area.
     virtual bool needsArea() const = 0;
     // Whether cameras are measured over the site's area, and so must stand
