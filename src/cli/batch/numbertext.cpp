@@ -14,7 +14,16 @@ namespace {
 
 constexpr int maximumDirectDecimals = 4;
 constexpr double directLimit = 1e15; // times 10^4 still fits in 64 bits
-constexpr std::array<std::uint64_t, maximumDirectDecimals + 1> powersOfTen{1, 10, 100, 1000, 10000};
+// 10^0 to 10^19, every power of ten below 2^64.
+constexpr std::array<std::uint64_t, 20> powersOfTen = [] {
+    std::array<std::uint64_t, 20> all{};
+    std::uint64_t power = 1;
+    for (std::uint64_t &each : all) {
+        each = power;
+        power *= 10;
+    }
+    return all;
+}();
 
 // "00" to "99", so that digits are written two at a time.
 constexpr std::array<char, 200> digitPairs = [] {
@@ -38,18 +47,9 @@ char *writePair(char *at, std::uint32_t pair)
 // which gives the count or one more from the bit length.
 int digitCount(std::uint64_t value)
 {
-    static constexpr std::array<std::uint64_t, 20> powers = [] {
-        std::array<std::uint64_t, 20> all{};
-        std::uint64_t power = 1;
-        for (std::uint64_t &each : all) {
-            each = power;
-            power *= 10;
-        }
-        return all;
-    }();
     const int bits = 64 - __builtin_clzll(value | 1);
     const int estimate = (bits * 1233) >> 12; // floor(log10 2^(bits - 1)) or one more
-    return estimate + (value >= powers[std::size_t(estimate)] ? 1 : 0);
+    return estimate + (value >= powersOfTen[std::size_t(estimate)] ? 1 : 0);
 }
 
 // Four digits below 10^4 as two pairs: x / 100 = (x * 5243) >> 19 for
