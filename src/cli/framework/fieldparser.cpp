@@ -98,7 +98,7 @@ std::pair<double, double> FieldParser::pixelPair(const FieldValue &value, const 
         return {};
     const auto pair = splitPair(*value.bytes);
     FieldParser sides;
-    const auto numbers = value.pair;
+    const auto &numbers = value.pair;
     const double width = sides.positive(word,
                                         {pair ? pair->first : std::string_view(),
                                          numbers ? std::optional(numbers->first) : std::nullopt});
