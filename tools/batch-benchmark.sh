@@ -7,9 +7,12 @@
 # row. Peak memory is also measured on 1,000 rows.
 # mount, which has no yardstick, is timed alone. Then every command in every
 # format, each format's time over the same command's CSV and each CSV's over
-# fov's.
+# fov's: every ratio is the median of the rounds' own ratios, the two runs
+# of a round made one after the other, so that a shared machine's slow
+# minutes fall on both.
 # Usage: batch-benchmark.sh [ROWS [ROUNDS]], 1000000 rows and 5 rounds by default.
 set -eu
+export LC_ALL=C # numbers sorted and printed with a point
 root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
 rounds=${2:-5}
@@ -33,6 +36,8 @@ run() {
     echo "$(($(milliseconds) - start)) $(tail -n1 "$work/peak")" >>"$work/$name.times"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# ratio A B: the median over the rounds of A's time over B's in that round
+ratio() { paste -d' ' "$work/$1.times" "$work/$2.times" | awk '{ print $1 / $3 }' | median; }
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
 printf '%-9s %-16s %12s %10s %10s\n' batch program "rows/s" "peak MiB" "time ratio"
@@ -112,12 +117,16 @@ for kind in fov distance density lens mount; do
             run "$kind-$format" "$cli" $command --format "$format" --batch "$work/$kind.csv" \
                 >/dev/null || true
         done
+        [ "$kind" = fov ] || run "$kind-fov" "$cli" fov --pixel-size 2.9 --format csv \
+            --batch "$work/fov.csv" >/dev/null || true
         round=$((round + 1))
     done
+    [ "$kind" = fov ] && cp "$work/fov-csv.times" "$work/fov-fov.times"
     for format in csv json text; do
         cut -d' ' -f1 "$work/$kind-$format.times" | median >"$work/$kind-$format.ms"
     done
     awk -v kind="$kind" -v c="$(cat "$work/$kind-csv.ms")" -v j="$(cat "$work/$kind-json.ms")" \
-        -v t="$(cat "$work/$kind-text.ms")" -v f="$(cat "$work/fov-csv.ms")" 'BEGIN {
-        printf "%-9s %9d %9d %9d %11.2f %11.2f %11.2f\n", kind, c, j, t, c / f, j / c, t / c }'
+        -v t="$(cat "$work/$kind-text.ms")" -v cf="$(ratio "$kind-csv" "$kind-fov")" \
+        -v jc="$(ratio "$kind-json" "$kind-csv")" -v tc="$(ratio "$kind-text" "$kind-csv")" 'BEGIN {
+        printf "%-9s %9d %9d %9d %11.2f %11.2f %11.2f\n", kind, c, j, t, cf, jc, tc }'
 done
