@@ -8,7 +8,7 @@
 # mount, which has no yardstick, is timed alone. Then every command in every
 # format, each format's time over the same command's CSV and each CSV's over
 # fov's: every ratio is the median of the rounds' own ratios, the two runs
-# of a round made one after the other, so that a shared machine's slow
+# of a round made one after another, so that a shared machine's slow
 # minutes fall on both.
 # Usage: batch-benchmark.sh [ROWS [ROUNDS]], 1000000 rows and 5 rounds by default.
 set -eu
