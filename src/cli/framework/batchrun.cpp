@@ -161,9 +161,10 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
                 const int column = columns.ofInput.at(index);
                 const std::string_view cell
                         = column >= 0 ? record.field(column) : std::string_view();
-                values.at(index) = cell.empty() ? commandLine.at(index) : cell;
-                values.number(index) = cell.empty() ? commandLine.number(index) : std::nullopt;
-                values.pair(index) = cell.empty() ? commandLine.pair(index) : std::nullopt;
+                if (cell.empty())
+                    values.fieldAt(index) = commandLine.fieldAt(index);
+                else
+                    values.fieldAt(index) = {cell};
                 values.setFromRow(index, !cell.empty());
             }
             values.m_line = record.line;

@@ -255,10 +255,8 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
         if (value) {
             std::string &bytes = commandLineBytes[static_cast<std::size_t>(index)];
             bytes = value->toStdString();
-            commandLine.at(index) = bytes;
             // The same on every row of a batch, so read once.
-            commandLine.number(index) = toDoubleLikeQt(bytes);
-            commandLine.pair(index) = pairLikeQt(bytes);
+            commandLine.fieldAt(index) = {bytes, toDoubleLikeQt(bytes), pairLikeQt(bytes)};
         }
     }
     if (parser.isSet(batchOption))

@@ -89,10 +89,7 @@ class InputValues
 {
 public:
     explicit InputValues(int count)
-        : m_values(static_cast<std::size_t>(count))
-        , m_numbers(static_cast<std::size_t>(count))
-        , m_pairs(static_cast<std::size_t>(count))
-        , m_fromRow(static_cast<std::size_t>(count))
+        : m_fields(static_cast<std::size_t>(count)), m_fromRow(static_cast<std::size_t>(count))
     {
     }
 
@@ -100,11 +97,7 @@ public:
     std::optional<QString> operator[](InputId input) const;
     std::optional<std::string_view> bytes(InputId input) const { return at(input.m_index); }
     bool given(InputId input) const { return at(input.m_index).has_value(); }
-    FieldValue field(InputId input) const
-    {
-        const auto index = static_cast<std::size_t>(input.m_index);
-        return {at(input.m_index), m_numbers[index], m_pairs[index]};
-    }
+    const FieldValue &field(InputId input) const { return fieldAt(input.m_index); }
     // Whether a batch row's own cell gives it, rather than the command line.
     bool fromRow(InputId input) const { return m_fromRow[static_cast<std::size_t>(input.m_index)]; }
     // The batch line the values come from, 0 outside a batch.
@@ -113,38 +106,16 @@ public:
 private:
     // By position only for the base, which fills in what a command declared.
     friend class Command;
-    std::optional<std::string_view> &at(int index)
-    {
-        return m_values[static_cast<std::size_t>(index)];
-    }
-    const std::optional<std::string_view> &at(int index) const
-    {
-        return m_values[static_cast<std::size_t>(index)];
-    }
+    FieldValue &fieldAt(int index) { return m_fields[static_cast<std::size_t>(index)]; }
+    const FieldValue &fieldAt(int index) const { return m_fields[static_cast<std::size_t>(index)]; }
+    const std::optional<std::string_view> &at(int index) const { return fieldAt(index).bytes; }
 
     void setFromRow(int index, bool fromRow)
     {
         m_fromRow[static_cast<std::size_t>(index)] = fromRow;
     }
 
-    std::optional<double> &number(int index) { return m_numbers[static_cast<std::size_t>(index)]; }
-    const std::optional<double> &number(int index) const
-    {
-        return m_numbers[static_cast<std::size_t>(index)];
-    }
-
-    std::optional<std::pair<double, double>> &pair(int index)
-    {
-        return m_pairs[static_cast<std::size_t>(index)];
-    }
-    const std::optional<std::pair<double, double>> &pair(int index) const
-    {
-        return m_pairs[static_cast<std::size_t>(index)];
-    }
-
-    std::vector<std::optional<std::string_view>> m_values;
-    std::vector<std::optional<double>> m_numbers;
-    std::vector<std::optional<std::pair<double, double>>> m_pairs;
+    std::vector<FieldValue> m_fields;
     std::vector<bool> m_fromRow;
     qint64 m_line = 0;
 };

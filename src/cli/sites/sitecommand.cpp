@@ -232,7 +232,7 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
     // A number first: it is what nearly every row holds, and no number is
     // a compass point.
     double bearing = 0.0;
-    const FieldValue given = values.field(m_bearing);
+    const FieldValue &given = values.field(m_bearing);
     if (!given.bytes) {
         parse.fail(noValue(Field::bearing));
     } else if (const auto number = given.number ? given.number : toDoubleLikeQt(*given.bytes);
