@@ -61,6 +61,15 @@ GeoRing ring(Geo from, const std::vector<std::pair<double, double>> &corners)
     return points;
 }
 
+// The site placed, or the test stops with why not.
+std::shared_ptr<const SiteGeometry> placed(const Site &site = {})
+{
+    auto made = placeSite(site);
+    if (const auto *problem = std::get_if<QString>(&made))
+        qFatal("the site was not placed: %s", qPrintable(*problem));
+    return std::get<std::shared_ptr<const SiteGeometry>>(std::move(made));
+}
+
 PlacedCamera testCamera(Geo at)
 {
     return {at, 0.0, {viewFromFov(1000, 1000, 90, std::nullopt), 4.0, 30.0}, 1.6, std::nullopt};
@@ -150,13 +159,12 @@ void SiteGeometryTest::obstacles()
     QFETCH(Site, site);
     QFETCH(double, viewArea);
     QFETCH(int, holes);
-    const auto engine = makeSiteEngine();
-    QVERIFY(!engine->setSite(site));
+    const auto engine = placed(site);
     const CameraFootprint footprint
             = std::get<CameraFootprint>(engine->footprint(testCamera(santiago), standard()));
-    QVERIFY(footprint.viewNear && footprint.viewFar);
-    QCOMPARE(std::round(*footprint.viewNear * 1e4) / 1e4, 1.0718);
-    QCOMPARE(std::round(*footprint.viewFar * 1e4) / 1e4, 43.8786);
+    QVERIFY(footprint.viewSpan);
+    QCOMPARE(std::round(footprint.viewSpan->near * 1e4) / 1e4, 1.0718);
+    QCOMPARE(std::round(footprint.viewSpan->far * 1e4) / 1e4, 43.8786);
     QVERIFY2(std::fabs(footprint.view.squareMetres - viewArea) < 5e-4,
              qPrintable(QString::number(footprint.view.squareMetres, 'f', 6)));
     int holesFound = 0;
@@ -179,9 +187,9 @@ void SiteGeometryTest::obstacles()
 // A(10, 12, 2.4) = 42.91 m^2; the other bands are whole.
 void SiteGeometryTest::bandsBehindAWall()
 {
-    const auto engine = makeSiteEngine();
     const Geo c = santiago;
-    QVERIFY(!engine->setSite(Site{{obstacle(2.0, {}, {{offset(c, -50, 10), offset(c, 50, 10)}})}}));
+    const auto engine
+            = placed(Site{{obstacle(2.0, {}, {{offset(c, -50, 10), offset(c, 50, 10)}})}});
     const CameraFootprint footprint
             = std::get<CameraFootprint>(engine->footprint(testCamera(c), standard()));
     struct Expected
@@ -198,8 +206,8 @@ void SiteGeometryTest::bandsBehindAWall()
         QCOMPARE(band.has_value(), expected[level].has_value());
         if (!band)
             continue;
-        QCOMPARE(std::round(band->near * 1e4) / 1e4, expected[level]->near);
-        QCOMPARE(std::round(band->far * 1e4) / 1e4, expected[level]->far);
+        QCOMPARE(std::round(band->span.near * 1e4) / 1e4, expected[level]->near);
+        QCOMPARE(std::round(band->span.far * 1e4) / 1e4, expected[level]->far);
         QVERIFY2(std::fabs(band->area.squareMetres - expected[level]->area) < 5e-4,
                  qPrintable(QString::number(band->area.squareMetres, 'f', 6)));
     }
@@ -210,16 +218,16 @@ void SiteGeometryTest::bandsBehindAWall()
 // (which holds to 21.71 m) is the loosest band, to 20 m; monitor has none.
 void SiteGeometryTest::aMaximumRange()
 {
-    const auto engine = makeSiteEngine();
+    const auto engine = placed();
     PlacedCamera camera = testCamera(santiago);
     camera.maxRange = 20.0;
     const auto footprint = std::get<CameraFootprint>(engine->footprint(camera, standard()));
-    QCOMPARE(*footprint.viewFar, 20.0);
+    QCOMPARE(footprint.viewSpan->far, 20.0);
     QVERIFY(std::fabs(footprint.view.squareMetres - 421.1281) < 5e-4);
     QVERIFY(!footprint.bands[0]);
     QVERIFY(footprint.bands[1]);
-    QCOMPARE(std::round(footprint.bands[1]->near * 1e4) / 1e4, 7.8520);
-    QCOMPARE(footprint.bands[1]->far, 20.0);
+    QCOMPARE(std::round(footprint.bands[1]->span.near * 1e4) / 1e4, 7.8520);
+    QCOMPARE(footprint.bands[1]->span.far, 20.0);
 }
 
 namespace {
@@ -258,12 +266,11 @@ double twoDecimals(double value)
 // The worked example S1, computed independently of this code.
 void SiteGeometryTest::workedExampleS1()
 {
-    const auto engine = makeSiteEngine();
-    QVERIFY(!engine->setSite(siteS1()));
+    const auto engine = placed(siteS1());
     const CameraFootprint footprint
             = std::get<CameraFootprint>(engine->footprint(gateS1(), standard()));
-    QCOMPARE(twoDecimals(*footprint.viewNear), 5.12);
-    QCOMPARE(twoDecimals(*footprint.viewFar), 114.07);
+    QCOMPARE(twoDecimals(footprint.viewSpan->near), 5.12);
+    QCOMPARE(twoDecimals(footprint.viewSpan->far), 114.07);
     QCOMPARE(twoDecimals(footprint.view.squareMetres), 7217.43);
     const double bands[6][3] = {{0, 0, 0},
                                 {27.44, 68.44, 2171.86},
@@ -276,13 +283,14 @@ void SiteGeometryTest::workedExampleS1()
         QCOMPARE(band.has_value(), bands[level][2] > 0.0);
         if (!band)
             continue;
-        QCOMPARE(twoDecimals(band->near), bands[level][0]);
-        QCOMPARE(twoDecimals(band->far), bands[level][1]);
+        QCOMPARE(twoDecimals(band->span.near), bands[level][0]);
+        QCOMPARE(twoDecimals(band->span.far), bands[level][1]);
         QCOMPARE(twoDecimals(band->area.squareMetres), bands[level][2]);
     }
 
-    QVERIFY(!engine->addToCoverage(gateS1(), standard()));
-    const CoverageReport report = std::get<CoverageReport>(engine->coverage(standard()));
+    const auto coverage = engine->startCoverage(standard());
+    QVERIFY(!coverage->add({QStringLiteral("gate"), gateS1()}));
+    const CoverageReport report = std::get<SiteCoverage>(std::move(*coverage).finish()).report;
     // covered_pct, gaps, largest_gap_m2
     const double rows[6][3] = {{41.53, 2, 1893.46}, {41.53, 2, 1893.46}, {7.11, 1, 5573.65},
                                {1.67, 1, 5899.80},  {0.31, 1, 5981.33},  {0.00, 1, 6000.06}};
@@ -310,11 +318,11 @@ void SiteGeometryTest::twinCamerasAreRedundant()
     // detect band, which reaches 68.44 m: all of it is seen.
     privacy.polygons.push_back({ring({52.52, 13.405}, {{20, -5}, {30, -5}, {30, 5}, {20, 5}}), {}});
     site.features.push_back(privacy);
-    const auto engine = makeSiteEngine();
-    QVERIFY(!engine->setSite(site));
-    engine->addToCoverage(gateS1(), standard());
-    QVERIFY(!engine->addToCoverage(gateS1(), standard()));
-    const CoverageReport report = std::get<CoverageReport>(engine->coverage(standard()));
+    const auto engine = placed(site);
+    const auto coverage = engine->startCoverage(standard());
+    QVERIFY(!coverage->add({QStringLiteral("one"), gateS1()}));
+    QVERIFY(!coverage->add({QStringLiteral("two"), gateS1()}));
+    const CoverageReport report = std::get<SiteCoverage>(std::move(*coverage).finish()).report;
     for (const CoverageRow &row : report.levels)
         QCOMPARE(twoDecimals(row.redundant), twoDecimals(row.covered));
     QCOMPARE(report.privacy.size(), std::size_t(1));
@@ -343,7 +351,7 @@ void SiteGeometryTest::positionsFromThePlane()
     QFETCH(double, lon);
     QFETCH(double, x);
     QFETCH(double, y);
-    const auto engine = makeSiteEngine();
+    const auto engine = placed();
     const auto placed = engine->fromPlane({lat, lon}, x, y);
     QVERIFY(placed);
     const Geo expected = offset({lat, lon}, x, y);
@@ -359,11 +367,11 @@ void SiteGeometryTest::positionsFromThePlane()
 // w = (114.07 cos 20 + 4 sin 20) tan 30 = 62.67 m.
 void SiteGeometryTest::cornersOnTheGeodesics()
 {
-    const auto engine = makeSiteEngine();
+    const auto engine = placed();
     const PlacedCamera camera = gateS1();
     const CameraFootprint footprint
             = std::get<CameraFootprint>(engine->footprint(camera, standard()));
-    const double far = *footprint.viewFar;
+    const double far = footprint.viewSpan->far;
     const double pi = 3.141592653589793;
     const double halfWidth = (far * std::cos(20 * pi / 180) + 4 * std::sin(20 * pi / 180))
             * std::tan(30 * pi / 180);
@@ -395,8 +403,7 @@ void SiteGeometryTest::validAfterRounding()
     Site site{{obstacle(8.0, {{ring(c, {{-6, 20}, {6, 20}, {6, 30}, {-6, 30}}), {}}}),
                obstacle(2.0, {}, {{offset(c, -30, 12), offset(c, -10, 12)}}),
                obstacle(2.0, {{ring(c, {{8, 9}, {9, 9}, {9, 10}, {8, 10}}), {}}})}};
-    const auto engine = makeSiteEngine();
-    QVERIFY(!engine->setSite(site));
+    const auto engine = placed(site);
     const GeosContext context;
     const PlaneGeometry geometry(context);
     const auto rounded = [](double degrees) { return std::round(degrees * 1e7) / 1e7; };

@@ -4,7 +4,7 @@
 
 struct MountSurvey;
 struct ReportDocument;
-struct SitePlanDrawing;
+struct SiteDrawing;
 
 // The pictures' room: the one module that links QtGui and QtSvg, which
 // would double the start-up time and memory of every other run of
@@ -20,7 +20,7 @@ struct SitePlanDrawing;
 using PictureModuleVersion = const char *(*)();
 constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_PICTURE_INTERFACE "4"
+#define KAVRELO_PICTURE_INTERFACE "5"
 
 // Draws a camera on a pole as SVG: a side view (pole, camera, the view, the
 // blind zone and the target's height) above a top view (the ground in view
@@ -33,8 +33,8 @@ constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
 
 // Draws a site from above as SVG, with every camera's bands, the obstacles
 // and privacy zones, a north arrow, a scale bar and a legend.
-using DrawSitePlan = bool (*)(const SitePlanDrawing &plan, const QString &path, QString *error);
-constexpr char drawSitePlanSymbol[] = "kavreloDrawSitePlan";
+using DrawSite = bool (*)(const SiteDrawing &plan, const QString &path, QString *error);
+constexpr char drawSiteSymbol[] = "kavreloDrawSite";
 
 // Writes a site's report as a PDF of vector pages, with real text in
 // embedded fonts, atomically. The same document gives the same bytes.

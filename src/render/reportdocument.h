@@ -48,12 +48,12 @@ struct ReportDocument
     // Told of each page done, of all; may be empty.
     std::function<void(int done, int total)> progress;
 
-    SitePlanDrawing plan;
+    SiteDrawing plan;
     // With a site: what each level covers and each privacy zone shows, and
     // the gaps of the strictest level that covers anything.
     std::optional<ReportTable> coverage;
     QString gapsLabel;
-    std::vector<PlanPolygon> gaps;
+    std::vector<PlanePolygon> gaps;
 
     ReportTable schedule;
     ReportTable bill;

@@ -184,17 +184,17 @@ private:
 // The plan behind every camera's page, drawn once: the PDF holds one image
 // however many pages show it, where drawing it anew would repeat every
 // camera's bands on every page.
-QImage locatorBackground(const SitePlanDrawing &plan)
+QImage locatorBackground(const SiteDrawing &plan)
 {
-    QImage image(sitePlanSize, QImage::Format_RGB32);
+    QImage image(siteDrawingSize, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    PlanMarks marks;
+    DrawingMarks marks;
     marks.titled = false;
     marks.camerasInGrey = true;
-    drawFitted(painter, QRectF(QPointF(0, 0), sitePlanSize), sitePlanSize,
-               [&](QPainter &on) { drawSitePlan(on, plan, marks); });
+    drawFitted(painter, QRectF(QPointF(0, 0), siteDrawingSize), siteDrawingSize,
+               [&](QPainter &on) { drawSite(on, plan, marks); });
     return image;
 }
 
@@ -257,7 +257,7 @@ private:
         m_pages.push_back([this](QPainter &painter, const QRectF &room) {
             const double top = heading(painter, room, m_document.title);
             drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
-                       sitePlanSize, [this](QPainter &on) { drawSitePlan(on, m_document.plan); });
+                       siteDrawingSize, [this](QPainter &on) { drawSite(on, m_document.plan); });
         });
     }
 
@@ -271,12 +271,12 @@ private:
                     + 12;
             if (m_document.gapsLabel.isEmpty())
                 return;
-            PlanMarks marks;
+            DrawingMarks marks;
             marks.gaps = &m_document.gaps;
             marks.gapsLabel = m_document.gapsLabel;
             drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
-                       sitePlanSize,
-                       [&](QPainter &on) { drawSitePlan(on, m_document.plan, marks); });
+                       siteDrawingSize,
+                       [&](QPainter &on) { drawSite(on, m_document.plan, marks); });
         });
     }
 
@@ -313,12 +313,12 @@ private:
         const QRectF locator(side.left(), y + 8, side.width(), side.bottom() - y - 8);
         if (locator.height() < 40)
             return;
-        const double scale = std::min(locator.width(), locator.height()) / sitePlanSize.width();
-        const QRectF square(locator.left(), locator.top(), sitePlanSize.width() * scale,
-                            sitePlanSize.height() * scale);
+        const double scale = std::min(locator.width(), locator.height()) / siteDrawingSize.width();
+        const QRectF square(locator.left(), locator.top(), siteDrawingSize.width() * scale,
+                            siteDrawingSize.height() * scale);
         painter.drawImage(square, m_locator);
-        drawFitted(painter, square, sitePlanSize,
-                   [&](QPainter &on) { drawPlanCamera(on, m_document.plan, index); });
+        drawFitted(painter, square, siteDrawingSize,
+                   [&](QPainter &on) { drawSiteCamera(on, m_document.plan, index); });
     }
 
     // Headed paragraphs, onto further pages as they need.

@@ -10,8 +10,8 @@
 #include <vector>
 
 struct MountSurvey;
-struct PlanPolygon;
-struct SitePlanDrawing;
+struct PlanePolygon;
+struct SiteDrawing;
 
 // What every picture of the module shares: an SVG written atomically, in
 // DejaVu Sans at 12 px, one pixel to the unit, and the ink it is drawn in.
@@ -26,18 +26,18 @@ bool haveGuiApplication();
 // fitted into a page of the report.
 constexpr QSize mountPictureSize(900, 1000);
 void drawMount(QPainter &painter, const MountSurvey &survey);
-constexpr QSize sitePlanSize(1000, 1000);
+constexpr QSize siteDrawingSize(1000, 1000);
 // What a copy of the site plan marks beside the site and its bands.
-struct PlanMarks
+struct DrawingMarks
 {
     bool titled = true;
     bool camerasInGrey = false; // to stand back behind one drawn out
-    const std::vector<PlanPolygon> *gaps = nullptr;
+    const std::vector<PlanePolygon> *gaps = nullptr;
     QString gapsLabel; // the gaps' entry in the legend
 };
-void drawSitePlan(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks &marks = {});
+void drawSite(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &marks = {});
 // One camera of the plan drawn out, over the plan in grey.
-void drawPlanCamera(QPainter &painter, const SitePlanDrawing &plan, std::size_t camera);
+void drawSiteCamera(QPainter &painter, const SiteDrawing &plan, std::size_t camera);
 
 // Draws into path; why it could not, if it could not.
 std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,

@@ -38,11 +38,6 @@ public:
     // Hands the buffered records to the sink; false once a write has failed.
     bool flush();
     bool failed() const { return m_failed; }
-    // Whether what was written falls short of what the run required.
-    virtual bool fallsShort() const { return false; }
-    // Why a file that finish() writes beside the records could not be
-    // written, if one could not.
-    virtual std::optional<QString> fileFailure() const { return std::nullopt; }
 
 protected:
     // One record: results, or else the message of an error.

@@ -39,122 +39,10 @@ QByteArray gapsDocument(const CoverageReport &report, const std::vector<SiteLeve
     return QByteArray(out.data(), static_cast<int>(out.size()));
 }
 
-// Bytes into a buffer, so that the rows go out with the sink's own flush.
-class IntoBuffer final : public ByteSink
-{
-public:
-    explicit IntoBuffer(OutputBuffer &buffer) : m_buffer(buffer) { }
-    bool write(const char *data, qint64 size) override
-    {
-        m_buffer += std::string_view(data, static_cast<std::size_t>(size));
-        return true;
-    }
-    QString errorString() const override { return {}; }
-
-private:
-    OutputBuffer &m_buffer;
-};
-
 } // namespace
 
-// Cameras are added to the site as they are placed; the rows come at the
-// end, in the record format chosen.
-class CoverageSink final : public RecordSink
-{
-public:
-    CoverageSink(const CoverageCommand &command, const SitePlan &plan, const PlacedRecord &record,
-                 const OutputFormat &format, const Streams &streams)
-        : RecordSink(command.resultTable(), {}, streams.output)
-        , m_command(command)
-        , m_plan(plan)
-        , m_record(record)
-        , m_streams(streams)
-        , m_intoBuffer(m_buffer)
-        , m_rows(format.make(command.m_table.results(), CoverageTable::rowNames(), m_intoBuffer))
-        , m_prefix(command.messagePrefix())
-    {
-    }
-
-    void finish() override;
-    bool fallsShort() const override { return m_fallsShort; }
-    std::optional<QString> fileFailure() const override { return m_fileFailure; }
-
-private:
-    void write(const FieldList &passThrough, const Results *results, const QString &error) override
-    {
-        if (results) {
-            m_names.push_back(cameraName(passThrough, m_record.line));
-        } else {
-            ++m_unplaced;
-            printLine(m_streams, m_prefix + error);
-        }
-    }
-
-    const CoverageCommand &m_command;
-    const SitePlan &m_plan;
-    const PlacedRecord &m_record;
-    std::vector<QString> m_names; // of the cameras placed, in order
-    const Streams &m_streams;
-    IntoBuffer m_intoBuffer;
-    std::unique_ptr<RecordSink> m_rows;
-    QString m_prefix;
-    int m_unplaced = 0;
-    bool m_fallsShort = false;
-    std::optional<QString> m_fileFailure;
-};
-
-void CoverageSink::finish()
-{
-    if (m_unplaced > 0)
-        printLine(m_streams,
-                  m_prefix
-                          + QStringLiteral("the coverage is of the %1 cameras that could be "
-                                           "placed; %2 could not")
-                                    .arg(m_names.size())
-                                    .arg(m_unplaced));
-    std::optional<SitePlanDrawing> drawing;
-    if (m_plan.plot) {
-        auto drawn = m_plan.engine->drawing(m_plan.levels);
-        if (const auto *problem = std::get_if<QString>(&drawn)) {
-            m_fileFailure = QStringLiteral("cannot draw the plan: %1").arg(*problem);
-            return;
-        }
-        drawing = std::move(std::get<SitePlanDrawing>(drawn));
-    }
-    const auto worked = m_plan.engine->coverage(m_plan.levels);
-    if (const auto *problem = std::get_if<QString>(&worked)) {
-        m_fileFailure = QStringLiteral("cannot work out the coverage: %1").arg(*problem);
-        return;
-    }
-    const CoverageReport &report = std::get<CoverageReport>(worked);
-    m_command.m_table.write(report, m_plan.levels, *m_rows);
-    m_rows->flush();
-    for (const Requirement &requirement : m_plan.requirements) {
-        const CoverageRow &row = report.levels[requirement.level];
-        if (shownPercent(row.covered, row.area) < requirement.percent)
-            m_fallsShort = true;
-    }
-    if (drawing) {
-        for (std::size_t camera = 0; camera < drawing->cameras.size() && camera < m_names.size();
-             ++camera)
-            drawing->cameras[camera].name = m_names[camera];
-        if (const auto problem = drawSitePlan(*drawing, *m_plan.plot)) {
-            m_fileFailure = problem;
-            return;
-        }
-    }
-    if (m_plan.gaps) {
-        QSaveFile file(*m_plan.gaps);
-        const QByteArray document = gapsDocument(report, m_plan.levels);
-        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size()
-            || !file.commit())
-            m_fileFailure
-                    = QStringLiteral("cannot write %1: %2").arg(*m_plan.gaps, file.errorString());
-    }
-}
-
 CoverageCommand::CoverageCommand()
-    : SiteCommand(
+    : PlannedCommand(
             QStringLiteral("coverage"),
             QStringLiteral("How much of a site each level covers, gaps and redundancy "
                            "included."),
@@ -164,6 +52,8 @@ CoverageCommand::CoverageCommand()
                     "target's plane when at least one camera meets it there, unhidden. One\n"
                     "row per level, loosest first, then one per privacy zone: the part of it\n"
                     "seen at the loosest level."))
+    , m_site([this](InputSpec input) { return addInput(std::move(input)); },
+             [this](ResultSpec result) { return addResult(std::move(result)); })
     , m_gaps(addInput(option("gaps", "FILE",
                              "Also write the uncovered ground of each level as "
                              "GeoJSON.")))
@@ -176,24 +66,37 @@ CoverageCommand::CoverageCommand()
 {
 }
 
-std::optional<QString> CoverageCommand::prepareMore(const GivenInputs &given, SitePlan &plan) const
+std::variant<UsageError, CoveragePlan> CoverageCommand::prepare(const GivenInputs &given) const
 {
-    plan.gaps = given.commandLine[m_gaps];
-    if (plan.gaps && plan.gaps->isEmpty())
-        return QStringLiteral("--gaps needs a file name");
-    plan.plot = given.commandLine[m_plot];
-    if (plan.plot && plan.plot->isEmpty())
-        return QStringLiteral("--plot needs a file name");
+    CoveragePlan plan;
+    auto site
+            = m_site.prepare(given, SiteInputReader::Area::needed, [&]() -> std::optional<QString> {
+                  plan.gaps = given.commandLine[m_gaps];
+                  if (plan.gaps && plan.gaps->isEmpty())
+                      return QStringLiteral("--gaps needs a file name");
+                  plan.plot = given.commandLine[m_plot];
+                  if (plan.plot && plan.plot->isEmpty())
+                      return QStringLiteral("--plot needs a file name");
+                  return std::nullopt;
+              });
+    if (auto *error = std::get_if<UsageError>(&site))
+        return std::move(*error);
+    plan.site = std::get<SiteInputs>(std::move(site));
     if (const auto require = given.commandLine[m_require]) {
-        auto parsed = parseRequirements(*require, plan.levels);
+        auto parsed = parseRequirements(*require, plan.site.levels);
         if (const auto *problem = std::get_if<QString>(&parsed))
-            return *problem;
+            return UsageError{*problem};
         plan.requirements = std::move(std::get<std::vector<Requirement>>(parsed));
     }
-    return std::nullopt;
+    return plan;
 }
 
-QStringList CoverageCommand::outputFiles(const SitePlan &plan) const
+std::optional<QString> CoverageCommand::refusesOutput(const CoveragePlan &plan) const
+{
+    return m_site.refusesOutput(plan.site, outputFiles(plan), plan.plot.has_value());
+}
+
+QStringList CoverageCommand::outputFiles(const CoveragePlan &plan) const
 {
     QStringList files;
     for (const auto &path : {plan.gaps, plan.plot}) {
@@ -203,16 +106,70 @@ QStringList CoverageCommand::outputFiles(const SitePlan &plan) const
     return files;
 }
 
-std::optional<QString> CoverageCommand::place(const SitePlan &plan, PlacedRecord &record) const
+std::optional<QString> CoverageCommand::calculate(const CoveragePlan &plan,
+                                                  const InputValues &values, Results &results,
+                                                  PlacedRecord &product) const
 {
-    return plan.engine->addToCoverage(record.camera, plan.levels);
+    if (const auto problem = m_site.place(plan.site, values, true, results, product))
+        return problem;
+    return nonFiniteResult(results, values);
 }
 
-std::unique_ptr<RecordSink> CoverageCommand::makeSink(const SitePlan &plan,
-                                                      const PlacedRecord &record,
-                                                      const OutputFormat &format,
+std::unique_ptr<RecordSink> CoverageCommand::makeSink(const CoveragePlan & /*plan*/,
+                                                      SiteRun & /*run*/, const OutputFormat &format,
                                                       const QStringList & /*passThroughNames*/,
                                                       const Streams &streams) const
 {
-    return std::make_unique<CoverageSink>(*this, plan, record, format, streams);
+    return format.make(m_table.results(), CoverageTable::rowNames(), streams.output);
+}
+
+std::optional<QString> CoverageCommand::write(const CoveragePlan &plan, SiteRun &run,
+                                              PlacedRecord &&product, RecordSink & /*sink*/,
+                                              const Results & /*results*/,
+                                              const RecordAnswer &answer) const
+{
+    return run.add(
+            plan.site,
+            {cameraName(answer.passThrough, answer.line), std::move(product), {}, answer.line});
+}
+
+void CoverageCommand::writeError(const CoveragePlan & /*plan*/, SiteRun &run, RecordSink & /*sink*/,
+                                 const QString &message, const RecordAnswer & /*answer*/,
+                                 const Streams &streams) const
+{
+    run.leaveOut(message);
+    printLine(streams, messagePrefix() + message);
+}
+
+RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSink &sink,
+                               const Streams &streams) const
+{
+    if (const auto note = run.leftOutNote("coverage"))
+        printLine(streams, messagePrefix() + *note);
+    auto finished = std::move(run).finish(plan.site);
+    if (const auto *problem = std::get_if<QString>(&finished))
+        return {ExitStatus::notWorkedOut,
+                QStringLiteral("cannot work out the coverage: %1").arg(*problem)};
+    const SiteRun::Ended &ended = std::get<SiteRun::Ended>(finished);
+    const CoverageReport &report = ended.coverage.report;
+    m_table.write(report, plan.site.levels, sink);
+    RunEnd end;
+    for (const Requirement &requirement : plan.requirements) {
+        const CoverageRow &row = report.levels[requirement.level];
+        if (shownPercent(row.covered, row.area) < requirement.percent)
+            end.status = ExitStatus::fallsShort;
+    }
+    if (plan.plot) {
+        if (const auto problem = drawSite(ended.coverage.drawing, *plan.plot))
+            return {ExitStatus::outputFailed, problem};
+    }
+    if (plan.gaps) {
+        QSaveFile file(*plan.gaps);
+        const QByteArray document = gapsDocument(report, plan.site.levels);
+        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size()
+            || !file.commit())
+            return {ExitStatus::outputFailed,
+                    QStringLiteral("cannot write %1: %2").arg(*plan.gaps, file.errorString())};
+    }
+    return end;
 }

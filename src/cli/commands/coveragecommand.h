@@ -1,32 +1,48 @@
 #pragma once
 
 #include "coveragetable.h"
-#include "sitecommand.h"
+#include "siteinputs.h"
+#include "siterun.h"
+
+struct CoveragePlan
+{
+    SiteInputs site;
+    std::optional<QString> gaps; // GeoJSON of the uncovered ground
+    std::optional<QString> plot; // SVG of the site
+    std::vector<Requirement> requirements;
+};
 
 // How much of a site each level covers, with the cameras of a schedule and
 // the site's obstacles in the way: one row per level, loosest first, then
-// one per privacy zone.
-class CoverageCommand : public SiteCommand
+// one per privacy zone, worked out at the end of the run.
+class CoverageCommand : public PlannedCommand<CoveragePlan, PlacedRecord, SiteRun>
 {
 public:
     CoverageCommand();
 
 protected:
-    bool needsArea() const override { return true; }
-    std::optional<QString> prepareMore(const GivenInputs &given, SitePlan &plan) const override;
-    bool draws(const SitePlan &plan) const override { return plan.plot.has_value(); }
-    QStringList outputFiles(const SitePlan &plan) const override;
-    std::optional<QString> place(const SitePlan &plan, PlacedRecord &record) const override;
-    std::unique_ptr<RecordSink> makeSink(const SitePlan &plan, const PlacedRecord &record,
+    std::variant<UsageError, CoveragePlan> prepare(const GivenInputs &given) const override;
+    std::optional<QString> refusesOutput(const CoveragePlan &plan) const override;
+    QStringList outputFiles(const CoveragePlan &plan) const override;
+    std::optional<QString> calculate(const CoveragePlan &plan, const InputValues &values,
+                                     Results &results, PlacedRecord &product) const override;
+    std::unique_ptr<RecordSink> makeSink(const CoveragePlan &plan, SiteRun &run,
                                          const OutputFormat &format,
                                          const QStringList &passThroughNames,
                                          const Streams &streams) const override;
+    std::optional<QString> write(const CoveragePlan &plan, SiteRun &run, PlacedRecord &&product,
+                                 RecordSink &sink, const Results &results,
+                                 const RecordAnswer &answer) const override;
+    void writeError(const CoveragePlan &plan, SiteRun &run, RecordSink &sink,
+                    const QString &message, const RecordAnswer &answer,
+                    const Streams &streams) const override;
+    RunEnd endRun(const CoveragePlan &plan, SiteRun &&run, RecordSink &sink,
+                  const Streams &streams) const override;
 
 private:
+    const SiteInputReader m_site;
     const InputId m_gaps;
     const InputId m_plot;
     const InputId m_require;
     const CoverageTable m_table;
-
-    friend class CoverageSink;
 };

@@ -75,110 +75,75 @@ QString resolutionText(const MountedCamera &camera)
             .arg(camera.view.verticalPixels);
 }
 
-} // namespace
+// A value as its result shows it, with its unit.
+QString shown(const ResultTable &table, ResultId result, double value)
+{
+    const ResultSpec &spec = table.spec(result);
+    return shownWithUnit(value, spec.decimals, spec.unit);
+}
 
-// The cameras are kept as they are placed; the document is made at the end.
-class ReportSink final : public RecordSink
+// The records that were written nowhere: the report is made at the end.
+class NoRecords final : public RecordSink
 {
 public:
-    ReportSink(const ReportCommand &command, const SitePlan &plan, const PlacedRecord &record,
-               const QStringList &passThroughNames, const Streams &streams)
-        : RecordSink(command.resultTable(), passThroughNames, streams.output)
-        , m_command(command)
-        , m_plan(plan)
-        , m_record(record)
-        , m_streams(streams)
-        , m_prefix(command.messagePrefix())
-        , m_mountPlan(command.m_mount.planFor(plan.ownLevels ? std::optional(plan.levels)
-                                                             : std::nullopt))
-    {
-    }
-
-    void finish() override;
-    std::optional<QString> fileFailure() const override { return m_fileFailure; }
+    using RecordSink::RecordSink;
 
 private:
-    struct Camera
+    void write(const FieldList & /*passThrough*/, const Results * /*results*/,
+               const QString & /*error*/) override
     {
-        QString name;
-        PlacedRecord placed;
-        QStringList fields;
-    };
+    }
+};
 
-    void write(const FieldList &passThrough, const Results *results, const QString &error) override
+// The document's pages from what the run ended with.
+class ReportPages
+{
+public:
+    ReportPages(const ReportPlan &plan, const SiteRun::Ended &ended,
+                const QStringList &passThroughNames, const ResultTable &placedTable,
+                const PlacedResults &placed)
+        : m_plan(plan)
+        , m_ended(ended)
+        , m_passThroughNames(passThroughNames)
+        , m_placedTable(placedTable)
+        , m_placed(placed)
+        , m_mount(plan.site.levels)
     {
-        if (!results) {
-            m_skipped << error;
-            printLine(m_streams, m_prefix + error);
-            return;
-        }
-        Camera camera{cameraName(passThrough, m_record.line), m_record, {}};
-        for (const auto &field : passThrough)
-            camera.fields << fieldText(field);
-        m_cameras.push_back(std::move(camera));
     }
 
-    std::optional<QString> fillPlan(ReportDocument &document) const;
-    std::optional<QString> fillCoverage(ReportDocument &document) const;
+    void fillCoverage(const CoverageTable &coverage, ReportDocument &document) const;
     void fillCameras(ReportDocument &document) const;
     void fillSchedule(ReportDocument &document) const;
     void fillBill(ReportDocument &document) const;
     void fillAssumptions(ReportDocument &document) const;
-    QString shown(const QString &key, double value) const;
+
+private:
     QString lensText(const PlacedRecord &record) const;
 
-    const ReportCommand &m_command;
-    const SitePlan &m_plan;
-    const PlacedRecord &m_record;
-    const Streams &m_streams;
-    const QString m_prefix;
-    const MountPlan m_mountPlan;
-    std::vector<Camera> m_cameras;
-    QStringList m_skipped;
-    std::optional<QString> m_fileFailure;
+    const ReportPlan &m_plan;
+    const SiteRun::Ended &m_ended;
+    const QStringList &m_passThroughNames;
+    const ResultTable &m_placedTable;
+    const PlacedResults &m_placed;
+    const MountFigureTable m_mount; // whose figures each camera's page shows
 };
 
-// A value as the command whose result it is shows it.
-QString ReportSink::shown(const QString &key, double value) const
-{
-    for (const auto *declared : {&m_command.m_mount.tableOf(m_mountPlan).specs(), &m_results}) {
-        for (const ResultSpec &result : *declared) {
-            if (result.key == key)
-                return shownWithUnit(value, result.decimals, result.unit);
-        }
-    }
-    return fixed(value, 2);
-}
-
 // The lens as the row gave it, else the angle of view.
-QString ReportSink::lensText(const PlacedRecord &record) const
+QString ReportPages::lensText(const PlacedRecord &record) const
 {
     if (!record.lens)
-        return shown(QStringLiteral("hfov_deg"), record.camera.camera.view.horizontalFovDegrees);
+        return shown(m_placedTable, m_placed.hfovDegrees,
+                     record.camera.camera.view.horizontalFovDegrees);
     return QStringLiteral("%1 \u00B5m, %2 mm")
             .arg(record.lens->pixelSize, 0, 'g', 15)
             .arg(record.lens->focalLength, 0, 'g', 15);
 }
 
-std::optional<QString> ReportSink::fillPlan(ReportDocument &document) const
+void ReportPages::fillCoverage(const CoverageTable &coverage, ReportDocument &document) const
 {
-    auto drawn = m_plan.engine->drawing(m_plan.levels);
-    if (const auto *problem = std::get_if<QString>(&drawn))
-        return QStringLiteral("cannot draw the plan: %1").arg(*problem);
-    document.plan = std::move(std::get<SitePlanDrawing>(drawn));
-    for (std::size_t camera = 0; camera < document.plan.cameras.size(); ++camera)
-        document.plan.cameras[camera].name = m_cameras.at(camera).name;
-    return std::nullopt;
-}
-
-std::optional<QString> ReportSink::fillCoverage(ReportDocument &document) const
-{
-    const auto worked = m_plan.engine->coverage(m_plan.levels);
-    if (const auto *problem = std::get_if<QString>(&worked))
-        return QStringLiteral("cannot work out the coverage: %1").arg(*problem);
-    const CoverageReport &report = std::get<CoverageReport>(worked);
-    FigureSink rows(m_command.m_coverage.results(), CoverageTable::rowNames());
-    m_command.m_coverage.write(report, m_plan.levels, rows);
+    const CoverageReport &report = m_ended.coverage.report;
+    FigureSink rows(coverage.results(), CoverageTable::rowNames());
+    coverage.write(report, m_plan.site.levels, rows);
     ReportTable table;
     table.textColumns = 2;
     table.header << QStringLiteral("Kind") << QStringLiteral("Name");
@@ -197,27 +162,25 @@ std::optional<QString> ReportSink::fillCoverage(ReportDocument &document) const
     while (level > 1 && report.levels[level - 1].covered <= 0.0)
         --level;
     if (level > 0) {
-        const SiteLevel &shownLevel = m_plan.levels[level - 1];
+        const SiteLevel &shownLevel = m_plan.site.levels[level - 1];
         document.gapsLabel = QStringLiteral("Not covered at %1")
                                      .arg(levelLabel(shownLevel.name, shownLevel.pixelsPerMetre));
-        document.gaps = report.levels[level - 1].uncoveredPlan;
+        document.gaps = report.levels[level - 1].uncoveredInPlane;
     }
-    return std::nullopt;
 }
 
-void ReportSink::fillCameras(ReportDocument &document) const
+void ReportPages::fillCameras(ReportDocument &document) const
 {
-    const ResultTable &table = m_command.m_mount.tableOf(m_mountPlan);
-    for (const Camera &camera : m_cameras) {
+    for (const SiteRun::Camera &camera : m_ended.cameras) {
         const PlacedCamera &placed = camera.placed.camera;
         ReportCamera page{
                 camera.name,
-                surveyMount(placed.camera, placed.targetHeight, std::nullopt, m_plan.levels),
+                surveyMount(placed.camera, placed.targetHeight, std::nullopt, m_mount.levels),
                 {},
                 {}};
-        FigureSink figures(table);
-        Results results(table);
-        m_command.m_mount.setResults(m_mountPlan, page.survey, results);
+        FigureSink figures(m_mount.table);
+        Results results(m_mount.table);
+        m_mount.figures.set(page.survey, results);
         figures.record({}, results);
         page.figures = figures.figures(0);
         for (int field = 0; field < camera.fields.size() && field < m_passThroughNames.size();
@@ -229,30 +192,31 @@ void ReportSink::fillCameras(ReportDocument &document) const
     }
 }
 
-void ReportSink::fillSchedule(ReportDocument &document) const
+void ReportPages::fillSchedule(ReportDocument &document) const
 {
+    const std::vector<SiteLevel> &levels = m_plan.site.levels;
     ReportTable &table = document.schedule;
     table.header << QStringLiteral("Camera") << QStringLiteral("Latitude")
                  << QStringLiteral("Longitude") << QStringLiteral("Bearing")
                  << QStringLiteral("Height") << QStringLiteral("Tilt")
                  << QStringLiteral("Angle or lens") << QStringLiteral("Resolution");
-    for (const SiteLevel &level : m_plan.levels)
+    for (const SiteLevel &level : levels)
         table.header << levelLabel(level.name, level.pixelsPerMetre) + QStringLiteral(" to");
-    for (std::size_t index = 0; index < m_cameras.size(); ++index) {
-        const Camera &camera = m_cameras[index];
+    for (std::size_t index = 0; index < m_ended.cameras.size(); ++index) {
+        const SiteRun::Camera &camera = m_ended.cameras[index];
         const PlacedCamera &placed = camera.placed.camera;
         QStringList row{camera.name,
                         fixed(placed.at.lat, 6),
                         fixed(placed.at.lon, 6),
-                        shown(QStringLiteral("bearing_deg"), placed.bearingDegrees),
-                        shown(QStringLiteral("height_m"), placed.camera.height),
-                        shown(QStringLiteral("tilt_deg"), placed.camera.tiltDegrees),
+                        shown(m_placedTable, m_placed.bearingDegrees, placed.bearingDegrees),
+                        shown(m_placedTable, m_placed.heightMetres, placed.camera.height),
+                        shown(m_placedTable, m_placed.tiltDegrees, placed.camera.tiltDegrees),
                         lensText(camera.placed),
                         resolutionText(placed.camera)};
         const MountSurvey &survey = document.cameras[index].survey;
-        for (std::size_t level = 0; level < m_plan.levels.size(); ++level) {
+        for (std::size_t level = 0; level < levels.size(); ++level) {
             const auto &reach = survey.levelReach[level];
-            row << (reach ? shown(m_plan.levels[level].name + QStringLiteral("_to_m"), *reach)
+            row << (reach ? shown(m_mount.table, m_mount.figures.levelReach(level), *reach)
                           : notMet);
         }
         table.rows.push_back(row);
@@ -261,7 +225,7 @@ void ReportSink::fillSchedule(ReportDocument &document) const
 
 // By the schedule's model column when it has one, else by what the camera
 // is; in the order each first appears.
-void ReportSink::fillBill(ReportDocument &document) const
+void ReportPages::fillBill(ReportDocument &document) const
 {
     int modelColumn = -1;
     for (int column = 0; column < m_passThroughNames.size(); ++column) {
@@ -276,7 +240,7 @@ void ReportSink::fillBill(ReportDocument &document) const
                           QStringLiteral("Count")};
     QMap<QStringList, int> counts;
     std::vector<QStringList> order;
-    for (const Camera &camera : m_cameras) {
+    for (const SiteRun::Camera &camera : m_ended.cameras) {
         const QStringList kind = modelColumn >= 0
                 ? QStringList{camera.fields.value(modelColumn)}
                 : QStringList{resolutionText(camera.placed.camera.camera), lensText(camera.placed)};
@@ -288,7 +252,7 @@ void ReportSink::fillBill(ReportDocument &document) const
         bill.rows.push_back(kind + QStringList{QString::number(counts.value(kind))});
 }
 
-void ReportSink::fillAssumptions(ReportDocument &document) const
+void ReportPages::fillAssumptions(ReportDocument &document) const
 {
     auto &notes = document.assumptions;
     notes.push_back(
@@ -301,15 +265,15 @@ void ReportSink::fillAssumptions(ReportDocument &document) const
                      "azimuthal equidistant plane about the site's centre, or about the first "
                      "camera without a site.")}});
     QStringList levels;
-    levels << (m_plan.ownLevels ? QStringLiteral("The levels given with --levels:")
-                                : QStringLiteral("The standard's levels, loosest first:"));
-    for (const SiteLevel &level : m_plan.levels)
+    levels << (m_plan.site.ownLevels ? QStringLiteral("The levels given with --levels:")
+                                     : QStringLiteral("The standard's levels, loosest first:"));
+    for (const SiteLevel &level : m_plan.site.levels)
         levels << levelLabel(level.name, level.pixelsPerMetre);
     notes.push_back({QStringLiteral("Levels"), levels});
     QStringList heights;
-    for (const Camera &camera : m_cameras) {
+    for (const SiteRun::Camera &camera : m_ended.cameras) {
         const QString height
-                = shown(QStringLiteral("target_height_m"), camera.placed.camera.targetHeight);
+                = shown(m_placedTable, m_placed.targetHeight, camera.placed.camera.targetHeight);
         if (!heights.contains(height))
             heights << height;
     }
@@ -323,54 +287,15 @@ void ReportSink::fillAssumptions(ReportDocument &document) const
              {QStringLiteral("An obstacle with a height hides what lies behind it on the "
                              "target's plane, below the line from the camera over its top. One "
                              "without a height blocks the view at every height.")}});
-    if (!m_skipped.isEmpty())
-        notes.push_back({QStringLiteral("Records left out"), m_skipped});
+    if (!m_ended.leftOut.isEmpty())
+        notes.push_back({QStringLiteral("Records left out"), m_ended.leftOut});
     notes.push_back({QStringLiteral("Made by"), {document.producer}});
 }
 
-void ReportSink::finish()
-{
-    if (!m_skipped.isEmpty())
-        printLine(m_streams,
-                  m_prefix
-                          + QStringLiteral("the report is of the %1 cameras that could be "
-                                           "placed; %2 could not")
-                                    .arg(m_cameras.size())
-                                    .arg(m_skipped.size()));
-    ReportDocument document;
-    document.paper = paperSizes.at(m_plan.pages.paper);
-    document.landscape = m_plan.pages.landscape;
-    document.title = m_plan.pages.title;
-    document.producer = QStringLiteral("%1 " KAVRELO_VERSION).arg(QLatin1String(programName));
-    document.date = m_plan.pages.date;
-    if (const auto problem = fillPlan(document)) {
-        m_fileFailure = problem;
-        return;
-    }
-    if (m_plan.siteGiven) {
-        if (const auto problem = fillCoverage(document)) {
-            m_fileFailure = problem;
-            return;
-        }
-    }
-    fillCameras(document);
-    fillSchedule(document);
-    fillBill(document);
-    fillAssumptions(document);
-    if (m_streams.errors.isTerminal()) {
-        document.progress = [this](int done, int total) {
-            const QString line
-                    = QStringLiteral("\r%1page %2 of %3").arg(m_prefix).arg(done).arg(total);
-            const std::string bytes
-                    = (done == total ? line + QLatin1Char('\n') : line).toStdString();
-            m_streams.errors.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        };
-    }
-    m_fileFailure = writeReport(document, *m_plan.output);
-}
+} // namespace
 
 ReportCommand::ReportCommand()
-    : SiteCommand(
+    : PlannedCommand(
             QStringLiteral("report"), QStringLiteral("A site's report for the client, as one PDF."),
             QStringLiteral(
                     "The cameras of the schedule, placed as coverage places them, in a printable\n"
@@ -380,6 +305,8 @@ ReportCommand::ReportCommand()
                     "camera with mount's views and figures, and the assumptions. Records that\n"
                     "cannot be placed are left out and listed; the same inputs give the same\n"
                     "bytes, dated by SOURCE_DATE_EPOCH when it is set."))
+    , m_site([this](InputSpec input) { return addInput(std::move(input)); },
+             [this](ResultSpec result) { return addResult(std::move(result)); })
     , m_output(addInput(
               option("output", QStringLiteral("FILE"), "The PDF to write.", Need::required)))
     , m_paper(addInput(option("paper", choices(paperNames), "The paper size; a4 by default.")))
@@ -392,10 +319,22 @@ ReportCommand::ReportCommand()
     setFormats({{"pdf", "the only one", nullptr}});
 }
 
-std::optional<QString> ReportCommand::prepareMore(const GivenInputs &given, SitePlan &plan) const
+std::variant<UsageError, ReportPlan> ReportCommand::prepare(const GivenInputs &given) const
 {
-    plan.output = given.commandLine[m_output];
-    if (plan.output && plan.output->isEmpty())
+    ReportPlan plan;
+    auto site
+            = m_site.prepare(given, SiteInputReader::Area::optional,
+                             [&]() -> std::optional<QString> { return pagesProblem(given, plan); });
+    if (auto *error = std::get_if<UsageError>(&site))
+        return std::move(*error);
+    plan.site = std::get<SiteInputs>(std::move(site));
+    return plan;
+}
+
+std::optional<QString> ReportCommand::pagesProblem(const GivenInputs &given, ReportPlan &plan) const
+{
+    plan.output = given.commandLine[m_output].value_or(QString());
+    if (plan.output.isEmpty())
         return QStringLiteral("--output needs a file name");
     if (const auto paper = given.commandLine[m_paper]) {
         const auto index = chosen(paperNames, *paper);
@@ -419,16 +358,85 @@ std::optional<QString> ReportCommand::prepareMore(const GivenInputs &given, Site
     return std::nullopt;
 }
 
-std::optional<QString> ReportCommand::place(const SitePlan &plan, PlacedRecord &record) const
+std::optional<QString> ReportCommand::refusesOutput(const ReportPlan &plan) const
 {
-    return plan.engine->addToCoverage(record.camera, plan.levels);
+    return m_site.refusesOutput(plan.site, outputFiles(plan), true);
 }
 
-std::unique_ptr<RecordSink> ReportCommand::makeSink(const SitePlan &plan,
-                                                    const PlacedRecord &record,
+std::optional<QString> ReportCommand::calculate(const ReportPlan &plan, const InputValues &values,
+                                                Results &results, PlacedRecord &product) const
+{
+    if (const auto problem
+        = m_site.place(plan.site, values, plan.site.sitePath.has_value(), results, product))
+        return problem;
+    return nonFiniteResult(results, values);
+}
+
+std::unique_ptr<RecordSink> ReportCommand::makeSink(const ReportPlan & /*plan*/, ReportRun &run,
                                                     const OutputFormat & /*format*/,
                                                     const QStringList &passThroughNames,
                                                     const Streams &streams) const
 {
-    return std::make_unique<ReportSink>(*this, plan, record, passThroughNames, streams);
+    run.passThroughNames = passThroughNames;
+    return std::make_unique<NoRecords>(resultTable(), passThroughNames, streams.output);
+}
+
+std::optional<QString> ReportCommand::write(const ReportPlan &plan, ReportRun &run,
+                                            PlacedRecord &&product, RecordSink & /*sink*/,
+                                            const Results & /*results*/,
+                                            const RecordAnswer &answer) const
+{
+    QStringList fields;
+    for (const auto &field : answer.passThrough)
+        fields << fieldText(field);
+    return run.site.add(
+            plan.site,
+            {cameraName(answer.passThrough, answer.line), std::move(product), fields, answer.line});
+}
+
+void ReportCommand::writeError(const ReportPlan & /*plan*/, ReportRun &run, RecordSink & /*sink*/,
+                               const QString &message, const RecordAnswer & /*answer*/,
+                               const Streams &streams) const
+{
+    run.site.leaveOut(message);
+    printLine(streams, messagePrefix() + message);
+}
+
+RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink & /*sink*/,
+                             const Streams &streams) const
+{
+    if (const auto note = run.site.leftOutNote("report"))
+        printLine(streams, messagePrefix() + *note);
+    auto finished = std::move(run.site).finish(plan.site);
+    if (const auto *problem = std::get_if<QString>(&finished))
+        return {ExitStatus::notWorkedOut,
+                QStringLiteral("cannot work out the coverage: %1").arg(*problem)};
+    const SiteRun::Ended &ended = std::get<SiteRun::Ended>(finished);
+    ReportDocument document;
+    document.paper = paperSizes.at(plan.pages.paper);
+    document.landscape = plan.pages.landscape;
+    document.title = plan.pages.title;
+    document.producer = QStringLiteral("%1 " KAVRELO_VERSION).arg(QLatin1String(programName));
+    document.date = plan.pages.date;
+    document.plan = ended.coverage.drawing;
+    const ReportPages pages(plan, ended, run.passThroughNames, resultTable(), m_site.results());
+    if (plan.site.sitePath)
+        pages.fillCoverage(m_coverage, document);
+    pages.fillCameras(document);
+    pages.fillSchedule(document);
+    pages.fillBill(document);
+    pages.fillAssumptions(document);
+    if (streams.errors.isTerminal()) {
+        const QString prefix = messagePrefix();
+        document.progress = [&streams, prefix](int done, int total) {
+            const QString line
+                    = QStringLiteral("\r%1page %2 of %3").arg(prefix).arg(done).arg(total);
+            const std::string bytes
+                    = (done == total ? line + QLatin1Char('\n') : line).toStdString();
+            streams.errors.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        };
+    }
+    if (const auto problem = writeReport(document, plan.output))
+        return {ExitStatus::outputFailed, problem};
+    return {};
 }

@@ -177,26 +177,31 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
             if (failure && failure->reach == PublishFailure::recordOnly)
                 problem = failure->message;
         }
+        const RecordAnswer answer{passThrough, record.line};
+        if (!problem)
+            problem = calculation.write(*sink, results, answer);
         if (problem) {
-            sink->error(passThrough, QStringLiteral("line %1: %2").arg(record.line).arg(*problem));
+            calculation.writeError(*sink,
+                                   QStringLiteral("line %1: %2").arg(record.line).arg(*problem),
+                                   answer, streams);
             status = ExitStatus::badInput;
-        } else {
-            sink->record(passThrough, results);
-            if (failure) {
-                sink->finish();
-                sink->flush();
-                return reportFailedWrite(streams, failure->message);
-            }
+        } else if (failure) {
+            sink->finish();
+            sink->flush();
+            return reportFailedWrite(streams, failure->message);
         }
         if (sink->failed())
             return reportOutputFailure(streams, streams.output.errorString());
         if (Interruption::pending() != 0)
             break;
     }
+    // What the whole run answers is worked out from what was read, even
+    // when a signal cut the reading short.
+    const RunEnd end = calculation.endRun(*sink, streams);
     sink->finish();
     const bool flushed = sink->flush();
-    if (status == ExitStatus::success && sink->fallsShort())
-        status = ExitStatus::fallsShort;
+    if (status == ExitStatus::success)
+        status = end.status;
     if (Interruption::pending() != 0) {
         if (const auto line = reader.cutShortAt())
             printMessage(streams,
@@ -208,8 +213,8 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     }
     if (!flushed)
         return reportOutputFailure(streams, streams.output.errorString());
-    if (const auto failure = sink->fileFailure())
-        return reportFailedWrite(streams, *failure);
+    if (const auto failure = endedBadly(streams, end))
+        return *failure;
     if (const auto &problem = reader.readError()) {
         printMessage(streams, cannotRead(sourceName, *problem));
         return ExitStatus::badInput;

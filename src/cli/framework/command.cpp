@@ -347,14 +347,28 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
     }
     const auto sink = calculation.makeSink(format, {}, streams);
     sink->begin();
-    sink->record({}, results);
+    const FieldList noFields;
+    const RecordAnswer answer{noFields, 0};
+    if (const auto problem = calculation.write(*sink, results, answer)) {
+        printMessage(streams, *problem);
+        return ExitStatus::badInput;
+    }
+    const RunEnd end = calculation.endRun(*sink, streams);
     sink->finish();
     if (!sink->flush())
         return reportOutputFailure(streams, streams.output.errorString());
-    if (const auto failure = sink->fileFailure())
-        return reportFailedWrite(streams, *failure);
+    if (const auto failure = endedBadly(streams, end))
+        return *failure;
     if (const auto failure
         = calculation.publishes() ? calculation.publish(QString()) : std::nullopt)
         return reportFailedWrite(streams, failure->message);
-    return sink->fallsShort() ? ExitStatus::fallsShort : ExitStatus::success;
+    return end.status;
+}
+
+std::optional<ExitStatus> Command::endedBadly(const Streams &streams, const RunEnd &end) const
+{
+    if (end.status != ExitStatus::notWorkedOut && end.status != ExitStatus::outputFailed)
+        return std::nullopt;
+    printMessage(streams, end.message.value_or(QString()));
+    return end.status;
 }

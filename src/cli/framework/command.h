@@ -31,6 +31,24 @@ enum class ExitStatus {
     usage = 2, // the command line or a batch's header was wrong; nothing was computed
     outputFailed = 3, // the output could not be written; the run stopped there
     fallsShort = 4, // every input was usable, and the result fell short of what was required
+    notWorkedOut = 5, // what the whole run answers (coverage, a drawing) could not be worked out
+};
+
+// One record as the run answers it: the batch's own fields beside the
+// results, and its line (0 outside a batch).
+struct RecordAnswer
+{
+    const FieldList &passThrough;
+    qint64 line;
+};
+
+// How the end of a run went, for a command that answers for the whole run
+// there: the status it ends with (success, fallsShort, notWorkedOut or
+// outputFailed) and why, when it failed.
+struct RunEnd
+{
+    ExitStatus status = ExitStatus::success;
+    std::optional<QString> message;
 };
 
 // Wrong use of the command line, which stops a run before it computes.
@@ -110,10 +128,21 @@ protected:
         virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
         // The results of this run, in their order.
         virtual const ResultTable &results() const = 0;
-        // Where the run's records go, in the format chosen.
+        // Where the run's records go, in the format chosen; made once.
         virtual std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
                                                      const QStringList &passThroughNames,
-                                                     const Streams &streams) const = 0;
+                                                     const Streams &streams)
+                = 0;
+        // Writes a record whose calculation worked, or says why it is a
+        // record in error after all; then writes its error.
+        virtual std::optional<QString> write(RecordSink &sink, const Results &results,
+                                             const RecordAnswer &answer)
+                = 0;
+        virtual void writeError(RecordSink &sink, const QString &message,
+                                const RecordAnswer &answer, const Streams &streams)
+                = 0;
+        // After the last record, before the sink finishes.
+        virtual RunEnd endRun(RecordSink &sink, const Streams &streams) = 0;
     };
 
     // The message for a result that is not a finite number, naming the
@@ -143,6 +172,9 @@ private:
     std::variant<UsageError, BatchColumns> readHeader(const QStringList &header,
                                                       const QString &sourceName) const;
     ExitStatus reportUsage(const Streams &streams, const QString &message) const;
+    // The status of a run whose end failed, after its message; nothing when
+    // the end went well.
+    std::optional<ExitStatus> endedBadly(const Streams &streams, const RunEnd &end) const;
     ExitStatus reportOutputFailure(const Streams &streams, const QString &reason) const;
     // "kavrelo-cli fov: message" and the exit status of output not written.
     ExitStatus reportFailedWrite(const Streams &streams, const QString &message) const;
@@ -163,12 +195,19 @@ struct NoProduct
 {
 };
 
+// What a command that keeps nothing across its records keeps.
+struct NoRun
+{
+};
+
 // A command in its own types: prepare() turns what is given into a Plan,
 // once (the constants of a batch, which way the camera is given);
 // calculate() receives that plan with each set of values and fills in the
 // results, and may leave a Product (mount's survey) that publish() then
-// draws, so nothing is computed twice.
-template <typename Plan, typename Product = NoProduct>
+// draws and write() then writes, so nothing is computed twice. A command
+// that answers for the whole run collects its records in a Run, through
+// write(), and answers in endRun().
+template <typename Plan, typename Product = NoProduct, typename Run = NoRun>
 class PlannedCommand : public Command
 {
 protected:
@@ -192,13 +231,33 @@ protected:
     // The results of a run: those declared, unless the plan has its own,
     // such as levels of the user's.
     virtual const ResultTable &results(const Plan & /*plan*/) const { return resultTable(); }
-    // The sink may read the product of each record as it is written.
-    virtual std::unique_ptr<RecordSink> makeSink(const Plan &plan, const Product & /*product*/,
+    virtual std::unique_ptr<RecordSink> makeSink(const Plan &plan, Run & /*run*/,
                                                  const OutputFormat &format,
                                                  const QStringList &passThroughNames,
                                                  const Streams &streams) const
     {
         return recordSink(results(plan), format, passThroughNames, streams);
+    }
+    // A record's results into the sink, unless the command writes or keeps
+    // more of it (the product is the calculation's, to be taken); why it is
+    // a record in error after all, if it is.
+    virtual std::optional<QString> write(const Plan & /*plan*/, Run & /*run*/,
+                                         Product && /*product*/, RecordSink &sink,
+                                         const Results &results, const RecordAnswer &answer) const
+    {
+        sink.record(answer.passThrough, results);
+        return std::nullopt;
+    }
+    virtual void writeError(const Plan & /*plan*/, Run & /*run*/, RecordSink &sink,
+                            const QString &message, const RecordAnswer &answer,
+                            const Streams & /*streams*/) const
+    {
+        sink.error(answer.passThrough, message);
+    }
+    virtual RunEnd endRun(const Plan & /*plan*/, Run && /*run*/, RecordSink & /*sink*/,
+                          const Streams & /*streams*/) const
+    {
+        return {};
     }
 
 private:
@@ -226,15 +285,30 @@ private:
         const ResultTable &results() const override { return m_command.results(m_plan); }
         std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
                                              const QStringList &passThroughNames,
-                                             const Streams &streams) const override
+                                             const Streams &streams) override
         {
-            return m_command.makeSink(m_plan, m_product, format, passThroughNames, streams);
+            return m_command.makeSink(m_plan, m_run, format, passThroughNames, streams);
+        }
+        std::optional<QString> write(RecordSink &sink, const Results &results,
+                                     const RecordAnswer &answer) override
+        {
+            return m_command.write(m_plan, m_run, std::move(m_product), sink, results, answer);
+        }
+        void writeError(RecordSink &sink, const QString &message, const RecordAnswer &answer,
+                        const Streams &streams) override
+        {
+            m_command.writeError(m_plan, m_run, sink, message, answer, streams);
+        }
+        RunEnd endRun(RecordSink &sink, const Streams &streams) override
+        {
+            return m_command.endRun(m_plan, std::move(m_run), sink, streams);
         }
 
     private:
         const PlannedCommand &m_command;
         Plan m_plan;
         Product m_product{};
+        Run m_run{};
     };
 
     std::variant<UsageError, std::unique_ptr<Calculation>>

@@ -16,7 +16,7 @@ LoadableModule &module()
 
 std::optional<QString> pictureModuleProblem()
 {
-    return module().problem({drawMountPictureSymbol, drawSitePlanSymbol, writeReportSymbol});
+    return module().problem({drawMountPictureSymbol, drawSiteSymbol, writeReportSymbol});
 }
 
 // Draws through the entry point named, once the module is found usable.
@@ -37,9 +37,9 @@ std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString
     return drawWith<DrawMountPicture>(drawMountPictureSymbol, survey, path);
 }
 
-std::optional<QString> drawSitePlan(const SitePlanDrawing &plan, const QString &path)
+std::optional<QString> drawSite(const SiteDrawing &plan, const QString &path)
 {
-    return drawWith<DrawSitePlan>(drawSitePlanSymbol, plan, path);
+    return drawWith<DrawSite>(drawSiteSymbol, plan, path);
 }
 
 std::optional<QString> writeReport(const ReportDocument &report, const QString &path)

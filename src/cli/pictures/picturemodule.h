@@ -9,7 +9,7 @@
 
 struct MountSurvey;
 struct ReportDocument;
-struct SitePlanDrawing;
+struct SiteDrawing;
 
 // The program's side of the picture module: found where the build and the
 // installation both put it beside the program, loaded on the first picture,
@@ -20,5 +20,5 @@ struct SitePlanDrawing;
 std::optional<QString> pictureModuleProblem();
 // Draws mount's picture into path; why it could not, if it could not.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
-std::optional<QString> drawSitePlan(const SitePlanDrawing &plan, const QString &path);
+std::optional<QString> drawSite(const SiteDrawing &plan, const QString &path);
 std::optional<QString> writeReport(const ReportDocument &report, const QString &path);

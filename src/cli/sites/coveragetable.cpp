@@ -58,7 +58,6 @@ void CoverageTable::writeRow(RecordSink &rows, const char *kind, const QString &
 void CoverageTable::write(const CoverageReport &report, const std::vector<SiteLevel> &levels,
                           RecordSink &rows) const
 {
-    rows.begin();
     for (std::size_t level = 0; level < report.levels.size(); ++level)
         writeRow(rows, "level", levels[level].name, report.levels[level],
                  levels[level].pixelsPerMetre, true);
@@ -68,5 +67,4 @@ void CoverageTable::write(const CoverageReport &report, const std::vector<SiteLe
                  name.isEmpty() ? QStringLiteral("privacy-%1").arg(zone + 1) : name,
                  report.privacy[zone], std::nullopt, false);
     }
-    rows.finish();
 }

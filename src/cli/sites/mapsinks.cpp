@@ -1,7 +1,7 @@
 #include "mapsinks.h"
 
 #include "levelcolours.h"
-#include "sitecommand.h"
+#include "siteinputs.h"
 #include "streams.h"
 #include "textappend.h"
 
@@ -40,15 +40,14 @@ void appendDegrees(OutputBuffer &out, double value)
     out += text == "-0" ? std::string_view("0") : text;
 }
 
-// A record in error goes to standard error; every other one to the map.
-class MapSink : public RecordSink
+// A record in error goes to standard error; every camera to the map.
+class MapSinkBase : public MapSink
 {
 public:
-    MapSink(const ResultTable &results, const QStringList &passThroughNames,
-            const PlacedRecord &record, const std::vector<SiteLevel> &levels,
-            const Streams &streams, const QString &messagePrefix, ByteSink &sink)
-        : RecordSink(results, passThroughNames, sink)
-        , m_record(record)
+    MapSinkBase(const ResultTable &results, const QStringList &passThroughNames,
+                const std::vector<SiteLevel> &levels, const Streams &streams,
+                const QString &messagePrefix, ByteSink &sink)
+        : MapSink(results, passThroughNames, sink)
         , m_levels(levels)
         , m_streams(streams)
         , m_prefix(messagePrefix)
@@ -67,17 +66,12 @@ public:
     }
 
 protected:
-    void write(const FieldList &passThrough, const Results *results, const QString &error) final
+    // Only errors come this way: a camera needs its footprint.
+    void write(const FieldList & /*passThrough*/, const Results * /*results*/,
+               const QString &error) final
     {
-        if (!results) {
-            printLine(m_streams, m_prefix + error);
-            return;
-        }
-        writeCamera(cameraName(passThrough, m_record.line), passThrough, *results);
+        printLine(m_streams, m_prefix + error);
     }
-    virtual void writeCamera(const QString &name, const FieldList &passThrough,
-                             const Results &results)
-            = 0;
 
     // The camera's own properties, by name: its pass-through fields as
     // text, then its results as numbers.
@@ -94,7 +88,6 @@ protected:
         }
     }
 
-    const PlacedRecord &m_record;
     const std::vector<SiteLevel> &m_levels;
     std::vector<std::string> m_levelNames;
     std::vector<std::string> m_levelColours; // as #rrggbb
@@ -106,16 +99,16 @@ private:
     std::vector<std::string> m_resultKeys;
 };
 
-class GeoJsonSink final : public MapSink
+class GeoJsonSink final : public MapSinkBase
 {
 public:
-    using MapSink::MapSink;
+    using MapSinkBase::MapSinkBase;
     void begin() override { m_buffer += "{\"type\":\"FeatureCollection\",\"features\":["; }
     void finish() override { m_buffer += "\n]}\n"; }
 
 private:
-    void writeCamera(const QString &name, const FieldList &passThrough,
-                     const Results &results) override;
+    void camera(const QString &name, const FieldList &passThrough, const Results &results,
+                GeoPoint at, const CameraFootprint &footprint) override;
     void startFeature(const char *kind, const std::string &camera);
     void property(const char *key)
     {
@@ -144,8 +137,8 @@ void GeoJsonSink::startFeature(const char *kind, const std::string &camera)
     appendJsonString(m_buffer, camera);
 }
 
-void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
-                              const Results &results)
+void GeoJsonSink::camera(const QString &name, const FieldList &passThrough, const Results &results,
+                         GeoPoint at, const CameraFootprint &footprint)
 {
     const std::string camera = name.toStdString();
     startFeature("camera", camera);
@@ -165,16 +158,15 @@ void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
                 appendFixed(m_buffer, value, decimals);
             });
     m_buffer += "},\"geometry\":{\"type\":\"Point\",\"coordinates\":[";
-    appendDegrees(m_buffer, m_record.camera.at.lon);
+    appendDegrees(m_buffer, at.lon);
     m_buffer += ',';
-    appendDegrees(m_buffer, m_record.camera.at.lat);
+    appendDegrees(m_buffer, at.lat);
     m_buffer += "]}}";
 
-    const CameraFootprint &footprint = m_record.footprint;
     if (!footprint.view.area.empty()) {
         startFeature("view", camera);
-        metres("near_m", *footprint.viewNear);
-        metres("far_m", *footprint.viewFar);
+        metres("near_m", footprint.viewSpan->near);
+        metres("far_m", footprint.viewSpan->far);
         metres("area_m2", footprint.view.squareMetres);
         m_buffer += "},\"geometry\":";
         appendGeoJsonArea(m_buffer, footprint.view.area);
@@ -189,8 +181,8 @@ void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
         appendJsonString(m_buffer, m_levelNames[level]);
         property("px_per_m");
         appendFixed(m_buffer, m_levels[level].pixelsPerMetre, 1);
-        metres("near_m", band->near);
-        metres("far_m", band->far);
+        metres("near_m", band->span.near);
+        metres("far_m", band->span.far);
         metres("area_m2", band->area.squareMetres);
         const std::string &colour = m_levelColours[level];
         property("fill");
@@ -248,16 +240,16 @@ std::string kmlColour(Rgb rgb, double opacity)
     return text;
 }
 
-class KmlSink final : public MapSink
+class KmlSink final : public MapSinkBase
 {
 public:
-    using MapSink::MapSink;
+    using MapSinkBase::MapSinkBase;
     void begin() override;
     void finish() override { m_buffer += "</Document>\n</kml>\n"; }
 
 private:
-    void writeCamera(const QString &name, const FieldList &passThrough,
-                     const Results &results) override;
+    void camera(const QString &name, const FieldList &passThrough, const Results &results,
+                GeoPoint at, const CameraFootprint &footprint) override;
     void data(const std::string &name, const std::function<void()> &value);
     void metres(const char *name, double value)
     {
@@ -327,7 +319,8 @@ void KmlSink::area(const GeoArea &area)
     m_buffer += "</MultiGeometry>";
 }
 
-void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, const Results &results)
+void KmlSink::camera(const QString &name, const FieldList &passThrough, const Results &results,
+                     GeoPoint at, const CameraFootprint &footprint)
 {
     const std::string camera = name.toStdString();
     const auto placemark = [&](const std::string &title, const std::string &style) {
@@ -355,17 +348,16 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
                 data(name, [&] { appendFixed(m_buffer, value, decimals); });
             });
     m_buffer += "</ExtendedData><Point><coordinates>";
-    appendDegrees(m_buffer, m_record.camera.at.lon);
+    appendDegrees(m_buffer, at.lon);
     m_buffer += ',';
-    appendDegrees(m_buffer, m_record.camera.at.lat);
+    appendDegrees(m_buffer, at.lat);
     m_buffer += "</coordinates></Point></Placemark>\n";
 
-    const CameraFootprint &footprint = m_record.footprint;
     if (!footprint.view.area.empty()) {
         placemark(camera + " view", "view");
         data(kindProperty, [&] { m_buffer += "view"; });
-        metres("near_m", *footprint.viewNear);
-        metres("far_m", *footprint.viewFar);
+        metres("near_m", footprint.viewSpan->near);
+        metres("far_m", footprint.viewSpan->far);
         metres("area_m2", footprint.view.squareMetres);
         m_buffer += "</ExtendedData>";
         area(footprint.view.area);
@@ -380,8 +372,8 @@ void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, con
         data(kindProperty, [&] { m_buffer += "band"; });
         data("level", [&] { appendXml(m_buffer, levelName); });
         data("px_per_m", [&] { appendFixed(m_buffer, m_levels[level].pixelsPerMetre, 1); });
-        metres("near_m", band->near);
-        metres("far_m", band->far);
+        metres("near_m", band->span.near);
+        metres("far_m", band->span.far);
         metres("area_m2", band->area.squareMetres);
         m_buffer += "</ExtendedData>";
         area(band->area.area);
@@ -424,15 +416,14 @@ void appendGeoJsonArea(OutputBuffer &out, const GeoArea &area)
     out += multi ? "]}" : "}";
 }
 
-std::unique_ptr<RecordSink> makeMapSink(MapFormat format, const ResultTable &results,
-                                        const QStringList &passThroughNames,
-                                        const PlacedRecord &record,
-                                        const std::vector<SiteLevel> &levels,
-                                        const Streams &streams, const QString &messagePrefix)
+std::unique_ptr<MapSink> makeMapSink(MapFormat format, const ResultTable &results,
+                                     const QStringList &passThroughNames,
+                                     const std::vector<SiteLevel> &levels, const Streams &streams,
+                                     const QString &messagePrefix)
 {
     if (format == MapFormat::kml)
-        return std::make_unique<KmlSink>(results, passThroughNames, record, levels, streams,
-                                         messagePrefix, streams.output);
-    return std::make_unique<GeoJsonSink>(results, passThroughNames, record, levels, streams,
-                                         messagePrefix, streams.output);
+        return std::make_unique<KmlSink>(results, passThroughNames, levels, streams, messagePrefix,
+                                         streams.output);
+    return std::make_unique<GeoJsonSink>(results, passThroughNames, levels, streams, messagePrefix,
+                                         streams.output);
 }

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-struct PlacedRecord;
 struct Streams;
 
 // footprint's output: a map of every camera, written as it comes, so that
@@ -17,11 +16,19 @@ struct Streams;
 enum class MapFormat { geoJson, kml };
 // The property that tells a camera's feature from its view's and bands'.
 constexpr char kindProperty[] = "kind";
-std::unique_ptr<RecordSink> makeMapSink(MapFormat format, const ResultTable &results,
-                                        const QStringList &passThroughNames,
-                                        const PlacedRecord &record,
-                                        const std::vector<SiteLevel> &levels,
-                                        const Streams &streams, const QString &messagePrefix);
+class MapSink : public RecordSink
+{
+public:
+    using RecordSink::RecordSink;
+    // A camera where it stands, with its properties and its footprint.
+    virtual void camera(const QString &name, const FieldList &passThrough, const Results &results,
+                        GeoPoint at, const CameraFootprint &footprint)
+            = 0;
+};
+std::unique_ptr<MapSink> makeMapSink(MapFormat format, const ResultTable &results,
+                                     const QStringList &passThroughNames,
+                                     const std::vector<SiteLevel> &levels, const Streams &streams,
+                                     const QString &messagePrefix);
 
 // A GeoJSON geometry of an area: a Polygon for one part, else a
 // MultiPolygon.

@@ -7,5 +7,15 @@
 #include <memory>
 #include <variant>
 
-// The program's side of the site module: a new engine, or why there is none.
-std::variant<QString, std::shared_ptr<SiteEngine>> loadSiteEngine();
+// The program's side of the site module.
+
+// Why the module cannot be used: missing, or from another build.
+struct ModuleProblem
+{
+    QString message;
+};
+
+// The site placed by the module; or why the module cannot place it; or why
+// the site cannot be used.
+std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>>
+placeSite(const Site &site);

@@ -1,9 +1,10 @@
 #include "geosgeometry.h"
 
-#include <stdexcept>
+#include <algorithm>
 
 GeosContext::GeosContext() : m_handle(GEOS_init_r())
 {
+    GEOSContext_setErrorMessageHandler_r(m_handle, &GeosContext::hear, this);
 }
 
 GeosContext::~GeosContext()
@@ -11,57 +12,109 @@ GeosContext::~GeosContext()
     GEOS_finish_r(m_handle);
 }
 
+void GeosContext::hear(const char *message, void *context)
+{
+    static_cast<GeosContext *>(context)->m_lastMessage = message ? message : "";
+}
+
+void GeosContext::fail(const char *operation) const
+{
+    std::string reason = std::string("GEOS could not ") + operation;
+    if (!m_lastMessage.empty())
+        reason += ": " + m_lastMessage;
+    throw GeosFailure(reason);
+}
+
 Geometry PlaneGeometry::own(GEOSGeometry *geometry) const
 {
-    return Geometry(geometry, GeometryDeleter{m_handle});
+    return Geometry(geometry, GeometryDeleter{m_context.handle()});
 }
 
 Geometry PlaneGeometry::checked(GEOSGeometry *geometry, const char *operation) const
 {
     if (!geometry)
-        throw std::runtime_error(std::string("GEOS could not ") + operation);
+        m_context.fail(operation);
     return own(geometry);
+}
+
+void PlaneGeometry::checked(int status, const char *operation) const
+{
+    if (status == 0 || status == 2)
+        m_context.fail(operation);
 }
 
 Geometry PlaneGeometry::empty() const
 {
-    return checked(GEOSGeom_createEmptyPolygon_r(m_handle), "make an empty polygon");
+    return checked(GEOSGeom_createEmptyPolygon_r(m_context.handle()), "make an empty polygon");
 }
 
 GEOSCoordSequence *PlaneGeometry::sequence(const PlaneRing &ring, bool closed) const
 {
+    // A ring of no points has no first point to close it with.
+    if (ring.empty())
+        throw GeosFailure("a ring or line without points");
+    const GEOSContextHandle_t handle = m_context.handle();
     const auto size = static_cast<unsigned>(ring.size() + (closed ? 1 : 0));
-    GEOSCoordSequence *points = GEOSCoordSeq_create_r(m_handle, size, 2);
+    GEOSCoordSequence *points = GEOSCoordSeq_create_r(handle, size, 2);
+    if (!points)
+        m_context.fail("make a sequence of points");
     for (unsigned index = 0; index < size; ++index) {
-        const PlanePoint &at = ring[index % ring.size()];
-        GEOSCoordSeq_setXY_r(m_handle, points, index, at.x, at.y);
+        const PlanePoint &at = ring[index < ring.size() ? index : 0];
+        if (GEOSCoordSeq_setXY_r(handle, points, index, at.x, at.y) == 0) {
+            GEOSCoordSeq_destroy_r(handle, points);
+            m_context.fail("set a point of a sequence");
+        }
     }
     return points;
+}
+
+GEOSGeometry *PlaneGeometry::linearRing(const PlaneRing &ring) const
+{
+    GEOSGeometry *made = GEOSGeom_createLinearRing_r(m_context.handle(), sequence(ring, true));
+    if (!made)
+        m_context.fail("make a ring");
+    return made;
 }
 
 Geometry PlaneGeometry::polygon(const PlaneRing &exterior,
                                 const std::vector<PlaneRing> &holes) const
 {
-    GEOSGeometry *shell = GEOSGeom_createLinearRing_r(m_handle, sequence(exterior, true));
-    std::vector<GEOSGeometry *> inner;
+    Geometry shell = own(linearRing(exterior));
+    std::vector<Geometry> inner;
     for (const PlaneRing &hole : holes)
-        inner.push_back(GEOSGeom_createLinearRing_r(m_handle, sequence(hole, true)));
-    return checked(GEOSGeom_createPolygon_r(m_handle, shell, inner.data(),
-                                            static_cast<unsigned>(inner.size())),
-                   "make a polygon");
+        inner.push_back(own(linearRing(hole)));
+    std::vector<GEOSGeometry *> raw;
+    for (Geometry &hole : inner)
+        raw.push_back(hole.get());
+    GEOSGeometry *made = GEOSGeom_createPolygon_r(m_context.handle(), shell.get(), raw.data(),
+                                                  static_cast<unsigned>(raw.size()));
+    if (!made)
+        m_context.fail("make a polygon");
+    // The polygon owns its rings now.
+    shell.release();
+    for (Geometry &hole : inner)
+        hole.release();
+    return own(made);
 }
 
 Geometry PlaneGeometry::point(PlanePoint at) const
 {
-    return checked(GEOSGeom_createPointFromXY_r(m_handle, at.x, at.y), "make a point");
+    return checked(GEOSGeom_createPointFromXY_r(m_context.handle(), at.x, at.y), "make a point");
+}
+
+Geometry PlaneGeometry::box(double minX, double minY, double maxX, double maxY) const
+{
+    return checked(GEOSGeom_createRectangle_r(m_context.handle(), minX, minY, maxX, maxY),
+                   "make a box");
 }
 
 Geometry PlaneGeometry::lines(const std::vector<PlaneRing> &lines) const
 {
     std::vector<Geometry> parts;
     for (const PlaneRing &line : lines)
-        parts.push_back(checked(GEOSGeom_createLineString_r(m_handle, sequence(line, false)),
-                                "make a line"));
+        parts.push_back(
+                checked(GEOSGeom_createLineString_r(m_context.handle(), sequence(line, false)),
+                        "make a line"));
     return collection(std::move(parts));
 }
 
@@ -71,17 +124,21 @@ Geometry PlaneGeometry::convexHull(const PlaneRing &points) const
     for (const PlanePoint &at : points)
         parts.push_back(point(at));
     const Geometry all = collection(std::move(parts));
-    return checked(GEOSConvexHull_r(m_handle, all.get()), "find a convex hull");
+    return checked(GEOSConvexHull_r(m_context.handle(), all.get()), "find a convex hull");
 }
 
 Geometry PlaneGeometry::collection(std::vector<Geometry> parts) const
 {
     std::vector<GEOSGeometry *> raw;
     for (Geometry &part : parts)
-        raw.push_back(part.release());
-    return checked(GEOSGeom_createCollection_r(m_handle, GEOS_GEOMETRYCOLLECTION, raw.data(),
-                                               static_cast<unsigned>(raw.size())),
-                   "make a collection");
+        raw.push_back(part.get());
+    GEOSGeometry *made = GEOSGeom_createCollection_r(m_context.handle(), GEOS_GEOMETRYCOLLECTION,
+                                                     raw.data(), static_cast<unsigned>(raw.size()));
+    if (!made)
+        m_context.fail("make a collection");
+    for (Geometry &part : parts)
+        part.release();
+    return own(made);
 }
 
 Geometry PlaneGeometry::unite(std::vector<Geometry> parts) const
@@ -89,88 +146,121 @@ Geometry PlaneGeometry::unite(std::vector<Geometry> parts) const
     if (parts.empty())
         return empty();
     const Geometry all = collection(std::move(parts));
-    return checked(GEOSUnaryUnion_r(m_handle, all.get()), "unite");
+    return checked(GEOSUnaryUnion_r(m_context.handle(), all.get()), "unite");
 }
 
 Geometry PlaneGeometry::unite(const GEOSGeometry &a, const GEOSGeometry &b) const
 {
-    return checked(GEOSUnion_r(m_handle, &a, &b), "unite");
+    return checked(GEOSUnion_r(m_context.handle(), &a, &b), "unite");
 }
 
 Geometry PlaneGeometry::intersect(const GEOSGeometry &a, const GEOSGeometry &b) const
 {
-    return checked(GEOSIntersection_r(m_handle, &a, &b), "intersect");
+    return checked(GEOSIntersection_r(m_context.handle(), &a, &b), "intersect");
 }
 
 Geometry PlaneGeometry::subtract(const GEOSGeometry &a, const GEOSGeometry &b) const
 {
-    return checked(GEOSDifference_r(m_handle, &a, &b), "subtract");
+    return checked(GEOSDifference_r(m_context.handle(), &a, &b), "subtract");
 }
 
 Geometry PlaneGeometry::onGrid(const GEOSGeometry &geometry, double size) const
 {
-    return checked(GEOSGeom_setPrecision_r(m_handle, &geometry, size, 0), "snap to a grid");
+    return checked(GEOSGeom_setPrecision_r(m_context.handle(), &geometry, size, 0),
+                   "snap to a grid");
+}
+
+Geometry PlaneGeometry::pointOnSurface(const GEOSGeometry &geometry) const
+{
+    return checked(GEOSPointOnSurface_r(m_context.handle(), &geometry), "find a point inside");
 }
 
 double PlaneGeometry::area(const GEOSGeometry &geometry) const
 {
     double value = 0.0;
-    GEOSArea_r(m_handle, &geometry, &value);
+    checked(GEOSArea_r(m_context.handle(), &geometry, &value), "measure an area");
     return value;
 }
 
 double PlaneGeometry::distance(const GEOSGeometry &a, const GEOSGeometry &b) const
 {
     double value = 0.0;
-    GEOSDistance_r(m_handle, &a, &b, &value);
+    checked(GEOSDistance_r(m_context.handle(), &a, &b, &value), "measure a distance");
     return value;
 }
 
 bool PlaneGeometry::isEmpty(const GEOSGeometry &geometry) const
 {
-    return GEOSisEmpty_r(m_handle, &geometry) == 1;
+    const char empty = GEOSisEmpty_r(m_context.handle(), &geometry);
+    if (empty == 2)
+        m_context.fail("tell whether a geometry is empty");
+    return empty == 1;
 }
 
 std::optional<std::string> PlaneGeometry::invalidity(const GEOSGeometry &geometry) const
 {
-    if (GEOSisValid_r(m_handle, &geometry) == 1)
+    const GEOSContextHandle_t handle = m_context.handle();
+    const char valid = GEOSisValid_r(handle, &geometry);
+    if (valid == 2)
+        m_context.fail("check a polygon");
+    if (valid == 1)
         return std::nullopt;
-    char *reason = GEOSisValidReason_r(m_handle, &geometry);
+    char *reason = GEOSisValidReason_r(handle, &geometry);
     std::string text = reason ? reason : "invalid";
-    GEOSFree_r(m_handle, reason);
+    GEOSFree_r(handle, reason);
     return text;
 }
 
 PlaneRing PlaneGeometry::ring(const GEOSGeometry &ring) const
 {
-    const GEOSCoordSequence *points = GEOSGeom_getCoordSeq_r(m_handle, &ring);
+    const GEOSContextHandle_t handle = m_context.handle();
+    const GEOSCoordSequence *points = GEOSGeom_getCoordSeq_r(handle, &ring);
+    if (!points)
+        m_context.fail("read a ring");
     unsigned size = 0;
-    GEOSCoordSeq_getSize_r(m_handle, points, &size);
+    checked(GEOSCoordSeq_getSize_r(handle, points, &size), "read a ring's size");
     PlaneRing open;
     for (unsigned index = 0; index + 1 < size; ++index) {
         PlanePoint at{0.0, 0.0};
-        GEOSCoordSeq_getXY_r(m_handle, points, index, &at.x, &at.y);
+        checked(GEOSCoordSeq_getXY_r(handle, points, index, &at.x, &at.y), "read a point");
         open.push_back(at);
     }
     return open;
 }
 
-std::vector<PlaneGeometry::Polygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) const
+std::vector<PlanePolygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) const
 {
-    std::vector<Polygon> found;
-    const int type = GEOSGeomTypeId_r(m_handle, &geometry);
+    const GEOSContextHandle_t handle = m_context.handle();
+    std::vector<PlanePolygon> found;
+    const int type = GEOSGeomTypeId_r(handle, &geometry);
+    if (type == -1)
+        m_context.fail("read a geometry's type");
     if (type == GEOS_POLYGON) {
-        if (GEOSisEmpty_r(m_handle, &geometry) == 1)
+        if (isEmpty(geometry))
             return found;
-        Polygon polygon{ring(*GEOSGetExteriorRing_r(m_handle, &geometry)), {}};
-        const int holes = GEOSGetNumInteriorRings_r(m_handle, &geometry);
-        for (int hole = 0; hole < holes; ++hole)
-            polygon.holes.push_back(ring(*GEOSGetInteriorRingN_r(m_handle, &geometry, hole)));
+        const GEOSGeometry *exterior = GEOSGetExteriorRing_r(handle, &geometry);
+        if (!exterior)
+            m_context.fail("read an exterior ring");
+        PlanePolygon polygon{ring(*exterior), {}};
+        const int holes = GEOSGetNumInteriorRings_r(handle, &geometry);
+        if (holes < 0)
+            m_context.fail("count the holes");
+        for (int hole = 0; hole < holes; ++hole) {
+            const GEOSGeometry *inner = GEOSGetInteriorRingN_r(handle, &geometry, hole);
+            if (!inner)
+                m_context.fail("read a hole");
+            polygon.holes.push_back(ring(*inner));
+        }
         found.push_back(std::move(polygon));
     } else if (type == GEOS_MULTIPOLYGON || type == GEOS_GEOMETRYCOLLECTION) {
-        const int parts = GEOSGetNumGeometries_r(m_handle, &geometry);
+        const int parts = GEOSGetNumGeometries_r(handle, &geometry);
+        if (parts < 0)
+            m_context.fail("count the parts");
         for (int part = 0; part < parts; ++part) {
-            auto more = polygons(*GEOSGetGeometryN_r(m_handle, &geometry, part));
+            const GEOSGeometry *each = GEOSGetGeometryN_r(handle, &geometry, part);
+            if (!each)
+                m_context.fail("read a part");
+            auto more = polygons(*each);
             found.insert(found.end(), std::make_move_iterator(more.begin()),
                          std::make_move_iterator(more.end()));
         }
@@ -182,10 +272,48 @@ std::optional<PlaneGeometry::Bounds> PlaneGeometry::bounds(const GEOSGeometry &g
 {
     if (isEmpty(geometry))
         return std::nullopt;
+    const GEOSContextHandle_t handle = m_context.handle();
     Bounds box{0, 0, 0, 0};
-    GEOSGeom_getXMin_r(m_handle, &geometry, &box.minX);
-    GEOSGeom_getYMin_r(m_handle, &geometry, &box.minY);
-    GEOSGeom_getXMax_r(m_handle, &geometry, &box.maxX);
-    GEOSGeom_getYMax_r(m_handle, &geometry, &box.maxY);
+    checked(GEOSGeom_getXMin_r(handle, &geometry, &box.minX), "find a bound");
+    checked(GEOSGeom_getYMin_r(handle, &geometry, &box.minY), "find a bound");
+    checked(GEOSGeom_getXMax_r(handle, &geometry, &box.maxX), "find a bound");
+    checked(GEOSGeom_getYMax_r(handle, &geometry, &box.maxY), "find a bound");
     return box;
+}
+
+BoxIndex::BoxIndex(const PlaneGeometry &geometry, const std::vector<PlaneGeometry::Bounds> &boxes)
+    : m_geometry(geometry), m_items(boxes.size())
+{
+    const GEOSContextHandle_t handle = geometry.context().handle();
+    // Ten to a node, as GEOS's own examples have it.
+    m_tree = GEOSSTRtree_create_r(handle, 10);
+    if (!m_tree)
+        geometry.context().fail("make a spatial index");
+    for (std::size_t index = 0; index < boxes.size(); ++index) {
+        m_items[index] = index;
+        const PlaneGeometry::Bounds &box = boxes[index];
+        // The tree keeps the box's envelope, not the geometry.
+        const Geometry envelope = geometry.box(box.minX, box.minY, box.maxX, box.maxY);
+        GEOSSTRtree_insert_r(handle, m_tree, envelope.get(), &m_items[index]);
+    }
+}
+
+BoxIndex::~BoxIndex()
+{
+    GEOSSTRtree_destroy_r(m_geometry.context().handle(), m_tree);
+}
+
+std::vector<std::size_t> BoxIndex::overlapping(const PlaneGeometry::Bounds &box) const
+{
+    std::vector<std::size_t> found;
+    const Geometry query = m_geometry.box(box.minX, box.minY, box.maxX, box.maxY);
+    GEOSSTRtree_query_r(
+            m_geometry.context().handle(), m_tree, query.get(),
+            [](void *item, void *found) {
+                static_cast<std::vector<std::size_t> *>(found)->push_back(
+                        *static_cast<std::size_t *>(item));
+            },
+            &found);
+    std::sort(found.begin(), found.end());
+    return found;
 }

@@ -1,16 +1,28 @@
 #pragma once
 
-#include "localplane.h"
+#include "sitemodel.h"
 
 #include <geos_c.h>
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-// GEOS through its reentrant C API: one context per engine, and geometries
-// owned by a unique_ptr whose deleter knows that context.
+// GEOS through its reentrant C API, which reports a failure by returning
+// NULL or 0 and tells why only to the context's message handler. Each
+// context keeps GEOS's last message, and every call here that GEOS refuses
+// throws a GeosFailure carrying it; the module catches it at its edge.
+
+class GeosFailure : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One context, with its message handler installed. It must outlive every
+// geometry made in it: whoever holds both declares the context first.
 class GeosContext
 {
 public:
@@ -20,9 +32,14 @@ public:
     GeosContext &operator=(const GeosContext &) = delete;
 
     GEOSContextHandle_t handle() const { return m_handle; }
+    // "GEOS could not unite: TopologyException: ..."
+    [[noreturn]] void fail(const char *operation) const;
 
 private:
+    static void hear(const char *message, void *context);
+
     GEOSContextHandle_t m_handle;
+    std::string m_lastMessage;
 };
 
 struct GeometryDeleter
@@ -34,18 +51,24 @@ using Geometry = std::unique_ptr<GEOSGeometry, GeometryDeleter>;
 
 using PlaneRing = std::vector<PlanePoint>; // open: the first point is not repeated
 
-// Plane geometry as the site needs it. Every result is a new geometry;
-// operations that GEOS refuses (which valid input does not cause) throw.
+// Plane geometry as the site needs it. Every result is a new geometry; what
+// GEOS refuses (which valid input does not cause), and a ring without
+// points, throws a GeosFailure.
 class PlaneGeometry
 {
 public:
-    explicit PlaneGeometry(const GeosContext &context) : m_handle(context.handle()) { }
+    explicit PlaneGeometry(const GeosContext &context) : m_context(context) { }
 
     Geometry own(GEOSGeometry *geometry) const;
     Geometry empty() const;
     // A polygon from its exterior and holes, whatever their orientation.
     Geometry polygon(const PlaneRing &exterior, const std::vector<PlaneRing> &holes = {}) const;
+    Geometry polygon(const PlanePolygon &polygon) const
+    {
+        return this->polygon(polygon.exterior, polygon.holes);
+    }
     Geometry point(PlanePoint at) const;
+    Geometry box(double minX, double minY, double maxX, double maxY) const;
     Geometry lines(const std::vector<PlaneRing> &lines) const;
     // The smallest convex polygon that holds all the points.
     Geometry convexHull(const PlaneRing &points) const;
@@ -57,6 +80,8 @@ public:
     Geometry subtract(const GEOSGeometry &a, const GEOSGeometry &b) const;
     // The polygons of a geometry on a grid of that size, slivers dropped.
     Geometry onGrid(const GEOSGeometry &geometry, double size) const;
+    // A point inside the geometry.
+    Geometry pointOnSurface(const GEOSGeometry &geometry) const;
 
     double area(const GEOSGeometry &geometry) const;
     double distance(const GEOSGeometry &a, const GEOSGeometry &b) const;
@@ -64,18 +89,40 @@ public:
     // Why it is not a valid geometry, if it is not.
     std::optional<std::string> invalidity(const GEOSGeometry &geometry) const;
     // Its polygons, each as an exterior and holes.
-    using Polygon = PlanPolygon;
-    std::vector<Polygon> polygons(const GEOSGeometry &geometry) const;
+    std::vector<PlanePolygon> polygons(const GEOSGeometry &geometry) const;
     struct Bounds
     {
         double minX, minY, maxX, maxY;
     };
     std::optional<Bounds> bounds(const GEOSGeometry &geometry) const;
 
+    const GeosContext &context() const { return m_context; }
+
 private:
     GEOSCoordSequence *sequence(const PlaneRing &ring, bool closed) const;
+    GEOSGeometry *linearRing(const PlaneRing &ring) const;
     PlaneRing ring(const GEOSGeometry &ring) const;
     Geometry checked(GEOSGeometry *geometry, const char *operation) const;
+    // GEOS's 0 for failure, and 2 for an exception in its predicates.
+    void checked(int status, const char *operation) const;
 
-    GEOSContextHandle_t m_handle;
+    const GeosContext &m_context;
+};
+
+// An R-tree of boxes in some plane (GEOS's STRtree), each standing for the
+// index of what it bounds; a query gives the indices in ascending order.
+class BoxIndex
+{
+public:
+    BoxIndex(const PlaneGeometry &geometry, const std::vector<PlaneGeometry::Bounds> &boxes);
+    ~BoxIndex();
+    BoxIndex(const BoxIndex &) = delete;
+    BoxIndex &operator=(const BoxIndex &) = delete;
+
+    std::vector<std::size_t> overlapping(const PlaneGeometry::Bounds &box) const;
+
+private:
+    const PlaneGeometry &m_geometry;
+    std::vector<std::size_t> m_items; // what each entry's pointer points at
+    GEOSSTRtree *m_tree;
 };

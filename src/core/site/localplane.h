@@ -4,9 +4,6 @@
 
 #include <GeographicLib/AzimuthalEquidistant.hpp>
 
-// A point of the plane, in metres east (x) and north (y) of the centre.
-using PlanePoint = PlanPoint;
-
 // The azimuthal equidistant plane about a centre on the WGS84 ellipsoid:
 // a point hypot(x, y) metres along the geodesic that leaves the centre at
 // azimuth atan2(x, y). Distances and azimuths from the centre are exact;

@@ -95,7 +95,7 @@ Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHei
     }
 
     std::vector<Geometry> parts;
-    for (const PlaneGeometry::Polygon &polygon : obstacle.polygons) {
+    for (const PlanePolygon &polygon : obstacle.polygons) {
         // Of a convex outline the union is convex too (a mean of two of its
         // points is a point of the outline scaled between the two scales),
         // so it is the hull of the two copies.

@@ -9,7 +9,7 @@
 // fences without thickness, up to a height (none: at every height).
 struct PlaneObstacle
 {
-    std::vector<PlaneGeometry::Polygon> polygons;
+    std::vector<PlanePolygon> polygons;
     std::vector<PlaneRing> lines;
     std::optional<double> height;
     Geometry shape; // all of it, for distances

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -14,6 +15,17 @@
 // and the coverage of each level (GEOS). It links both libraries, which
 // would slow the start of every other run, so it is a module that the
 // program loads for the site commands; this header is what crosses.
+//
+// The words used throughout:
+// - plane: the local metric plane, metres east (x) and north (y) of a
+//   centre, and its points (PlanePoint, PlanePolygon);
+// - plan: a command's prepared options, what it knows before its first
+//   camera (never a picture or a plane);
+// - drawing: what is drawn of a site, in its plane (SiteDrawing);
+// - span: a stretch of ground distances along a camera's bearing, from
+//   near to far (Span); edges: a value at a span's near and far ends;
+// - band: where a level is the strictest met, on the target's plane: a span
+//   and the polygons of it left after the shadows.
 
 // WGS84 degrees.
 struct GeoPoint
@@ -63,6 +75,19 @@ struct PlacedCamera
     std::optional<double> maxRange;
 };
 
+// A point of a plane: the site seen from above, in metres east (x) and
+// north (y) of its centre.
+struct PlanePoint
+{
+    double x;
+    double y;
+};
+struct PlanePolygon
+{
+    std::vector<PlanePoint> exterior; // open: the first point is not repeated
+    std::vector<std::vector<PlanePoint>> holes;
+};
+
 // A polygon's outline with its area in square metres.
 struct MeasuredArea
 {
@@ -73,33 +98,18 @@ struct MeasuredArea
 struct CameraFootprint
 {
     // The ground in view, with the shadows cut out.
-    std::optional<double> viewNear;
-    std::optional<double> viewFar;
+    std::optional<Span> viewSpan;
     MeasuredArea view;
     // Per level, loosest first: where it is the strictest met on the
-    // target's plane, its edges before the shadows and its area after.
+    // target's plane, its span before the shadows and its area after.
     struct Band
     {
-        double near;
-        double far;
+        Span span;
         MeasuredArea area;
     };
     std::vector<std::optional<Band>> bands;
     // RFC 7946 would have such polygons cut in two; they are refused.
     bool crossesAntimeridian = false;
-};
-
-// The site seen from above, in metres east (x) and north (y) of its
-// centre, for a picture of it: what the coverage was worked out on.
-struct PlanPoint
-{
-    double x;
-    double y;
-};
-struct PlanPolygon
-{
-    std::vector<PlanPoint> exterior; // open: the first point is not repeated
-    std::vector<std::vector<PlanPoint>> holes;
 };
 
 // One level's coverage of the site, or one privacy zone's exposure.
@@ -112,7 +122,7 @@ struct CoverageRow
     int gaps = 0;
     double largestGap = 0.0;
     MeasuredArea uncovered;
-    std::vector<PlanPolygon> uncoveredPlan; // the same, on the site's plan
+    std::vector<PlanePolygon> uncoveredInPlane; // the same, in the site's plane
 };
 
 struct CoverageReport
@@ -121,14 +131,14 @@ struct CoverageReport
     std::vector<CoverageRow> privacy; // in the site's order
 };
 
-struct SitePlanDrawing
+struct SiteDrawing
 {
     struct Feature
     {
         QString name;
         std::optional<double> height;
-        std::vector<PlanPolygon> polygons;
-        std::vector<std::vector<PlanPoint>> lines;
+        std::vector<PlanePolygon> polygons;
+        std::vector<std::vector<PlanePoint>> lines;
     };
     std::vector<Feature> areas;
     std::vector<Feature> obstacles;
@@ -136,46 +146,62 @@ struct SitePlanDrawing
     struct Camera
     {
         QString name;
-        PlanPoint at;
+        PlanePoint at;
         double bearingDegrees; // clockwise from the plan's north
-        std::vector<std::vector<PlanPolygon>> bands; // per level, loosest first
+        std::vector<std::vector<PlanePolygon>> bands; // per level, loosest first
     };
     std::vector<Camera> cameras;
     std::vector<SiteLevel> levels;
 };
 
-// The geometry behind the site commands. Cameras are placed, then measured
-// alone (footprint) or together (coverage).
-class SiteEngine
+// A camera as the coverage takes it: placed, and named for the drawing.
+struct NamedCamera
+{
+    QString name;
+    PlacedCamera placed;
+};
+
+// What a coverage run ends with: the report and the drawing of the same
+// cameras.
+struct SiteCoverage
+{
+    CoverageReport report;
+    SiteDrawing drawing;
+};
+
+// A coverage of one site by cameras added one at a time, used up by its
+// result: finish() && takes it, and a second finish() is refused with a
+// message. Every error is why GEOS could not work the polygons out, with
+// GEOS's own words; none is thrown across the module's edge.
+class CoverageBuilder
 {
 public:
-    virtual ~SiteEngine() = default;
+    virtual ~CoverageBuilder() = default;
+    // The camera's bands join the site's levels; nothing after finish().
+    virtual std::optional<QString> add(const NamedCamera &camera) = 0;
+    virtual std::variant<QString, SiteCoverage> finish() && = 0;
+};
 
-    // Why the site cannot be used: a polygon that crosses itself, a site
-    // across the antimeridian. Obstacles are used for shadows; areas and
-    // privacy zones for coverage.
-    virtual std::optional<QString> setSite(const Site &site) = 0;
-    // Where the site's centre is, for the distance to a camera.
-    virtual std::optional<GeoPoint> siteCentre() const = 0;
+// A site placed once on its plane and kept unchanged: its features by
+// value, its obstacles in a spatial index. Built by the module's
+// placeSite(); whatever is asked of it, in any order, leaves it as it was.
+class SiteGeometry
+{
+public:
+    virtual ~SiteGeometry() = default;
+
+    // Where the site's centre is, for the distance to a camera; nothing for
+    // a site without features.
+    virtual std::optional<GeoPoint> centre() const = 0;
     virtual double distance(GeoPoint from, GeoPoint to) const = 0;
     // The point x metres east and y north of the origin in its azimuthal
     // equidistant plane; nothing when that is not on the earth.
     virtual std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const = 0;
 
-    // These give why GEOS could not work the polygons out, rather than
-    // throw across the module's edge.
-    virtual std::variant<QString, CameraFootprint> footprint(const PlacedCamera &camera,
-                                                             const std::vector<SiteLevel> &levels)
-            = 0;
-    // For coverage: each camera's bands join the site's levels.
-    virtual std::optional<QString> addToCoverage(const PlacedCamera &camera,
-                                                 const std::vector<SiteLevel> &levels)
-            = 0;
-    virtual std::variant<QString, CoverageReport> coverage(const std::vector<SiteLevel> &levels)
-            = 0;
-    // The site and the cameras added to its coverage, with their bands, to
-    // be drawn, before coverage() takes the cameras' regions; cameras are
-    // named by the caller.
-    virtual std::variant<QString, SitePlanDrawing>
-    drawing(const std::vector<SiteLevel> &levels) const = 0;
+    // One camera alone, in a plane of its own, with the site's obstacles.
+    virtual std::variant<QString, CameraFootprint>
+    footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const = 0;
+    // A coverage of this site by these levels. It keeps the site alive.
+    virtual std::unique_ptr<CoverageBuilder>
+    startCoverage(const std::vector<SiteLevel> &levels) const = 0;
 };

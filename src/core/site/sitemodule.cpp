@@ -8,7 +8,14 @@ extern "C" Q_DECL_EXPORT const char *kavreloSiteModuleVersion()
     return KAVRELO_VERSION "/" KAVRELO_SITE_INTERFACE;
 }
 
-extern "C" Q_DECL_EXPORT SiteEngine *kavreloMakeSiteEngine()
+extern "C" Q_DECL_EXPORT bool
+kavreloPlaceSite(const Site &site, std::shared_ptr<const SiteGeometry> *placed, QString *error)
 {
-    return makeSiteEngine().release();
+    auto made = placeSite(site);
+    if (auto *problem = std::get_if<QString>(&made)) {
+        *error = std::move(*problem);
+        return false;
+    }
+    *placed = std::get<std::shared_ptr<const SiteGeometry>>(std::move(made));
+    return true;
 }

@@ -1,4 +1,4 @@
-#include "sitecommand.h"
+#include "siteinputs.h"
 
 #include "fieldmessages.h"
 #include "fieldparser.h"
@@ -20,6 +20,21 @@ const QString metre = QStringLiteral("m");
 // A camera this far from the site's centre is surely misplaced, and the
 // site's plane would no longer hold it to the centimetre.
 constexpr double farthestCamera = 50000.0;
+
+PlacedResults declaredResults(const std::function<ResultId(ResultSpec)> &add)
+{
+    const ResultId bearing
+            = add({QStringLiteral("bearing_deg"), QStringLiteral("Bearing"), 4, degree});
+    const ResultId height = add({QStringLiteral("height_m"), QStringLiteral("Height"), 2, metre});
+    const ResultId tilt = add({QStringLiteral("tilt_deg"), QStringLiteral("Tilt"), 4, degree});
+    const ResultId hfov
+            = add({QStringLiteral("hfov_deg"), QStringLiteral("Horizontal FOV"), 4, degree});
+    const ResultId vfov
+            = add({QStringLiteral("vfov_deg"), QStringLiteral("Vertical FOV"), 4, degree});
+    const ResultId target
+            = add({QStringLiteral("target_height_m"), QStringLiteral("Target height"), 2, metre});
+    return {bearing, height, tilt, hfov, vfov, target};
+}
 
 InputSpec degreesInput(const char *name, const char *description)
 {
@@ -70,9 +85,9 @@ bool isNameColumn(const QString &name)
     return normalizedColumnName(name) == QLatin1String("camera");
 }
 
-SiteCommand::SiteCommand(QString name, QString summary, QString details)
-    : PlannedCommand(std::move(name), std::move(summary), std::move(details))
-    , m_lat(addInput(degreesInput("lat", "Latitude of the camera, WGS84.")))
+SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInput,
+                                 const std::function<ResultId(ResultSpec)> &addResult)
+    : m_lat(addInput(degreesInput("lat", "Latitude of the camera, WGS84.")))
     , m_lon(addInput(degreesInput("lon", "Longitude of the camera, WGS84.")))
     , m_x(addInput(metresInput("x", "Metres east of --origin, instead of --lat and --lon.")))
     , m_y(addInput(metresInput("y", "Metres north of --origin.")))
@@ -85,129 +100,103 @@ SiteCommand::SiteCommand(QString name, QString summary, QString details)
                                          "point such as NNE."),
                           Need::required, std::nullopt, true,
                           QStringList{QStringLiteral("camera:direction")}}))
-    , m_mount([this](InputSpec input) { return addInput(std::move(input)); },
-              QStringList{QStringLiteral("camera:angle")})
+    , m_mount(addInput, QStringList{QStringLiteral("camera:angle")})
     , m_maxRange(addInput(metresInput("max-range", "Nothing farther along the bearing counts.")))
     , m_site(addInput(commandLineOnly(
               {QStringLiteral("site"), QStringLiteral("FILE"),
                QStringLiteral("The site as GeoJSON: areas to cover, obstacles, privacy "
                               "zones.")})))
     , m_levels(addInput(levelsInput()))
-    , m_bearingDegrees(
-              addResult({QStringLiteral("bearing_deg"), QStringLiteral("Bearing"), 4, degree}))
-    , m_heightMetres(addResult({QStringLiteral("height_m"), QStringLiteral("Height"), 2, metre}))
-    , m_tiltDegrees(addResult({QStringLiteral("tilt_deg"), QStringLiteral("Tilt"), 4, degree}))
-    , m_hfovDegrees(
-              addResult({QStringLiteral("hfov_deg"), QStringLiteral("Horizontal FOV"), 4, degree}))
-    , m_vfovDegrees(
-              addResult({QStringLiteral("vfov_deg"), QStringLiteral("Vertical FOV"), 4, degree}))
-    , m_targetHeight(addResult(
-              {QStringLiteral("target_height_m"), QStringLiteral("Target height"), 2, metre}))
+    , m_results(declaredResults(addResult))
 {
 }
 
-std::optional<QString> SiteCommand::prepareMore(const GivenInputs & /*given*/,
-                                                SitePlan & /*plan*/) const
-{
-    return std::nullopt;
-}
-
-std::variant<UsageError, SitePlan> SiteCommand::prepare(const GivenInputs &given) const
+std::variant<UsageError, SiteInputs>
+SiteInputReader::prepare(const GivenInputs &given, Area area,
+                         const std::function<std::optional<QString>()> &ownOptions) const
 {
     const auto ways = m_mount.prepare(given);
     if (const auto *error = std::get_if<UsageError>(&ways))
         return *error;
-    SitePlan plan{std::get<MountInputs::Ways>(ways),
-                  false,
-                  {},
-                  {},
-                  standardLevels(),
-                  false,
-                  {},
-                  {},
-                  false,
-                  {},
-                  {},
-                  {},
-                  {},
-                  {}};
+    SiteInputs inputs;
+    inputs.ways = std::get<MountInputs::Ways>(ways);
+    inputs.levels = standardLevels();
     const bool geographic = given.given(m_lat) || given.given(m_lon);
     const bool planar = given.given(m_x) || given.given(m_y);
     if (geographic && planar)
         return UsageError{QStringLiteral("give --lat and --lon, or -x and -y, not both")};
     if (!geographic && !planar)
         return UsageError{QStringLiteral("give --lat and --lon, or -x and -y with --origin")};
-    plan.byPlane = planar;
+    inputs.byPlane = planar;
     if (const auto origin = given.commandLine[m_origin]) {
-        plan.origin = parseOrigin(*origin);
-        if (!plan.origin)
+        inputs.origin = parseOrigin(*origin);
+        if (!inputs.origin)
             return UsageError{
                     QStringLiteral("--origin \"%1\" is not LAT,LON on the earth").arg(*origin)};
     }
-    if (planar && !plan.origin)
+    if (planar && !inputs.origin)
         return UsageError{QStringLiteral("-x and -y need --origin")};
     if (const auto levels = given.commandLine[m_levels]) {
         auto parsed = parseLevels(*levels);
         if (const auto *problem = std::get_if<QString>(&parsed))
             return UsageError{*problem};
-        plan.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
-        plan.ownLevels = true;
+        inputs.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
+        inputs.ownLevels = true;
     }
-    std::optional<Site> site;
+    Site site;
     if (const auto path = given.commandLine[m_site]) {
         auto read = readSiteFile(*path);
         if (const auto *problem = std::get_if<QString>(&read))
             return UsageError{*problem};
         site = std::move(std::get<Site>(read));
-        plan.siteGiven = true;
-        plan.sitePath = *path;
+        inputs.sitePath = *path;
     }
-    if (needsArea()) {
-        if (!site)
+    if (area == Area::needed) {
+        if (!inputs.sitePath)
             return UsageError{QStringLiteral("--site is required")};
         const bool hasArea = std::any_of(
-                site->features.cbegin(), site->features.cend(),
+                site.features.cbegin(), site.features.cend(),
                 [](const SiteFeature &feature) { return feature.role == SiteFeature::Role::area; });
         if (!hasArea)
-            return UsageError{
-                    QStringLiteral("%1 has no area to cover").arg(*given.commandLine[m_site])};
+            return UsageError{QStringLiteral("%1 has no area to cover").arg(*inputs.sitePath)};
     }
-    if (const auto problem = prepareMore(given, plan))
+    if (const auto problem = ownOptions())
         return UsageError{*problem};
-    auto engine = loadSiteEngine();
-    if (const auto *problem = std::get_if<QString>(&engine)) {
-        plan.moduleProblem = *problem;
-        return plan;
+    auto placed = placeSite(site);
+    if (const auto *problem = std::get_if<ModuleProblem>(&placed)) {
+        inputs.moduleProblem = problem->message;
+        return inputs;
     }
-    plan.engine = std::get<std::shared_ptr<SiteEngine>>(engine);
-    if (site) {
-        if (const auto problem = plan.engine->setSite(*site))
-            return UsageError{QStringLiteral("%1: %2").arg(*given.commandLine[m_site], *problem)};
-    }
-    return plan;
+    if (const auto *problem = std::get_if<QString>(&placed))
+        return UsageError{
+                QStringLiteral("%1: %2").arg(inputs.sitePath.value_or(QString()), *problem)};
+    inputs.site = std::get<std::shared_ptr<const SiteGeometry>>(std::move(placed));
+    return inputs;
 }
 
-std::optional<QString> SiteCommand::refusesOutput(const SitePlan &plan) const
+std::optional<QString> SiteInputReader::refusesOutput(const SiteInputs &inputs,
+                                                      const QStringList &files, bool draws) const
 {
-    if (plan.moduleProblem)
-        return plan.moduleProblem;
-    for (const QString &file : outputFiles(plan)) {
+    if (inputs.moduleProblem)
+        return inputs.moduleProblem;
+    for (const QString &file : files) {
         if (const auto refusal = refusesPictureFile(file))
             return refusal;
-        if (!plan.sitePath)
+        if (!inputs.sitePath)
             continue;
-        if (const auto refusal = refusesReadFile(file, *plan.sitePath, QStringLiteral("site")))
+        if (const auto refusal = refusesReadFile(file, *inputs.sitePath, QStringLiteral("site")))
             return refusal;
     }
-    if (draws(plan))
+    if (draws)
         return pictureModuleProblem();
     return std::nullopt;
 }
 
-std::variant<QString, GeoPoint>
-SiteCommand::position(const SitePlan &plan, const InputValues &values, FieldParser &parse) const
+std::variant<QString, GeoPoint> SiteInputReader::position(const SiteInputs &inputs,
+                                                          const InputValues &values,
+                                                          FieldParser &parse) const
 {
-    if (!plan.byPlane)
+    if (!inputs.byPlane)
         return GeoPoint{parse.between(Field::latitude, values.field(m_lat), -90.0, 90.0,
                                       QStringLiteral("degrees")),
                         parse.between(Field::longitude, values.field(m_lon), -180.0, 180.0,
@@ -216,17 +205,18 @@ SiteCommand::position(const SitePlan &plan, const InputValues &values, FieldPars
     const double y = parse.finiteNumber(Field::y, values.field(m_y));
     if (parse.error())
         return *parse.error();
-    const auto point = plan.engine->fromPlane(*plan.origin, x, y);
+    const auto point = inputs.site->fromPlane(*inputs.origin, x, y);
     if (!point)
         return QStringLiteral("x %1, y %2 is not on the earth from --origin").arg(x).arg(y);
     return *point;
 }
 
-std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputValues &values,
-                                              Results &results, PlacedRecord &product) const
+std::optional<QString> SiteInputReader::place(const SiteInputs &inputs, const InputValues &values,
+                                              bool nearSite, Results &results,
+                                              PlacedRecord &product) const
 {
     FieldParser parse;
-    const auto at = position(plan, values, parse);
+    const auto at = position(inputs, values, parse);
     if (const auto *problem = std::get_if<QString>(&at))
         return *problem;
     // A number first: it is what nearly every row holds, and no number is
@@ -246,7 +236,7 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
                               QStringLiteral("is neither a number nor a compass point")));
     }
     MountInputs::Unpointed unpointed{};
-    if (const auto problem = m_mount.readCamera(plan.ways, values, parse, unpointed))
+    if (const auto problem = m_mount.readCamera(inputs.ways, values, parse, unpointed))
         return *problem;
     const MountedCamera camera = m_mount.point(unpointed, values, parse);
     const auto maxRange = values.given(m_maxRange)
@@ -255,8 +245,8 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
     if (parse.error())
         return *parse.error();
     const GeoPoint point = std::get<GeoPoint>(at);
-    if (const auto centre = plan.engine->siteCentre(); centre && measuresSite(plan)) {
-        const double distance = plan.engine->distance(*centre, point);
+    if (const auto centre = inputs.site->centre(); centre && nearSite) {
+        const double distance = inputs.site->distance(*centre, point);
         if (distance > farthestCamera)
             return QStringLiteral("the camera is %1 km from the site's centre, more than %2")
                     .arg(distance / 1000.0, 0, 'f', 1)
@@ -264,14 +254,11 @@ std::optional<QString> SiteCommand::calculate(const SitePlan &plan, const InputV
     }
     product.camera = {point, bearing, camera, unpointed.targetHeight, maxRange};
     product.lens = unpointed.lens;
-    product.line = values.line();
-    results.set(m_bearingDegrees, product.camera.bearingDegrees);
-    results.set(m_heightMetres, camera.height);
-    results.set(m_tiltDegrees, camera.tiltDegrees);
-    results.set(m_hfovDegrees, camera.view.horizontalFovDegrees);
-    results.set(m_vfovDegrees, camera.view.verticalFovDegrees);
-    results.set(m_targetHeight, unpointed.targetHeight);
-    if (const auto problem = nonFiniteResult(results, values))
-        return problem;
-    return place(plan, product);
+    results.set(m_results.bearingDegrees, product.camera.bearingDegrees);
+    results.set(m_results.heightMetres, camera.height);
+    results.set(m_results.tiltDegrees, camera.tiltDegrees);
+    results.set(m_results.hfovDegrees, camera.view.horizontalFovDegrees);
+    results.set(m_results.vfovDegrees, camera.view.verticalFovDegrees);
+    results.set(m_results.targetHeight, unpointed.targetHeight);
+    return std::nullopt;
 }

@@ -14,28 +14,21 @@
 // horizontal density W / (2 z tan(hfov / 2)) falls with D, so a level holds
 // from the near edge to the D where the density has fallen to it.
 
-// From one ground distance to another along the bearing.
-struct Strip
-{
-    double near;
-    double far;
-};
-
-struct ViewPlan
+struct ViewSpans
 {
     // Where the plane is in view, ended where the loosest level ends on it
     // or at the range given, whichever is nearer: never at the horizon.
-    std::optional<Strip> ground;
-    std::optional<Strip> target;
+    std::optional<Span> ground;
+    std::optional<Span> target;
     // Per level, in the order given (loosest first), on the target's plane:
     // where the level holds, and where it is the strictest that holds.
-    std::vector<std::optional<Strip>> held;
-    std::vector<std::optional<Strip>> bands;
+    std::vector<std::optional<Span>> held;
+    std::vector<std::optional<Span>> bands;
 };
 
 // levels: pixels per metre, loosest (smallest) first; maxRange bounds D.
-ViewPlan planView(const MountedCamera &camera, double targetHeight, std::optional<double> maxRange,
-                  const std::vector<double> &levels);
+ViewSpans viewSpans(const MountedCamera &camera, double targetHeight,
+                    std::optional<double> maxRange, const std::vector<double> &levels);
 
 // Half the width of the view across at D on the plane `drop` below the lens.
 double halfWidthAcross(const MountedCamera &camera, double distance, double drop);

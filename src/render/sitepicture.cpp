@@ -30,20 +30,20 @@ const QColor otherCameraColour(0x96, 0x96, 0x96);
 const QColor gapColour(0x54, 0x27, 0x88);
 
 // Metres to the picture, north up, the same scale both ways.
-class PlanView
+class DrawingView
 {
 public:
-    explicit PlanView(const SitePlanDrawing &plan)
+    explicit DrawingView(const SiteDrawing &plan)
     {
-        const auto take = [this](const PlanPoint &point) {
+        const auto take = [this](const PlanePoint &point) {
             m_minX = std::min(m_minX, point.x);
             m_maxX = std::max(m_maxX, point.x);
             m_minY = std::min(m_minY, point.y);
             m_maxY = std::max(m_maxY, point.y);
         };
-        const auto takeFeatures = [&](const std::vector<SitePlanDrawing::Feature> &features) {
+        const auto takeFeatures = [&](const std::vector<SiteDrawing::Feature> &features) {
             for (const auto &feature : features) {
-                for (const PlanPolygon &polygon : feature.polygons)
+                for (const PlanePolygon &polygon : feature.polygons)
                     std::for_each(polygon.exterior.begin(), polygon.exterior.end(), take);
                 for (const auto &line : feature.lines)
                     std::for_each(line.begin(), line.end(), take);
@@ -55,7 +55,7 @@ public:
         for (const auto &camera : plan.cameras) {
             take(camera.at);
             for (const auto &band : camera.bands)
-                for (const PlanPolygon &polygon : band)
+                for (const PlanePolygon &polygon : band)
                     std::for_each(polygon.exterior.begin(), polygon.exterior.end(), take);
         }
         if (m_minX > m_maxX) {
@@ -68,25 +68,25 @@ public:
         m_centre = {(m_minX + m_maxX) / 2.0, (m_minY + m_maxY) / 2.0};
     }
 
-    QPointF map(const PlanPoint &point) const
+    QPointF map(const PlanePoint &point) const
     {
         return {planArea.center().x() + (point.x - m_centre.x) * m_scale,
                 planArea.center().y() - (point.y - m_centre.y) * m_scale};
     }
     double scale() const { return m_scale; }
 
-    QPolygonF ring(const std::vector<PlanPoint> &points) const
+    QPolygonF ring(const std::vector<PlanePoint> &points) const
     {
         QPolygonF mapped;
-        for (const PlanPoint &point : points)
+        for (const PlanePoint &point : points)
             mapped << map(point);
         return mapped;
     }
-    QPainterPath path(const std::vector<PlanPolygon> &polygons) const
+    QPainterPath path(const std::vector<PlanePolygon> &polygons) const
     {
         QPainterPath path;
         path.setFillRule(Qt::OddEvenFill);
-        for (const PlanPolygon &polygon : polygons) {
+        for (const PlanePolygon &polygon : polygons) {
             path.addPolygon(ring(polygon.exterior));
             path.closeSubpath();
             for (const auto &hole : polygon.holes) {
@@ -103,7 +103,7 @@ private:
     double m_minY = std::numeric_limits<double>::infinity();
     double m_maxY = -std::numeric_limits<double>::infinity();
     double m_scale = 1.0;
-    PlanPoint m_centre{0.0, 0.0};
+    PlanePoint m_centre{0.0, 0.0};
 };
 
 QString heightText(const std::optional<double> &height)
@@ -140,8 +140,8 @@ void drawHatched(QPainter &painter, const QPainterPath &outline, const QColor &c
     painter.drawPath(outline);
 }
 
-void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan,
-                  const PlanMarks &marks)
+void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing &plan,
+                  const DrawingMarks &marks)
 {
     painter.setPen(QPen(areaEdge, 1.5));
     painter.setBrush(areaColour);
@@ -186,7 +186,7 @@ void drawFeatures(QPainter &painter, const PlanView &view, const SitePlanDrawing
     }
 }
 
-void drawCamera(QPainter &painter, const PlanView &view, const SitePlanDrawing::Camera &camera,
+void drawCamera(QPainter &painter, const DrawingView &view, const SiteDrawing::Camera &camera,
                 const QColor &colour, double size)
 {
     constexpr double pi = 3.141592653589793;
@@ -211,15 +211,15 @@ void drawCamera(QPainter &painter, const PlanView &view, const SitePlanDrawing::
     }
 }
 
-void drawCameras(QPainter &painter, const PlanView &view, const SitePlanDrawing &plan,
-                 const PlanMarks &marks)
+void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &plan,
+                 const DrawingMarks &marks)
 {
     for (const auto &camera : plan.cameras)
         drawCamera(painter, view, camera, marks.camerasInGrey ? otherCameraColour : cameraColour,
                    1.0);
 }
 
-void drawNorthAndScale(QPainter &painter, const PlanView &view)
+void drawNorthAndScale(QPainter &painter, const DrawingView &view)
 {
     const QPointF north(planArea.right() - 30, planArea.top() + 50);
     painter.setPen(QPen(inkColour, 2));
@@ -240,7 +240,7 @@ void drawNorthAndScale(QPainter &painter, const PlanView &view)
     painter.drawText(start + QPointF(length + 8, 4), QStringLiteral("%1 m").arg(metres));
 }
 
-void drawLegend(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks &marks)
+void drawLegend(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &marks)
 {
     double x = planArea.left();
     double y = legendTop;
@@ -274,9 +274,9 @@ void drawLegend(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks 
 
 } // namespace
 
-void drawSitePlan(QPainter &painter, const SitePlanDrawing &plan, const PlanMarks &marks)
+void drawSite(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &marks)
 {
-    const PlanView view(plan);
+    const DrawingView view(plan);
     if (marks.titled)
         painter.drawText(QPointF(planArea.left(), 30),
                          QStringLiteral("Site plan: %1 %2, each level's band where it is the "
@@ -296,9 +296,9 @@ void drawSitePlan(QPainter &painter, const SitePlanDrawing &plan, const PlanMark
     drawLegend(painter, plan, marks);
 }
 
-void drawPlanCamera(QPainter &painter, const SitePlanDrawing &plan, std::size_t camera)
+void drawSiteCamera(QPainter &painter, const SiteDrawing &plan, std::size_t camera)
 {
-    const PlanView view(plan);
+    const DrawingView view(plan);
     painter.save();
     painter.setClipRect(planArea);
     // Large enough to be found on a small copy of the plan.
@@ -311,13 +311,13 @@ void drawPlanCamera(QPainter &painter, const SitePlanDrawing &plan, std::size_t 
     painter.restore();
 }
 
-extern "C" Q_DECL_EXPORT bool kavreloDrawSitePlan(const SitePlanDrawing &plan, const QString &path,
-                                                  QString *error)
+extern "C" Q_DECL_EXPORT bool kavreloDrawSite(const SiteDrawing &plan, const QString &path,
+                                              QString *error)
 {
-    static_assert(std::is_same_v<decltype(&kavreloDrawSitePlan), DrawSitePlan>);
-    const auto problem = writeSvg(path, sitePlanSize, QStringLiteral("Site plan"),
+    static_assert(std::is_same_v<decltype(&kavreloDrawSite), DrawSite>);
+    const auto problem = writeSvg(path, siteDrawingSize, QStringLiteral("Site plan"),
                                   QStringLiteral("The site from above, with every camera's bands"),
-                                  [&plan](QPainter &painter) { drawSitePlan(painter, plan); });
+                                  [&plan](QPainter &painter) { drawSite(painter, plan); });
     if (problem)
         *error = *problem;
     return !problem;

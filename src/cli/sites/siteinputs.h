@@ -1,0 +1,95 @@
+#pragma once
+
+#include "command.h"
+#include "mountinputs.h"
+#include "sitelevels.h"
+#include "sitemodel.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// What every site command knows before its first camera.
+struct SiteInputs
+{
+    MountInputs::Ways ways{};
+    bool byPlane = false; // x and y from --origin, rather than lat and lon
+    std::optional<GeoPoint> origin;
+    std::optional<QString> sitePath; // from --site
+    std::vector<SiteLevel> levels;
+    bool ownLevels = false; // from --levels, rather than the standard's
+    // The site placed, or a site without features when none was given;
+    // none when the module cannot be used, and then why.
+    std::shared_ptr<const SiteGeometry> site;
+    std::optional<QString> moduleProblem;
+};
+
+// One camera as placed from its record.
+struct PlacedRecord
+{
+    PlacedCamera camera{};
+    std::optional<MountInputs::Lens> lens; // when the row gave the lens
+};
+
+// The results every site command gives of a placed camera.
+struct PlacedResults
+{
+    ResultId bearingDegrees;
+    ResultId heightMetres;
+    ResultId tiltDegrees;
+    ResultId hfovDegrees;
+    ResultId vfovDegrees;
+    ResultId targetHeight;
+};
+
+// Cameras on a map, as footprint, coverage and report take them: a
+// schedule of positions (lat and lon, or x and y about --origin) and
+// bearings, each with a camera on a pole as mount takes it, and a site of
+// areas, obstacles and privacy zones. Rows are placed by the site module.
+class SiteInputReader
+{
+public:
+    // Declares the inputs and results, in the order the help lists them,
+    // through the command's own.
+    SiteInputReader(const std::function<InputId(InputSpec)> &addInput,
+                    const std::function<ResultId(ResultSpec)> &addResult);
+
+    enum class Area { needed, optional };
+    // The site read, the command's own options checked by ownOptions, then
+    // the site placed by the module.
+    std::variant<UsageError, SiteInputs>
+    prepare(const GivenInputs &given, Area area,
+            const std::function<std::optional<QString>()> &ownOptions) const;
+    // The site module, then the command's own files, refused where they may
+    // not be written (not a regular file, or the site read), then the
+    // picture module when the command draws.
+    std::optional<QString> refusesOutput(const SiteInputs &inputs, const QStringList &files,
+                                         bool draws) const;
+    // Places a row's camera; nearSite: whether it must stand near the site,
+    // being measured over it.
+    std::optional<QString> place(const SiteInputs &inputs, const InputValues &values, bool nearSite,
+                                 Results &results, PlacedRecord &placed) const;
+    const PlacedResults &results() const { return m_results; }
+
+private:
+    std::variant<QString, GeoPoint> position(const SiteInputs &inputs, const InputValues &values,
+                                             FieldParser &parse) const;
+
+    const InputId m_lat;
+    const InputId m_lon;
+    const InputId m_x;
+    const InputId m_y;
+    const InputId m_origin;
+    const InputId m_bearing;
+    const MountInputs m_mount;
+    const InputId m_maxRange;
+    const InputId m_site;
+    const InputId m_levels;
+    const PlacedResults m_results;
+};
+
+// The camera's name in output: its first pass-through field, else line-N.
+QString cameraName(const FieldList &passThrough, qint64 line);
+// Whether a pass-through column is the name's own, and not repeated beside it.
+bool isNameColumn(const QString &name);

@@ -1,0 +1,35 @@
+#include "siterun.h"
+
+std::unique_ptr<CoverageBuilder> &SiteRun::builder(const SiteInputs &inputs)
+{
+    if (!m_builder)
+        m_builder = inputs.site->startCoverage(inputs.levels);
+    return m_builder;
+}
+
+std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
+{
+    if (const auto problem = builder(inputs)->add({camera.name, camera.placed.camera}))
+        return problem;
+    m_cameras.push_back(std::move(camera));
+    return std::nullopt;
+}
+
+std::variant<QString, SiteRun::Ended> SiteRun::finish(const SiteInputs &inputs) &&
+{
+    auto covered = std::move(*builder(inputs)).finish();
+    if (auto *problem = std::get_if<QString>(&covered))
+        return std::move(*problem);
+    return Ended{std::move(m_cameras), std::move(m_leftOut),
+                 std::get<SiteCoverage>(std::move(covered))};
+}
+
+std::optional<QString> SiteRun::leftOutNote(const char *what) const
+{
+    if (m_leftOut.isEmpty())
+        return std::nullopt;
+    return QStringLiteral("the %1 is of the %2 cameras that could be placed; %3 could not")
+            .arg(QLatin1String(what))
+            .arg(m_cameras.size())
+            .arg(m_leftOut.size());
+}

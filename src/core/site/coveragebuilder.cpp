@@ -1,0 +1,190 @@
+#include "coveragebuilder.h"
+
+#include "visibility.h"
+
+#include "angles.h"
+
+#include <algorithm>
+
+namespace {
+
+// Parts of the uncovered ground that meet on a grid of 1 mm are one gap,
+// and gaps under 0.01 m^2 none.
+constexpr double gapGrid = 0.001;
+constexpr double smallestGap = 0.01;
+
+const QString finishedAlready
+        = QStringLiteral("the coverage was already worked out; start another to add cameras");
+
+} // namespace
+
+GeosCoverageBuilder::GeosCoverageBuilder(std::shared_ptr<const PlacedSite> site,
+                                         std::vector<SiteLevel> levels)
+    : m_site(std::move(site))
+    , m_geometry(m_site->geometry())
+    , m_levels(std::move(levels))
+    , m_plane(m_site->plane())
+    , m_held(m_levels.size())
+{
+}
+
+std::optional<QString> GeosCoverageBuilder::add(const NamedCamera &camera)
+{
+    if (m_finished)
+        return finishedAlready;
+    const auto added = guarded([&] {
+        addCamera(camera);
+        return true;
+    });
+    if (const auto *problem = std::get_if<QString>(&added))
+        return *problem;
+    return std::nullopt;
+}
+
+void GeosCoverageBuilder::addCamera(const NamedCamera &named)
+{
+    const PlacedCamera &camera = named.placed;
+    // Without a site, the cameras are drawn about the first of them.
+    const LocalPlane plane = m_plane ? *m_plane : LocalPlane(camera.at);
+    double north = 0.0;
+    const PlanePoint foot = plane.forward(camera.at, &north);
+    const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
+    // The bands are drawn only: they come from the held regions.
+    Regions found = regions(m_geometry, where, camera, viewSpansOf(camera, m_levels),
+                            m_site->obstacles(), false);
+    // Nothing is kept of a camera until all of it is worked out.
+    if (!m_plane)
+        m_plane = plane;
+    m_cameras.push_back({named.name, foot, camera.bearingDegrees + north, {}});
+    for (std::size_t level = 0; level < m_levels.size(); ++level)
+        m_held[level].push_back(std::move(found.held[level]));
+}
+
+std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish() &&
+{
+    if (m_finished)
+        return finishedAlready;
+    m_finished = true;
+    return guarded([&] {
+        // The drawing reads each camera's regions, which the report's
+        // union then takes.
+        SiteDrawing drawn = drawing();
+        return SiteCoverage{report(), std::move(drawn)};
+    });
+}
+
+// Over a range of the regions: halves merged, so that the work grows as
+// n log n.
+GeosCoverageBuilder::Layers GeosCoverageBuilder::merged(std::vector<Geometry> &regions,
+                                                        std::size_t from, std::size_t to) const
+{
+    if (to - from == 0)
+        return {m_geometry.empty(), m_geometry.empty()};
+    if (to - from == 1)
+        return {std::move(regions[from]), m_geometry.empty()};
+    const std::size_t middle = from + (to - from) / 2;
+    Layers left = merged(regions, from, middle);
+    Layers right = merged(regions, middle, to);
+    const Geometry both = m_geometry.intersect(*left.once, *right.once);
+    const Geometry twice = m_geometry.unite(*left.twice, *right.twice);
+    return {m_geometry.unite(*left.once, *right.once), m_geometry.unite(*twice, *both)};
+}
+
+SiteDrawing GeosCoverageBuilder::drawing() const
+{
+    SiteDrawing drawn;
+    drawn.levels = m_levels;
+    drawn.cameras = m_cameras;
+    // Where a level holds and the next stricter does not.
+    for (std::size_t camera = 0; camera < drawn.cameras.size(); ++camera) {
+        for (std::size_t level = 0; level < m_held.size(); ++level) {
+            const GEOSGeometry &held = *m_held[level][camera];
+            if (level + 1 < m_held.size())
+                drawn.cameras[camera].bands.push_back(m_geometry.polygons(
+                        *m_geometry.subtract(held, *m_held[level + 1][camera])));
+            else
+                drawn.cameras[camera].bands.push_back(m_geometry.polygons(held));
+        }
+    }
+    for (const SiteFeature &feature : m_site->site().features) {
+        SiteDrawing::Feature shown{feature.name, feature.height, {}, {}};
+        for (const GeoPolygon &polygon : feature.polygons)
+            shown.polygons.push_back(projected(*m_plane, polygon));
+        for (const auto &line : feature.lines)
+            shown.lines.push_back(projected(*m_plane, line, false));
+        switch (feature.role) {
+        case SiteFeature::Role::area:
+            drawn.areas.push_back(std::move(shown));
+            break;
+        case SiteFeature::Role::obstacle:
+            drawn.obstacles.push_back(std::move(shown));
+            break;
+        case SiteFeature::Role::privacy:
+            drawn.privacy.push_back(std::move(shown));
+            break;
+        }
+    }
+    return drawn;
+}
+
+// The separate parts of the uncovered ground, with their exact areas.
+std::vector<double> GeosCoverageBuilder::gapAreas(const GEOSGeometry &uncovered) const
+{
+    const Geometry gridded = m_geometry.onGrid(uncovered, gapGrid);
+    std::vector<Geometry> joined;
+    for (const PlanePolygon &part : m_geometry.polygons(*gridded))
+        joined.push_back(m_geometry.polygon(part));
+    std::vector<double> areas(joined.size(), 0.0);
+    for (const PlanePolygon &part : m_geometry.polygons(uncovered)) {
+        const Geometry exact = m_geometry.polygon(part);
+        const Geometry inside = m_geometry.pointOnSurface(*exact);
+        for (std::size_t gap = 0; gap < joined.size(); ++gap) {
+            if (m_geometry.distance(*joined[gap], *inside) <= gapGrid) {
+                areas[gap] += m_geometry.area(*exact);
+                break;
+            }
+        }
+    }
+    areas.erase(std::remove_if(areas.begin(), areas.end(),
+                               [](double area) { return area < smallestGap; }),
+                areas.end());
+    return areas;
+}
+
+CoverageReport GeosCoverageBuilder::report()
+{
+    const GEOSGeometry &ground = m_site->ground();
+    const auto onEarth = [&](const GEOSGeometry &area) {
+        return m_plane ? measured(m_geometry, *m_plane, area) : MeasuredArea{};
+    };
+    CoverageReport report;
+    const double groundArea = m_geometry.area(ground);
+    std::optional<Layers> loosest;
+    for (std::size_t level = 0; level < m_levels.size(); ++level) {
+        Layers layers = merged(m_held[level], 0, m_held[level].size());
+        CoverageRow row;
+        row.area = groundArea;
+        row.covered = m_geometry.area(*m_geometry.intersect(*layers.once, ground));
+        row.redundant = m_geometry.area(*m_geometry.intersect(*layers.twice, ground));
+        const Geometry uncovered = m_geometry.subtract(ground, *layers.once);
+        const std::vector<double> gaps = gapAreas(*uncovered);
+        row.gaps = static_cast<int>(gaps.size());
+        row.largestGap = gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end());
+        row.uncovered = onEarth(*uncovered);
+        row.uncoveredInPlane = m_geometry.polygons(*uncovered);
+        report.levels.push_back(std::move(row));
+        if (level == 0)
+            loosest = std::move(layers);
+    }
+    for (const PlacedSite::Zone &zone : m_site->privacy()) {
+        CoverageRow row;
+        row.name = zone.name;
+        row.area = m_geometry.area(*zone.shape);
+        if (loosest) {
+            row.covered = m_geometry.area(*m_geometry.intersect(*zone.shape, *loosest->once));
+            row.redundant = m_geometry.area(*m_geometry.intersect(*zone.shape, *loosest->twice));
+        }
+        report.privacy.push_back(std::move(row));
+    }
+    return report;
+}

@@ -1,0 +1,284 @@
+#include "placedsite.h"
+
+#include "coveragebuilder.h"
+#include "visibility.h"
+
+#include "angles.h"
+
+#include <GeographicLib/Geodesic.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct SiteBox
+{
+    double minLat = 90.0, maxLat = -90.0, minLon = 180.0, maxLon = -180.0;
+    void add(GeoPoint point)
+    {
+        minLat = std::min(minLat, point.lat);
+        maxLat = std::max(maxLat, point.lat);
+        minLon = std::min(minLon, point.lon);
+        maxLon = std::max(maxLon, point.lon);
+    }
+    bool empty() const { return minLat > maxLat; }
+};
+
+void addToBox(const SiteFeature &feature, SiteBox &box)
+{
+    for (const GeoPolygon &polygon : feature.polygons)
+        for (const GeoPoint &point : polygon.exterior)
+            box.add(point);
+    for (const auto &line : feature.lines)
+        for (const GeoPoint &point : line)
+            box.add(point);
+}
+
+// Degrees of latitude are at least 110.5 km; of longitude, that times the
+// cosine of the widest latitude within reach.
+constexpr double leastMetresPerDegree = 110000.0;
+
+double latitudeMargin(double reach)
+{
+    return reach / leastMetresPerDegree + 1e-6;
+}
+
+double longitudeMargin(double margin, double widestLatitude)
+{
+    return margin / std::cos(std::min(89.99, widestLatitude + margin) * pi / 180.0);
+}
+
+} // namespace
+
+QString featureName(const SiteFeature &feature)
+{
+    return feature.name.isEmpty()
+            ? QStringLiteral("feature %1").arg(feature.number)
+            : QStringLiteral("feature %1 (%2)").arg(feature.number).arg(feature.name);
+}
+
+PlaneRing projected(const LocalPlane &plane, const std::vector<GeoPoint> &points, bool closed)
+{
+    PlaneRing planar;
+    for (std::size_t index = 0; index + (closed ? 1 : 0) < points.size(); ++index)
+        planar.push_back(plane.forward(points[index]));
+    return planar;
+}
+
+PlanePolygon projected(const LocalPlane &plane, const GeoPolygon &polygon)
+{
+    PlanePolygon planar{projected(plane, polygon.exterior, true), {}};
+    for (const GeoRing &hole : polygon.holes)
+        planar.holes.push_back(projected(plane, hole, true));
+    return planar;
+}
+
+PlacedSite::PlacedSite(Key, Site site)
+    : m_geometry(m_context), m_site(std::move(site)), m_ground(m_geometry.empty())
+{
+}
+
+std::variant<QString, std::shared_ptr<const PlacedSite>> PlacedSite::place(const Site &site)
+{
+    auto placed = guarded([&] { return std::make_shared<PlacedSite>(Key{}, site); });
+    if (const auto *problem = std::get_if<QString>(&placed))
+        return *problem;
+    std::shared_ptr<PlacedSite> made = std::get<std::shared_ptr<PlacedSite>>(std::move(placed));
+    const auto features = guarded([&] { return made->placeFeatures(); });
+    if (const auto *problem = std::get_if<QString>(&features))
+        return *problem;
+    if (const auto &problem = std::get<std::optional<QString>>(features))
+        return *problem;
+    return std::shared_ptr<const PlacedSite>(std::move(made));
+}
+
+std::optional<QString> PlacedSite::placeFeatures()
+{
+    SiteBox all;
+    SiteBox areas;
+    std::vector<PlaneGeometry::Bounds> boxes;
+    for (std::size_t index = 0; index < m_site.features.size(); ++index) {
+        const SiteFeature &feature = m_site.features[index];
+        addToBox(feature, all);
+        if (feature.role == SiteFeature::Role::area)
+            addToBox(feature, areas);
+        if (feature.role == SiteFeature::Role::obstacle) {
+            SiteBox box;
+            addToBox(feature, box);
+            m_obstacleFeatures.push_back(index);
+            m_obstacleBoxes.push_back({box.minLat, box.maxLat, box.minLon, box.maxLon});
+            m_widestObstacleLatitude = std::max(
+                    {m_widestObstacleLatitude, std::fabs(box.minLat), std::fabs(box.maxLat)});
+            boxes.push_back({box.minLon, box.minLat, box.maxLon, box.maxLat});
+        }
+    }
+    if (all.empty())
+        return std::nullopt;
+    if (all.maxLon - all.minLon > 180.0)
+        return QStringLiteral("the site crosses the antimeridian");
+    m_obstacleIndex = std::make_unique<BoxIndex>(m_geometry, boxes);
+    const SiteBox &framed = areas.empty() ? all : areas;
+    m_plane.emplace(
+            GeoPoint{(framed.minLat + framed.maxLat) / 2.0, (framed.minLon + framed.maxLon) / 2.0});
+
+    std::vector<Geometry> areaParts;
+    std::vector<Geometry> obstacleParts;
+    for (const SiteFeature &feature : m_site.features) {
+        std::vector<Geometry> parts;
+        for (const GeoPolygon &polygon : feature.polygons) {
+            Geometry shape = m_geometry.polygon(projected(*m_plane, polygon));
+            if (const auto reason = m_geometry.invalidity(*shape))
+                return QStringLiteral("%1: its polygon is not valid: %2")
+                        .arg(featureName(feature), QString::fromStdString(*reason));
+            parts.push_back(std::move(shape));
+        }
+        Geometry united = m_geometry.unite(std::move(parts));
+        switch (feature.role) {
+        case SiteFeature::Role::area:
+            areaParts.push_back(std::move(united));
+            break;
+        case SiteFeature::Role::privacy:
+            m_privacy.push_back({feature.name, std::move(united)});
+            break;
+        case SiteFeature::Role::obstacle:
+            obstacleParts.push_back(std::move(united));
+            break;
+        }
+    }
+    m_obstacles = obstaclesIn(*m_plane, {}, -1.0);
+    m_ground = m_geometry.subtract(*m_geometry.unite(std::move(areaParts)),
+                                   *m_geometry.unite(std::move(obstacleParts)));
+    return std::nullopt;
+}
+
+PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const
+{
+    PlaneObstacle obstacle{{}, {}, feature.height, nullptr, {0, 0, 0, 0}};
+    std::vector<Geometry> parts;
+    for (const GeoPolygon &polygon : feature.polygons) {
+        PlanePolygon planar = projected(plane, polygon);
+        parts.push_back(m_geometry.polygon(planar));
+        obstacle.polygons.push_back(std::move(planar));
+    }
+    for (const auto &line : feature.lines)
+        obstacle.lines.push_back(projected(plane, line, false));
+    if (!obstacle.lines.empty())
+        parts.push_back(m_geometry.lines(obstacle.lines));
+    obstacle.shape = m_geometry.collection(std::move(parts));
+    obstacle.bounds = m_geometry.bounds(*obstacle.shape).value_or(PlaneGeometry::Bounds{});
+    return obstacle;
+}
+
+std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoPoint near,
+                                                   double reach) const
+{
+    std::vector<std::size_t> candidates;
+    if (reach < 0.0) {
+        for (std::size_t entry = 0; entry < m_obstacleFeatures.size(); ++entry)
+            candidates.push_back(entry);
+    } else if (m_obstacleIndex) {
+        // Wide enough for every box, whose own margin below is the test.
+        const double margin = latitudeMargin(reach);
+        const double lonMargin = longitudeMargin(margin, m_widestObstacleLatitude);
+        candidates = m_obstacleIndex->overlapping(
+                {near.lon - lonMargin, near.lat - margin, near.lon + lonMargin, near.lat + margin});
+    }
+    std::vector<PlaneObstacle> found;
+    for (const std::size_t entry : candidates) {
+        if (reach >= 0.0) {
+            const GeoBox &box = m_obstacleBoxes[entry];
+            const double margin = latitudeMargin(reach);
+            const double lonMargin = longitudeMargin(
+                    margin, std::max(std::fabs(box.minLat), std::fabs(box.maxLat)));
+            if (near.lat < box.minLat - margin || near.lat > box.maxLat + margin
+                || near.lon < box.minLon - lonMargin || near.lon > box.maxLon + lonMargin)
+                continue;
+        }
+        found.push_back(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
+    }
+    return found;
+}
+
+std::optional<GeoPoint> PlacedSite::centre() const
+{
+    return m_plane ? std::optional<GeoPoint>(m_plane->centre()) : std::nullopt;
+}
+
+double PlacedSite::distance(GeoPoint from, GeoPoint to) const
+{
+    double metres = 0.0;
+    GeographicLib::Geodesic::WGS84().Inverse(from.lat, from.lon, to.lat, to.lon, metres);
+    return metres;
+}
+
+std::optional<GeoPoint> PlacedSite::fromPlane(GeoPoint origin, double x, double y) const
+{
+    const GeoPoint point = LocalPlane(origin).reverse({x, y});
+    if (!std::isfinite(point.lat) || !std::isfinite(point.lon))
+        return std::nullopt;
+    return point;
+}
+
+std::variant<QString, CameraFootprint>
+PlacedSite::footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const
+{
+    return guarded([&] { return footprintOf(camera, levels); });
+}
+
+CameraFootprint PlacedSite::footprintOf(const PlacedCamera &camera,
+                                        const std::vector<SiteLevel> &levels) const
+{
+    // Each camera in a plane of its own, where its view is exact.
+    const LocalPlane plane(camera.at);
+    const CameraInPlane where{{0.0, 0.0}, camera.bearingDegrees * pi / 180.0};
+    const ViewSpans spans = viewSpansOf(camera, levels);
+    // Every point in view is within (|D| + height) (1 + tan(hfov / 2)) of
+    // the pole.
+    double farthest = 0.0;
+    for (const auto &span : {spans.ground, spans.target}) {
+        if (span)
+            farthest = std::max({farthest, std::fabs(span->near), std::fabs(span->far)});
+    }
+    const double reach = (farthest + camera.camera.height)
+                    * (1.0 + camera.camera.view.horizontal.halfFovTangent)
+            + 1.0;
+    const std::vector<PlaneObstacle> obstacles = obstaclesIn(plane, camera.at, reach);
+    const Regions found = regions(m_geometry, where, camera, spans, obstacles, true);
+
+    CameraFootprint footprint;
+    if (spans.ground)
+        footprint.viewSpan = Span{spans.ground->near, spans.ground->far};
+    footprint.view = measured(m_geometry, plane, *found.view);
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        if (!spans.bands[level] || m_geometry.isEmpty(*found.bands[level])) {
+            footprint.bands.emplace_back();
+            continue;
+        }
+        footprint.bands.push_back(CameraFootprint::Band{
+                *spans.bands[level], measured(m_geometry, plane, *found.bands[level])});
+    }
+    double west = 180.0;
+    double east = -180.0;
+    const auto extend = [&](const MeasuredArea &area) {
+        for (const GeoPolygon &polygon : area.area) {
+            for (const GeoPoint &point : polygon.exterior) {
+                west = std::min(west, point.lon);
+                east = std::max(east, point.lon);
+            }
+        }
+    };
+    extend(footprint.view);
+    for (const auto &band : footprint.bands) {
+        if (band)
+            extend(band->area);
+    }
+    footprint.crossesAntimeridian = east - west > 180.0;
+    return footprint;
+}
+
+std::unique_ptr<CoverageBuilder>
+PlacedSite::startCoverage(const std::vector<SiteLevel> &levels) const
+{
+    return std::make_unique<GeosCoverageBuilder>(shared_from_this(), levels);
+}

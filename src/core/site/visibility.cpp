@@ -1,0 +1,131 @@
+#include "visibility.h"
+
+#include "angles.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A span of the plane `drop` below the lens, as the trapezoid of its four
+// corners.
+PlaneRing trapezoid(const CameraInPlane &camera, const MountedCamera &mounted, const Span &span,
+                    double drop)
+{
+    const double nearHalf = halfWidthAcross(mounted, span.near, drop);
+    const double farHalf = halfWidthAcross(mounted, span.far, drop);
+    return {camera.at(span.near, -nearHalf), camera.at(span.near, nearHalf),
+            camera.at(span.far, farHalf), camera.at(span.far, -farHalf)};
+}
+
+double signedArea(const PlaneRing &ring)
+{
+    double twice = 0.0;
+    for (std::size_t index = 0; index < ring.size(); ++index) {
+        const PlanePoint &a = ring[index];
+        const PlanePoint &b = ring[(index + 1) % ring.size()];
+        twice += a.x * b.y - b.x * a.y;
+    }
+    return twice / 2.0;
+}
+
+// East and north keep their senses from the plane to lon/lat, so a ring
+// turns the same way in both.
+GeoRing geographicRing(const LocalPlane &plane, PlaneRing ring, bool counterClockwise)
+{
+    if ((signedArea(ring) > 0.0) != counterClockwise)
+        std::reverse(ring.begin(), ring.end());
+    GeoRing points;
+    points.reserve(ring.size() + 1);
+    for (const PlanePoint &point : ring)
+        points.push_back(plane.reverse(point));
+    points.push_back(points.front());
+    return points;
+}
+
+Geometry hidden(const PlaneGeometry &geometry, const CameraInPlane &where,
+                const PlacedCamera &camera, const std::vector<PlaneObstacle> &obstacles,
+                double planeHeight, double reach)
+{
+    std::vector<Geometry> shadows;
+    for (const PlaneObstacle &obstacle : obstacles) {
+        // Nothing of an obstacle out of reach is in view, nor behind it.
+        const PlaneGeometry::Bounds &box = obstacle.bounds;
+        if (box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
+            || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach)
+            continue;
+        Geometry cast
+                = shadow(geometry, where.foot, camera.camera.height, planeHeight, obstacle, reach);
+        if (!geometry.isEmpty(*cast))
+            shadows.push_back(std::move(cast));
+    }
+    return geometry.unite(std::move(shadows));
+}
+
+} // namespace
+
+PlanePoint CameraInPlane::at(double forward, double across) const
+{
+    const double s = std::sin(bearingRadians);
+    const double c = std::cos(bearingRadians);
+    return {foot.x + forward * s + across * c, foot.y + forward * c - across * s};
+}
+
+ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
+{
+    std::vector<double> densities;
+    for (const SiteLevel &level : levels)
+        densities.push_back(level.pixelsPerMetre);
+    return viewSpans(camera.camera, camera.targetHeight, camera.maxRange, densities);
+}
+
+Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
+                const PlacedCamera &camera, const ViewSpans &spans,
+                const std::vector<PlaneObstacle> &obstacles, bool withBands)
+{
+    const MountedCamera &mounted = camera.camera;
+    const double drop = mounted.height - camera.targetHeight;
+    const auto reachOf = [&](const Span &span, double plane) {
+        return std::hypot(std::max(std::fabs(span.near), std::fabs(span.far)),
+                          halfWidthAcross(mounted, span.far, plane))
+                + 1.0;
+    };
+
+    Regions found{geometry.empty(), {}, {}};
+    if (spans.ground) {
+        const Geometry whole
+                = geometry.polygon(trapezoid(where, mounted, *spans.ground, mounted.height));
+        const Geometry shade = hidden(geometry, where, camera, obstacles, 0.0,
+                                      reachOf(*spans.ground, mounted.height));
+        found.view = geometry.subtract(*whole, *shade);
+    }
+    const Geometry shade = spans.target ? hidden(geometry, where, camera, obstacles,
+                                                 camera.targetHeight, reachOf(*spans.target, drop))
+                                        : geometry.empty();
+    const auto cut = [&](const std::optional<Span> &span) {
+        if (!span)
+            return geometry.empty();
+        const Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
+        return geometry.subtract(*whole, *shade);
+    };
+    for (std::size_t level = 0; level < spans.held.size(); ++level) {
+        found.held.push_back(cut(spans.held[level]));
+        if (withBands)
+            found.bands.push_back(cut(spans.bands[level]));
+    }
+    return found;
+}
+
+MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
+                      const GEOSGeometry &area)
+{
+    MeasuredArea result;
+    result.squareMetres = geometry.area(area);
+    for (const PlanePolygon &polygon : geometry.polygons(area)) {
+        GeoPolygon geographic{geographicRing(plane, polygon.exterior, true), {}};
+        for (const PlaneRing &hole : polygon.holes)
+            geographic.holes.push_back(geographicRing(plane, hole, false));
+        result.area.push_back(std::move(geographic));
+    }
+    return result;
+}

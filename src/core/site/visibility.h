@@ -1,0 +1,42 @@
+#pragma once
+
+#include "geosgeometry.h"
+#include "localplane.h"
+#include "shadows.h"
+#include "viewspans.h"
+
+#include <vector>
+
+// What one camera sees of a plane: its view and its levels' regions as exact
+// trapezoids (viewspans.h), less the shadows of the obstacles (shadows.h).
+
+// A camera in a plane: where its pole stands and where the plane's angle of
+// its bearing, clockwise from the y axis, points.
+struct CameraInPlane
+{
+    PlanePoint foot;
+    double bearingRadians;
+
+    // D forward along the bearing, X across to the right.
+    PlanePoint at(double forward, double across) const;
+};
+
+struct Regions
+{
+    Geometry view; // on the ground
+    std::vector<Geometry> held; // per level, on the target's plane
+    std::vector<Geometry> bands;
+};
+
+ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &levels);
+
+// The camera's view and its levels' regions with the obstacles' shadows cut
+// out; the bands only when asked for.
+Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
+                const PlacedCamera &camera, const ViewSpans &spans,
+                const std::vector<PlaneObstacle> &obstacles, bool withBands);
+
+// A region of a plane on the earth, with its area: counter-clockwise
+// exteriors and clockwise holes, as RFC 7946 has them.
+MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
+                      const GEOSGeometry &area);
