@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -420,10 +421,24 @@ void settleDate(QByteArray &pdf, const std::optional<qint64> &date)
     pdf.replace(start, length, replacement);
 }
 
+// Qt's PDF engine writes its fonts in the order of a QHash, which Qt seeds
+// anew in every process: the same report would differ from run to run.
+// The hashes that a report's writer makes take a fixed seed instead, and
+// the rest of the run keeps its own.
+class FixedHashOrder
+{
+public:
+    FixedHashOrder() { qSetGlobalQHashSeed(0); }
+    ~FixedHashOrder() { qSetGlobalQHashSeed(-1); }
+    FixedHashOrder(const FixedHashOrder &) = delete;
+    FixedHashOrder &operator=(const FixedHashOrder &) = delete;
+};
+
 std::optional<QString> writeReport(const ReportDocument &document, const QString &path)
 {
     if (!haveGuiApplication())
         return QStringLiteral("reports need a QGuiApplication");
+    const FixedHashOrder fixedHashOrder;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
