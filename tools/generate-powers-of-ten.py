@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/cli/batch/scaledpowersoften.h, the table of shortestdecimal.cpp.
+"""Writes src/cli/text/scaledpowersoften.h, the table of shortestdecimal.cpp.
 
 For every power 10^e that the shortest decimal of a double can need,
 e in [-292, 324], the table holds g = floor(beta) + 1 where
@@ -9,7 +9,7 @@ script also proves, over the exponents the algorithm uses, the three
 integer formulas it takes for floor(q log10 2), floor(q log10 2 + log10 3/4)
 and floor(e log2 10), so that no floating point stands behind them.
 
-Usage: tools/generate-powers-of-ten.py > src/cli/batch/scaledpowersoften.h
+Usage: tools/generate-powers-of-ten.py > src/cli/text/scaledpowersoften.h
 """
 
 from fractions import Fraction

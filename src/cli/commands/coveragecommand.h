@@ -1,6 +1,7 @@
 #pragma once
 
 #include "coveragetable.h"
+#include "plannedcommand.h"
 #include "siteinputs.h"
 #include "siterun.h"
 

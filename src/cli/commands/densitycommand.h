@@ -1,6 +1,6 @@
 #pragma once
 
-#include "command.h"
+#include "plannedcommand.h"
 #include "ways.h"
 
 #include <optional>

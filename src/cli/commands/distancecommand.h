@@ -1,6 +1,6 @@
 #pragma once
 
-#include "command.h"
+#include "plannedcommand.h"
 #include "targetdistance.h"
 
 #include <array>

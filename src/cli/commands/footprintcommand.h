@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapsinks.h"
+#include "plannedcommand.h"
 #include "siteinputs.h"
 
 // A camera placed and its footprint, as each record leaves it to be

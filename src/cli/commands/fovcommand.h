@@ -1,7 +1,7 @@
 #pragma once
 
-#include "command.h"
 #include "fieldofview.h"
+#include "plannedcommand.h"
 
 // The FOV tab's calculation: the same parse, the same single precision and
 // the same digits.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "command.h"
 #include "mountfigures.h"
 #include "mountinputs.h"
+#include "plannedcommand.h"
 
 #include <memory>
 #include <optional>

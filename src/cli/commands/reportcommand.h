@@ -2,6 +2,7 @@
 
 #include "coveragetable.h"
 #include "mountfigures.h"
+#include "plannedcommand.h"
 #include "siteinputs.h"
 #include "siterun.h"
 

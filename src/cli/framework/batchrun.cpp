@@ -1,11 +1,11 @@
-#include "command.h"
+#include "batchrun.h"
 
 #include "csvreader.h"
 #include "fieldtext.h"
 #include "interruption.h"
 #include "outputformats.h"
-#include "picturefiles.h"
 #include "picturenames.h"
+#include "readfiles.h"
 #include "streams.h"
 
 #include <QFile>
@@ -16,8 +16,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-// A batch: its header, then each record computed and written in turn.
-
 namespace {
 
 QString cannotRead(const QString &source, const QString &reason)
@@ -25,9 +23,7 @@ QString cannotRead(const QString &source, const QString &reason)
     return QStringLiteral("cannot read %1: %2").arg(source, reason);
 }
 
-} // namespace
-
-struct Command::BatchColumns
+struct BatchColumns
 {
     QVector<int> ofInput; // the column that feeds each input, or -1
     QVector<int> passThrough;
@@ -36,24 +32,24 @@ struct Command::BatchColumns
 
 // Columns named after an input feed it; any other column passes through,
 // under a name of its own.
-std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStringList &header,
-                                                                    const QString &sourceName) const
+std::variant<UsageError, BatchColumns>
+readHeader(const BatchCommand &command, const QStringList &header, const QString &sourceName)
 {
-    const int inputCount = m_inputs.specs().size();
+    const int inputCount = command.inputs.specs().size();
     BatchColumns columns{QVector<int>(inputCount, -1), {}, {}};
     QSet<QString> resultNames{QStringLiteral("error")};
-    for (const ResultSpec &result : m_results.specs())
+    for (const ResultSpec &result : command.results.specs())
         resultNames << normalizedColumnName(result.key);
     QSet<QString> fieldNames;
-    for (const QString &field : ownFieldNames())
+    for (const QString &field : command.ownFieldNames)
         fieldNames << normalizedColumnName(field);
     QSet<QString> takenNames;
     for (int column = 0; column < header.size(); ++column) {
         const QString &name = header.at(column);
-        if (const auto input = m_inputs.indexOfColumn(name)) {
+        if (const auto input = command.inputs.indexOfColumn(name)) {
             if (columns.ofInput.at(*input) >= 0)
                 return UsageError{QStringLiteral("%1: two columns feed --%2")
-                                          .arg(sourceName, m_inputs.specs().at(*input).name)};
+                                          .arg(sourceName, command.inputs.specs().at(*input).name)};
             columns.ofInput[*input] = column;
             continue;
         }
@@ -75,60 +71,64 @@ std::variant<UsageError, Command::BatchColumns> Command::readHeader(const QStrin
     return columns;
 }
 
-ExitStatus Command::runBatch(const Streams &streams, const QString &path,
-                             const InputValues &commandLine, const OutputFormat &format) const
+} // namespace
+
+ExitStatus BatchRun::run(const BatchCommand &command, const Streams &streams, const QString &path,
+                         const InputValues &commandLine, const OutputFormat &format)
 {
+    const Messages &messages = command.messages;
     if (path.isEmpty())
-        return reportUsage(streams,
-                           QStringLiteral("--batch needs a file name, or - for standard input"));
+        return messages.usage(streams,
+                              QStringLiteral("--batch needs a file name, or - for standard input"));
     if (path == QLatin1String("-")) {
         CsvReader reader(streams.input);
-        return readBatch(streams, reader, QStringLiteral("standard input"),
-                         streams.input.descriptor(), commandLine, format);
+        return read(command, streams, reader, QStringLiteral("standard input"),
+                    streams.input.descriptor(), commandLine, format);
     }
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
-        return reportUsage(streams, cannotRead(path, systemErrorText(errno)));
+        return messages.usage(streams, cannotRead(path, systemErrorText(errno)));
     FileDescriptorSource file(descriptor);
     CsvReader reader(file);
-    const ExitStatus status = readBatch(streams, reader, path, descriptor, commandLine, format);
+    const ExitStatus status = read(command, streams, reader, path, descriptor, commandLine, format);
     ::close(descriptor);
     return status;
 }
 
-ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
-                              const QString &sourceName, int descriptor,
-                              const InputValues &commandLine, const OutputFormat &format) const
+ExitStatus BatchRun::read(const BatchCommand &command, const Streams &streams, RecordSource &reader,
+                          const QString &sourceName, int descriptor, const InputValues &commandLine,
+                          const OutputFormat &format)
 {
+    const Messages &messages = command.messages;
     Record header;
     if (!reader.readRecord(header)) {
         if (const auto &problem = reader.readError())
-            return reportUsage(streams, cannotRead(sourceName, *problem));
-        return reportUsage(streams, QStringLiteral("%1 has no header line").arg(sourceName));
+            return messages.usage(streams, cannotRead(sourceName, *problem));
+        return messages.usage(streams, QStringLiteral("%1 has no header line").arg(sourceName));
     }
     if (header.error)
-        return reportUsage(streams,
-                           QStringLiteral("%1, line %2: the header %3")
-                                   .arg(sourceName)
-                                   .arg(header.line)
-                                   .arg(*header.error));
+        return messages.usage(streams,
+                              QStringLiteral("%1, line %2: the header %3")
+                                      .arg(sourceName)
+                                      .arg(header.line)
+                                      .arg(*header.error));
 
-    auto read = readHeader(header.texts(), sourceName);
+    auto read = readHeader(command, header.texts(), sourceName);
     if (const auto *error = std::get_if<UsageError>(&read))
-        return reportUsage(streams, error->message);
+        return messages.usage(streams, error->message);
     const BatchColumns &columns = std::get<BatchColumns>(read);
     const QStringList headerNames = header.texts();
-    const auto prepared = prepareCalculation(commandLine, columns.ofInput, &headerNames);
+    const auto prepared = command.prepare(commandLine, columns.ofInput, headerNames);
     if (const auto *error = std::get_if<UsageError>(&prepared))
-        return reportUsage(streams, error->message);
+        return messages.usage(streams, error->message);
     Calculation &calculation = *std::get<1>(prepared);
     if (const auto refusal = calculation.refusesOutput())
-        return reportFailedWrite(streams, *refusal);
+        return messages.failedWrite(streams, *refusal);
     for (const QString &file : calculation.outputFiles()) {
         if (descriptor < 0)
             break;
         if (const auto refusal = refusesReadFile(file, descriptor, QStringLiteral("batch")))
-            return reportFailedWrite(streams, *refusal);
+            return messages.failedWrite(streams, *refusal);
     }
 
     const auto sink = calculation.makeSink(format, columns.passThroughNames, streams);
@@ -138,7 +138,7 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
     Interruption interruption;
     ExitStatus status = ExitStatus::success;
     Record record;
-    const int inputCount = m_inputs.specs().size();
+    const int inputCount = command.inputs.specs().size();
     InputValues values(inputCount);
     FieldList passThrough;
     Results results(calculation.results());
@@ -188,10 +188,10 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
         } else if (failure) {
             sink->finish();
             sink->flush();
-            return reportFailedWrite(streams, failure->message);
+            return messages.failedWrite(streams, failure->message);
         }
         if (sink->failed())
-            return reportOutputFailure(streams, streams.output.errorString());
+            return messages.outputFailure(streams, streams.output.errorString());
         if (Interruption::pending() != 0)
             break;
     }
@@ -204,19 +204,19 @@ ExitStatus Command::readBatch(const Streams &streams, RecordSource &reader,
         status = end.status;
     if (Interruption::pending() != 0) {
         if (const auto line = reader.cutShortAt())
-            printMessage(streams,
-                         QStringLiteral("%1, line %2: the record was cut short by a signal and "
-                                        "not computed")
-                                 .arg(sourceName)
-                                 .arg(*line));
+            messages.print(streams,
+                           QStringLiteral("%1, line %2: the record was cut short by a signal and "
+                                          "not computed")
+                                   .arg(sourceName)
+                                   .arg(*line));
         interruption.endProgram();
     }
     if (!flushed)
-        return reportOutputFailure(streams, streams.output.errorString());
-    if (const auto failure = endedBadly(streams, end))
+        return messages.outputFailure(streams, streams.output.errorString());
+    if (const auto failure = messages.endedBadly(streams, end))
         return *failure;
     if (const auto &problem = reader.readError()) {
-        printMessage(streams, cannotRead(sourceName, *problem));
+        messages.print(streams, cannotRead(sourceName, *problem));
         return ExitStatus::badInput;
     }
     return status;

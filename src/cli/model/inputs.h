@@ -1,8 +1,7 @@
 #pragma once
 
-// model/: what a calculation takes and gives: its inputs by name (here), its
-// results by name (results.h), and fields as the bytes they were read as
-// (fieldtext.h).
+// model/: what a calculation takes and gives: its inputs by name (here) and
+// its results by name (results.h).
 
 #include <QString>
 #include <QStringList>
@@ -104,8 +103,10 @@ public:
     qint64 line() const { return m_line; }
 
 private:
-    // By position only for the base, which fills in what a command declared.
+    // By position only for the base and the batch, which fill in what a
+    // command declared.
     friend class Command;
+    friend class BatchRun;
     FieldValue &fieldAt(int index) { return m_fields[static_cast<std::size_t>(index)]; }
     const FieldValue &fieldAt(int index) const { return m_fields[static_cast<std::size_t>(index)]; }
     const std::optional<std::string_view> &at(int index) const { return fieldAt(index).bytes; }

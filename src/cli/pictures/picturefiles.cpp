@@ -1,5 +1,6 @@
 #include "picturefiles.h"
 
+#include "readfiles.h"
 #include "streams.h"
 
 #include <QDir>
@@ -14,31 +15,15 @@
 
 namespace {
 
-QString cannotWrite(const QString &path, const QString &reason)
-{
-    return QStringLiteral("cannot write %1: %2").arg(path, reason);
-}
-
-bool same(const struct stat &one, const struct stat &other)
-{
-    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
 // /dev/stdout, or any other name for the file the results go to.
 bool isStandardStream(const struct stat &file)
 {
     for (const int descriptor : {STDOUT_FILENO, STDERR_FILENO}) {
         struct stat stream = {};
-        if (::fstat(descriptor, &stream) == 0 && same(stream, file))
+        if (::fstat(descriptor, &stream) == 0 && sameFile(stream, file))
             return true;
     }
     return false;
-}
-
-// A file that exists, and is what written would replace.
-bool existing(const QString &path, struct stat &file)
-{
-    return ::stat(QFile::encodeName(path).constData(), &file) == 0;
 }
 
 } // namespace
@@ -52,25 +37,6 @@ std::optional<QString> refusesPictureFile(const QString &path)
         return cannotWrite(path, QStringLiteral("not a regular file"));
     if (isStandardStream(file))
         return cannotWrite(path, QStringLiteral("it is where the results go"));
-    return std::nullopt;
-}
-
-std::optional<QString> refusesReadFile(const QString &path, int descriptor, const QString &what)
-{
-    struct stat file = {};
-    struct stat read = {};
-    if (existing(path, file) && ::fstat(descriptor, &read) == 0 && same(file, read))
-        return cannotWrite(path, QStringLiteral("it is the %1 being read").arg(what));
-    return std::nullopt;
-}
-
-std::optional<QString> refusesReadFile(const QString &path, const QString &read,
-                                       const QString &what)
-{
-    struct stat file = {};
-    struct stat other = {};
-    if (existing(path, file) && existing(read, other) && same(file, other))
-        return cannotWrite(path, QStringLiteral("it is the %1 being read").arg(what));
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// pictures/: where the pictures and files beside the records may go.
+
 #include <QString>
 
 #include <optional>
@@ -7,15 +9,10 @@
 // Where pictures may go. A picture replaces the file at its path, so only a
 // regular file (or a link to one) or a new path is taken: a FIFO, a device,
 // a socket, a folder, the file that the results themselves go to and the
-// files the run reads are refused. Each function gives the message, or
+// files the run reads (readfiles.h) are refused. Each function gives the message, or
 // nothing when all is well.
 
 std::optional<QString> refusesPictureFile(const QString &path);
-// The same, for a file the run reads: the batch open at a descriptor, or
-// a file read by name, such as the site.
-std::optional<QString> refusesReadFile(const QString &path, int descriptor, const QString &what);
-std::optional<QString> refusesReadFile(const QString &path, const QString &read,
-                                       const QString &what);
 // A batch's folder of pictures: a folder, or a new path.
 std::optional<QString> refusesPictureFolder(const QString &path);
 // The folder and those above it, as mkdir -p makes them, with the reason it

@@ -1,8 +1,8 @@
 #pragma once
 
-// sites/: what the site commands read and write beside the records: the
-// site as GeoJSON (here), the levels, where a camera stands, the site
-// module, and the features of the map as GeoJSON and KML.
+// sites/: what the site commands share: the site as GeoJSON (here), the
+// levels, the inputs that place a camera, a run over the whole site, the
+// coverage table, and the map as GeoJSON and KML.
 
 #include "sitemodel.h"
 

@@ -5,6 +5,7 @@
 #include "fieldtext.h"
 #include "picturefiles.h"
 #include "picturemodule.h"
+#include "readfiles.h"
 #include "sitefile.h"
 #include "sitelevels.h"
 #include "sitemodule.h"

@@ -1,9 +1,8 @@
 #pragma once
 
-// batch/: the machinery of a run: records in from a RecordSource (the CSV
-// reader), results out to a RecordSink in one of the output formats, over
-// byte streams, with number text, interruption and the modules loaded on
-// demand beside them.
+// io/: records in and out: records from a RecordSource (the CSV reader),
+// results to a RecordSink in one of the output formats (here), over byte
+// streams, and the signals that stop a batch between records.
 
 #include "fieldtext.h"
 #include "outputbuffer.h"

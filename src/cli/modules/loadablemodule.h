@@ -1,5 +1,8 @@
 #pragma once
 
+// modules/: the libraries that only some runs need, loaded on demand: the
+// loader (here), the picture module and the site module.
+
 #include <QLibrary>
 #include <QString>
 

@@ -1,8 +1,5 @@
 #pragma once
 
-// pictures/: where pictures may go (picturefiles.h), how a batch names them
-// (picturenames.h), and the program's side of the picture module (here).
-
 #include <QString>
 
 #include <optional>

@@ -1,5 +1,9 @@
 #pragma once
 
+// text/: numbers and fields as text: Qt's number texts without QString
+// (here), the shortest digits, fixed digits appended to output, and fields
+// as the bytes they were read as.
+
 #include <QtGlobal>
 
 #include <optional>

@@ -1,0 +1,45 @@
+#include "messages.h"
+
+#include "programname.h"
+#include "streams.h"
+
+Calculation::~Calculation() = default;
+
+Messages::Messages(const QString &commandName)
+    : m_commandName(commandName)
+    , m_prefix(QStringLiteral("%1 %2: ").arg(QLatin1String(programName), commandName))
+{
+}
+
+void Messages::print(const Streams &streams, const QString &message) const
+{
+    printLine(streams, m_prefix + message);
+}
+
+ExitStatus Messages::usage(const Streams &streams, const QString &message) const
+{
+    print(streams, message);
+    printLine(streams,
+              QStringLiteral("Try '%1 %2 --help' for more information.")
+                      .arg(QLatin1String(programName), m_commandName));
+    return ExitStatus::usage;
+}
+
+ExitStatus Messages::outputFailure(const Streams &streams, const QString &reason) const
+{
+    return failedWrite(streams, QStringLiteral("cannot write the output: %1").arg(reason));
+}
+
+ExitStatus Messages::failedWrite(const Streams &streams, const QString &message) const
+{
+    print(streams, message);
+    return ExitStatus::outputFailed;
+}
+
+std::optional<ExitStatus> Messages::endedBadly(const Streams &streams, const RunEnd &end) const
+{
+    if (end.status != ExitStatus::notWorkedOut && end.status != ExitStatus::outputFailed)
+        return std::nullopt;
+    print(streams, end.message.value_or(QString()));
+    return end.status;
+}
