@@ -26,7 +26,10 @@ private slots:
     void footprintKml();
     void bearings_data();
     void bearings();
+    void planePositions_data();
+    void planePositions();
     void coverageOfS1();
+    void privacyRow();
     void requirements_data();
     void requirements();
     void gapsFile();
@@ -358,6 +361,39 @@ void SiteCommandsTest::bearings()
                  want.at(index).toObject().value("properties"));
 }
 
+void SiteCommandsTest::planePositions_data()
+{
+    QTest::addColumn<QStringList>("position");
+    QTest::addColumn<QByteArray>("point"); // the camera's, as GeoJSON writes it
+    // GeographicLib's GeodSolve, apart from the code under test: hypot(x, y)
+    // metres from the origin at azimuth atan2(x, y), to 7 decimals.
+    QTest::addRow("30 m east, 5 m north")
+            << QStringList{"-x", "30", "-y", "5", "--origin", "52.52,13.405"}
+            << QByteArray("[13.405442,52.5200449]");
+    QTest::addRow("5 m east, 30 m north")
+            << QStringList{"-x", "5", "-y", "30", "--origin", "52.52,13.405"}
+            << QByteArray("[13.4050737,52.5202696]");
+    QTest::addRow("south-west of an origin south and west")
+            << QStringList{"--x=-120", "--y=-45", "--origin", "-33.45,-70.66"}
+            << QByteArray("[-70.6612907,-33.4504057]");
+}
+
+// x is east and y north, whatever the sign: the camera's point where the
+// geodesic puts it.
+void SiteCommandsTest::planePositions()
+{
+    QFETCH(QStringList, position);
+    QFETCH(QByteArray, point);
+    const CliRun run
+            = runCli(QStringList{"footprint", "--bearing", "90", "--resolution", "1920x1080",
+                                 "--hfov", "60", "--height", "4", "--tilt", "20"}
+                     + position);
+    QCOMPARE(int(run.status), 0);
+    QVERIFY2(run.output.contains(R"("kind":"camera")"), run.output.constData());
+    QVERIFY2(run.output.contains(R"({"type":"Point","coordinates":)" + point + "}"),
+             run.output.constData());
+}
+
 // The table of S1, as the issue worked it out.
 void SiteCommandsTest::coverageOfS1()
 {
@@ -386,6 +422,27 @@ void SiteCommandsTest::coverageOfS1()
                                    "Seen twice or more     0.00 %\n"
                                    "Gaps                      2\n"
                                    "Largest gap         1893.46 m\u00B2\n\n"));
+}
+
+// A privacy zone's row counts what the loosest level sees of it: a 10 m
+// square 20 to 30 m east of S1's gate, all of it within detect's band
+// (27.44 to 68.44 m is detect's own; nearer, stricter levels hold) and
+// none within inspect's. Its corners from GeodSolve, as above.
+void SiteCommandsTest::privacyRow()
+{
+    const QByteArray zone
+            = feature(R"({"role":"privacy","name":"garden"})",
+                      R"({"type":"Polygon","coordinates":[[[13.40529464,52.519955067],)"
+                      R"([13.40544196,52.519955066],[13.405441961,52.520044932],)"
+                      R"([13.40529464,52.520044932],[13.40529464,52.519955067]]]})");
+    const QString path = site(R"({"type":"FeatureCollection","features":[)" + feature("{}", siteS1)
+                              + "," + zone + "]}");
+    const CliRun run
+            = runCli({"coverage", "--site", path, "--format", "csv", "--batch", "-"}, scheduleS1);
+    QCOMPARE(int(run.status), 0);
+    const QList<QByteArray> lines = run.output.split('\n');
+    QCOMPARE(lines.size(), 9); // the header, six levels, the zone, the end
+    QCOMPARE(lines.at(7), QByteArray("privacy,garden,,100.00,100.00,100.00,0.00,,,"));
 }
 
 void SiteCommandsTest::requirements_data()

@@ -1,5 +1,6 @@
 #include "geosgeometry.h"
 #include "siteengine.h"
+#include "viewspans.h"
 
 #include <GeographicLib/Geodesic.hpp>
 
@@ -20,6 +21,10 @@
 
 using Geo = GeoPoint;
 Q_DECLARE_METATYPE(Site)
+Q_DECLARE_METATYPE(PlaneRing)
+Q_DECLARE_METATYPE(Span)
+Q_DECLARE_METATYPE(std::optional<double>)
+Q_DECLARE_METATYPE(std::vector<std::optional<Span>>)
 
 class SiteGeometryTest : public QObject
 {
@@ -36,6 +41,15 @@ private slots:
     void positionsFromThePlane();
     void cornersOnTheGeodesics();
     void validAfterRounding();
+    void sightLines_data();
+    void sightLines();
+    void overlaps_data();
+    void overlaps();
+    void coverageInAnyOrder();
+    void geosReasons_data();
+    void geosReasons();
+    void viewSpansWorked_data();
+    void viewSpansWorked();
 };
 
 namespace {
@@ -436,6 +450,262 @@ void SiteGeometryTest::validAfterRounding()
         }
     }
     QVERIFY(polygons > 10);
+}
+
+namespace {
+
+// The faces' camera: 0.5 m up, level, 60 degrees across 1920 x 1080, so
+// tan(vfov / 2) = 1080 / 1920 tan 30 = 0.3248; it sees the plane of faces
+// 1.7 m up from 1.2 / 0.3248 = 3.69 m, and a face keeps observe's 62.5 px/m
+// to 1920 / (2 tan 30) / 62.5 = 26.60 m.
+PlacedCamera lowCamera(Geo at)
+{
+    return {at, 0.0, {viewFromFov(1920, 1080, 60, std::nullopt), 0.5, 0.0}, 1.7, std::nullopt};
+}
+
+// Whether any of the areas holds the point, its edges included.
+bool holds(const std::vector<const MeasuredArea *> &areas, Geo point)
+{
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    const Geometry at = geometry.point({point.lon, point.lat});
+    for (const MeasuredArea *area : areas) {
+        for (const GeoPolygon &polygon : area->area) {
+            const auto open = [](const GeoRing &ring) {
+                PlaneRing points;
+                for (std::size_t index = 0; index + 1 < ring.size(); ++index)
+                    points.push_back({ring[index].lon, ring[index].lat});
+                return points;
+            };
+            std::vector<PlaneRing> holes;
+            for (const GeoRing &hole : polygon.holes)
+                holes.push_back(open(hole));
+            if (geometry.distance(*geometry.polygon(open(polygon.exterior), holes), *at) == 0.0)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void SiteGeometryTest::sightLines_data()
+{
+    QTest::addColumn<bool>("lowLens"); // the faces' camera, else the test camera
+    QTest::addColumn<double>("wallHeight");
+    QTest::addColumn<double>("wallAhead"); // a wall 100 m long across the view
+    QTest::addColumn<bool>("onTarget"); // the target's plane, else the ground
+    QTest::addColumn<double>("ahead"); // the point looked at
+    QTest::addColumn<bool>("seen");
+
+    // A 2 m fence 3 m ahead of the 4 m camera: beyond the half metre that
+    // excuses the wall a camera hangs on, so it hides. On the target's
+    // plane (lens 4, target 1.6) a sight line passes over 2 m at
+    // (4 - 1.6) / (4 - 2) = 1.2 times the fence's distance: 3 to 3.6 m is
+    // hidden, inside observe's band (3.23 to 7.85 m). On the ground, 4 / 2
+    // = 2 times: 3 to 6 m.
+    QTest::addRow("behind a fence 3 m ahead, on the faces' plane")
+            << false << 2.0 << 3.0 << true << 3.4 << false;
+    QTest::addRow("past its shadow on the faces' plane")
+            << false << 2.0 << 3.0 << true << 3.8 << true;
+    QTest::addRow("behind a fence 3 m ahead, on the ground")
+            << false << 2.0 << 3.0 << false << 5.0 << false;
+    QTest::addRow("past its shadow on the ground") << false << 2.0 << 3.0 << false << 6.5 << true;
+    // Faces above the lens: a line from 0.5 m up to 1.7 m passes over a 1 m
+    // wall at 10 m only when it reaches 1 m within it, at (1.7 - 0.5) /
+    // (1 - 0.5) = 2.4 times the wall's distance: faces are hidden from 24 m
+    // on, and seen before (in observe's band, to 26.60 m).
+    QTest::addRow("faces above the lens, short of the shadow")
+            << true << 1.0 << 10.0 << true << 20.0 << true;
+    QTest::addRow("faces above the lens, just short of it")
+            << true << 1.0 << 10.0 << true << 23.5 << true;
+    QTest::addRow("faces above the lens, in the shadow")
+            << true << 1.0 << 10.0 << true << 25.0 << false;
+}
+
+// A point straight ahead, seen or hidden as worked by hand.
+void SiteGeometryTest::sightLines()
+{
+    QFETCH(bool, lowLens);
+    QFETCH(double, wallHeight);
+    QFETCH(double, wallAhead);
+    QFETCH(bool, onTarget);
+    QFETCH(double, ahead);
+    QFETCH(bool, seen);
+    const Geo c = santiago;
+    const auto site = placed(Site{
+            {obstacle(wallHeight, {}, {{offset(c, -50, wallAhead), offset(c, 50, wallAhead)}})}});
+    const PlacedCamera camera = lowLens ? lowCamera(c) : testCamera(c);
+    const auto footprint = std::get<CameraFootprint>(site->footprint(camera, standard()));
+    std::vector<const MeasuredArea *> areas;
+    if (onTarget) {
+        for (const auto &band : footprint.bands) {
+            if (band)
+                areas.push_back(&band->area);
+        }
+    } else {
+        areas.push_back(&footprint.view);
+    }
+    QCOMPARE(holds(areas, offset(c, 0, ahead)), seen);
+}
+
+void SiteGeometryTest::overlaps_data()
+{
+    QTest::addColumn<int>("gates"); // S1's gate camera, so many times over
+    QTest::addColumn<int>("away"); // at the gate, looking west, off the site
+    QTest::addColumn<double>("covered"); // per cent, at monitor
+    QTest::addColumn<double>("redundant");
+    // One gate covers 41.53 % (S1); more at the same place cover the same
+    // and all of it twice; cameras looking away add nothing. The halving
+    // merge meets each count: odd, even, and a pair on one side only.
+    QTest::addRow("one gate") << 1 << 0 << 41.53 << 0.0;
+    QTest::addRow("one gate, two looking away") << 1 << 2 << 41.53 << 0.0;
+    QTest::addRow("three gates over one spot") << 3 << 0 << 41.53 << 41.53;
+    QTest::addRow("three gates, two looking away") << 3 << 2 << 41.53 << 41.53;
+    QTest::addRow("two looking away, then a gate") << 1 << 2 << 41.53 << 0.0;
+}
+
+void SiteGeometryTest::overlaps()
+{
+    QFETCH(int, gates);
+    QFETCH(int, away);
+    QFETCH(double, covered);
+    QFETCH(double, redundant);
+    const auto site = placed(siteS1());
+    const auto coverage = site->startCoverage(standard());
+    PlacedCamera west = gateS1();
+    west.bearingDegrees = 270.0;
+    const bool awayFirst = QByteArray(QTest::currentDataTag()).startsWith("two looking away");
+    for (int camera = 0; camera < gates + away; ++camera) {
+        const bool gate = awayFirst ? camera >= away : camera < gates;
+        QVERIFY(!coverage->add({QStringLiteral("camera-%1").arg(camera), gate ? gateS1() : west}));
+    }
+    const auto finished = std::move(*coverage).finish();
+    QVERIFY(std::holds_alternative<SiteCoverage>(finished));
+    const CoverageRow &monitor = std::get<SiteCoverage>(finished).report.levels.at(0);
+    QCOMPARE(twoDecimals(100.0 * monitor.covered / monitor.area), covered);
+    QCOMPARE(twoDecimals(100.0 * monitor.redundant / monitor.area), redundant);
+    QCOMPARE(std::get<SiteCoverage>(finished).drawing.cameras.size(), std::size_t(gates + away));
+}
+
+// Whatever the order of the calls, each gives what it gives alone, or says
+// why not.
+void SiteGeometryTest::coverageInAnyOrder()
+{
+    auto site = placed(siteS1());
+    const auto alone = std::get<CameraFootprint>(site->footprint(gateS1(), standard()));
+
+    auto first = site->startCoverage(standard());
+    auto second = site->startCoverage(standard());
+    QVERIFY(!first->add({QStringLiteral("gate"), gateS1()}));
+    QVERIFY(!second->add({QStringLiteral("gate"), gateS1()}));
+    // The coverage keeps its site when the caller lets go of it.
+    site.reset();
+    const auto once = std::move(*first).finish();
+    QVERIFY(std::holds_alternative<SiteCoverage>(once));
+    const SiteCoverage &covered = std::get<SiteCoverage>(once);
+    QCOMPARE(twoDecimals(covered.report.levels.at(0).covered), 2491.65);
+    QCOMPARE(covered.drawing.cameras.at(0).name, QStringLiteral("gate"));
+    // Used up: a second finish and a later camera are refused.
+    const auto again = std::move(*first).finish();
+    QVERIFY(std::holds_alternative<QString>(again));
+    QVERIFY(std::get<QString>(again).startsWith("the coverage was already worked out"));
+    QVERIFY(first->add({QStringLiteral("late"), gateS1()}));
+    // Another coverage of the same site is untouched by the first.
+    const auto other = std::move(*second).finish();
+    QCOMPARE(twoDecimals(std::get<SiteCoverage>(other).report.levels.at(0).covered), 2491.65);
+
+    // A footprint after the coverages is the footprint before them; placing
+    // the site again places another, alike.
+    const auto again2 = placed(siteS1());
+    const auto later = std::get<CameraFootprint>(again2->footprint(gateS1(), standard()));
+    QCOMPARE(later.view.squareMetres, alone.view.squareMetres);
+    QCOMPARE(again2->centre()->lat, 52.52);
+    // Without a site, a coverage measures no ground and draws the cameras
+    // about the first.
+    const auto bare = placed()->startCoverage(standard());
+    QVERIFY(!bare->add({QStringLiteral("gate"), gateS1()}));
+    const auto drawn = std::move(*bare).finish();
+    QVERIFY(std::holds_alternative<SiteCoverage>(drawn));
+    QCOMPARE(std::get<SiteCoverage>(drawn).report.levels.at(0).area, 0.0);
+    QCOMPARE(std::get<SiteCoverage>(drawn).drawing.cameras.at(0).at.x, 0.0);
+}
+
+void SiteGeometryTest::geosReasons_data()
+{
+    QTest::addColumn<PlaneRing>("ring");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("a ring of no points") << PlaneRing{} << "a ring or line without points";
+    // A bow tie crosses itself at (5, 5), which GEOS's overlay refuses, and
+    // says where.
+    QTest::addRow("a bow tie met by a square")
+            << PlaneRing{{0, 0}, {10, 10}, {10, 0}, {0, 10}}
+            << "GEOS could not intersect: TopologyException: Input geom 0 is invalid: "
+               "Self-intersection at 5 5";
+}
+
+// GEOS tells its context why, and the error says it.
+void SiteGeometryTest::geosReasons()
+{
+    QFETCH(PlaneRing, ring);
+    QFETCH(QString, reason);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    try {
+        const Geometry shape = geometry.polygon(ring);
+        const Geometry square = geometry.polygon({{1, 1}, {9, 1}, {9, 9}, {1, 9}});
+        geometry.intersect(*shape, *square);
+        QFAIL("GEOS worked it out");
+    } catch (const GeosFailure &failure) {
+        QCOMPARE(QString::fromUtf8(failure.what()), reason);
+    }
+}
+
+void SiteGeometryTest::viewSpansWorked_data()
+{
+    QTest::addColumn<std::optional<double>>("maxRange");
+    QTest::addColumn<Span>("ground");
+    QTest::addColumn<std::vector<std::optional<Span>>>("bands");
+    // The test camera's, worked at the top of this file: a level's band on
+    // the faces' plane (2.4 m below the lens) ends where the density falls
+    // to it, D = (500 / p - 2.4 sin 30) / cos 30, and begins where the next
+    // stricter one ends, or at 2.4 / tan 75 = 0.6431 m; inspect's 1000 px/m
+    // would end at 0.1918 m, short of that.
+    QTest::addRow("unbounded") << std::optional<double>() << Span{1.0718, 43.8786}
+                               << std::vector<std::optional<Span>>{
+                                          Span{21.7084, 44.8024}, Span{7.8520, 21.7084},
+                                          Span{3.2332, 7.8520},   Span{0.9238, 3.2332},
+                                          Span{0.6431, 0.9238},   std::nullopt};
+    // Ended at 20 m: monitor starts past it, detect ends at it.
+    QTest::addRow("a range of 20 m")
+            << std::optional<double>(20.0) << Span{1.0718, 20.0}
+            << std::vector<std::optional<Span>>{std::nullopt,         Span{7.8520, 20.0},
+                                                Span{3.2332, 7.8520}, Span{0.9238, 3.2332},
+                                                Span{0.6431, 0.9238}, std::nullopt};
+}
+
+void SiteGeometryTest::viewSpansWorked()
+{
+    QFETCH(std::optional<double>, maxRange);
+    QFETCH(Span, ground);
+    QFETCH(std::vector<std::optional<Span>>, bands);
+    const PlacedCamera camera = testCamera(santiago);
+    std::vector<double> densities;
+    for (const SiteLevel &level : standard())
+        densities.push_back(level.pixelsPerMetre);
+    const ViewSpans spans = viewSpans(camera.camera, camera.targetHeight, maxRange, densities);
+    const auto fourDecimals = [](double value) { return std::round(value * 1e4) / 1e4; };
+    QVERIFY(spans.ground);
+    QCOMPARE(fourDecimals(spans.ground->near), ground.near);
+    QCOMPARE(fourDecimals(spans.ground->far), ground.far);
+    QCOMPARE(spans.bands.size(), bands.size());
+    for (std::size_t level = 0; level < bands.size(); ++level) {
+        QCOMPARE(spans.bands[level].has_value(), bands[level].has_value());
+        if (!bands[level])
+            continue;
+        QCOMPARE(fourDecimals(spans.bands[level]->near), bands[level]->near);
+        QCOMPARE(fourDecimals(spans.bands[level]->far), bands[level]->far);
+    }
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)
