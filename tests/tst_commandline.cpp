@@ -1,4 +1,5 @@
 #include "clirun.h"
+#include "plannedcommand.h"
 
 #include <QTest>
 
@@ -20,6 +21,8 @@ private slots:
     void help();
     void answersBeforeWaiting();
     void failedOutputStopsAtOnce();
+    void endOfRun_data();
+    void endOfRun();
 };
 
 namespace {
@@ -31,6 +34,62 @@ QStringList words(const QByteArray &arguments)
     std::replace(split.begin(), split.end(), QStringLiteral("''"), QString());
     return split;
 }
+
+// A command that answers for the whole run, as coverage does: it counts its
+// records, writes the count at the end, and ends as it is told to.
+struct Tally
+{
+    int records = 0;
+};
+class EndingCommand final : public PlannedCommand<NoPlan, NoProduct, Tally>
+{
+public:
+    explicit EndingCommand(RunEnd end)
+        : PlannedCommand(QStringLiteral("ending"), QStringLiteral("Ends as told."), QString())
+        , m_value(addInput({QStringLiteral("value"), QStringLiteral("number"), QString()}))
+        , m_count(addResult({QStringLiteral("count"), QStringLiteral("Count"), 0, QString()}))
+        , m_end(std::move(end))
+    {
+    }
+
+protected:
+    std::variant<UsageError, NoPlan> prepare(const GivenInputs & /*given*/) const override
+    {
+        return NoPlan{};
+    }
+    std::optional<QString> calculate(const NoPlan & /*plan*/, const InputValues &values,
+                                     Results & /*results*/, NoProduct & /*product*/) const override
+    {
+        bool number = false;
+        values[m_value].value_or(QString()).toDouble(&number);
+        return number ? std::nullopt : std::optional<QString>(QStringLiteral("not a number"));
+    }
+    std::optional<QString> write(const NoPlan & /*plan*/, Tally &run, NoProduct && /*product*/,
+                                 RecordSink & /*sink*/, const Results & /*results*/,
+                                 const RecordAnswer & /*answer*/) const override
+    {
+        ++run.records;
+        return std::nullopt;
+    }
+    void writeError(const NoPlan & /*plan*/, Tally & /*run*/, RecordSink & /*sink*/,
+                    const QString & /*message*/, const RecordAnswer & /*answer*/,
+                    const Streams & /*streams*/) const override
+    {
+    }
+    RunEnd endRun(const NoPlan & /*plan*/, Tally &&run, RecordSink &sink,
+                  const Streams & /*streams*/) const override
+    {
+        Results results(resultTable());
+        results.set(m_count, run.records);
+        sink.record({}, results);
+        return m_end;
+    }
+
+private:
+    const InputId m_value;
+    const ResultId m_count;
+    const RunEnd m_end;
+};
 
 void addRun(const QByteArray &name, const QByteArray &arguments, const QByteArray &input,
             const QByteArray &output, const QByteArray &errors, int status)
@@ -583,6 +642,52 @@ void CommandLineTest::failedOutputStopsAtOnce()
     QCOMPARE(outcome.status, ExitStatus::outputFailed);
     QCOMPARE(outcome.errors, "kavrelo-cli fov: cannot write the output: No space left on device\n");
     QVERIFY2(input.reads <= 3, QByteArray::number(input.reads));
+}
+
+void CommandLineTest::endOfRun_data()
+{
+    QTest::addColumn<int>("endStatus"); // what the end of the run found
+    QTest::addColumn<QByteArray>("batch");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("errors");
+    QTest::addColumn<int>("status");
+    const QByteArray twoGood = "value\n1\n2\n";
+    const QByteArray oneBad = "value\n1\nx\n";
+    const QByteArray failed = "kavrelo-cli ending: it failed\n";
+    // The end's answer is written with the records' flush, its status kept
+    // unless a record was bad; a failed end overrides both.
+    QTest::addRow("all worked") << 0 << twoGood << QByteArray("count,error\n2,\n") << QByteArray()
+                                << 0;
+    QTest::addRow("short of what was required")
+            << 4 << twoGood << QByteArray("count,error\n2,\n") << QByteArray() << 4;
+    QTest::addRow("short, and a record bad")
+            << 4 << oneBad << QByteArray("count,error\n1,\n") << QByteArray() << 1;
+    QTest::addRow("not worked out")
+            << 5 << twoGood << QByteArray("count,error\n2,\n") << failed << 5;
+    QTest::addRow("not worked out, and a record bad")
+            << 5 << oneBad << QByteArray("count,error\n1,\n") << failed << 5;
+    QTest::addRow("a file beside it not written")
+            << 3 << twoGood << QByteArray("count,error\n2,\n") << failed << 3;
+}
+
+void CommandLineTest::endOfRun()
+{
+    QFETCH(int, endStatus);
+    QFETCH(QByteArray, batch);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, errors);
+    QFETCH(int, status);
+    RunEnd end{static_cast<ExitStatus>(endStatus), std::nullopt};
+    if (endStatus == 3 || endStatus == 5)
+        end.message = QStringLiteral("it failed");
+    const EndingCommand command(end);
+    MemorySource input(batch);
+    MemorySink out;
+    MemorySink err;
+    const ExitStatus ran = command.execute({"--format", "csv", "--batch", "-"}, {input, out, err});
+    QCOMPARE(out.all(), output);
+    QCOMPARE(err.all(), errors);
+    QCOMPARE(int(ran), status);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
