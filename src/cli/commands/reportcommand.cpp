@@ -113,7 +113,6 @@ public:
 
     void fillCoverage(const CoverageTable &coverage, ReportDocument &document) const;
     void fillCameras(ReportDocument &document) const;
-    void fillSchedule(ReportDocument &document) const;
     void fillBill(ReportDocument &document) const;
     void fillAssumptions(ReportDocument &document) const;
 
@@ -169,8 +168,17 @@ void ReportPages::fillCoverage(const CoverageTable &coverage, ReportDocument &do
     }
 }
 
+// Each camera's page and its row of the schedule, from one survey.
 void ReportPages::fillCameras(ReportDocument &document) const
 {
+    const std::vector<SiteLevel> &levels = m_plan.site.levels;
+    ReportTable &table = document.schedule;
+    table.header << QStringLiteral("Camera") << QStringLiteral("Latitude")
+                 << QStringLiteral("Longitude") << QStringLiteral("Bearing")
+                 << QStringLiteral("Height") << QStringLiteral("Tilt")
+                 << QStringLiteral("Angle or lens") << QStringLiteral("Resolution");
+    for (const SiteLevel &level : levels)
+        table.header << levelLabel(level.name, level.pixelsPerMetre) + QStringLiteral(" to");
     for (const SiteRun::Camera &camera : m_ended.cameras) {
         const PlacedCamera &placed = camera.placed.camera;
         ReportCamera page{
@@ -188,23 +196,6 @@ void ReportPages::fillCameras(ReportDocument &document) const
             if (!camera.fields.at(field).isEmpty() && !isNameColumn(m_passThroughNames.at(field)))
                 page.fields.emplace_back(m_passThroughNames.at(field), camera.fields.at(field));
         }
-        document.cameras.push_back(std::move(page));
-    }
-}
-
-void ReportPages::fillSchedule(ReportDocument &document) const
-{
-    const std::vector<SiteLevel> &levels = m_plan.site.levels;
-    ReportTable &table = document.schedule;
-    table.header << QStringLiteral("Camera") << QStringLiteral("Latitude")
-                 << QStringLiteral("Longitude") << QStringLiteral("Bearing")
-                 << QStringLiteral("Height") << QStringLiteral("Tilt")
-                 << QStringLiteral("Angle or lens") << QStringLiteral("Resolution");
-    for (const SiteLevel &level : levels)
-        table.header << levelLabel(level.name, level.pixelsPerMetre) + QStringLiteral(" to");
-    for (std::size_t index = 0; index < m_ended.cameras.size(); ++index) {
-        const SiteRun::Camera &camera = m_ended.cameras[index];
-        const PlacedCamera &placed = camera.placed.camera;
         QStringList row{camera.name,
                         fixed(placed.at.lat, 6),
                         fixed(placed.at.lon, 6),
@@ -213,13 +204,13 @@ void ReportPages::fillSchedule(ReportDocument &document) const
                         shown(m_placedTable, m_placed.tiltDegrees, placed.camera.tiltDegrees),
                         lensText(camera.placed),
                         resolutionText(placed.camera)};
-        const MountSurvey &survey = document.cameras[index].survey;
         for (std::size_t level = 0; level < levels.size(); ++level) {
-            const auto &reach = survey.levelReach[level];
+            const auto &reach = page.survey.levelReach[level];
             row << (reach ? shown(m_mount.table, m_mount.figures.levelReach(level), *reach)
                           : notMet);
         }
         table.rows.push_back(row);
+        document.cameras.push_back(std::move(page));
     }
 }
 
@@ -423,7 +414,6 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
     if (plan.site.sitePath)
         pages.fillCoverage(m_coverage, document);
     pages.fillCameras(document);
-    pages.fillSchedule(document);
     pages.fillBill(document);
     pages.fillAssumptions(document);
     if (streams.errors.isTerminal()) {
