@@ -33,7 +33,7 @@ constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
 
 // Draws a site from above as SVG, with every camera's bands, the obstacles
 // and privacy zones, a north arrow, a scale bar and a legend.
-using DrawSite = bool (*)(const SiteDrawing &plan, const QString &path, QString *error);
+using DrawSite = bool (*)(const SiteDrawing &drawing, const QString &path, QString *error);
 constexpr char drawSiteSymbol[] = "kavreloDrawSite";
 
 // Writes a site's report as a PDF of vector pages, with real text in

@@ -48,7 +48,7 @@ struct ReportDocument
     // Told of each page done, of all; may be empty.
     std::function<void(int done, int total)> progress;
 
-    SiteDrawing plan;
+    SiteDrawing drawing;
     // With a site: what each level covers and each privacy zone shows, and
     // the gaps of the strictest level that covers anything.
     std::optional<ReportTable> coverage;

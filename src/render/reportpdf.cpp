@@ -185,7 +185,7 @@ private:
 // The plan behind every camera's page, drawn once: the PDF holds one image
 // however many pages show it, where drawing it anew would repeat every
 // camera's bands on every page.
-QImage locatorBackground(const SiteDrawing &plan)
+QImage locatorBackground(const SiteDrawing &drawing)
 {
     QImage image(siteDrawingSize, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -195,7 +195,7 @@ QImage locatorBackground(const SiteDrawing &plan)
     marks.titled = false;
     marks.camerasInGrey = true;
     drawFitted(painter, QRectF(QPointF(0, 0), siteDrawingSize), siteDrawingSize,
-               [&](QPainter &on) { drawSite(on, plan, marks); });
+               [&](QPainter &on) { drawSite(on, drawing, marks); });
     return image;
 }
 
@@ -242,7 +242,7 @@ public:
         tablePages(QStringLiteral("Schedule"), m_document.schedule);
         tablePages(QStringLiteral("Bill of materials"), m_document.bill);
         if (!m_document.cameras.empty())
-            m_locator = locatorBackground(m_document.plan);
+            m_locator = locatorBackground(m_document.drawing);
         for (std::size_t camera = 0; camera < m_document.cameras.size(); ++camera)
             m_pages.push_back([this, camera](QPainter &painter, const QRectF &room) {
                 cameraPage(painter, room, camera);
@@ -258,7 +258,7 @@ private:
         m_pages.push_back([this](QPainter &painter, const QRectF &room) {
             const double top = heading(painter, room, m_document.title);
             drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
-                       siteDrawingSize, [this](QPainter &on) { drawSite(on, m_document.plan); });
+                       siteDrawingSize, [this](QPainter &on) { drawSite(on, m_document.drawing); });
         });
     }
 
@@ -277,7 +277,7 @@ private:
             marks.gapsLabel = m_document.gapsLabel;
             drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
                        siteDrawingSize,
-                       [&](QPainter &on) { drawSite(on, m_document.plan, marks); });
+                       [&](QPainter &on) { drawSite(on, m_document.drawing, marks); });
         });
     }
 
@@ -319,7 +319,7 @@ private:
                             siteDrawingSize.height() * scale);
         painter.drawImage(square, m_locator);
         drawFitted(painter, square, siteDrawingSize,
-                   [&](QPainter &on) { drawSiteCamera(on, m_document.plan, index); });
+                   [&](QPainter &on) { drawSiteCamera(on, m_document.drawing, index); });
     }
 
     // Headed paragraphs, onto further pages as they need.

@@ -33,7 +33,7 @@ const QColor gapColour(0x54, 0x27, 0x88);
 class DrawingView
 {
 public:
-    explicit DrawingView(const SiteDrawing &plan)
+    explicit DrawingView(const SiteDrawing &drawing)
     {
         const auto take = [this](const PlanePoint &point) {
             m_minX = std::min(m_minX, point.x);
@@ -49,10 +49,10 @@ public:
                     std::for_each(line.begin(), line.end(), take);
             }
         };
-        takeFeatures(plan.areas);
-        takeFeatures(plan.obstacles);
-        takeFeatures(plan.privacy);
-        for (const auto &camera : plan.cameras) {
+        takeFeatures(drawing.areas);
+        takeFeatures(drawing.obstacles);
+        takeFeatures(drawing.privacy);
+        for (const auto &camera : drawing.cameras) {
             take(camera.at);
             for (const auto &band : camera.bands)
                 for (const PlanePolygon &polygon : band)
@@ -140,20 +140,20 @@ void drawHatched(QPainter &painter, const QPainterPath &outline, const QColor &c
     painter.drawPath(outline);
 }
 
-void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing &plan,
+void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing &drawing,
                   const DrawingMarks &marks)
 {
     painter.setPen(QPen(areaEdge, 1.5));
     painter.setBrush(areaColour);
-    for (const auto &area : plan.areas)
+    for (const auto &area : drawing.areas)
         painter.drawPath(view.path(area.polygons));
 
-    for (std::size_t level = 0; level < plan.levels.size(); ++level) {
-        QColor colour = paletteColour(level, plan.levels.size());
+    for (std::size_t level = 0; level < drawing.levels.size(); ++level) {
+        QColor colour = paletteColour(level, drawing.levels.size());
         painter.setPen(Qt::NoPen);
         colour.setAlpha(200);
         painter.setBrush(colour);
-        for (const auto &camera : plan.cameras) {
+        for (const auto &camera : drawing.cameras) {
             if (level < camera.bands.size())
                 painter.drawPath(view.path(camera.bands[level]));
         }
@@ -161,10 +161,10 @@ void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing 
 
     if (marks.gaps)
         drawHatched(painter, view.path(*marks.gaps), gapColour);
-    for (const auto &zone : plan.privacy)
+    for (const auto &zone : drawing.privacy)
         drawHatched(painter, view.path(zone.polygons), privacyColour);
 
-    for (const auto &obstacle : plan.obstacles) {
+    for (const auto &obstacle : drawing.obstacles) {
         painter.setPen(QPen(obstacleColour, 1));
         painter.setBrush(obstacleColour);
         painter.drawPath(view.path(obstacle.polygons));
@@ -211,10 +211,10 @@ void drawCamera(QPainter &painter, const DrawingView &view, const SiteDrawing::C
     }
 }
 
-void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &plan,
+void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &drawing,
                  const DrawingMarks &marks)
 {
-    for (const auto &camera : plan.cameras)
+    for (const auto &camera : drawing.cameras)
         drawCamera(painter, view, camera, marks.camerasInGrey ? otherCameraColour : cameraColour,
                    1.0);
 }
@@ -240,7 +240,7 @@ void drawNorthAndScale(QPainter &painter, const DrawingView &view)
     painter.drawText(start + QPointF(length + 8, 4), QStringLiteral("%1 m").arg(metres));
 }
 
-void drawLegend(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &marks)
+void drawLegend(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks &marks)
 {
     double x = planArea.left();
     double y = legendTop;
@@ -258,12 +258,12 @@ void drawLegend(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &
         painter.drawText(QPointF(x + 22, y), text);
         x += width;
     };
-    for (std::size_t level = 0; level < plan.levels.size(); ++level) {
-        const SiteLevel &shown = plan.levels[level];
+    for (std::size_t level = 0; level < drawing.levels.size(); ++level) {
+        const SiteLevel &shown = drawing.levels[level];
         QString name = shown.name;
         if (!name.isEmpty())
             name[0] = name.at(0).toUpper();
-        entry(paletteColour(level, plan.levels.size()), Qt::NoPen,
+        entry(paletteColour(level, drawing.levels.size()), Qt::NoPen,
               QStringLiteral("%1 (%2 px/m)").arg(name).arg(shown.pixelsPerMetre));
     }
     entry(obstacleColour, Qt::NoPen, QStringLiteral("Obstacle"));
@@ -274,31 +274,31 @@ void drawLegend(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &
 
 } // namespace
 
-void drawSite(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &marks)
+void drawSite(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks &marks)
 {
-    const DrawingView view(plan);
+    const DrawingView view(drawing);
     if (marks.titled)
         painter.drawText(QPointF(planArea.left(), 30),
                          QStringLiteral("Site plan: %1 %2, each level's band where it is the "
                                         "strictest met on the target's plane")
-                                 .arg(plan.cameras.size())
-                                 .arg(plan.cameras.size() == 1 ? QStringLiteral("camera")
-                                                               : QStringLiteral("cameras")));
+                                 .arg(drawing.cameras.size())
+                                 .arg(drawing.cameras.size() == 1 ? QStringLiteral("camera")
+                                                                  : QStringLiteral("cameras")));
     painter.save();
     painter.setClipRect(planArea);
-    drawFeatures(painter, view, plan, marks);
-    drawCameras(painter, view, plan, marks);
+    drawFeatures(painter, view, drawing, marks);
+    drawCameras(painter, view, drawing, marks);
     painter.restore();
     painter.setPen(QPen(inkColour, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(planArea);
     drawNorthAndScale(painter, view);
-    drawLegend(painter, plan, marks);
+    drawLegend(painter, drawing, marks);
 }
 
-void drawSiteCamera(QPainter &painter, const SiteDrawing &plan, std::size_t camera)
+void drawSiteCamera(QPainter &painter, const SiteDrawing &drawing, std::size_t camera)
 {
-    const DrawingView view(plan);
+    const DrawingView view(drawing);
     painter.save();
     painter.setClipRect(planArea);
     // Large enough to be found on a small copy of the plan.
@@ -307,17 +307,17 @@ void drawSiteCamera(QPainter &painter, const SiteDrawing &plan, std::size_t came
     font.setBold(true);
     font.setPixelSize(static_cast<int>(font.pixelSize() * size));
     painter.setFont(font);
-    drawCamera(painter, view, plan.cameras.at(camera), markedColour, size);
+    drawCamera(painter, view, drawing.cameras.at(camera), markedColour, size);
     painter.restore();
 }
 
-extern "C" Q_DECL_EXPORT bool kavreloDrawSite(const SiteDrawing &plan, const QString &path,
+extern "C" Q_DECL_EXPORT bool kavreloDrawSite(const SiteDrawing &drawing, const QString &path,
                                               QString *error)
 {
     static_assert(std::is_same_v<decltype(&kavreloDrawSite), DrawSite>);
     const auto problem = writeSvg(path, siteDrawingSize, QStringLiteral("Site plan"),
                                   QStringLiteral("The site from above, with every camera's bands"),
-                                  [&plan](QPainter &painter) { drawSite(painter, plan); });
+                                  [&drawing](QPainter &painter) { drawSite(painter, drawing); });
     if (problem)
         *error = *problem;
     return !problem;

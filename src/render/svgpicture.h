@@ -35,9 +35,9 @@ struct DrawingMarks
     const std::vector<PlanePolygon> *gaps = nullptr;
     QString gapsLabel; // the gaps' entry in the legend
 };
-void drawSite(QPainter &painter, const SiteDrawing &plan, const DrawingMarks &marks = {});
+void drawSite(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks &marks = {});
 // One camera of the plan drawn out, over the plan in grey.
-void drawSiteCamera(QPainter &painter, const SiteDrawing &plan, std::size_t camera);
+void drawSiteCamera(QPainter &painter, const SiteDrawing &drawing, std::size_t camera);
 
 // Draws into path; why it could not, if it could not.
 std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,

@@ -409,7 +409,7 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
     document.title = plan.pages.title;
     document.producer = QStringLiteral("%1 " KAVRELO_VERSION).arg(QLatin1String(programName));
     document.date = plan.pages.date;
-    document.plan = ended.coverage.drawing;
+    document.drawing = ended.coverage.drawing;
     const ReportPages pages(plan, ended, run.passThroughNames, resultTable(), m_site.results());
     if (plan.site.sitePath)
         pages.fillCoverage(m_coverage, document);

@@ -37,9 +37,9 @@ std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString
     return drawWith<DrawMountPicture>(drawMountPictureSymbol, survey, path);
 }
 
-std::optional<QString> drawSite(const SiteDrawing &plan, const QString &path)
+std::optional<QString> drawSite(const SiteDrawing &drawing, const QString &path)
 {
-    return drawWith<DrawSite>(drawSiteSymbol, plan, path);
+    return drawWith<DrawSite>(drawSiteSymbol, drawing, path);
 }
 
 std::optional<QString> writeReport(const ReportDocument &report, const QString &path)

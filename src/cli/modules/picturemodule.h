@@ -17,5 +17,5 @@ struct SiteDrawing;
 std::optional<QString> pictureModuleProblem();
 // Draws mount's picture into path; why it could not, if it could not.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
-std::optional<QString> drawSite(const SiteDrawing &plan, const QString &path);
+std::optional<QString> drawSite(const SiteDrawing &drawing, const QString &path);
 std::optional<QString> writeReport(const ReportDocument &report, const QString &path);

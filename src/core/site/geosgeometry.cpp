@@ -22,6 +22,7 @@ void GeosContext::fail(const char *operation) const
     std::string reason = std::string("GEOS could not ") + operation;
     if (!m_lastMessage.empty())
         reason += ": " + m_lastMessage;
+    m_lastMessage.clear();
     throw GeosFailure(reason);
 }
 

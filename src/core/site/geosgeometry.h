@@ -32,14 +32,15 @@ public:
     GeosContext &operator=(const GeosContext &) = delete;
 
     GEOSContextHandle_t handle() const { return m_handle; }
-    // "GEOS could not unite: TopologyException: ..."
+    // "GEOS could not unite: TopologyException: ...", with GEOS's message,
+    // which it takes: a later failure without one does not repeat it.
     [[noreturn]] void fail(const char *operation) const;
 
 private:
     static void hear(const char *message, void *context);
 
     GEOSContextHandle_t m_handle;
-    std::string m_lastMessage;
+    mutable std::string m_lastMessage;
 };
 
 struct GeometryDeleter
