@@ -24,6 +24,8 @@ private slots:
     void refusals();
     void footprintGeoJson();
     void footprintKml();
+    void mapsWrittenAsTheyGo_data();
+    void mapsWrittenAsTheyGo();
     void bearings_data();
     void bearings();
     void planePositions_data();
@@ -312,6 +314,30 @@ void SiteCommandsTest::footprintKml()
     QCOMPARE(folders, (QStringList{"gate", "yard"}));
     QCOMPARE(polygons, 10); // a view and four bands each
     QCOMPARE(clamped, polygons);
+}
+
+void SiteCommandsTest::mapsWrittenAsTheyGo_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addRow("GeoJSON") << "geojson";
+    QTest::addRow("KML") << "kml";
+}
+
+// A map of many cameras leaves in pieces of the buffer's 64 KiB as it is
+// written, not in one piece at the end: its memory stays flat.
+void SiteCommandsTest::mapsWrittenAsTheyGo()
+{
+    QFETCH(QString, format);
+    QByteArray schedule = "camera,lat,lon,bearing,resolution,hfov,height,tilt\n";
+    for (int camera = 0; camera < 300; ++camera)
+        schedule += "c" + QByteArray::number(camera) + ",52.52,13.405,"
+                + QByteArray::number(camera % 360) + ",1920x1080,60,4,20\n";
+    MemorySource input(schedule);
+    MemorySink output;
+    const CliRun run = runCli({"footprint", "--format", format, "--batch", "-"}, input, output);
+    QCOMPARE(int(run.status), 0);
+    QVERIFY2(run.output.size() > 4 * 65536, qPrintable(QString::number(run.output.size())));
+    QVERIFY2(output.writes.size() >= 4, qPrintable(QString::number(output.writes.size())));
 }
 
 void SiteCommandsTest::bearings_data()

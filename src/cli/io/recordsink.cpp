@@ -20,13 +20,17 @@ RecordSink::~RecordSink() = default;
 void RecordSink::record(const FieldList &passThrough, const Results &results)
 {
     write(passThrough, &results, {});
-    if (m_buffer.size() >= bufferSize)
-        flush();
+    flushIfFull();
 }
 
 void RecordSink::error(const FieldList &passThrough, const QString &message)
 {
     write(passThrough, nullptr, message);
+    flushIfFull();
+}
+
+void RecordSink::flushIfFull()
+{
     if (m_buffer.size() >= bufferSize)
         flush();
 }

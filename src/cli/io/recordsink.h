@@ -39,6 +39,9 @@ public:
     bool failed() const { return m_failed; }
 
 protected:
+    // Hands the buffer on once it holds a buffer's worth, so that memory
+    // stays flat for any number of records.
+    void flushIfFull();
     // One record: results, or else the message of an error.
     virtual void write(const FieldList &passThrough, const Results *results, const QString &error)
             = 0;

@@ -107,8 +107,8 @@ public:
     void finish() override { m_buffer += "\n]}\n"; }
 
 private:
-    void camera(const QString &name, const FieldList &passThrough, const Results &results,
-                GeoPoint at, const CameraFootprint &footprint) override;
+    void writeCamera(const QString &name, const FieldList &passThrough, const Results &results,
+                     GeoPoint at, const CameraFootprint &footprint) override;
     void startFeature(const char *kind, const std::string &camera);
     void property(const char *key)
     {
@@ -137,8 +137,8 @@ void GeoJsonSink::startFeature(const char *kind, const std::string &camera)
     appendJsonString(m_buffer, camera);
 }
 
-void GeoJsonSink::camera(const QString &name, const FieldList &passThrough, const Results &results,
-                         GeoPoint at, const CameraFootprint &footprint)
+void GeoJsonSink::writeCamera(const QString &name, const FieldList &passThrough,
+                              const Results &results, GeoPoint at, const CameraFootprint &footprint)
 {
     const std::string camera = name.toStdString();
     startFeature("camera", camera);
@@ -248,8 +248,8 @@ public:
     void finish() override { m_buffer += "</Document>\n</kml>\n"; }
 
 private:
-    void camera(const QString &name, const FieldList &passThrough, const Results &results,
-                GeoPoint at, const CameraFootprint &footprint) override;
+    void writeCamera(const QString &name, const FieldList &passThrough, const Results &results,
+                     GeoPoint at, const CameraFootprint &footprint) override;
     void data(const std::string &name, const std::function<void()> &value);
     void metres(const char *name, double value)
     {
@@ -319,8 +319,8 @@ void KmlSink::area(const GeoArea &area)
     m_buffer += "</MultiGeometry>";
 }
 
-void KmlSink::camera(const QString &name, const FieldList &passThrough, const Results &results,
-                     GeoPoint at, const CameraFootprint &footprint)
+void KmlSink::writeCamera(const QString &name, const FieldList &passThrough, const Results &results,
+                          GeoPoint at, const CameraFootprint &footprint)
 {
     const std::string camera = name.toStdString();
     const auto placemark = [&](const std::string &title, const std::string &style) {

@@ -21,8 +21,16 @@ class MapSink : public RecordSink
 public:
     using RecordSink::RecordSink;
     // A camera where it stands, with its properties and its footprint.
-    virtual void camera(const QString &name, const FieldList &passThrough, const Results &results,
-                        GeoPoint at, const CameraFootprint &footprint)
+    void camera(const QString &name, const FieldList &passThrough, const Results &results,
+                GeoPoint at, const CameraFootprint &footprint)
+    {
+        writeCamera(name, passThrough, results, at, footprint);
+        flushIfFull();
+    }
+
+protected:
+    virtual void writeCamera(const QString &name, const FieldList &passThrough,
+                             const Results &results, GeoPoint at, const CameraFootprint &footprint)
             = 0;
 };
 std::unique_ptr<MapSink> makeMapSink(MapFormat format, const ResultTable &results,
