@@ -146,12 +146,12 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
 {
     if (const auto note = run.leftOutNote("coverage"))
         printLine(streams, messagePrefix() + *note);
-    auto finished = std::move(run).finish(plan.site);
+    auto finished = std::move(run).finish(plan.site, {true, plan.plot.has_value()});
     if (const auto *problem = std::get_if<QString>(&finished))
         return {ExitStatus::notWorkedOut,
                 QStringLiteral("cannot work out the coverage: %1").arg(*problem)};
     const SiteRun::Ended &ended = std::get<SiteRun::Ended>(finished);
-    const CoverageReport &report = ended.coverage.report;
+    const CoverageReport &report = *ended.coverage.report;
     m_table.write(report, plan.site.levels, sink);
     RunEnd end;
     for (const Requirement &requirement : plan.requirements) {
@@ -160,7 +160,7 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
             end.status = ExitStatus::fallsShort;
     }
     if (plan.plot) {
-        if (const auto problem = drawSite(ended.coverage.drawing, *plan.plot))
+        if (const auto problem = drawSite(*ended.coverage.drawing, *plan.plot))
             return {ExitStatus::outputFailed, problem};
     }
     if (plan.gaps) {

@@ -140,7 +140,7 @@ QString ReportPages::lensText(const PlacedRecord &record) const
 
 void ReportPages::fillCoverage(const CoverageTable &coverage, ReportDocument &document) const
 {
-    const CoverageReport &report = m_ended.coverage.report;
+    const CoverageReport &report = *m_ended.coverage.report;
     FigureSink rows(coverage.results(), CoverageTable::rowNames());
     coverage.write(report, m_plan.site.levels, rows);
     ReportTable table;
@@ -398,7 +398,7 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
 {
     if (const auto note = run.site.leftOutNote("report"))
         printLine(streams, messagePrefix() + *note);
-    auto finished = std::move(run.site).finish(plan.site);
+    auto finished = std::move(run.site).finish(plan.site, {plan.site.sitePath.has_value(), true});
     if (const auto *problem = std::get_if<QString>(&finished))
         return {ExitStatus::notWorkedOut,
                 QStringLiteral("cannot work out the coverage: %1").arg(*problem)};
@@ -409,7 +409,7 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
     document.title = plan.pages.title;
     document.producer = QStringLiteral("%1 " KAVRELO_VERSION).arg(QLatin1String(programName));
     document.date = plan.pages.date;
-    document.drawing = ended.coverage.drawing;
+    document.drawing = *ended.coverage.drawing;
     const ReportPages pages(plan, ended, run.passThroughNames, resultTable(), m_site.results());
     if (plan.site.sitePath)
         pages.fillCoverage(m_coverage, document);

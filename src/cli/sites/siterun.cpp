@@ -15,9 +15,10 @@ std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
     return std::nullopt;
 }
 
-std::variant<QString, SiteRun::Ended> SiteRun::finish(const SiteInputs &inputs) &&
+std::variant<QString, SiteRun::Ended> SiteRun::finish(const SiteInputs &inputs,
+                                                      CoverageWanted wanted) &&
 {
-    auto covered = std::move(*builder(inputs)).finish();
+    auto covered = std::move(*builder(inputs)).finish(wanted);
     if (auto *problem = std::get_if<QString>(&covered))
         return std::move(*problem);
     return Ended{std::move(m_cameras), std::move(m_leftOut),

@@ -36,9 +36,9 @@ public:
         QStringList leftOut;
         SiteCoverage coverage;
     };
-    // What the cameras cover; why GEOS could not work it out, if it could
-    // not.
-    std::variant<QString, Ended> finish(const SiteInputs &inputs) &&;
+    // What the cameras cover, or how they are drawn, or both; why GEOS could
+    // not work it out, if it could not.
+    std::variant<QString, Ended> finish(const SiteInputs &inputs, CoverageWanted wanted) &&;
 
     // "the coverage is of the 3 cameras that could be placed; 1 could not",
     // when some could not.

@@ -60,16 +60,20 @@ void GeosCoverageBuilder::addCamera(const NamedCamera &named)
         m_held[level].push_back(std::move(found.held[level]));
 }
 
-std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish() &&
+std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish(CoverageWanted wanted) &&
 {
     if (m_finished)
         return finishedAlready;
     m_finished = true;
     return guarded([&] {
-        // The drawing reads each camera's regions, which the report's
-        // union then takes.
-        SiteDrawing drawn = drawing();
-        return SiteCoverage{report(), std::move(drawn)};
+        SiteCoverage coverage;
+        // The drawing reads each camera's regions, which the report's union
+        // then takes.
+        if (wanted.drawing)
+            coverage.drawing = drawing();
+        if (wanted.report)
+            coverage.report = report();
+        return coverage;
     });
 }
 

@@ -14,7 +14,7 @@ public:
     GeosCoverageBuilder(std::shared_ptr<const PlacedSite> site, std::vector<SiteLevel> levels);
 
     std::optional<QString> add(const NamedCamera &camera) override;
-    std::variant<QString, SiteCoverage> finish() && override;
+    std::variant<QString, SiteCoverage> finish(CoverageWanted wanted) && override;
 
 private:
     // Where one region or more holds, and where two or more do.

@@ -161,12 +161,17 @@ struct NamedCamera
     PlacedCamera placed;
 };
 
-// What a coverage run ends with: the report and the drawing of the same
-// cameras.
+// What a coverage run ends with: the report, the drawing of the same
+// cameras, or both, as asked; each takes GEOS work that the other does not.
+struct CoverageWanted
+{
+    bool report;
+    bool drawing;
+};
 struct SiteCoverage
 {
-    CoverageReport report;
-    SiteDrawing drawing;
+    std::optional<CoverageReport> report;
+    std::optional<SiteDrawing> drawing;
 };
 
 // A coverage of one site by cameras added one at a time, used up by its
@@ -179,7 +184,7 @@ public:
     virtual ~CoverageBuilder() = default;
     // The camera's bands join the site's levels; nothing after finish().
     virtual std::optional<QString> add(const NamedCamera &camera) = 0;
-    virtual std::variant<QString, SiteCoverage> finish() && = 0;
+    virtual std::variant<QString, SiteCoverage> finish(CoverageWanted wanted) && = 0;
 };
 
 // A site placed once on its plane and kept unchanged: its features by
