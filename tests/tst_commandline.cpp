@@ -23,6 +23,8 @@ private slots:
     void failedOutputStopsAtOnce();
     void endOfRun_data();
     void endOfRun();
+    void wholeRunColumns_data();
+    void wholeRunColumns();
 };
 
 namespace {
@@ -688,6 +690,44 @@ void CommandLineTest::endOfRun()
     QCOMPARE(out.all(), output);
     QCOMPARE(err.all(), errors);
     QCOMPARE(int(ran), status);
+}
+
+void CommandLineTest::wholeRunColumns_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("option");
+    // Every option that holds for a whole run, as each command's help lists
+    // it; a column of its name (in any case, with _ for -) would pass
+    // through and look as if it had counted.
+    const QList<std::pair<const char *, QStringList>> options{
+            {"mount", {"plot", "levels"}},
+            {"footprint", {"origin", "site", "levels"}},
+            {"coverage", {"origin", "site", "levels", "gaps", "plot", "require"}},
+            {"report", {"origin", "site", "levels", "output", "paper", "orientation", "title"}}};
+    for (const auto &[command, names] : options) {
+        for (const QString &name : names)
+            QTest::addRow("%s %s", command, qPrintable(name)) << command << name << name;
+    }
+    QTest::addRow("a column in capitals") << "coverage"
+                                          << "Origin"
+                                          << "origin";
+}
+
+void CommandLineTest::wholeRunColumns()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, column);
+    QFETCH(QString, option);
+    const CliRun run = runCli({command, "--batch", "-"},
+                              "camera,lat,lon," + column.toUtf8() + "\ngate,52.52,13.405,x\n");
+    QCOMPARE(int(run.status), 2);
+    QCOMPARE(run.output, QByteArray());
+    QCOMPARE(run.errors.split('\n').first(),
+             QStringLiteral("kavrelo-cli %1: standard input: the column \"%2\" names --%3, "
+                            "which holds for the whole run; give it on the command line")
+                     .arg(command, column, option)
+                     .toUtf8());
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

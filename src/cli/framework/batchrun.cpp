@@ -53,6 +53,12 @@ readHeader(const BatchCommand &command, const QStringList &header, const QString
             columns.ofInput[*input] = column;
             continue;
         }
+        // Its values would pass through, looking as if they had counted.
+        if (const auto option = command.inputs.indexOfWholeRunOption(name))
+            return UsageError{
+                    QStringLiteral("%1: the column \"%2\" names --%3, which holds for "
+                                   "the whole run; give it on the command line")
+                            .arg(sourceName, name, command.inputs.specs().at(*option).name)};
         const QString normalized = normalizedColumnName(name);
         if (resultNames.contains(normalized))
             return UsageError{QStringLiteral("%1: the column \"%2\" has the name of a result")

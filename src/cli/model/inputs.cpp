@@ -67,6 +67,16 @@ std::optional<int> InputTable::indexOfColumn(const QString &columnName) const
     return std::nullopt;
 }
 
+std::optional<int> InputTable::indexOfWholeRunOption(const QString &columnName) const
+{
+    const QString wanted = normalizedColumnName(columnName);
+    for (int index = 0; index < m_specs.size(); ++index) {
+        if (!m_specs.at(index).fromColumns && m_specs.at(index).name == wanted)
+            return index;
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> InputValues::operator[](InputId input) const
 {
     const auto &value = at(input.m_index);

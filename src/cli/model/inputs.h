@@ -62,6 +62,9 @@ public:
     // The input that a batch column named so feeds, if any: case, blanks
     // around the name and _ for - do not matter.
     std::optional<int> indexOfColumn(const QString &columnName) const;
+    // The option for the whole run that a column of this name would seem
+    // to give, such as --origin, which no column feeds.
+    std::optional<int> indexOfWholeRunOption(const QString &columnName) const;
 
 private:
     QVector<InputSpec> m_specs;
