@@ -90,6 +90,10 @@ void SiteCommandsTest::initTestCase()
 {
     QVERIFY(m_folder.isValid());
     m_siteS1 = site(siteS1);
+    // An old file of gaps, and a link to it.
+    QFile kept(m_folder.filePath("kept.geojson"));
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("{}") == 2);
+    QVERIFY(QFile::link(m_folder.filePath("kept.geojson"), m_folder.filePath("link.svg")));
 }
 
 QString SiteCommandsTest::site(const QByteArray &json)
@@ -112,6 +116,18 @@ void SiteCommandsTest::refusals_data()
     const QStringList s1{"coverage", "--site", "SITE", "--batch", "-"};
     const QStringList map{"footprint", "--site", "SITE", "--batch", "-"};
     // Usage errors: nothing is computed.
+    // Output refused before anything is computed: one file would replace
+    // the other.
+    QTest::addRow("--gaps and --plot on one path")
+            << (s1 + QStringList{"--gaps", "FOLDER/one.json", "--plot", "FOLDER/one.json"})
+            << siteS1 << scheduleS1 << 3
+            << "kavrelo-cli coverage: cannot write FOLDER/one.json: --gaps and --plot name one "
+               "file";
+    QTest::addRow("--plot through a link to --gaps")
+            << (s1 + QStringList{"--gaps", "FOLDER/kept.geojson", "--plot", "FOLDER/link.svg"})
+            << siteS1 << scheduleS1 << 3
+            << "kavrelo-cli coverage: cannot write FOLDER/link.svg: --gaps and --plot name one "
+               "file";
     QTest::addRow("coverage without a site")
             << QStringList{"coverage", "--batch", "-"} << QByteArray() << scheduleS1 << 2
             << "kavrelo-cli coverage: --site is required";
@@ -220,11 +236,11 @@ void SiteCommandsTest::refusals()
     QFETCH(QByteArray, schedule);
     const QString path = siteJson.isEmpty() ? QString() : site(siteJson);
     for (QString &argument : arguments)
-        argument.replace(QStringLiteral("SITE"), path);
+        argument.replace(QStringLiteral("SITE"), path).replace("FOLDER", m_folder.path());
     const CliRun run = runCli(arguments, schedule);
     QTEST(int(run.status), "status");
     QFETCH(QString, message);
-    message.replace(QStringLiteral("SITE"), path);
+    message.replace(QStringLiteral("SITE"), path).replace("FOLDER", m_folder.path());
     const QString firstLine = QString::fromUtf8(run.errors).section(QLatin1Char('\n'), 0, 0);
     QVERIFY2(firstLine.startsWith(message), qPrintable(firstLine));
     if (run.status == ExitStatus::usage)

@@ -2,6 +2,7 @@
 
 #include "mapsinks.h"
 #include "picturemodule.h"
+#include "readfiles.h"
 #include "sitelevels.h"
 #include "streams.h"
 #include "textappend.h"
@@ -93,6 +94,9 @@ std::variant<UsageError, CoveragePlan> CoverageCommand::prepare(const GivenInput
 
 std::optional<QString> CoverageCommand::refusesOutput(const CoveragePlan &plan) const
 {
+    // One would replace the other, and the run would say nothing of it.
+    if (plan.gaps && plan.plot && namesOneFile(*plan.gaps, *plan.plot))
+        return QStringLiteral("cannot write %1: --gaps and --plot name one file").arg(*plan.plot);
     return m_site.refusesOutput(plan.site, outputFiles(plan), plan.plot.has_value());
 }
 

@@ -1,5 +1,6 @@
 #include "readfiles.h"
 
+#include <QDir>
 #include <QFile>
 
 bool sameFile(const struct stat &one, const struct stat &other)
@@ -15,6 +16,18 @@ bool existingFile(const QString &path, struct stat &file)
 QString cannotWrite(const QString &path, const QString &reason)
 {
     return QStringLiteral("cannot write %1: %2").arg(path, reason);
+}
+
+bool namesOneFile(const QString &one, const QString &other)
+{
+    struct stat first = {};
+    struct stat second = {};
+    if (existingFile(one, first) && existingFile(other, second))
+        return sameFile(first, second);
+    const auto absolute = [](const QString &path) {
+        return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    };
+    return absolute(one) == absolute(other);
 }
 
 std::optional<QString> refusesReadFile(const QString &path, int descriptor, const QString &what)

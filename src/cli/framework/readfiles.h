@@ -18,6 +18,10 @@ bool existingFile(const QString &path, struct stat &file);
 // "cannot write PATH: REASON"
 QString cannotWrite(const QString &path, const QString &reason);
 
+// Whether two paths name one file: the same file where both exist (through
+// a link, say), else the same path once made absolute and clean.
+bool namesOneFile(const QString &one, const QString &other);
+
 // A file to write at the batch open at a descriptor, or at a file read by
 // name, such as the site; what: "batch" or "site".
 std::optional<QString> refusesReadFile(const QString &path, int descriptor, const QString &what);
