@@ -489,22 +489,54 @@ void SiteCommandsTest::privacyRow()
 
 void SiteCommandsTest::requirements_data()
 {
+    QTest::addColumn<QString>("site"); // S1, or the strip below
     QTest::addColumn<QStringList>("require");
     QTest::addColumn<int>("status");
-    QTest::addRow("met") << QStringList{"--require", "detect=41.53"} << 0;
-    QTest::addRow("short by a hundredth") << QStringList{"--require", "detect=41.54"} << 4;
+    QTest::addColumn<QString>("message"); // the start of the first line on standard error
+    // S1's detect shows 41.53 %, so its exact share is at least 41.525 %.
+    QTest::addRow("met") << "S1" << QStringList{"--require", "detect=41.52"} << 0 << QString();
+    QTest::addRow("short by a hundredth")
+            << "S1" << QStringList{"--require", "detect=41.54"} << 4
+            << "kavrelo-cli coverage: detect covers 41.53 %, less than the 41.54 % required";
     QTest::addRow("one of two short")
-            << QStringList{"--require", "detect=40", "--require", "identify=1"} << 4;
+            << "S1" << QStringList{"--require", "detect=40", "--require", "identify=1"} << 4
+            << "kavrelo-cli coverage: identify covers 0.31 %, less than the 1 % required";
     QTest::addRow("custom levels")
-            << QStringList{"--levels", "wide=25,close=250", "--require", "close=0.31"} << 0;
+            << "S1" << QStringList{"--levels", "wide=25,close=250", "--require", "close=0.31"} << 0
+            << QString();
+    // A strip 2 m wide from 20 to 40.0005 m ahead of the gate, which --max-range
+    // 40 ends at 40 m: 40 m^2 seen of 40.001, 99.9975 %, which the table
+    // shows as 100.00 %.
+    QTest::addRow("all but a thousandth of a square metre")
+            << "strip" << QStringList{"--require", "detect=100"} << 4
+            << "kavrelo-cli coverage: detect covers 99.99";
+    QTest::addRow("between the exact and the shown share")
+            << "strip" << QStringList{"--require", "detect=99.999"} << 4
+            << "kavrelo-cli coverage: detect covers 99.99";
+    QTest::addRow("below the exact share")
+            << "strip" << QStringList{"--require", "detect=99.99"} << 0 << QString();
 }
 
 void SiteCommandsTest::requirements()
 {
+    QFETCH(QString, site);
     QFETCH(QStringList, require);
-    const CliRun run = runCli(QStringList{"coverage", "--site", m_siteS1, "--batch", "-"} + require,
-                              scheduleS1);
+    QFETCH(QString, message);
+    // Its corners from GeodSolve, as above.
+    const QString strip = this->site(
+            R"({"type":"Polygon","coordinates":[[[13.405294640083,52.519991013067],)"
+            R"([13.405589287533,52.519991011967],[13.405589287773,52.520008985099],)"
+            R"([13.405294640204,52.520008986199],[13.405294640083,52.519991013067]]]})");
+    QStringList arguments{"coverage", "--batch", "-", "--site"};
+    arguments << (site == "S1" ? m_siteS1 : strip);
+    if (site == "strip")
+        arguments << "--max-range"
+                  << "40";
+    const CliRun run = runCli(arguments + require, scheduleS1);
     QTEST(int(run.status), "status");
+    QVERIFY2(QString::fromUtf8(run.errors).startsWith(message), run.errors.constData());
+    if (message.isEmpty())
+        QCOMPARE(run.errors, QByteArray());
 }
 
 // The uncovered ground of each level, whose areas add up with the covered.

@@ -9,6 +9,8 @@
 
 #include <QSaveFile>
 
+#include <cmath>
+
 namespace {
 
 InputSpec option(const char *name, const char *valueName, const char *description,
@@ -18,6 +20,17 @@ InputSpec option(const char *name, const char *valueName, const char *descriptio
                                        QString::fromLatin1(description)});
     input.repeatable = repeatable;
     return input;
+}
+
+// A share that falls short, with the table's two decimals, or as many more
+// as it takes to show it short: 99.9975 is not "100.00".
+QString shortOf(double share, double required)
+{
+    int decimals = 2;
+    while (decimals < 9
+           && std::round(share * std::pow(10.0, decimals)) / std::pow(10.0, decimals) >= required)
+        ++decimals;
+    return fixed(share, decimals);
 }
 
 // The uncovered ground of each level, as GeoJSON.
@@ -160,8 +173,17 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
     RunEnd end;
     for (const Requirement &requirement : plan.requirements) {
         const CoverageRow &row = report.levels[requirement.level];
-        if (shownPercent(row.covered, row.area) < requirement.percent)
-            end.status = ExitStatus::fallsShort;
+        // The exact share, not the table's rounding of it, meets the figure.
+        const double share = row.area > 0.0 ? 100.0 * row.covered / row.area : 0.0;
+        if (share >= requirement.percent)
+            continue;
+        end.status = ExitStatus::fallsShort;
+        printLine(streams,
+                  messagePrefix()
+                          + QStringLiteral("%1 covers %2 %, less than the %3 % required")
+                                    .arg(plan.site.levels[requirement.level].name,
+                                         shortOf(share, requirement.percent),
+                                         QString::number(requirement.percent)));
     }
     if (plan.plot) {
         if (const auto problem = drawSite(*ended.coverage.drawing, *plan.plot))
