@@ -24,6 +24,8 @@ private slots:
     void refusals();
     void footprintGeoJson();
     void footprintKml();
+    void oneKeyEach_data();
+    void oneKeyEach();
     void mapsWrittenAsTheyGo_data();
     void mapsWrittenAsTheyGo();
     void bearings_data();
@@ -330,6 +332,33 @@ void SiteCommandsTest::footprintKml()
     QCOMPARE(folders, (QStringList{"gate", "yard"}));
     QCOMPARE(polygons, 10); // a view and four bands each
     QCOMPARE(clamped, polygons);
+}
+
+void SiteCommandsTest::oneKeyEach_data()
+{
+    QTest::addColumn<QByteArray>("schedule");
+    const QByteArray camera = "52.52,13.405,90,1920x1080,60,4,20";
+    const QByteArray columns = "lat,lon,bearing,resolution,hfov,height,tilt";
+    QTest::addRow("camera first") << "camera,id," + columns + "\ngate,7," + camera + "\n";
+    QTest::addRow("camera after an id") << "id,camera," + columns + "\n7,gate," + camera + "\n";
+    QTest::addRow("Camera in capitals, last")
+            << "id,model," + columns + ",Camera\n7,dome," + camera + ",gate\n";
+}
+
+// No feature holds a key twice, and the point and its views and bands name
+// one camera: a reader that joins them by name (OGR keeps one of two keys)
+// finds them together.
+void SiteCommandsTest::oneKeyEach()
+{
+    QFETCH(QByteArray, schedule);
+    const CliRun run = runCli({"footprint", "--batch", "-"}, schedule);
+    QCOMPARE(int(run.status), 0);
+    const QList<QByteArray> features = run.output.split('\n').mid(1, 6);
+    QCOMPARE(features.size(), 6);
+    for (const QByteArray &feature : features) {
+        QCOMPARE(feature.count("\"camera\":"), 1);
+        QVERIFY2(feature.contains(R"("camera":"gate")"), feature.constData());
+    }
 }
 
 void SiteCommandsTest::mapsWrittenAsTheyGo_data()

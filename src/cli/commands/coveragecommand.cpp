@@ -132,11 +132,12 @@ std::optional<QString> CoverageCommand::calculate(const CoveragePlan &plan,
     return nonFiniteResult(results, values);
 }
 
-std::unique_ptr<RecordSink> CoverageCommand::makeSink(const CoveragePlan & /*plan*/,
-                                                      SiteRun & /*run*/, const OutputFormat &format,
-                                                      const QStringList & /*passThroughNames*/,
+std::unique_ptr<RecordSink> CoverageCommand::makeSink(const CoveragePlan & /*plan*/, SiteRun &run,
+                                                      const OutputFormat &format,
+                                                      const QStringList &passThroughNames,
                                                       const Streams &streams) const
 {
+    run.nameColumn = nameColumnOf(passThroughNames);
     return format.make(m_table.results(), CoverageTable::rowNames(), streams.output);
 }
 
@@ -145,9 +146,11 @@ std::optional<QString> CoverageCommand::write(const CoveragePlan &plan, SiteRun 
                                               const Results & /*results*/,
                                               const RecordAnswer &answer) const
 {
-    return run.add(
-            plan.site,
-            {cameraName(answer.passThrough, answer.line), std::move(product), {}, answer.line});
+    return run.add(plan.site,
+                   {cameraName(answer.passThrough, run.nameColumn, answer.line),
+                    std::move(product),
+                    {},
+                    answer.line});
 }
 
 void CoverageCommand::writeError(const CoveragePlan & /*plan*/, SiteRun &run, RecordSink & /*sink*/,

@@ -60,6 +60,7 @@ std::unique_ptr<RecordSink> FootprintCommand::makeSink(const SiteInputs &plan, F
                                                                 : MapFormat::geoJson,
                            resultTable(), passThroughNames, plan.levels, streams, messagePrefix());
     run.map = map.get();
+    run.nameColumn = nameColumnOf(passThroughNames);
     return map;
 }
 
@@ -68,7 +69,7 @@ std::optional<QString> FootprintCommand::write(const SiteInputs & /*plan*/, Foot
                                                const Results &results,
                                                const RecordAnswer &answer) const
 {
-    run.map->camera(cameraName(answer.passThrough, answer.line), answer.passThrough, results,
-                    product.placed.camera.at, product.footprint);
+    run.map->camera(cameraName(answer.passThrough, run.nameColumn, answer.line), answer.passThrough,
+                    results, product.placed.camera.at, product.footprint);
     return std::nullopt;
 }

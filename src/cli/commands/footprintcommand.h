@@ -16,6 +16,7 @@ struct PlacedFootprint
 struct FootprintRun
 {
     MapSink *map = nullptr;
+    int nameColumn = 0; // of the pass-through fields
 };
 
 // Every camera of a schedule on the map: where it stands, the ground in

@@ -369,6 +369,7 @@ std::unique_ptr<RecordSink> ReportCommand::makeSink(const ReportPlan & /*plan*/,
                                                     const Streams &streams) const
 {
     run.passThroughNames = passThroughNames;
+    run.site.nameColumn = nameColumnOf(passThroughNames);
     return std::make_unique<NoRecords>(resultTable(), passThroughNames, streams.output);
 }
 
@@ -380,9 +381,9 @@ std::optional<QString> ReportCommand::write(const ReportPlan &plan, ReportRun &r
     QStringList fields;
     for (const auto &field : answer.passThrough)
         fields << fieldText(field);
-    return run.site.add(
-            plan.site,
-            {cameraName(answer.passThrough, answer.line), std::move(product), fields, answer.line});
+    return run.site.add(plan.site,
+                        {cameraName(answer.passThrough, run.site.nameColumn, answer.line),
+                         std::move(product), fields, answer.line});
 }
 
 void ReportCommand::writeError(const ReportPlan & /*plan*/, ReportRun &run, RecordSink & /*sink*/,

@@ -52,11 +52,13 @@ public:
         , m_streams(streams)
         , m_prefix(messagePrefix)
     {
-        // A first column named camera is the name itself, not repeated.
-        const bool nameColumn
-                = !passThroughNames.isEmpty() && isNameColumn(passThroughNames.first());
-        for (int column = nameColumn ? 1 : 0; column < passThroughNames.size(); ++column)
-            m_passThroughProperties.push_back({column, passThroughNames.at(column).toStdString()});
+        // A column named camera is the name itself, wherever it stands: as
+        // a property too it would be a second "camera" key.
+        for (int column = 0; column < passThroughNames.size(); ++column) {
+            if (!isNameColumn(passThroughNames.at(column)))
+                m_passThroughProperties.push_back(
+                        {column, passThroughNames.at(column).toStdString()});
+        }
         for (const ResultSpec &result : m_results)
             m_resultKeys.push_back(result.key.toStdString());
         for (std::size_t level = 0; level < levels.size(); ++level) {

@@ -74,10 +74,20 @@ std::optional<GeoPoint> parseOrigin(const QString &text)
 
 } // namespace
 
-QString cameraName(const FieldList &passThrough, qint64 line)
+int nameColumnOf(const QStringList &passThroughNames)
 {
-    if (!passThrough.empty() && !passThrough.front().empty())
-        return fieldText(passThrough.front());
+    for (int column = 0; column < passThroughNames.size(); ++column) {
+        if (isNameColumn(passThroughNames.at(column)))
+            return column;
+    }
+    return 0;
+}
+
+QString cameraName(const FieldList &passThrough, int nameColumn, qint64 line)
+{
+    const auto column = static_cast<std::size_t>(nameColumn);
+    if (column < passThrough.size() && !passThrough[column].empty())
+        return fieldText(passThrough[column]);
     return QStringLiteral("line-%1").arg(line);
 }
 

@@ -89,7 +89,10 @@ private:
     const PlacedResults m_results;
 };
 
-// The camera's name in output: its first pass-through field, else line-N.
-QString cameraName(const FieldList &passThrough, qint64 line);
+// The pass-through column that names each camera: the one named camera,
+// wherever it stands, else the first.
+int nameColumnOf(const QStringList &passThroughNames);
+// The camera's name in output: that column's field, else line-N.
+QString cameraName(const FieldList &passThrough, int nameColumn, qint64 line);
 // Whether a pass-through column is the name's own, and not repeated beside it.
 bool isNameColumn(const QString &name);

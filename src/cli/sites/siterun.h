@@ -27,6 +27,8 @@ public:
     // Adds a placed camera to the site's coverage; why it could not be
     // worked out, if it could not.
     std::optional<QString> add(const SiteInputs &inputs, Camera camera);
+    // The pass-through column that names the cameras.
+    int nameColumn = 0;
     // A record that could not be placed, with the message it was given.
     void leaveOut(const QString &message) { m_leftOut << message; }
 
