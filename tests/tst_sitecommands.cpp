@@ -130,6 +130,17 @@ void SiteCommandsTest::refusals_data()
             << siteS1 << scheduleS1 << 3
             << "kavrelo-cli coverage: cannot write FOLDER/link.svg: --gaps and --plot name one "
                "file";
+    // A level so loose that it holds to the horizon, on a camera that looks
+    // up: its view has no far edge, which no format can hold.
+    const QByteArray upward = "camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                              "gate,52.52,13.405,90,1920x1080,60,4,-5\n";
+    QTest::addRow("a view without end on the map")
+            << QStringList{"footprint", "--levels", "a=1e-308", "--batch", "-"} << QByteArray()
+            << upward << 1
+            << "kavrelo-cli footprint: line 2: the view has no finite far edge; give --max-range";
+    QTest::addRow("a view without end in the coverage")
+            << (s1 + QStringList{"--levels", "a=1e-308"}) << siteS1 << upward << 1
+            << "kavrelo-cli coverage: line 2: the view has no finite far edge; give --max-range";
     QTest::addRow("coverage without a site")
             << QStringList{"coverage", "--batch", "-"} << QByteArray() << scheduleS1 << 2
             << "kavrelo-cli coverage: --site is required";
@@ -247,6 +258,8 @@ void SiteCommandsTest::refusals()
     QVERIFY2(firstLine.startsWith(message), qPrintable(firstLine));
     if (run.status == ExitStatus::usage)
         QCOMPARE(run.output, QByteArray());
+    for (const char *notANumber : {"nan", "inf"})
+        QVERIFY2(!run.output.contains(notANumber), run.output.constData());
 }
 
 // RFC 7946: a FeatureCollection without crs, [lon, lat] with at most 7

@@ -32,8 +32,11 @@ std::optional<QString> GeosCoverageBuilder::add(const NamedCamera &camera)
 {
     if (m_finished)
         return finishedAlready;
+    const ViewSpans spans = viewSpansOf(camera.placed, m_levels);
+    if (const auto problem = unboundedView(camera.placed, spans))
+        return problem;
     const auto added = guarded([&] {
-        addCamera(camera);
+        addCamera(camera, spans);
         return true;
     });
     if (const auto *problem = std::get_if<QString>(&added))
@@ -41,7 +44,7 @@ std::optional<QString> GeosCoverageBuilder::add(const NamedCamera &camera)
     return std::nullopt;
 }
 
-void GeosCoverageBuilder::addCamera(const NamedCamera &named)
+void GeosCoverageBuilder::addCamera(const NamedCamera &named, const ViewSpans &spans)
 {
     const PlacedCamera &camera = named.placed;
     // Without a site, the cameras are drawn about the first of them.
@@ -50,8 +53,7 @@ void GeosCoverageBuilder::addCamera(const NamedCamera &named)
     const PlanePoint foot = plane.forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
     // The bands are drawn only: they come from the held regions.
-    Regions found = regions(m_geometry, where, camera, viewSpansOf(camera, m_levels),
-                            m_site->obstacles(), false);
+    Regions found = regions(m_geometry, where, camera, spans, m_site->obstacles(), false);
     // Nothing is kept of a camera until all of it is worked out.
     if (!m_plane)
         m_plane = plane;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "placedsite.h"
+#include "viewspans.h"
 
 #include <memory>
 
@@ -23,7 +24,7 @@ private:
         Geometry once;
         Geometry twice;
     };
-    void addCamera(const NamedCamera &camera);
+    void addCamera(const NamedCamera &camera, const ViewSpans &spans);
     Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to) const;
     std::vector<double> gapAreas(const GEOSGeometry &uncovered) const;
     SiteDrawing drawing() const;

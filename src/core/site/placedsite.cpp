@@ -223,16 +223,17 @@ std::optional<GeoPoint> PlacedSite::fromPlane(GeoPoint origin, double x, double 
 std::variant<QString, CameraFootprint>
 PlacedSite::footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const
 {
-    return guarded([&] { return footprintOf(camera, levels); });
+    const ViewSpans spans = viewSpansOf(camera, levels);
+    if (const auto problem = unboundedView(camera, spans))
+        return *problem;
+    return guarded([&] { return footprintOf(camera, spans); });
 }
 
-CameraFootprint PlacedSite::footprintOf(const PlacedCamera &camera,
-                                        const std::vector<SiteLevel> &levels) const
+CameraFootprint PlacedSite::footprintOf(const PlacedCamera &camera, const ViewSpans &spans) const
 {
     // Each camera in a plane of its own, where its view is exact.
     const LocalPlane plane(camera.at);
     const CameraInPlane where{{0.0, 0.0}, camera.bearingDegrees * pi / 180.0};
-    const ViewSpans spans = viewSpansOf(camera, levels);
     // Every point in view is within (|D| + height) (1 + tan(hfov / 2)) of
     // the pole.
     double farthest = 0.0;
@@ -250,7 +251,7 @@ CameraFootprint PlacedSite::footprintOf(const PlacedCamera &camera,
     if (spans.ground)
         footprint.viewSpan = Span{spans.ground->near, spans.ground->far};
     footprint.view = measured(m_geometry, plane, *found.view);
-    for (std::size_t level = 0; level < levels.size(); ++level) {
+    for (std::size_t level = 0; level < spans.bands.size(); ++level) {
         if (!spans.bands[level] || m_geometry.isEmpty(*found.bands[level])) {
             footprint.bands.emplace_back();
             continue;

@@ -3,6 +3,7 @@
 #include "geosgeometry.h"
 #include "localplane.h"
 #include "shadows.h"
+#include "viewspans.h"
 
 #include <memory>
 #include <optional>
@@ -50,8 +51,7 @@ public:
 
 private:
     std::optional<QString> placeFeatures();
-    CameraFootprint footprintOf(const PlacedCamera &camera,
-                                const std::vector<SiteLevel> &levels) const;
+    CameraFootprint footprintOf(const PlacedCamera &camera, const ViewSpans &spans) const;
     // The obstacles whose longitude and latitude box comes within reach of
     // a point, or all of them for a negative reach, in a plane.
     std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near,

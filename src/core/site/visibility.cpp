@@ -79,6 +79,24 @@ ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &
     return viewSpans(camera.camera, camera.targetHeight, camera.maxRange, densities);
 }
 
+std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans &spans)
+{
+    const MountedCamera &mounted = camera.camera;
+    const auto finite = [&](const std::optional<Span> &span, double drop) {
+        return !span
+                || (std::isfinite(span->near) && std::isfinite(span->far)
+                    && std::isfinite(halfWidthAcross(mounted, span->near, drop))
+                    && std::isfinite(halfWidthAcross(mounted, span->far, drop)));
+    };
+    const double drop = mounted.height - camera.targetHeight;
+    bool all = finite(spans.ground, mounted.height) && finite(spans.target, drop);
+    for (std::size_t level = 0; level < spans.held.size(); ++level)
+        all = all && finite(spans.held[level], drop) && finite(spans.bands[level], drop);
+    if (all)
+        return std::nullopt;
+    return QStringLiteral("the view has no finite far edge; give --max-range");
+}
+
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
                 const PlacedCamera &camera, const ViewSpans &spans,
                 const std::vector<PlaneObstacle> &obstacles, bool withBands)

@@ -30,6 +30,11 @@ struct Regions
 
 ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &levels);
 
+// Why the view cannot be drawn, if it cannot: an edge or a width that is
+// not a finite number, as for a level so loose that it holds to the horizon
+// and no range ends it.
+std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans &spans);
+
 // The camera's view and its levels' regions with the obstacles' shadows cut
 // out; the bands only when asked for.
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
