@@ -33,6 +33,8 @@ private slots:
     void withoutTheSiteModule();
     void unnameablePicture();
     void reportSameInEveryProcess();
+    void fullDiskFiles_data();
+    void fullDiskFiles();
 
 private:
     QString m_program;
@@ -338,6 +340,53 @@ void CliTest::reportSameInEveryProcess()
         reports << file.readAll();
     }
     QCOMPARE(reports.size(), 1);
+}
+
+void CliTest::fullDiskFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE is the file on the small disk
+    const QStringList yard{"--site", KAVRELO_DATA_DIR "/yard.geojson", "--batch",
+                           KAVRELO_DATA_DIR "/yard.csv"};
+    QTest::addRow("mount's picture")
+            << QStringList{"mount", "--resolution", "1920x1080", "--hfov", "60",  "--height",
+                           "4",     "--tilt",       "20",        "--plot", "FILE"};
+    QTest::addRow("coverage's plot") << QStringList{"coverage", "--plot", "FILE"} + yard;
+    QTest::addRow("coverage's gaps") << QStringList{"coverage", "--gaps", "FILE"} + yard;
+    QTest::addRow("the report") << QStringList{"report", "--output", "FILE"} + yard;
+}
+
+// On a disk with room for the old file and no more (a tmpfs of two pages,
+// in a mount namespace of the test's own), each file a run writes beside
+// its output fails whole: exit 3 with the system's reason, the old file
+// kept. Every one of them is larger than a page.
+void CliTest::fullDiskFiles()
+{
+    QFETCH(QStringList, arguments);
+    const QString disk = m_files.filePath(QStringLiteral("small-disk"));
+    QVERIFY(QDir().mkpath(disk));
+    const QString file = disk + "/kept";
+    arguments.replaceInStrings(QStringLiteral("FILE"), file);
+    QProcess process;
+    // $1 the disk, $2 the program, then its arguments.
+    process.start("unshare",
+                  QStringList{"-m", "sh", "-c",
+                              "mount -t tmpfs -o size=8k tmpfs \"$1\" || exit 99; "
+                              "printf old > \"$1/kept\"; d=$1; p=$2; shift 2; "
+                              "\"$p\" \"$@\"; s=$?; cat \"$d/kept\"; "
+                              "ls \"$d\" >&2; exit $s",
+                              "sh", disk, m_program}
+                          + arguments);
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray output = process.readAllStandardOutput();
+    const QByteArray errors = process.readAllStandardError();
+    if (process.exitCode() == 99 || errors.startsWith("unshare:"))
+        QSKIP("no tmpfs of the test's own can be mounted here (not root?)");
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY2(output.endsWith("old"), output.constData());
+    QVERIFY2(errors.contains(": cannot write " + file.toUtf8() + ": No space left on device\n"),
+             errors.constData());
+    // Nothing is left beside it.
+    QVERIFY2(errors.endsWith("\nkept\n"), errors.constData());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

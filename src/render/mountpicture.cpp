@@ -430,11 +430,11 @@ void drawMount(QPainter &painter, const MountSurvey &survey)
 
 namespace {
 
-std::optional<QString> draw(const MountSurvey &survey, const QString &path)
+std::variant<QString, QByteArray> draw(const MountSurvey &survey)
 {
-    return writeSvg(path, mountPictureSize, QStringLiteral("A camera on a pole"),
-                    QStringLiteral("Side and top views of what the camera covers"),
-                    [&survey](QPainter &painter) { drawMount(painter, survey); });
+    return svgDocument(mountPictureSize, QStringLiteral("A camera on a pole"),
+                       QStringLiteral("Side and top views of what the camera covers"),
+                       [&survey](QPainter &painter) { drawMount(painter, survey); });
 }
 
 } // namespace
@@ -445,12 +445,9 @@ extern "C" Q_DECL_EXPORT const char *kavreloPictureModuleVersion()
     return KAVRELO_VERSION "/" KAVRELO_PICTURE_INTERFACE;
 }
 
-extern "C" Q_DECL_EXPORT bool kavreloDrawMountPicture(const MountSurvey &survey,
-                                                      const QString &path, QString *error)
+extern "C" Q_DECL_EXPORT bool kavreloDrawMountPicture(const MountSurvey &survey, QByteArray *svg,
+                                                      QString *error)
 {
     static_assert(std::is_same_v<decltype(&kavreloDrawMountPicture), DrawMountPicture>);
-    const auto problem = draw(survey, path);
-    if (problem)
-        *error = *problem;
-    return !problem;
+    return handOn(draw(survey), svg, error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 struct MountSurvey;
@@ -20,23 +21,25 @@ struct SiteDrawing;
 using PictureModuleVersion = const char *(*)();
 constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_PICTURE_INTERFACE "5"
+#define KAVRELO_PICTURE_INTERFACE "6"
+
+// Each entry point draws into bytes, which the program writes whole: false,
+// with the reason, when the picture could not be drawn.
 
 // Draws a camera on a pole as SVG: a side view (pole, camera, the view, the
 // blind zone and the target's height) above a top view (the ground in view
 // and each level's band on the target), on one distance axis in metres, and
 // a legend with every figure as the command prints it. The same survey gives
-// the same bytes. False, with the reason, when the picture could not be
-// written.
-using DrawMountPicture = bool (*)(const MountSurvey &survey, const QString &path, QString *error);
+// the same bytes.
+using DrawMountPicture = bool (*)(const MountSurvey &survey, QByteArray *svg, QString *error);
 constexpr char drawMountPictureSymbol[] = "kavreloDrawMountPicture";
 
 // Draws a site from above as SVG, with every camera's bands, the obstacles
 // and privacy zones, a north arrow, a scale bar and a legend.
-using DrawSite = bool (*)(const SiteDrawing &drawing, const QString &path, QString *error);
+using DrawSite = bool (*)(const SiteDrawing &drawing, QByteArray *svg, QString *error);
 constexpr char drawSiteSymbol[] = "kavreloDrawSite";
 
-// Writes a site's report as a PDF of vector pages, with real text in
-// embedded fonts, atomically. The same document gives the same bytes.
-using WriteReport = bool (*)(const ReportDocument &report, const QString &path, QString *error);
-constexpr char writeReportSymbol[] = "kavreloWriteReport";
+// Makes a site's report as a PDF of vector pages, with real text in
+// embedded fonts. The same document gives the same bytes.
+using MakeReport = bool (*)(const ReportDocument &report, QByteArray *pdf, QString *error);
+constexpr char makeReportSymbol[] = "kavreloMakeReport";

@@ -10,7 +10,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -434,7 +433,7 @@ public:
     FixedHashOrder &operator=(const FixedHashOrder &) = delete;
 };
 
-std::optional<QString> writeReport(const ReportDocument &document, const QString &path)
+std::variant<QString, QByteArray> reportDocument(const ReportDocument &document)
 {
     if (!haveGuiApplication())
         return QStringLiteral("reports need a QGuiApplication");
@@ -466,24 +465,18 @@ std::optional<QString> writeReport(const ReportDocument &document, const QString
                 document.progress(number, total);
         }
         if (!painter.end())
-            return QStringLiteral("cannot write %1: the PDF could not be drawn").arg(path);
+            return QStringLiteral("the PDF could not be drawn");
     }
     QByteArray pdf = buffer.data();
     settleDate(pdf, document.date);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return std::nullopt;
+    return pdf;
 }
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT bool kavreloWriteReport(const ReportDocument &report, const QString &path,
-                                                 QString *error)
+extern "C" Q_DECL_EXPORT bool kavreloMakeReport(const ReportDocument &report, QByteArray *pdf,
+                                                QString *error)
 {
-    static_assert(std::is_same_v<decltype(&kavreloWriteReport), WriteReport>);
-    const auto problem = writeReport(report, path);
-    if (problem)
-        *error = *problem;
-    return !problem;
+    static_assert(std::is_same_v<decltype(&kavreloMakeReport), MakeReport>);
+    return handOn(reportDocument(report), pdf, error);
 }

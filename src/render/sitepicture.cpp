@@ -311,14 +311,12 @@ void drawSiteCamera(QPainter &painter, const SiteDrawing &drawing, std::size_t c
     painter.restore();
 }
 
-extern "C" Q_DECL_EXPORT bool kavreloDrawSite(const SiteDrawing &drawing, const QString &path,
+extern "C" Q_DECL_EXPORT bool kavreloDrawSite(const SiteDrawing &drawing, QByteArray *svg,
                                               QString *error)
 {
     static_assert(std::is_same_v<decltype(&kavreloDrawSite), DrawSite>);
-    const auto problem = writeSvg(path, siteDrawingSize, QStringLiteral("Site plan"),
-                                  QStringLiteral("The site from above, with every camera's bands"),
-                                  [&drawing](QPainter &painter) { drawSite(painter, drawing); });
-    if (problem)
-        *error = *problem;
-    return !problem;
+    return handOn(svgDocument(siteDrawingSize, QStringLiteral("Site plan"),
+                              QStringLiteral("The site from above, with every camera's bands"),
+                              [&drawing](QPainter &painter) { drawSite(painter, drawing); }),
+                  svg, error);
 }

@@ -2,9 +2,9 @@
 
 #include "levelcolours.h"
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
@@ -30,17 +30,16 @@ bool haveGuiApplication()
     return application != nullptr;
 }
 
-std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,
-                                const QString &description,
-                                const std::function<void(QPainter &)> &draw)
+std::variant<QString, QByteArray> svgDocument(QSize size, const QString &title,
+                                              const QString &description,
+                                              const std::function<void(QPainter &)> &draw)
 {
     if (!haveGuiApplication())
         return QStringLiteral("pictures need a QGuiApplication");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setOutputDevice(&file);
+    svg.setOutputDevice(&buffer);
     svg.setSize(size);
     svg.setResolution(96); // so that a browser shows it pixel for pixel
     svg.setViewBox(QRect(QPoint(0, 0), size));
@@ -52,9 +51,9 @@ std::optional<QString> writeSvg(const QString &path, QSize size, const QString &
     painter.setFont(font);
     painter.setPen(inkColour);
     draw(painter);
-    if (!painter.end() || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return std::nullopt;
+    if (!painter.end())
+        return QStringLiteral("the picture could not be drawn");
+    return buffer.data();
 }
 
 double roundStep(double length, double parts)

@@ -7,13 +7,14 @@
 
 #include <functional>
 #include <optional>
+#include <variant>
 #include <vector>
 
 struct MountSurvey;
 struct PlanePolygon;
 struct SiteDrawing;
 
-// What every picture of the module shares: an SVG written atomically, in
+// What every picture of the module shares: an SVG document, in
 // DejaVu Sans at 12 px, one pixel to the unit, and the ink it is drawn in.
 // The report's pages draw the same pictures.
 const QColor inkColour(0x25, 0x25, 0x25);
@@ -39,10 +40,23 @@ void drawSite(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks 
 // One camera of the plan drawn out, over the plan in grey.
 void drawSiteCamera(QPainter &painter, const SiteDrawing &drawing, std::size_t camera);
 
-// Draws into path; why it could not, if it could not.
-std::optional<QString> writeSvg(const QString &path, QSize size, const QString &title,
-                                const QString &description,
-                                const std::function<void(QPainter &)> &draw);
+// The SVG document of a drawing; why it could not be drawn, if it could
+// not. The program writes it.
+std::variant<QString, QByteArray> svgDocument(QSize size, const QString &title,
+                                              const QString &description,
+                                              const std::function<void(QPainter &)> &draw);
+
+// An entry point's answer: the bytes drawn into *bytes, or why not into
+// *error.
+inline bool handOn(std::variant<QString, QByteArray> drawn, QByteArray *bytes, QString *error)
+{
+    if (auto *problem = std::get_if<QString>(&drawn)) {
+        *error = std::move(*problem);
+        return false;
+    }
+    *bytes = std::get<QByteArray>(std::move(drawn));
+    return true;
+}
 
 // 1, 2 or 5 times a power of ten, so that a length has about `parts` of them.
 double roundStep(double length, double parts);

@@ -6,8 +6,7 @@
 #include "sitelevels.h"
 #include "streams.h"
 #include "textappend.h"
-
-#include <QSaveFile>
+#include "wholefile.h"
 
 #include <cmath>
 
@@ -193,12 +192,8 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
             return {ExitStatus::outputFailed, problem};
     }
     if (plan.gaps) {
-        QSaveFile file(*plan.gaps);
-        const QByteArray document = gapsDocument(report, plan.site.levels);
-        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size()
-            || !file.commit())
-            return {ExitStatus::outputFailed,
-                    QStringLiteral("cannot write %1: %2").arg(*plan.gaps, file.errorString())};
+        if (const auto problem = writeWholeFile(*plan.gaps, gapsDocument(report, plan.site.levels)))
+            return {ExitStatus::outputFailed, problem};
     }
     return end;
 }
