@@ -46,6 +46,8 @@ private slots:
     void overlaps_data();
     void overlaps();
     void coverageInAnyOrder();
+    void insideAnObstacle_data();
+    void insideAnObstacle();
     void geosReasons_data();
     void geosReasons();
     void viewSpansWorked_data();
@@ -151,10 +153,40 @@ void SiteGeometryTest::obstacles_data()
             std::nullopt,
             {{ring(c, {{-2, 10}, {2, 10}, {2, 11}, {-1, 11}, {-1, 14}, {-2, 14}}), {}}})}}
                                                           << 1472.5534 << 0;
-    // The camera on a roof sees over it.
-    QTest::addRow("a camera on its building")
-            << Site{{obstacle(std::nullopt, {{ring(c, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}})}}
-            << 1837.6200 << 0;
+    // Half a metre above a 3.5 m roof 10 m square: a sight line leaves the
+    // roof's edge 3.5 m up at 4 / (4 - 3.5) = 8 times its distance, so the
+    // roof hides the ground within 40 m (the view is 36.6 m across there):
+    // what is seen is A(40, 43.8786, 4) = 297.2614 m^2.
+    QTest::addRow("a camera above a roof")
+            << Site{{obstacle(3.5, {{ring(c, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}})}}
+            << 297.2614 << 0;
+    // A yard's 3 m wall around a camera 0.3 m inside its south-east
+    // corner: the east and south walls are the ones it hangs on, and the
+    // north wall, 20 m ahead and running 100 m west, hides the ground
+    // behind it west of the ray x = 0.3 y / 20 to 4 / (4 - 3) = 4 times
+    // 20 m, past the view. Seen: A(1.0718, 20, 4) + the integral from 20 to
+    // 43.8786 of (0.8660 y + 2 - 0.015 y) dy = 1117.9341 m^2, drawn as one
+    // closed line, four lines or four features alike.
+    const std::vector<Geo> yard{offset(c, -100, -0.3), offset(c, 0.3, -0.3), offset(c, 0.3, 20),
+                                offset(c, -100, 20), offset(c, -100, -0.3)};
+    QTest::addRow("a yard's wall as one closed line")
+            << Site{{obstacle(3.0, {}, {yard})}} << 1117.9341 << 0;
+    std::vector<std::vector<Geo>> sides;
+    for (std::size_t corner = 0; corner + 1 < yard.size(); ++corner)
+        sides.push_back({yard[corner], yard[corner + 1]});
+    QTest::addRow("a yard's wall as four lines")
+            << Site{{obstacle(3.0, {}, sides)}} << 1117.9341 << 0;
+    Site fourFeatures;
+    for (const auto &side : sides)
+        fourFeatures.features.push_back(obstacle(3.0, {}, {side}));
+    QTest::addRow("a yard's wall as four features") << fourFeatures << 1117.9341 << 0;
+    // A camera 0.2 m from a shop's wall, facing into it: the wall it hangs
+    // on lets it look in, but the shop is solid to its far wall 60 m on,
+    // past the view, and the view is 80 m across there at most: it sees
+    // nothing.
+    QTest::addRow("facing the shop it hangs on") << Site{{obstacle(
+            std::nullopt, {{ring(c, {{-50, 0.2}, {50, 0.2}, {50, 60}, {-50, 60}}), {}}})}}
+                                                 << 0.0 << 0;
     // A 2 m post 1 m square at 10 m: its shadow runs to the post scaled by 2
     // about the camera, the hull of the two squares, 15 + 4 = 19 m^2, a hole
     // inside the view.
@@ -631,6 +663,38 @@ void SiteGeometryTest::coverageInAnyOrder()
     QVERIFY(std::holds_alternative<SiteCoverage>(drawn));
     QCOMPARE(std::get<SiteCoverage>(drawn).report->levels.at(0).area, 0.0);
     QCOMPARE(std::get<SiteCoverage>(drawn).drawing->cameras.at(0).at.x, 0.0);
+}
+
+void SiteGeometryTest::insideAnObstacle_data()
+{
+    QTest::addColumn<std::optional<double>>("height");
+    QTest::addColumn<bool>("refused");
+    // The test camera's lens is 4 m up.
+    QTest::addRow("a building of every height") << std::optional<double>() << true;
+    QTest::addRow("a building as high as the lens") << std::optional<double>(4.0) << true;
+    QTest::addRow("a roof below the lens") << std::optional<double>(3.5) << false;
+}
+
+// A camera cannot see out of a building that rises above its lens: the
+// camera is refused, by its footprint and by a coverage alike.
+void SiteGeometryTest::insideAnObstacle()
+{
+    QFETCH(std::optional<double>, height);
+    QFETCH(bool, refused);
+    SiteFeature shop
+            = obstacle(height, {{ring(santiago, {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}}), {}}});
+    shop.name = QStringLiteral("shop");
+    const auto site = placed(Site{{shop}});
+    const QString message = "the camera stands inside feature 1 (shop), which rises above its lens";
+    const auto footprint = site->footprint(testCamera(santiago), standard());
+    QCOMPARE(std::holds_alternative<QString>(footprint), refused);
+    const auto coverage = site->startCoverage(standard());
+    const auto added = coverage->add({QStringLiteral("inside"), testCamera(santiago)});
+    QCOMPARE(added.has_value(), refused);
+    if (refused) {
+        QCOMPARE(std::get<QString>(footprint), message);
+        QCOMPARE(*added, message);
+    }
 }
 
 void SiteGeometryTest::geosReasons_data()

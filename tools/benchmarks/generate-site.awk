@@ -1,5 +1,6 @@
 # A site of 1 km² with 100 obstacles (one in seven of every height), or a
-# schedule of cameras spread over it, always the same for the same count.
+# schedule of cameras spread over it outside the obstacles (a camera inside
+# one is refused), always the same for the same count.
 # Usage: awk -v what=site -f generate-site.awk
 #        awk -v what=cameras -v count=N -f generate-site.awk
 function lon(x) { return 11.5 + x / (111320 * cos(48.1 * 3.141592653589793 / 180)) }
@@ -22,6 +23,9 @@ BEGIN {
         exit
     }
     print "camera,lat,lon,bearing,resolution,hfov,height,tilt"
-    for (i = 1; i <= count; ++i)
-        printf "cam-%d,%.7f,%.7f,%.1f,1920x1080,%.1f,%.1f,%.1f\n", i, lat(rand() * 1000), lon(rand() * 1000), rand() * 360, 40 + rand() * 50, 4 + rand() * 6, 15 + rand() * 20
+    for (i = 1; i <= count; ++i) {
+        # Each obstacle stands within metres 40 to 78 of its 100 m cell.
+        do { x = rand() * 1000; y = rand() * 1000 } while (x % 100 > 39 && x % 100 < 79 && y % 100 > 39 && y % 100 < 79)
+        printf "cam-%d,%.7f,%.7f,%.1f,1920x1080,%.1f,%.1f,%.1f\n", i, lat(y), lon(x), rand() * 360, 40 + rand() * 50, 4 + rand() * 6, 15 + rand() * 20
+    }
 }

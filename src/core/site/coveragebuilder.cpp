@@ -35,16 +35,14 @@ std::optional<QString> GeosCoverageBuilder::add(const NamedCamera &camera)
     const ViewSpans spans = viewSpansOf(camera.placed, m_levels);
     if (const auto problem = unboundedView(camera.placed, spans))
         return problem;
-    const auto added = guarded([&] {
-        addCamera(camera, spans);
-        return true;
-    });
+    const auto added = guarded([&] { return addCamera(camera, spans); });
     if (const auto *problem = std::get_if<QString>(&added))
         return *problem;
-    return std::nullopt;
+    return std::get<std::optional<QString>>(added);
 }
 
-void GeosCoverageBuilder::addCamera(const NamedCamera &named, const ViewSpans &spans)
+std::optional<QString> GeosCoverageBuilder::addCamera(const NamedCamera &named,
+                                                      const ViewSpans &spans)
 {
     const PlacedCamera &camera = named.placed;
     // Without a site, the cameras are drawn about the first of them.
@@ -52,6 +50,9 @@ void GeosCoverageBuilder::addCamera(const NamedCamera &named, const ViewSpans &s
     double north = 0.0;
     const PlanePoint foot = plane.forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
+    if (const auto problem
+        = standsInside(m_geometry, where, camera.camera.height, m_site->obstacles()))
+        return problem;
     // The bands are drawn only: they come from the held regions.
     Regions found = regions(m_geometry, where, camera, spans, m_site->obstacles(), false);
     // Nothing is kept of a camera until all of it is worked out.
@@ -60,6 +61,7 @@ void GeosCoverageBuilder::addCamera(const NamedCamera &named, const ViewSpans &s
     m_cameras.push_back({named.name, foot, camera.bearingDegrees + north, {}});
     for (std::size_t level = 0; level < m_levels.size(); ++level)
         m_held[level].push_back(std::move(found.held[level]));
+    return std::nullopt;
 }
 
 std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish(CoverageWanted wanted) &&

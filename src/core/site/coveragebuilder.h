@@ -24,7 +24,8 @@ private:
         Geometry once;
         Geometry twice;
     };
-    void addCamera(const NamedCamera &camera, const ViewSpans &spans);
+    // Why the camera cannot be added, if it cannot.
+    std::optional<QString> addCamera(const NamedCamera &camera, const ViewSpans &spans);
     Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to) const;
     std::vector<double> gapAreas(const GEOSGeometry &uncovered) const;
     SiteDrawing drawing() const;

@@ -176,6 +176,14 @@ Geometry PlaneGeometry::pointOnSurface(const GEOSGeometry &geometry) const
     return checked(GEOSPointOnSurface_r(m_context.handle(), &geometry), "find a point inside");
 }
 
+bool PlaneGeometry::contains(const GEOSGeometry &a, const GEOSGeometry &b) const
+{
+    const char contained = GEOSContains_r(m_context.handle(), &a, &b);
+    if (contained == 2)
+        m_context.fail("tell whether one geometry holds another");
+    return contained == 1;
+}
+
 double PlaneGeometry::area(const GEOSGeometry &geometry) const
 {
     double value = 0.0;

@@ -84,6 +84,8 @@ public:
     // A point inside the geometry.
     Geometry pointOnSurface(const GEOSGeometry &geometry) const;
 
+    // Whether b lies in a's interior, off its boundary.
+    bool contains(const GEOSGeometry &a, const GEOSGeometry &b) const;
     double area(const GEOSGeometry &geometry) const;
     double distance(const GEOSGeometry &a, const GEOSGeometry &b) const;
     bool isEmpty(const GEOSGeometry &geometry) const;

@@ -154,7 +154,7 @@ std::optional<QString> PlacedSite::placeFeatures()
 
 PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const
 {
-    PlaneObstacle obstacle{{}, {}, feature.height, nullptr, {0, 0, 0, 0}};
+    PlaneObstacle obstacle{{}, {}, feature.height, featureName(feature), nullptr, {0, 0, 0, 0}};
     std::vector<Geometry> parts;
     for (const GeoPolygon &polygon : feature.polygons) {
         PlanePolygon planar = projected(plane, polygon);
@@ -226,10 +226,14 @@ PlacedSite::footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &
     const ViewSpans spans = viewSpansOf(camera, levels);
     if (const auto problem = unboundedView(camera, spans))
         return *problem;
-    return guarded([&] { return footprintOf(camera, spans); });
+    auto found = guarded([&] { return footprintOf(camera, spans); });
+    if (auto *problem = std::get_if<QString>(&found))
+        return std::move(*problem);
+    return std::get<std::variant<QString, CameraFootprint>>(std::move(found));
 }
 
-CameraFootprint PlacedSite::footprintOf(const PlacedCamera &camera, const ViewSpans &spans) const
+std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamera &camera,
+                                                               const ViewSpans &spans) const
 {
     // Each camera in a plane of its own, where its view is exact.
     const LocalPlane plane(camera.at);
@@ -245,6 +249,8 @@ CameraFootprint PlacedSite::footprintOf(const PlacedCamera &camera, const ViewSp
                     * (1.0 + camera.camera.view.horizontal.halfFovTangent)
             + 1.0;
     const std::vector<PlaneObstacle> obstacles = obstaclesIn(plane, camera.at, reach);
+    if (const auto problem = standsInside(m_geometry, where, camera.camera.height, obstacles))
+        return *problem;
     const Regions found = regions(m_geometry, where, camera, spans, obstacles, true);
 
     CameraFootprint footprint;

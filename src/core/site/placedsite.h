@@ -51,7 +51,8 @@ public:
 
 private:
     std::optional<QString> placeFeatures();
-    CameraFootprint footprintOf(const PlacedCamera &camera, const ViewSpans &spans) const;
+    std::variant<QString, CameraFootprint> footprintOf(const PlacedCamera &camera,
+                                                       const ViewSpans &spans) const;
     // The obstacles whose longitude and latitude box comes within reach of
     // a point, or all of them for a negative reach, in a plane.
     std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near,

@@ -6,7 +6,29 @@
 
 namespace {
 
+// An edge this near the pole is the wall the camera hangs on: it hides
+// nothing of what the camera looks at. The rest of the obstacle still does.
 constexpr double mountingDistance = 0.5;
+// A camera on the very wall of an obstacle without a top would scale it
+// without end; this keeps the scale finite.
+constexpr double nearestForScale = 0.01;
+
+// The distance from p to the segment ab, by projecting p onto it.
+double distanceToSegment(PlanePoint p, PlanePoint a, PlanePoint b)
+{
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double along = length2 > 0.0
+            ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0)
+            : 0.0;
+    return std::hypot(p.x - (a.x + along * dx), p.y - (a.y + along * dy));
+}
+
+bool excused(PlanePoint camera, PlanePoint a, PlanePoint b)
+{
+    return distanceToSegment(camera, a, b) <= mountingDistance;
+}
 
 PlanePoint scaled(PlanePoint centre, PlanePoint point, double factor)
 {
@@ -53,13 +75,58 @@ bool convex(const PlaneRing &ring)
     return true;
 }
 
+std::size_t edgeCount(const PlaneRing &points, bool closed)
+{
+    return closed ? points.size() : points.size() - 1;
+}
+
+// The sweeps of every edge but those the camera hangs on.
 void addSweeps(const PlaneGeometry &geometry, PlanePoint centre, const PlaneRing &points,
                bool closed, double low, double high, std::vector<Geometry> &parts)
 {
-    const std::size_t edges = closed ? points.size() : points.size() - 1;
-    for (std::size_t edge = 0; edge < edges; ++edge)
-        addSweep(geometry, centre, points[edge], points[(edge + 1) % points.size()], low, high,
-                 parts);
+    for (std::size_t edge = 0; edge < edgeCount(points, closed); ++edge) {
+        const PlanePoint &a = points[edge];
+        const PlanePoint &b = points[(edge + 1) % points.size()];
+        if (!excused(centre, a, b))
+            addSweep(geometry, centre, a, b, low, high, parts);
+    }
+}
+
+// How many of a polygon's edges the camera hangs on, of how many.
+std::pair<std::size_t, std::size_t> excusedEdges(PlanePoint camera, const PlanePolygon &polygon)
+{
+    std::size_t excusedCount = 0;
+    std::size_t all = 0;
+    const auto count = [&](const PlaneRing &ring) {
+        for (std::size_t edge = 0; edge < ring.size(); ++edge) {
+            ++all;
+            if (excused(camera, ring[edge], ring[(edge + 1) % ring.size()]))
+                ++excusedCount;
+        }
+    };
+    count(polygon.exterior);
+    for (const PlaneRing &hole : polygon.holes)
+        count(hole);
+    return {excusedCount, all};
+}
+
+double nearestEdge(PlanePoint camera, const PlaneObstacle &obstacle)
+{
+    double nearest = std::numeric_limits<double>::infinity();
+    const auto consider = [&](const PlaneRing &points, bool closed) {
+        for (std::size_t edge = 0; edge < edgeCount(points, closed); ++edge)
+            nearest = std::min(
+                    nearest,
+                    distanceToSegment(camera, points[edge], points[(edge + 1) % points.size()]));
+    };
+    for (const PlanePolygon &polygon : obstacle.polygons) {
+        consider(polygon.exterior, true);
+        for (const PlaneRing &hole : polygon.holes)
+            consider(hole, true);
+    }
+    for (const PlaneRing &line : obstacle.lines)
+        consider(line, false);
+    return nearest;
 }
 
 } // namespace
@@ -70,11 +137,9 @@ Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHei
     const double h = lensHeight;
     const double t = planeHeight;
     const double top = obstacle.height.value_or(std::numeric_limits<double>::infinity());
-    const Geometry foot = geometry.point(camera);
-    const double nearest = geometry.distance(*obstacle.shape, *foot);
-    if (nearest <= mountingDistance)
-        return geometry.empty();
-    // Far enough that the whole obstacle, scaled, lies beyond reach.
+    // Far enough that the whole obstacle, scaled, lies beyond reach. A
+    // camera inside an obstacle is within its edges' distance of all of it.
+    const double nearest = std::max(nearestForScale, nearestEdge(camera, obstacle));
     const double endless = std::max(1.0, reach / nearest) * 2.0;
     double low = 1.0;
     double high = endless;
@@ -96,10 +161,14 @@ Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHei
 
     std::vector<Geometry> parts;
     for (const PlanePolygon &polygon : obstacle.polygons) {
+        const auto [excusedCount, edges] = excusedEdges(camera, polygon);
+        // A post or a pillar the camera hangs on hides nothing.
+        if (excusedCount == edges)
+            continue;
         // Of a convex outline the union is convex too (a mean of two of its
         // points is a point of the outline scaled between the two scales),
         // so it is the hull of the two copies.
-        if (polygon.holes.empty() && convex(polygon.exterior)) {
+        if (excusedCount == 0 && polygon.holes.empty() && convex(polygon.exterior)) {
             PlaneRing corners = scaled(camera, polygon.exterior, low);
             const PlaneRing far = scaled(camera, polygon.exterior, high);
             corners.insert(corners.end(), far.begin(), far.end());

@@ -12,13 +12,18 @@ struct PlaneObstacle
     std::vector<PlanePolygon> polygons;
     std::vector<PlaneRing> lines;
     std::optional<double> height;
-    Geometry shape; // all of it, for distances
+    QString name; // "feature 3 (shed)", for messages
+    Geometry shape; // all of it, for its bounds
     PlaneGeometry::Bounds bounds;
 };
 
 // The part of the horizontal plane `planeHeight` above the ground that the
 // obstacle hides from a lens `lensHeight` above `camera`, as far as `reach`
-// from the camera; empty when the camera is on the obstacle (within 0.5 m).
+// from the camera. An edge within 0.5 m of the pole is the wall the camera
+// hangs on and hides nothing; the obstacle's other edges still hide, so one
+// obstacle drawn as one feature or as several hides alike. A camera inside
+// an obstacle that rises above its lens is refused before this (see
+// standsInside).
 //
 // A sight line from the lens to a point P of the plane at distance d passes
 // over a point q of the obstacle at distance s = u d, at the height

@@ -97,6 +97,24 @@ std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans
     return QStringLiteral("the view has no finite far edge; give --max-range");
 }
 
+std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraInPlane &where,
+                                    double lensHeight, const std::vector<PlaneObstacle> &obstacles)
+{
+    const Geometry foot = geometry.point(where.foot);
+    for (const PlaneObstacle &obstacle : obstacles) {
+        const PlaneGeometry::Bounds &box = obstacle.bounds;
+        if ((obstacle.height && *obstacle.height < lensHeight) || where.foot.x < box.minX
+            || where.foot.x > box.maxX || where.foot.y < box.minY || where.foot.y > box.maxY)
+            continue;
+        for (const PlanePolygon &polygon : obstacle.polygons) {
+            if (geometry.contains(*geometry.polygon(polygon), *foot))
+                return QStringLiteral("the camera stands inside %1, which rises above its lens")
+                        .arg(obstacle.name);
+        }
+    }
+    return std::nullopt;
+}
+
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
                 const PlacedCamera &camera, const ViewSpans &spans,
                 const std::vector<PlaneObstacle> &obstacles, bool withBands)

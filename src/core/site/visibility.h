@@ -35,6 +35,11 @@ ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &
 // and no range ends it.
 std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans &spans);
 
+// Why the camera cannot see out, if it cannot: it stands inside an
+// obstacle that rises above its lens (one without a height does).
+std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraInPlane &where,
+                                    double lensHeight, const std::vector<PlaneObstacle> &obstacles);
+
 // The camera's view and its levels' regions with the obstacles' shadows cut
 // out; the bands only when asked for.
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
