@@ -88,6 +88,9 @@ QString cameraName(const FieldList &passThrough, int nameColumn, qint64 line)
     const auto column = static_cast<std::size_t>(nameColumn);
     if (column < passThrough.size() && !passThrough[column].empty())
         return fieldText(passThrough[column]);
+    // Outside a batch there is no line to name it by.
+    if (line == 0)
+        return QStringLiteral("camera");
     return QStringLiteral("line-%1").arg(line);
 }
 

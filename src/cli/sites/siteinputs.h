@@ -92,7 +92,8 @@ private:
 // The pass-through column that names each camera: the one named camera,
 // wherever it stands, else the first.
 int nameColumnOf(const QStringList &passThroughNames);
-// The camera's name in output: that column's field, else line-N.
+// The camera's name in output: that column's field, else line-N, or
+// "camera" outside a batch.
 QString cameraName(const FieldList &passThrough, int nameColumn, qint64 line);
 // Whether a pass-through column is the name's own, and not repeated beside it.
 bool isNameColumn(const QString &name);
