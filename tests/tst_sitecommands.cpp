@@ -239,7 +239,7 @@ void SiteCommandsTest::refusals_data()
             << s1 << siteS1 << header + "far,53.06,13.405,90,1920x1080,60,4,20\n"
             << 1
             << "kavrelo-cli coverage: line 2: the camera is 60.1 km from the site's centre, more "
-               "than 50";
+               "than 50 km";
 }
 
 void SiteCommandsTest::refusals()
@@ -474,8 +474,7 @@ void SiteCommandsTest::planePositions()
                      + position);
     QCOMPARE(int(run.status), 0);
     // Outside a batch, it has no line to be named by.
-    QVERIFY2(run.output.contains(R"("kind":"camera","camera":"camera")"),
-             run.output.constData());
+    QVERIFY2(run.output.contains(R"("kind":"camera","camera":"camera")"), run.output.constData());
     QVERIFY2(run.output.contains(R"({"type":"Point","coordinates":)" + point + "}"),
              run.output.constData());
 }

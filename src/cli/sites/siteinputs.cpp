@@ -262,7 +262,7 @@ std::optional<QString> SiteInputReader::place(const SiteInputs &inputs, const In
     if (const auto centre = inputs.site->centre(); centre && nearSite) {
         const double distance = inputs.site->distance(*centre, point);
         if (distance > farthestCamera)
-            return QStringLiteral("the camera is %1 km from the site's centre, more than %2")
+            return QStringLiteral("the camera is %1 km from the site's centre, more than %2 km")
                     .arg(distance / 1000.0, 0, 'f', 1)
                     .arg(farthestCamera / 1000.0);
     }
