@@ -34,6 +34,8 @@ private slots:
     void planePositions();
     void coverageOfS1();
     void privacyRow();
+    void leftOutCounted_data();
+    void leftOutCounted();
     void requirements_data();
     void requirements();
     void gapsFile();
@@ -528,6 +530,35 @@ void SiteCommandsTest::privacyRow()
     const QList<QByteArray> lines = run.output.split('\n');
     QCOMPARE(lines.size(), 9); // the header, six levels, the zone, the end
     QCOMPARE(lines.at(7), QByteArray("privacy,garden,,100.00,100.00,100.00,0.00,,,"));
+}
+
+void SiteCommandsTest::leftOutCounted_data()
+{
+    QTest::addColumn<int>("placed");
+    QTest::addColumn<int>("leftOut");
+    QTest::addColumn<QByteArray>("note");
+    QTest::addRow("one placed") << 1 << 2
+                                << QByteArray("the coverage is of the 1 camera that could be "
+                                              "placed; 2 could not");
+    QTest::addRow("two placed") << 2 << 1
+                                << QByteArray("the coverage is of the 2 cameras that could be "
+                                              "placed; 1 could not");
+}
+
+// The last line on standard error counts the cameras in words that agree.
+void SiteCommandsTest::leftOutCounted()
+{
+    QFETCH(int, placed);
+    QFETCH(int, leftOut);
+    QFETCH(QByteArray, note);
+    QByteArray schedule = "camera,lat,lon,bearing,resolution,hfov,height,tilt\n";
+    for (int camera = 0; camera < placed; ++camera)
+        schedule += "gate,52.52,13.405,90,1920x1080,60,4,20\n";
+    for (int camera = 0; camera < leftOut; ++camera)
+        schedule += "bad,52.52,13.405,up,1920x1080,60,4,20\n";
+    const CliRun run = runCli({"coverage", "--site", m_siteS1, "--batch", "-"}, schedule);
+    QCOMPARE(int(run.status), 1);
+    QVERIFY2(run.errors.endsWith("kavrelo-cli coverage: " + note + "\n"), run.errors.constData());
 }
 
 void SiteCommandsTest::requirements_data()

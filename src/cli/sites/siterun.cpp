@@ -29,8 +29,10 @@ std::optional<QString> SiteRun::leftOutNote(const char *what) const
 {
     if (m_leftOut.isEmpty())
         return std::nullopt;
-    return QStringLiteral("the %1 is of the %2 cameras that could be placed; %3 could not")
+    const std::size_t placed = m_cameras.size();
+    return QStringLiteral("the %1 is of the %2 %3 that could be placed; %4 could not")
             .arg(QLatin1String(what))
-            .arg(m_cameras.size())
+            .arg(placed)
+            .arg(placed == 1 ? QStringLiteral("camera") : QStringLiteral("cameras"))
             .arg(m_leftOut.size());
 }
