@@ -186,6 +186,11 @@ void SiteCommandsTest::refusals_data()
     QTest::addRow("a site without an area")
             << s1 << feature(R"({"role":"privacy"})", square) << scheduleS1 << 2
             << "kavrelo-cli coverage: SITE has no area to cover";
+    QTest::addRow("a report over a site without an area")
+            << QStringList{"report",           "--site",  "SITE", "--output",
+                           "FOLDER/never.pdf", "--batch", "-"}
+            << feature(R"({"role":"obstacle"})", square) << scheduleS1 << 2
+            << "kavrelo-cli report: SITE has no area to cover";
     QTest::addRow("levels without densities")
             << s1 + QStringList{"--levels", "near=10,far"} << siteS1 << scheduleS1 << 2
             << "kavrelo-cli coverage: --levels: \"far\" is not NAME=PX with PX a finite number "

@@ -314,7 +314,7 @@ std::variant<UsageError, ReportPlan> ReportCommand::prepare(const GivenInputs &g
 {
     ReportPlan plan;
     auto site
-            = m_site.prepare(given, SiteInputReader::Area::optional,
+            = m_site.prepare(given, SiteInputReader::Area::whenGiven,
                              [&]() -> std::optional<QString> { return pagesProblem(given, plan); });
     if (auto *error = std::get_if<UsageError>(&site))
         return std::move(*error);

@@ -165,9 +165,9 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         site = std::move(std::get<Site>(read));
         inputs.sitePath = *path;
     }
-    if (area == Area::needed) {
-        if (!inputs.sitePath)
-            return UsageError{QStringLiteral("--site is required")};
+    if (area == Area::needed && !inputs.sitePath)
+        return UsageError{QStringLiteral("--site is required")};
+    if (inputs.sitePath && area != Area::optional) {
         const bool hasArea = std::any_of(
                 site.features.cbegin(), site.features.cend(),
                 [](const SiteFeature &feature) { return feature.role == SiteFeature::Role::area; });

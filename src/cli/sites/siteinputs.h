@@ -55,7 +55,9 @@ public:
     SiteInputReader(const std::function<InputId(InputSpec)> &addInput,
                     const std::function<ResultId(ResultSpec)> &addResult);
 
-    enum class Area { needed, optional };
+    // Whether the site must have an area to cover: always (coverage), when
+    // one is given (report), or never (footprint).
+    enum class Area { needed, whenGiven, optional };
     // The site read, the command's own options checked by ownOptions, then
     // the site placed by the module.
     std::variant<UsageError, SiteInputs>
