@@ -474,9 +474,19 @@ void ReportTest::refusals_data()
     QTest::newRow("a date that is not seconds")
             << QStringList{} << "dated.pdf" << QByteArray("2023-11-14") << 2
             << "SOURCE_DATE_EPOCH \"2023-11-14\" is not a whole number of seconds since 1970";
-    QTest::newRow("a date before 1970") << QStringList{} << "early.pdf" << QByteArray("-1") << 2
-                                        << "SOURCE_DATE_EPOCH \"-1\" is not a whole number of "
-                                           "seconds since 1970";
+    QTest::newRow("a date before 1970")
+            << QStringList{} << "early.pdf" << QByteArray("-1") << 2
+            << "SOURCE_DATE_EPOCH \"-1\" is out of range: a report is dated from 1970 to 9999";
+    // 253,402,300,800 s is 10000-01-01 (719,162 days after 0001-01-01 to
+    // 1970 and 2,932,897 to 10000, times 86,400).
+    QTest::newRow("a date after 9999")
+            << QStringList{} << "late.pdf" << QByteArray("253402300800") << 2
+            << "SOURCE_DATE_EPOCH \"253402300800\" is out of range: a report is dated from 1970 "
+               "to 9999";
+    QTest::newRow("a date far beyond")
+            << QStringList{} << "later.pdf" << QByteArray("99999999999999") << 2
+            << "SOURCE_DATE_EPOCH \"99999999999999\" is out of range: a report is dated from "
+               "1970 to 9999";
     QTest::newRow("a folder") << QStringList{} << "." << QByteArray() << 3
                               << "cannot write %1: not a regular file";
     QTest::newRow("a missing folder") << QStringList{} << "missing/report.pdf" << QByteArray() << 3

@@ -61,9 +61,13 @@ std::variant<QString, std::optional<qint64>> sourceDate()
     const qint64 seconds = given.toLongLong(&ok);
     // Four-digit years only: what a PDF date holds.
     constexpr qint64 year10000 = 253402300800;
-    if (!ok || seconds < 0 || seconds >= year10000 || given.startsWith('+'))
+    if (!ok || given.startsWith('+'))
         return QStringLiteral("SOURCE_DATE_EPOCH \"%1\" is not a whole number of seconds "
                               "since 1970")
+                .arg(QString::fromLocal8Bit(given));
+    if (seconds < 0 || seconds >= year10000)
+        return QStringLiteral("SOURCE_DATE_EPOCH \"%1\" is out of range: a report is dated "
+                              "from 1970 to 9999")
                 .arg(QString::fromLocal8Bit(given));
     return std::optional<qint64>(seconds);
 }
