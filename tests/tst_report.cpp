@@ -471,6 +471,9 @@ void ReportTest::refusals_data()
     QTest::newRow("an orientation of none")
             << QStringList{"--orientation", "sideways"} << "sideways.pdf" << QByteArray() << 2
             << "--orientation \"sideways\" is not one of landscape|portrait";
+    QTest::newRow("standard output") << QStringList{} << "-" << QByteArray() << 2
+                                     << "--output needs a file name: the PDF is not written to "
+                                        "standard output";
     QTest::newRow("a date that is not seconds")
             << QStringList{} << "dated.pdf" << QByteArray("2023-11-14") << 2
             << "SOURCE_DATE_EPOCH \"2023-11-14\" is not a whole number of seconds since 1970";
@@ -504,7 +507,9 @@ void ReportTest::refusals()
     const QByteArray before = qgetenv("SOURCE_DATE_EPOCH");
     if (!epoch.isEmpty())
         qputenv("SOURCE_DATE_EPOCH", epoch);
-    const QString path = output.isEmpty() ? QString() : QDir(m_folder.path()).filePath(output);
+    // "-" as given, which must not become a file of that name.
+    const QString path
+            = output.isEmpty() || output == "-" ? output : QDir(m_folder.path()).filePath(output);
     const QStringList arguments = QStringList{"report"} + yardInputs + options
             + (path.isEmpty() ? QStringList{} : QStringList{"--output", path});
     const CliRun run = runCli(arguments);

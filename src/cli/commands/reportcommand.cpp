@@ -331,6 +331,10 @@ std::optional<QString> ReportCommand::pagesProblem(const GivenInputs &given, Rep
     plan.output = given.commandLine[m_output].value_or(QString());
     if (plan.output.isEmpty())
         return QStringLiteral("--output needs a file name");
+    // Not a file of that name, which no one would look for.
+    if (plan.output == QLatin1String("-"))
+        return QStringLiteral("--output needs a file name: the PDF is not written to standard "
+                              "output");
     if (const auto paper = given.commandLine[m_paper]) {
         const auto index = chosen(paperNames, *paper);
         if (!index)
