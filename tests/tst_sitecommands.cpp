@@ -30,6 +30,8 @@ private slots:
     void mapsWrittenAsTheyGo();
     void bearings_data();
     void bearings();
+    void bearingShown_data();
+    void bearingShown();
     void planePositions_data();
     void planePositions();
     void coverageOfS1();
@@ -450,6 +452,28 @@ void SiteCommandsTest::bearings()
     for (int index = 0; index < got.size(); ++index)
         QCOMPARE(got.at(index).toObject().value("properties"),
                  want.at(index).toObject().value("properties"));
+}
+
+void SiteCommandsTest::bearingShown_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QByteArray>("shown");
+    // Four decimals: what would show as 360.0000 is north, 0.0000.
+    QTest::addRow("a hair west of north") << "-0.0000001" << QByteArray("0.0000");
+    QTest::addRow("half a unit short of a turn") << "359.99995" << QByteArray("0.0000");
+    QTest::addRow("more than half a unit short") << "359.99994" << QByteArray("359.9999");
+    QTest::addRow("two turns") << "720" << QByteArray("0.0000");
+}
+
+void SiteCommandsTest::bearingShown()
+{
+    QFETCH(QString, given);
+    QFETCH(QByteArray, shown);
+    const CliRun run = runCli({"footprint", "--lat", "52.52", "--lon", "13.405",
+                               "--bearing=" + given, "--resolution", "1920x1080", "--hfov", "60",
+                               "--height", "4", "--tilt", "20"});
+    QCOMPARE(int(run.status), 0);
+    QVERIFY2(run.output.contains(R"("bearing_deg":)" + shown + ","), run.output.constData());
 }
 
 void SiteCommandsTest::planePositions_data()

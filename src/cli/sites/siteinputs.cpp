@@ -241,8 +241,11 @@ std::optional<QString> SiteInputReader::place(const SiteInputs &inputs, const In
         parse.fail(noValue(Field::bearing));
     } else if (const auto number = given.number ? given.number : toDoubleLikeQt(*given.bytes);
                number && std::isfinite(*number)) {
-        // The outer fmod turns a tiny negative's 360 back into 0.
+        // The outer fmod turns a tiny negative's 360 back into 0; and a
+        // bearing that its four decimals would show as 360.0000 is north.
         bearing = std::fmod(std::fmod(*number, 360.0) + 360.0, 360.0);
+        if (bearing >= 360.0 - 0.5e-4)
+            bearing = 0.0;
     } else if (const auto point = compassBearing(fieldText(*given.bytes))) {
         bearing = *point;
     } else {
