@@ -7,7 +7,7 @@ FootprintCommand::FootprintCommand()
             QStringLiteral("footprint"),
             QStringLiteral("Cameras on the map: the ground each sees and each level's band."),
             QStringLiteral(
-                    "Each camera of the schedule is placed at --lat and --lon (or --x and --y\n"
+                    "Each camera of the schedule is placed at --lat and --lon (or -x and -y\n"
                     "metres about --origin), looking along --bearing, on a pole as mount takes\n"
                     "it. The ground in view and the band where each level is the strictest met,\n"
                     "on the target's plane, are exact trapezoids; the obstacles of --site cut\n"
