@@ -185,6 +185,22 @@ void SiteCommandsTest::refusals_data()
             << QByteArray(R"({"type":"Polygon","coordinates":[[[179.99,-17],[-179.99,-17],)"
                           R"([-179.99,-16.99],[179.99,-16.99],[179.99,-17]]]})")
             << scheduleS1 << 2 << "kavrelo-cli coverage: SITE: the site crosses the antimeridian";
+    QTest::addRow("a null geometry")
+            << s1 << feature("{}", "null") << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1: its geometry is null";
+    QTest::addRow("a longitude just past 180")
+            << s1
+            << QByteArray(R"({"type":"Polygon","coordinates":[[[180.0005,-16.5],[179,-16.5],)"
+                          R"([179,-16],[180.0005,-16.5]]]})")
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1: the longitude 180.0005 is not within "
+               "\u00B1180";
+    QTest::addRow("a latitude past the pole")
+            << s1
+            << QByteArray(R"({"type":"Polygon","coordinates":[[[10,90.25],[11,89],)"
+                          R"([12,89],[10,90.25]]]})")
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1: the latitude 90.25 is not within \u00B190";
     QTest::addRow("a site without an area")
             << s1 << feature(R"({"role":"privacy"})", square) << scheduleS1 << 2
             << "kavrelo-cli coverage: SITE has no area to cover";

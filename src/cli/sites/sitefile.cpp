@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <cmath>
 
@@ -52,11 +53,17 @@ bool FeatureReader::position(const QJsonValue &value, GeoPoint &point)
         return false;
     }
     point = {pair.at(1).toDouble(), pair.at(0).toDouble()};
-    if (!(std::fabs(point.lat) <= 90.0 && std::fabs(point.lon) <= 180.0)) {
-        m_problem = QStringLiteral("the position [%1, %2] is not on the earth: longitude within "
-                                   "\u00B1180, latitude within \u00B190")
-                            .arg(point.lon)
-                            .arg(point.lat);
+    // In all its digits: 180.0005 is not 180.
+    const auto shown = [](double degrees) {
+        return QString::number(degrees, 'g', QLocale::FloatingPointShortest);
+    };
+    if (!(std::fabs(point.lon) <= 180.0)) {
+        m_problem
+                = QStringLiteral("the longitude %1 is not within \u00B1180").arg(shown(point.lon));
+        return false;
+    }
+    if (!(std::fabs(point.lat) <= 90.0)) {
+        m_problem = QStringLiteral("the latitude %1 is not within \u00B190").arg(shown(point.lat));
         return false;
     }
     return true;
@@ -137,6 +144,8 @@ std::variant<QString, SiteFeature> FeatureReader::read(const QJsonValue &geometr
         m_feature.height = height.toDouble();
     }
 
+    if (geometry.isNull())
+        return problem(QStringLiteral("its geometry is null"));
     const QJsonObject shape = geometry.toObject();
     const QString type = shape.value(QStringLiteral("type")).toString();
     const QJsonValue coordinates = shape.value(QStringLiteral("coordinates"));
