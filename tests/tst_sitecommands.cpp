@@ -170,9 +170,11 @@ void SiteCommandsTest::refusals_data()
             << feature(R"({"name":"bow"})",
                        R"({"type":"Polygon","coordinates":[[[13.405,52.52],[13.406,52.521],)"
                        R"([13.406,52.52],[13.405,52.521],[13.405,52.52]]]})")
-            << scheduleS1 << 2
+            << scheduleS1
+            << 2
+            // Where its diagonals cross, at its centre, as the file has it.
             << "kavrelo-cli coverage: SITE: feature 1 (bow): its polygon is not valid: "
-               "Self-intersection";
+               "Self-intersection at [13.4055000, 52.5205000]";
     QTest::addRow("an open ring")
             << s1
             << QByteArray(R"({"type":"Polygon","coordinates":[[[13.405,52.52],[13.406,52.52],)"

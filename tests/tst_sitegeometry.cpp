@@ -478,7 +478,7 @@ void SiteGeometryTest::validAfterRounding()
                     holes.push_back(planar(hole));
                 const Geometry shape = geometry.polygon(planar(polygon.exterior), holes);
                 const auto invalid = geometry.invalidity(*shape);
-                QVERIFY2(!invalid, invalid ? invalid->c_str() : "");
+                QVERIFY2(!invalid, invalid ? invalid->reason.c_str() : "");
                 ++polygons;
             }
         }

@@ -206,18 +206,25 @@ bool PlaneGeometry::isEmpty(const GEOSGeometry &geometry) const
     return empty == 1;
 }
 
-std::optional<std::string> PlaneGeometry::invalidity(const GEOSGeometry &geometry) const
+std::optional<PlaneGeometry::Invalidity>
+PlaneGeometry::invalidity(const GEOSGeometry &geometry) const
 {
     const GEOSContextHandle_t handle = m_context.handle();
-    const char valid = GEOSisValid_r(handle, &geometry);
+    char *reason = nullptr;
+    GEOSGeometry *location = nullptr;
+    const char valid = GEOSisValidDetail_r(handle, &geometry, 0, &reason, &location);
     if (valid == 2)
         m_context.fail("check a polygon");
     if (valid == 1)
         return std::nullopt;
-    char *reason = GEOSisValidReason_r(handle, &geometry);
-    std::string text = reason ? reason : "invalid";
+    Invalidity found{reason ? reason : "invalid", {0.0, 0.0}};
     GEOSFree_r(handle, reason);
-    return text;
+    if (location) {
+        const Geometry owned = own(location);
+        checked(GEOSGeomGetX_r(handle, location, &found.at.x), "read where a fault is");
+        checked(GEOSGeomGetY_r(handle, location, &found.at.y), "read where a fault is");
+    }
+    return found;
 }
 
 PlaneRing PlaneGeometry::ring(const GEOSGeometry &ring) const

@@ -89,8 +89,14 @@ public:
     double area(const GEOSGeometry &geometry) const;
     double distance(const GEOSGeometry &a, const GEOSGeometry &b) const;
     bool isEmpty(const GEOSGeometry &geometry) const;
-    // Why it is not a valid geometry, if it is not.
-    std::optional<std::string> invalidity(const GEOSGeometry &geometry) const;
+    // Why it is not a valid geometry, if it is not: GEOS's reason, and the
+    // point where it found the fault.
+    struct Invalidity
+    {
+        std::string reason;
+        PlanePoint at;
+    };
+    std::optional<Invalidity> invalidity(const GEOSGeometry &geometry) const;
     // Its polygons, each as an exterior and holes.
     std::vector<PlanePolygon> polygons(const GEOSGeometry &geometry) const;
     struct Bounds

@@ -128,9 +128,14 @@ std::optional<QString> PlacedSite::placeFeatures()
         std::vector<Geometry> parts;
         for (const GeoPolygon &polygon : feature.polygons) {
             Geometry shape = m_geometry.polygon(projected(*m_plane, polygon));
-            if (const auto reason = m_geometry.invalidity(*shape))
-                return QStringLiteral("%1: its polygon is not valid: %2")
-                        .arg(featureName(feature), QString::fromStdString(*reason));
+            if (const auto invalid = m_geometry.invalidity(*shape)) {
+                // Where the file has it, not in the plane's metres.
+                const GeoPoint at = m_plane->reverse(invalid->at);
+                return QStringLiteral("%1: its polygon is not valid: %2 at [%3, %4]")
+                        .arg(featureName(feature), QString::fromStdString(invalid->reason))
+                        .arg(at.lon, 0, 'f', 7)
+                        .arg(at.lat, 0, 'f', 7);
+            }
             parts.push_back(std::move(shape));
         }
         Geometry united = m_geometry.unite(std::move(parts));
