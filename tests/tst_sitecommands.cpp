@@ -203,6 +203,13 @@ void SiteCommandsTest::refusals_data()
                           R"([12,89],[10,90.25]]]})")
             << scheduleS1 << 2
             << "kavrelo-cli coverage: SITE: feature 1: the latitude 90.25 is not within \u00B190";
+    QTest::addRow("one camera that cannot be placed")
+            << QStringList{"footprint", "--lat",     "52.52", "--lon",
+                           "13.405",    "--bearing", "up",    "--resolution",
+                           "1920x1080", "--hfov",    "60",    "--height",
+                           "4",         "--tilt",    "20"}
+            << QByteArray() << QByteArray() << 1
+            << "kavrelo-cli footprint: Bearing: \"up\" is neither a number nor a compass point";
     QTest::addRow("a site without an area")
             << s1 << feature(R"({"role":"privacy"})", square) << scheduleS1 << 2
             << "kavrelo-cli coverage: SITE has no area to cover";
@@ -287,6 +294,11 @@ void SiteCommandsTest::refusals()
         QCOMPARE(run.output, QByteArray());
     for (const char *notANumber : {"nan", "inf"})
         QVERIFY2(!run.output.contains(notANumber), run.output.constData());
+    // A map is a map, if an empty one, whatever could not be placed.
+    if (arguments.first() == "footprint" && run.status == ExitStatus::badInput)
+        QVERIFY2(run.output.startsWith(R"({"type":"FeatureCollection","features":[)")
+                         && run.output.endsWith("]}\n"),
+                 run.output.constData());
 }
 
 // RFC 7946: a FeatureCollection without crs, [lon, lat] with at most 7

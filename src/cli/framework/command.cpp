@@ -246,6 +246,14 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
     Results results(calculation.results());
     if (const auto problem = calculation.calculate(values, results)) {
         m_messages.print(streams, *problem);
+        // A document that wraps its records is still one, with none in it.
+        const auto sink = calculation.makeSink(format, {}, streams);
+        if (sink->wrapsRecords()) {
+            sink->begin();
+            sink->finish();
+            if (!sink->flush())
+                return m_messages.outputFailure(streams, streams.output.errorString());
+        }
         return ExitStatus::badInput;
     }
     const auto sink = calculation.makeSink(format, {}, streams);

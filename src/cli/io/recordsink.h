@@ -37,6 +37,9 @@ public:
     // Hands the buffered records to the sink; false once a write has failed.
     bool flush();
     bool failed() const { return m_failed; }
+    // Whether begin() and finish() make one document around the records,
+    // which is a document even without any.
+    virtual bool wrapsRecords() const { return false; }
 
 protected:
     // Hands the buffer on once it holds a buffer's worth, so that memory

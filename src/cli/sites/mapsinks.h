@@ -20,6 +20,7 @@ class MapSink : public RecordSink
 {
 public:
     using RecordSink::RecordSink;
+    bool wrapsRecords() const override { return true; }
     // A camera where it stands, with its properties and its footprint.
     void camera(const QString &name, const FieldList &passThrough, const Results &results,
                 GeoPoint at, const CameraFootprint &footprint)
