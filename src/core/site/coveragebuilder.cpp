@@ -18,6 +18,13 @@ const QString finishedAlready
 
 } // namespace
 
+// The site's own entry to its coverage, here where the coverage is.
+std::unique_ptr<CoverageBuilder>
+PlacedSite::startCoverage(const std::vector<SiteLevel> &levels) const
+{
+    return std::make_unique<GeosCoverageBuilder>(shared_from_this(), levels);
+}
+
 GeosCoverageBuilder::GeosCoverageBuilder(std::shared_ptr<const PlacedSite> site,
                                          std::vector<SiteLevel> levels)
     : m_site(std::move(site))

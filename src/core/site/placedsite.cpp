@@ -1,6 +1,5 @@
 #include "placedsite.h"
 
-#include "coveragebuilder.h"
 #include "visibility.h"
 
 #include "angles.h"
@@ -287,10 +286,4 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     }
     footprint.crossesAntimeridian = east - west > 180.0;
     return footprint;
-}
-
-std::unique_ptr<CoverageBuilder>
-PlacedSite::startCoverage(const std::vector<SiteLevel> &levels) const
-{
-    return std::make_unique<GeosCoverageBuilder>(shared_from_this(), levels);
 }
