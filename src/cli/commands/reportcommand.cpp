@@ -82,8 +82,8 @@ QString resolutionText(const MountedCamera &camera)
 // A value as its result shows it, with its unit.
 QString shown(const ResultTable &table, ResultId result, double value)
 {
-    const ResultSpec &spec = table.spec(result);
-    return shownWithUnit(value, spec.decimals, spec.unit);
+    const ResultSpec &declared = table.declared(result);
+    return shownWithUnit(value, declared.decimals, declared.unit);
 }
 
 // The records that were written nowhere: the report is made at the end.

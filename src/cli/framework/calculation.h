@@ -64,7 +64,7 @@ struct RunEnd
 class Calculation
 {
 public:
-    virtual ~Calculation();
+    virtual ~Calculation() = default;
     // The message for the first unusable input, or nothing after filling
     // in the results.
     virtual std::optional<QString> calculate(const InputValues &values, Results &results) = 0;

@@ -3,8 +3,6 @@
 #include "programname.h"
 #include "streams.h"
 
-Calculation::~Calculation() = default;
-
 Messages::Messages(const QString &commandName)
     : m_commandName(commandName)
     , m_prefix(QStringLiteral("%1 %2: ").arg(QLatin1String(programName), commandName))

@@ -37,7 +37,7 @@ class ResultTable
 public:
     ResultId add(ResultSpec result);
     const QVector<ResultSpec> &specs() const { return m_specs; }
-    const ResultSpec &spec(ResultId result) const { return m_specs.at(result.m_column); }
+    const ResultSpec &declared(ResultId result) const { return m_specs.at(result.m_column); }
 
 private:
     QVector<ResultSpec> m_specs;

@@ -1,15 +1,15 @@
 #include "siterun.h"
 
-std::unique_ptr<CoverageBuilder> &SiteRun::builder(const SiteInputs &inputs)
+CoverageBuilder &SiteRun::builder(const SiteInputs &inputs)
 {
     if (!m_builder)
         m_builder = inputs.site->startCoverage(inputs.levels);
-    return m_builder;
+    return *m_builder;
 }
 
 std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
 {
-    if (const auto problem = builder(inputs)->add({camera.name, camera.placed.camera}))
+    if (const auto problem = builder(inputs).add({camera.name, camera.placed.camera}))
         return problem;
     m_cameras.push_back(std::move(camera));
     return std::nullopt;
@@ -18,7 +18,7 @@ std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
 std::variant<QString, SiteRun::Ended> SiteRun::finish(const SiteInputs &inputs,
                                                       CoverageWanted wanted) &&
 {
-    auto covered = std::move(*builder(inputs)).finish(wanted);
+    auto covered = std::move(builder(inputs)).finish(wanted);
     if (auto *problem = std::get_if<QString>(&covered))
         return std::move(*problem);
     return Ended{std::move(m_cameras), std::move(m_leftOut),

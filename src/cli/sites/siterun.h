@@ -47,7 +47,7 @@ public:
     std::optional<QString> leftOutNote(const char *what) const;
 
 private:
-    std::unique_ptr<CoverageBuilder> &builder(const SiteInputs &inputs);
+    CoverageBuilder &builder(const SiteInputs &inputs);
 
     std::unique_ptr<CoverageBuilder> m_builder; // from the first camera on
     std::vector<Camera> m_cameras;

@@ -49,13 +49,13 @@ Geometry PlaneGeometry::empty() const
     return checked(GEOSGeom_createEmptyPolygon_r(m_context.handle()), "make an empty polygon");
 }
 
-GEOSCoordSequence *PlaneGeometry::sequence(const PlaneRing &ring, bool closed) const
+GEOSCoordSequence *PlaneGeometry::closedSequence(const PlaneRing &ring) const
 {
     // A ring of no points has no first point to close it with.
     if (ring.empty())
         throw GeosFailure("a ring or line without points");
     const GEOSContextHandle_t handle = m_context.handle();
-    const auto size = static_cast<unsigned>(ring.size() + (closed ? 1 : 0));
+    const auto size = static_cast<unsigned>(ring.size() + 1);
     GEOSCoordSequence *points = GEOSCoordSeq_create_r(handle, size, 2);
     if (!points)
         m_context.fail("make a sequence of points");
@@ -71,7 +71,7 @@ GEOSCoordSequence *PlaneGeometry::sequence(const PlaneRing &ring, bool closed) c
 
 GEOSGeometry *PlaneGeometry::linearRing(const PlaneRing &ring) const
 {
-    GEOSGeometry *made = GEOSGeom_createLinearRing_r(m_context.handle(), sequence(ring, true));
+    GEOSGeometry *made = GEOSGeom_createLinearRing_r(m_context.handle(), closedSequence(ring));
     if (!made)
         m_context.fail("make a ring");
     return made;
@@ -107,16 +107,6 @@ Geometry PlaneGeometry::box(double minX, double minY, double maxX, double maxY) 
 {
     return checked(GEOSGeom_createRectangle_r(m_context.handle(), minX, minY, maxX, maxY),
                    "make a box");
-}
-
-Geometry PlaneGeometry::lines(const std::vector<PlaneRing> &lines) const
-{
-    std::vector<Geometry> parts;
-    for (const PlaneRing &line : lines)
-        parts.push_back(
-                checked(GEOSGeom_createLineString_r(m_context.handle(), sequence(line, false)),
-                        "make a line"));
-    return collection(std::move(parts));
 }
 
 Geometry PlaneGeometry::convexHull(const PlaneRing &points) const
@@ -282,19 +272,6 @@ std::vector<PlanePolygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) 
         }
     }
     return found;
-}
-
-std::optional<PlaneGeometry::Bounds> PlaneGeometry::bounds(const GEOSGeometry &geometry) const
-{
-    if (isEmpty(geometry))
-        return std::nullopt;
-    const GEOSContextHandle_t handle = m_context.handle();
-    Bounds box{0, 0, 0, 0};
-    checked(GEOSGeom_getXMin_r(handle, &geometry, &box.minX), "find a bound");
-    checked(GEOSGeom_getYMin_r(handle, &geometry, &box.minY), "find a bound");
-    checked(GEOSGeom_getXMax_r(handle, &geometry, &box.maxX), "find a bound");
-    checked(GEOSGeom_getYMax_r(handle, &geometry, &box.maxY), "find a bound");
-    return box;
 }
 
 BoxIndex::BoxIndex(const PlaneGeometry &geometry, const std::vector<PlaneGeometry::Bounds> &boxes)

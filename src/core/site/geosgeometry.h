@@ -70,7 +70,6 @@ public:
     }
     Geometry point(PlanePoint at) const;
     Geometry box(double minX, double minY, double maxX, double maxY) const;
-    Geometry lines(const std::vector<PlaneRing> &lines) const;
     // The smallest convex polygon that holds all the points.
     Geometry convexHull(const PlaneRing &points) const;
     // Takes the geometries.
@@ -103,12 +102,12 @@ public:
     {
         double minX, minY, maxX, maxY;
     };
-    std::optional<Bounds> bounds(const GEOSGeometry &geometry) const;
 
     const GeosContext &context() const { return m_context; }
 
 private:
-    GEOSCoordSequence *sequence(const PlaneRing &ring, bool closed) const;
+    // The ring's points and its first again.
+    GEOSCoordSequence *closedSequence(const PlaneRing &ring) const;
     GEOSGeometry *linearRing(const PlaneRing &ring) const;
     PlaneRing ring(const GEOSGeometry &ring) const;
     Geometry checked(GEOSGeometry *geometry, const char *operation) const;

@@ -158,19 +158,28 @@ std::optional<QString> PlacedSite::placeFeatures()
 
 PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const
 {
-    PlaneObstacle obstacle{{}, {}, feature.height, featureName(feature), nullptr, {0, 0, 0, 0}};
-    std::vector<Geometry> parts;
-    for (const GeoPolygon &polygon : feature.polygons) {
-        PlanePolygon planar = projected(plane, polygon);
-        parts.push_back(m_geometry.polygon(planar));
-        obstacle.polygons.push_back(std::move(planar));
-    }
+    PlaneObstacle obstacle{{}, {}, feature.height, featureName(feature), {0, 0, 0, 0}};
+    for (const GeoPolygon &polygon : feature.polygons)
+        obstacle.polygons.push_back(projected(plane, polygon));
     for (const auto &line : feature.lines)
         obstacle.lines.push_back(projected(plane, line, false));
-    if (!obstacle.lines.empty())
-        parts.push_back(m_geometry.lines(obstacle.lines));
-    obstacle.shape = m_geometry.collection(std::move(parts));
-    obstacle.bounds = m_geometry.bounds(*obstacle.shape).value_or(PlaneGeometry::Bounds{});
+    // Its box from its own points: GEOS would give the same, for a polygon
+    // made per obstacle and camera.
+    bool first = true;
+    const auto take = [&](const PlaneRing &points) {
+        for (const PlanePoint &point : points) {
+            PlaneGeometry::Bounds &box = obstacle.bounds;
+            box = first ? PlaneGeometry::Bounds{point.x, point.y, point.x, point.y}
+                        : PlaneGeometry::Bounds{
+                                std::min(box.minX, point.x), std::min(box.minY, point.y),
+                                std::max(box.maxX, point.x), std::max(box.maxY, point.y)};
+            first = false;
+        }
+    };
+    for (const PlanePolygon &polygon : obstacle.polygons)
+        take(polygon.exterior);
+    for (const PlaneRing &line : obstacle.lines)
+        take(line);
     return obstacle;
 }
 

@@ -13,7 +13,6 @@ struct PlaneObstacle
     std::vector<PlaneRing> lines;
     std::optional<double> height;
     QString name; // "feature 3 (shed)", for messages
-    Geometry shape; // all of it, for its bounds
     PlaneGeometry::Bounds bounds;
 };
 
