@@ -1,6 +1,7 @@
 #include "pictureentry.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -25,6 +26,8 @@ private slots:
     void closedPipe();
     void interrupted_data();
     void interrupted();
+    void siteRunInterrupted_data();
+    void siteRunInterrupted();
     void picture();
     void refusedPictures_data();
     void refusedPictures();
@@ -171,6 +174,89 @@ void CliTest::interrupted()
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QCOMPARE(output + process.readAllStandardOutput(), expected);
     QTEST(process.readAllStandardError(), "errors");
+}
+
+// A site run answers for all its cameras or for none: a signal, even in the
+// middle of GEOS's union or of the report's pages, leaves the old files as
+// they were and prints no table. The signal comes once the whole schedule
+// is read (its file's offset is at its end), in the run's end, which would
+// go on for tens of seconds: 3,000 cameras on a generated site.
+void CliTest::siteRunInterrupted_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE and OTHER are the files it writes
+    QTest::addColumn<int>("signal");
+    const QStringList coverage{"coverage", "--gaps", "FILE", "--plot", "OTHER"};
+    const QStringList report{"report", "--output", "FILE"};
+    QTest::addRow("coverage, SIGINT") << coverage << int(SIGINT);
+    QTest::addRow("coverage, SIGTERM") << coverage << int(SIGTERM);
+    QTest::addRow("report, SIGINT") << report << int(SIGINT);
+    QTest::addRow("report, SIGTERM") << report << int(SIGTERM);
+}
+
+void CliTest::siteRunInterrupted()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, signal);
+    const QString site = m_files.filePath("generated.geojson");
+    const QString schedule = m_files.filePath("generated.csv");
+    const auto generate = [](const QStringList &what, const QString &path) {
+        QProcess awk;
+        awk.setStandardOutputFile(path);
+        awk.start("awk", what + QStringList{"-f", KAVRELO_SITE_GENERATOR});
+        return awk.waitForFinished() && awk.exitCode() == 0;
+    };
+    if (!QFile::exists(schedule)) {
+        QVERIFY(generate({"-v", "what=site"}, site));
+        QVERIFY(generate({"-v", "what=cameras", "-v", "count=3000"}, schedule));
+    }
+    const QString file = m_files.filePath("kept-1");
+    const QString other = m_files.filePath("kept-2");
+    for (const QString &path : {file, other}) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    }
+    arguments.replaceInStrings("FILE", file);
+    arguments.replaceInStrings("OTHER", other);
+    QProcess process;
+    process.start(m_program, arguments + QStringList{"--site", site, "--batch", schedule});
+    QVERIFY(process.waitForStarted());
+    const QString proc = QStringLiteral("/proc/%1/").arg(process.processId());
+    const auto readToTheEnd = [&] {
+        for (const QFileInfo &link :
+             QDir(proc + "fd")
+                     .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+            if (link.symLinkTarget() != QFileInfo(schedule).canonicalFilePath())
+                continue;
+            QFile info(proc + "fdinfo/" + link.fileName());
+            if (info.open(QIODevice::ReadOnly)
+                && info.readLine().trimmed()
+                        == "pos:\t" + QByteArray::number(QFileInfo(schedule).size()))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(readToTheEnd(), 120000);
+    QTest::qWait(300);
+    QCOMPARE(process.state(), QProcess::Running);
+    QElapsedTimer sinceTheSignal;
+    sinceTheSignal.start();
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    QVERIFY(process.waitForFinished(60000));
+    // A second, on a machine where other tests run beside it.
+    QVERIFY2(sinceTheSignal.elapsed() < 3000, QByteArray::number(sinceTheSignal.elapsed()));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QCOMPARE(process.readAllStandardError(),
+             "kavrelo-cli " + arguments.first().toUtf8()
+                     + ": stopped by a signal before the end: nothing was printed, and every "
+                       "file is as it was\n");
+    for (const QString &path : {file, other}) {
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("old"));
+    }
+    QCOMPARE(QDir(m_files.path()).entryList({"kept-*"}, QDir::Files),
+             QStringList({"kept-1", "kept-2"}));
 }
 
 // A picture needs fonts, which the program sets up on its own, off screen

@@ -1,9 +1,14 @@
 #include "clirun.h"
 #include "plannedcommand.h"
 
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Whole runs of kavrelo-cli in-process, with standard input, output and error
 // in memory. Expected outputs are the window's worked examples or worked by
@@ -20,6 +25,7 @@ private slots:
     void help_data();
     void help();
     void answersBeforeWaiting();
+    void fragmentAtTheEnd();
     void failedOutputStopsAtOnce();
     void endOfRun_data();
     void endOfRun();
@@ -628,6 +634,50 @@ void CommandLineTest::answersBeforeWaiting()
     QCOMPARE(outcome.status, ExitStatus::success);
     QCOMPARE(input.outputBeforeSecondWait, "camera," + fovHeader + "a," + fovWorked + "\n");
     QCOMPARE(output.all(), "camera," + fovHeader + "a," + fovWorked + "\nb," + fovWorked + "\n");
+}
+
+// The end of the input, and then at once the signal that ended its writer,
+// as when a producer dies of Ctrl-C: the last record, without its line end,
+// may be a fragment ("1920x1080,2.9,1" of a 12 mm lens, a 1 mm lens of
+// 140 degrees). The signal comes after the source said it had ended, so
+// the reader saw a plain end. In a child, which the signal ends.
+class EndThenSignal : public MemorySource
+{
+public:
+    using MemorySource::MemorySource;
+    qint64 read(char *data, qint64 size) override
+    {
+        const qint64 count = MemorySource::read(data, size);
+        if (count == 0)
+            std::raise(SIGTERM);
+        return count;
+    }
+};
+
+void CommandLineTest::fragmentAtTheEnd()
+{
+    QTemporaryFile output;
+    QTemporaryFile errors;
+    QVERIFY(output.open() && errors.open());
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        EndThenSignal input("resolution,pixel-size,focal-length\n1920x1080,2.9,4\n1920x1080,2.9,1");
+        FileDescriptorSink out(output.handle());
+        FileDescriptorSink err(errors.handle());
+        runKavreloCli(words("fov --format csv --batch -"), {input, out, err});
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(WTERMSIG(status), SIGTERM);
+    QVERIFY(output.seek(0) && errors.seek(0));
+    QCOMPARE(output.readAll(),
+             "horizontal_deg,vertical_deg,diagonal_deg,error\n" + fovWorked + "\n");
+    QCOMPARE(errors.readAll(),
+             "kavrelo-cli fov: standard input, line 3: the record was cut short by a signal and "
+             "not computed\n");
 }
 
 // Nothing more is computed once the output is refused: the source is not

@@ -337,7 +337,8 @@ void SiteGeometryTest::workedExampleS1()
     const auto coverage = engine->startCoverage(standard());
     QVERIFY(!coverage->add({QStringLiteral("gate"), gateS1()}));
     const CoverageReport report
-            = std::get<SiteCoverage>(std::move(*coverage).finish({true, true})).report.value();
+            = std::get<SiteCoverage>(std::move(*coverage).finish({true, true}, nullptr))
+                      .report.value();
     // covered_pct, gaps, largest_gap_m2
     const double rows[6][3] = {{41.53, 2, 1893.46}, {41.53, 2, 1893.46}, {7.11, 1, 5573.65},
                                {1.67, 1, 5899.80},  {0.31, 1, 5981.33},  {0.00, 1, 6000.06}};
@@ -370,7 +371,8 @@ void SiteGeometryTest::twinCamerasAreRedundant()
     QVERIFY(!coverage->add({QStringLiteral("one"), gateS1()}));
     QVERIFY(!coverage->add({QStringLiteral("two"), gateS1()}));
     const CoverageReport report
-            = std::get<SiteCoverage>(std::move(*coverage).finish({true, true})).report.value();
+            = std::get<SiteCoverage>(std::move(*coverage).finish({true, true}, nullptr))
+                      .report.value();
     for (const CoverageRow &row : report.levels)
         QCOMPARE(twoDecimals(row.redundant), twoDecimals(row.covered));
     QCOMPARE(report.privacy.size(), std::size_t(1));
@@ -614,7 +616,7 @@ void SiteGeometryTest::overlaps()
         const bool gate = awayFirst ? camera >= away : camera < gates;
         QVERIFY(!coverage->add({QStringLiteral("camera-%1").arg(camera), gate ? gateS1() : west}));
     }
-    const auto finished = std::move(*coverage).finish({true, true});
+    const auto finished = std::move(*coverage).finish({true, true}, nullptr);
     QVERIFY(std::holds_alternative<SiteCoverage>(finished));
     const CoverageRow &monitor = std::get<SiteCoverage>(finished).report->levels.at(0);
     QCOMPARE(twoDecimals(100.0 * monitor.covered / monitor.area), covered);
@@ -635,18 +637,18 @@ void SiteGeometryTest::coverageInAnyOrder()
     QVERIFY(!second->add({QStringLiteral("gate"), gateS1()}));
     // The coverage keeps its site when the caller lets go of it.
     site.reset();
-    const auto once = std::move(*first).finish({true, true});
+    const auto once = std::move(*first).finish({true, true}, nullptr);
     QVERIFY(std::holds_alternative<SiteCoverage>(once));
     const SiteCoverage &covered = std::get<SiteCoverage>(once);
     QCOMPARE(twoDecimals(covered.report->levels.at(0).covered), 2491.65);
     QCOMPARE(covered.drawing->cameras.at(0).name, QStringLiteral("gate"));
     // Used up: a second finish and a later camera are refused.
-    const auto again = std::move(*first).finish({true, true});
+    const auto again = std::move(*first).finish({true, true}, nullptr);
     QVERIFY(std::holds_alternative<QString>(again));
     QVERIFY(std::get<QString>(again).startsWith("the coverage was already worked out"));
     QVERIFY(first->add({QStringLiteral("late"), gateS1()}));
     // Another coverage of the same site is untouched by the first.
-    const auto other = std::move(*second).finish({true, true});
+    const auto other = std::move(*second).finish({true, true}, nullptr);
     QCOMPARE(twoDecimals(std::get<SiteCoverage>(other).report->levels.at(0).covered), 2491.65);
 
     // A footprint after the coverages is the footprint before them; placing
@@ -659,7 +661,7 @@ void SiteGeometryTest::coverageInAnyOrder()
     // about the first.
     const auto bare = placed()->startCoverage(standard());
     QVERIFY(!bare->add({QStringLiteral("gate"), gateS1()}));
-    const auto drawn = std::move(*bare).finish({true, true});
+    const auto drawn = std::move(*bare).finish({true, true}, nullptr);
     QVERIFY(std::holds_alternative<SiteCoverage>(drawn));
     QCOMPARE(std::get<SiteCoverage>(drawn).report->levels.at(0).area, 0.0);
     QCOMPARE(std::get<SiteCoverage>(drawn).drawing->cameras.at(0).at.x, 0.0);

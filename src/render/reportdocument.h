@@ -47,6 +47,8 @@ struct ReportDocument
     std::optional<qint64> date;
     // Told of each page done, of all; may be empty.
     std::function<void(int done, int total)> progress;
+    // Asked after each page: true gives the document up; may be empty.
+    std::function<bool()> stopRequested;
 
     SiteDrawing drawing;
     // With a site: what each level covers and each privacy zone shows, and

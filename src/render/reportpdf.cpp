@@ -463,6 +463,8 @@ std::variant<QString, QByteArray> reportDocument(const ReportDocument &document)
             footer(painter, page, document.title, number, total);
             if (document.progress)
                 document.progress(number, total);
+            if (document.stopRequested && document.stopRequested())
+                return QStringLiteral("the report was given up");
         }
         if (!painter.end())
             return QStringLiteral("the PDF could not be drawn");

@@ -187,13 +187,16 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
                                          shortOf(share, requirement.percent),
                                          QString::number(requirement.percent)));
     }
-    if (plan.plot) {
-        if (const auto problem = drawSite(*ended.coverage.drawing, *plan.plot))
-            return {ExitStatus::outputFailed, problem};
-    }
-    if (plan.gaps) {
-        if (const auto problem = writeWholeFile(*plan.gaps, gapsDocument(report, plan.site.levels)))
-            return {ExitStatus::outputFailed, problem};
-    }
+    // Both files, or neither.
+    WholeFiles files;
+    std::optional<QString> problem;
+    if (plan.plot)
+        problem = drawSite(*ended.coverage.drawing, *plan.plot, files);
+    if (plan.gaps && !problem)
+        problem = files.add(*plan.gaps, gapsDocument(report, plan.site.levels));
+    if (!problem)
+        problem = files.put();
+    if (problem)
+        return {ExitStatus::outputFailed, problem};
     return end;
 }

@@ -39,6 +39,7 @@ protected:
                     const Streams &streams) const override;
     RunEnd endRun(const CoveragePlan &plan, SiteRun &&run, RecordSink &sink,
                   const Streams &streams) const override;
+    bool answersAtEnd() const override { return true; }
 
 private:
     const SiteInputReader m_site;

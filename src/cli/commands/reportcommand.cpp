@@ -1,5 +1,7 @@
 #include "reportcommand.h"
 
+#include "interruption.h"
+
 #include "figuresink.h"
 #include "picturemodule.h"
 #include "programname.h"
@@ -435,6 +437,7 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
             streams.errors.write(bytes.data(), static_cast<qint64>(bytes.size()));
         };
     }
+    document.stopRequested = &Interruption::came;
     if (const auto problem = writeReport(document, plan.output))
         return {ExitStatus::outputFailed, problem};
     return {};

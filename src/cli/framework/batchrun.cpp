@@ -138,8 +138,10 @@ ExitStatus BatchRun::read(const BatchCommand &command, const Streams &streams, R
     }
 
     const auto sink = calculation.makeSink(format, columns.passThroughNames, streams);
+    const bool answersAtEnd = calculation.answersAtEnd();
     // Rows that have arrived are answered before the reader waits for more.
-    reader.beforeWait([&sink] { sink->flush(); });
+    if (!answersAtEnd)
+        reader.beforeWait([&sink] { sink->flush(); });
     sink->begin();
     Interruption interruption;
     ExitStatus status = ExitStatus::success;
@@ -150,7 +152,14 @@ ExitStatus BatchRun::read(const BatchCommand &command, const Streams &streams, R
     Results results(calculation.results());
     PictureNames pictureNames;
     const bool publishes = calculation.publishes();
+    std::optional<qint64> cutShortAt;
     while (reader.readRecord(record)) {
+        // The input's end may come with the signal that ended its writer,
+        // so a last record without its line end may be a fragment.
+        if (!record.lineEnded && Interruption::came()) {
+            cutShortAt = record.line;
+            break;
+        }
         passThrough.clear();
         for (const int column : columns.passThrough)
             passThrough.push_back(column < record.size() ? record.field(column)
@@ -198,23 +207,33 @@ ExitStatus BatchRun::read(const BatchCommand &command, const Streams &streams, R
         }
         if (sink->failed())
             return messages.outputFailure(streams, streams.output.errorString());
-        if (Interruption::pending() != 0)
+        if (Interruption::came())
             break;
     }
-    // What the whole run answers is worked out from what was read, even
-    // when a signal cut the reading short.
-    const RunEnd end = calculation.endRun(*sink, streams);
+    // A run that answers at its end answers only for all of its input; a
+    // signal, even one in the middle of that end, leaves it unanswered.
+    RunEnd end;
+    if (!answersAtEnd || !Interruption::came())
+        end = calculation.endRun(*sink, streams);
+    if (answersAtEnd && Interruption::came()) {
+        messages.print(streams,
+                       QStringLiteral("stopped by a signal before the end: nothing was "
+                                      "printed, and every file is as it was"));
+        interruption.endProgram();
+    }
     sink->finish();
     const bool flushed = sink->flush();
     if (status == ExitStatus::success)
         status = end.status;
-    if (Interruption::pending() != 0) {
-        if (const auto line = reader.cutShortAt())
+    if (Interruption::came()) {
+        if (!cutShortAt)
+            cutShortAt = reader.cutShortAt();
+        if (cutShortAt)
             messages.print(streams,
                            QStringLiteral("%1, line %2: the record was cut short by a signal and "
                                           "not computed")
                                    .arg(sourceName)
-                                   .arg(*line));
+                                   .arg(*cutShortAt));
         interruption.endProgram();
     }
     if (!flushed)

@@ -72,6 +72,7 @@ protected:
     {
         return {};
     }
+    virtual bool answersAtEnd() const { return false; }
 
 private:
     class Bound final : public Calculation
@@ -116,6 +117,7 @@ private:
         {
             return m_command.endRun(m_plan, std::move(m_run), sink, streams);
         }
+        bool answersAtEnd() const override { return m_command.answersAtEnd(); }
 
     private:
         const PlannedCommand &m_command;

@@ -123,6 +123,7 @@ bool CsvReader::readRecord(Record &record)
     record.m_bytes.clear();
     record.m_ends.clear();
     record.error.reset();
+    record.lineEnded = false;
     const auto endField = [&record] { record.m_ends.push_back(record.m_bytes.size()); };
     int c = next();
     skipLineEnds(c);
@@ -181,6 +182,7 @@ bool CsvReader::readRecord(Record &record)
         case '\r':
             countLineEnd(c);
             endField();
+            record.lineEnded = true;
             return true;
         case endOfInput:
             endField();

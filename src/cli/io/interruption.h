@@ -14,6 +14,8 @@ public:
 
     // The signal that came, or 0.
     static int pending();
+    // Whether one came: for long work to ask as it goes.
+    static bool came() { return pending() != 0; }
     // Ends the program by the pending signal.
     [[noreturn]] void endProgram();
 };

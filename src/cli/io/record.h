@@ -15,6 +15,7 @@ class Record
 public:
     qint64 line = 0; // where the record starts, from 1
     std::optional<QString> error; // why the record is malformed
+    bool lineEnded = true; // false for a last record that the input's end closed
 
     int size() const { return static_cast<int>(m_ends.size()); }
     std::string_view field(int index) const

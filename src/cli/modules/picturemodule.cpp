@@ -21,9 +21,10 @@ std::optional<QString> pictureModuleProblem()
 }
 
 // Draws through the entry point named, once the module is found usable,
-// and writes what it drew whole.
+// and adds what it drew to the files.
 template <typename Entry, typename Subject>
-std::optional<QString> drawWith(const char *symbol, const Subject &subject, const QString &path)
+std::optional<QString> drawWith(const char *symbol, const Subject &subject, const QString &path,
+                                WholeFiles &files)
 {
     if (const auto problem = pictureModuleProblem())
         return problem;
@@ -32,20 +33,30 @@ std::optional<QString> drawWith(const char *symbol, const Subject &subject, cons
     QString error;
     if (!draw(subject, &bytes, &error))
         return QStringLiteral("cannot write %1: %2").arg(path, error);
-    return writeWholeFile(path, bytes);
+    return files.add(path, bytes);
+}
+
+// Draws one file, and puts it in place.
+template <typename Entry, typename Subject>
+std::optional<QString> drawOne(const char *symbol, const Subject &subject, const QString &path)
+{
+    WholeFiles files;
+    if (const auto problem = drawWith<Entry>(symbol, subject, path, files))
+        return problem;
+    return files.put();
 }
 
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path)
 {
-    return drawWith<DrawMountPicture>(drawMountPictureSymbol, survey, path);
+    return drawOne<DrawMountPicture>(drawMountPictureSymbol, survey, path);
 }
 
-std::optional<QString> drawSite(const SiteDrawing &drawing, const QString &path)
+std::optional<QString> drawSite(const SiteDrawing &drawing, const QString &path, WholeFiles &files)
 {
-    return drawWith<DrawSite>(drawSiteSymbol, drawing, path);
+    return drawWith<DrawSite>(drawSiteSymbol, drawing, path, files);
 }
 
 std::optional<QString> writeReport(const ReportDocument &report, const QString &path)
 {
-    return drawWith<MakeReport>(makeReportSymbol, report, path);
+    return drawOne<MakeReport>(makeReportSymbol, report, path);
 }

@@ -7,6 +7,7 @@
 struct MountSurvey;
 struct ReportDocument;
 struct SiteDrawing;
+class WholeFiles;
 
 // The program's side of the picture module: found where the build and the
 // installation both put it beside the program, loaded on the first picture,
@@ -17,5 +18,6 @@ struct SiteDrawing;
 std::optional<QString> pictureModuleProblem();
 // Draws mount's picture into path; why it could not, if it could not.
 std::optional<QString> drawMountPicture(const MountSurvey &survey, const QString &path);
-std::optional<QString> drawSite(const SiteDrawing &drawing, const QString &path);
+// Draws the site into the files, to be put in place with the others.
+std::optional<QString> drawSite(const SiteDrawing &drawing, const QString &path, WholeFiles &files);
 std::optional<QString> writeReport(const ReportDocument &report, const QString &path);

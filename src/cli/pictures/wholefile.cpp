@@ -1,5 +1,6 @@
 #include "wholefile.h"
 
+#include "interruption.h"
 #include "readfiles.h"
 #include "streams.h"
 
@@ -10,6 +11,8 @@
 #include <string>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,7 +49,13 @@ bool writeAll(int descriptor, const QByteArray &bytes)
 
 } // namespace
 
-std::optional<QString> writeWholeFile(const QString &path, const QByteArray &bytes)
+WholeFiles::~WholeFiles()
+{
+    for (const Written &file : m_written)
+        ::unlink(file.temporary.c_str());
+}
+
+std::optional<QString> WholeFiles::add(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo given(path);
     const QString targetPath = given.isSymLink() ? given.symLinkTarget() : path;
@@ -61,9 +70,41 @@ std::optional<QString> writeWholeFile(const QString &path, const QByteArray &byt
     const int writeError = errno;
     const bool closed = ::close(descriptor) == 0;
     const int closeError = errno;
-    if (written && closed && ::rename(temporary.c_str(), target.constData()) == 0)
-        return std::nullopt;
-    const int reason = !written ? writeError : !closed ? closeError : errno;
-    ::unlink(temporary.c_str());
-    return cannotWrite(path, systemErrorText(reason));
+    if (!written || !closed) {
+        ::unlink(temporary.c_str());
+        return cannotWrite(path, systemErrorText(!written ? writeError : closeError));
+    }
+    m_written.push_back({path, std::move(temporary), target});
+    return std::nullopt;
+}
+
+std::optional<QString> WholeFiles::put()
+{
+    sigset_t interrupting;
+    sigset_t previous;
+    sigemptyset(&interrupting);
+    sigaddset(&interrupting, SIGINT);
+    sigaddset(&interrupting, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupting, &previous);
+    std::optional<QString> problem;
+    if (Interruption::came())
+        problem = QStringLiteral("a signal came before the files were put in place");
+    while (!problem && !m_written.empty()) {
+        const Written &file = m_written.front();
+        if (::rename(file.temporary.c_str(), file.target.constData()) != 0) {
+            problem = cannotWrite(file.path, systemErrorText(errno));
+            break;
+        }
+        m_written.erase(m_written.begin());
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return problem;
+}
+
+std::optional<QString> writeWholeFile(const QString &path, const QByteArray &bytes)
+{
+    WholeFiles file;
+    if (const auto problem = file.add(path, bytes))
+        return problem;
+    return file.put();
 }

@@ -1,5 +1,7 @@
 #include "siterun.h"
 
+#include "interruption.h"
+
 CoverageBuilder &SiteRun::builder(const SiteInputs &inputs)
 {
     if (!m_builder)
@@ -18,7 +20,7 @@ std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
 std::variant<QString, SiteRun::Ended> SiteRun::finish(const SiteInputs &inputs,
                                                       CoverageWanted wanted) &&
 {
-    auto covered = std::move(builder(inputs)).finish(wanted);
+    auto covered = std::move(builder(inputs)).finish(wanted, &Interruption::came);
     if (auto *problem = std::get_if<QString>(&covered))
         return std::move(*problem);
     return Ended{std::move(m_cameras), std::move(m_leftOut),

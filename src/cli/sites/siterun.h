@@ -39,7 +39,7 @@ public:
         SiteCoverage coverage;
     };
     // What the cameras cover, or how they are drawn, or both; why GEOS could
-    // not work it out, if it could not.
+    // not work it out, if it could not. A signal gives it up.
     std::variant<QString, Ended> finish(const SiteInputs &inputs, CoverageWanted wanted) &&;
 
     // "the coverage is of the 3 cameras that could be placed; 1 could not",

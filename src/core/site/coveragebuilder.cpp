@@ -71,19 +71,21 @@ std::optional<QString> GeosCoverageBuilder::addCamera(const NamedCamera &named,
     return std::nullopt;
 }
 
-std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish(CoverageWanted wanted) &&
+std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish(CoverageWanted wanted,
+                                                                StopRequested stop) &&
 {
     if (m_finished)
         return finishedAlready;
     m_finished = true;
+    const GeosStopHook hook(stop);
     return guarded([&] {
         SiteCoverage coverage;
         // The drawing reads each camera's regions, which the report's union
         // then takes.
         if (wanted.drawing)
-            coverage.drawing = drawing();
+            coverage.drawing = drawing(hook);
         if (wanted.report)
-            coverage.report = report();
+            coverage.report = report(hook);
         return coverage;
     });
 }
@@ -91,27 +93,30 @@ std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish(CoverageWanted w
 // Over a range of the regions: halves merged, so that the work grows as
 // n log n.
 GeosCoverageBuilder::Layers GeosCoverageBuilder::merged(std::vector<Geometry> &regions,
-                                                        std::size_t from, std::size_t to) const
+                                                        std::size_t from, std::size_t to,
+                                                        const GeosStopHook &stop) const
 {
+    stop.check();
     if (to - from == 0)
         return {m_geometry.empty(), m_geometry.empty()};
     if (to - from == 1)
         return {std::move(regions[from]), m_geometry.empty()};
     const std::size_t middle = from + (to - from) / 2;
-    Layers left = merged(regions, from, middle);
-    Layers right = merged(regions, middle, to);
+    Layers left = merged(regions, from, middle, stop);
+    Layers right = merged(regions, middle, to, stop);
     const Geometry both = m_geometry.intersect(*left.once, *right.once);
     const Geometry twice = m_geometry.unite(*left.twice, *right.twice);
     return {m_geometry.unite(*left.once, *right.once), m_geometry.unite(*twice, *both)};
 }
 
-SiteDrawing GeosCoverageBuilder::drawing() const
+SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
 {
     SiteDrawing drawn;
     drawn.levels = m_levels;
     drawn.cameras = m_cameras;
     // Where a level holds and the next stricter does not.
     for (std::size_t camera = 0; camera < drawn.cameras.size(); ++camera) {
+        stop.check();
         for (std::size_t level = 0; level < m_held.size(); ++level) {
             const GEOSGeometry &held = *m_held[level][camera];
             if (level + 1 < m_held.size())
@@ -166,7 +171,7 @@ std::vector<double> GeosCoverageBuilder::gapAreas(const GEOSGeometry &uncovered)
     return areas;
 }
 
-CoverageReport GeosCoverageBuilder::report()
+CoverageReport GeosCoverageBuilder::report(const GeosStopHook &stop)
 {
     const GEOSGeometry &ground = m_site->ground();
     const auto onEarth = [&](const GEOSGeometry &area) {
@@ -176,7 +181,7 @@ CoverageReport GeosCoverageBuilder::report()
     const double groundArea = m_geometry.area(ground);
     std::optional<Layers> loosest;
     for (std::size_t level = 0; level < m_levels.size(); ++level) {
-        Layers layers = merged(m_held[level], 0, m_held[level].size());
+        Layers layers = merged(m_held[level], 0, m_held[level].size(), stop);
         CoverageRow row;
         row.area = groundArea;
         row.covered = m_geometry.area(*m_geometry.intersect(*layers.once, ground));

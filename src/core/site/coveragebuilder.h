@@ -15,7 +15,8 @@ public:
     GeosCoverageBuilder(std::shared_ptr<const PlacedSite> site, std::vector<SiteLevel> levels);
 
     std::optional<QString> add(const NamedCamera &camera) override;
-    std::variant<QString, SiteCoverage> finish(CoverageWanted wanted) && override;
+    std::variant<QString, SiteCoverage> finish(CoverageWanted wanted, StopRequested stop)
+            && override;
 
 private:
     // Where one region or more holds, and where two or more do.
@@ -26,10 +27,11 @@ private:
     };
     // Why the camera cannot be added, if it cannot.
     std::optional<QString> addCamera(const NamedCamera &camera, const ViewSpans &spans);
-    Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to) const;
+    Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to,
+                  const GeosStopHook &stop) const;
     std::vector<double> gapAreas(const GEOSGeometry &uncovered) const;
-    SiteDrawing drawing() const;
-    CoverageReport report();
+    SiteDrawing drawing(const GeosStopHook &stop) const;
+    CoverageReport report(const GeosStopHook &stop);
 
     // Declared first, so that it is destroyed last: the regions below are
     // made in its context.

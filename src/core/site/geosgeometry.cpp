@@ -1,6 +1,40 @@
 #include "geosgeometry.h"
 
 #include <algorithm>
+#include <atomic>
+
+namespace {
+
+std::atomic<StopRequested> stopRequested{nullptr};
+
+void askToStop()
+{
+    const StopRequested stop = stopRequested.load();
+    if (stop && stop())
+        GEOS_interruptRequest();
+}
+
+} // namespace
+
+GeosStopHook::GeosStopHook(StopRequested stop)
+{
+    stopRequested.store(stop);
+    m_previous = GEOS_interruptRegisterCallback(&askToStop);
+}
+
+GeosStopHook::~GeosStopHook()
+{
+    GEOS_interruptRegisterCallback(m_previous);
+    stopRequested.store(nullptr);
+    GEOS_interruptCancel();
+}
+
+void GeosStopHook::check() const
+{
+    const StopRequested stop = stopRequested.load();
+    if (stop && stop())
+        throw GeosFailure("stopped");
+}
 
 GeosContext::GeosContext() : m_handle(GEOS_init_r())
 {

@@ -43,6 +43,24 @@ private:
     mutable std::string m_lastMessage;
 };
 
+// While it lives, GEOS asks stop() in its long operations and gives them
+// up, failing as for any other reason. GEOS keeps one such hook for the
+// whole process, so one lives at a time.
+class GeosStopHook
+{
+public:
+    explicit GeosStopHook(StopRequested stop);
+    ~GeosStopHook();
+    GeosStopHook(const GeosStopHook &) = delete;
+    GeosStopHook &operator=(const GeosStopHook &) = delete;
+
+    // Throws a GeosFailure once stop() says so, for work between GEOS's calls.
+    void check() const;
+
+private:
+    GEOSInterruptCallback *m_previous;
+};
+
 struct GeometryDeleter
 {
     GEOSContextHandle_t handle;

@@ -168,6 +168,11 @@ struct CoverageWanted
     bool report;
     bool drawing;
 };
+// Asked now and then during long work, from any thread: true gives the
+// work up, as a signal asks. A plain function, so that it crosses the
+// module's edge as it is.
+using StopRequested = bool (*)();
+
 struct SiteCoverage
 {
     std::optional<CoverageReport> report;
@@ -184,7 +189,10 @@ public:
     virtual ~CoverageBuilder() = default;
     // The camera's bands join the site's levels; nothing after finish().
     virtual std::optional<QString> add(const NamedCamera &camera) = 0;
-    virtual std::variant<QString, SiteCoverage> finish(CoverageWanted wanted) && = 0;
+    // Once stop() says so, even in the middle of GEOS's work, it gives up
+    // with a message and makes nothing.
+    virtual std::variant<QString, SiteCoverage> finish(CoverageWanted wanted,
+                                                       StopRequested stop) && = 0;
 };
 
 // A site placed once on its plane and kept unchanged: its features by
