@@ -4,12 +4,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+
+#include <geos_c.h>
 
 // footprint and coverage as a user runs them, in-process: what they refuse
 // and how, what they write, and the worked example S1 to the last digit
@@ -41,6 +45,8 @@ private slots:
     void requirements_data();
     void requirements();
     void gapsFile();
+    void validAsWritten_data();
+    void validAsWritten();
 
 private:
     QString site(const QByteArray &json);
@@ -672,7 +678,11 @@ void SiteCommandsTest::requirements()
         QCOMPARE(run.errors, QByteArray());
 }
 
-// The uncovered ground of each level, whose areas add up with the covered.
+// Each gap of each level is a feature of its own, largest first, so that
+// the file holds as many as the table counts; together they are what the
+// level leaves of the ground. S1's worked figures: monitor covers 2491.65
+// of 6000.06 m^2 and leaves two gaps, the largest 1893.46 m^2; inspect
+// covers nothing, one gap of all of it.
 void SiteCommandsTest::gapsFile()
 {
     const QString gaps = m_folder.filePath("gaps.geojson");
@@ -683,15 +693,203 @@ void SiteCommandsTest::gapsFile()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QJsonArray features
             = QJsonDocument::fromJson(file.readAll()).object().value("features").toArray();
-    QCOMPARE(features.size(), 6);
-    // What monitor leaves of 6000.06 m^2 after its 2491.65, to rounding.
-    const double uncovered
-            = features.at(0).toObject().value("properties").toObject().value("area_m2").toDouble();
-    QVERIFY(std::fabs(uncovered + 2491.65 - 6000.06) <= 0.01);
-    QCOMPARE(features.at(5).toObject().value("properties").toObject().value("area_m2").toDouble(),
+    QStringList levels;
+    double monitorLeft = 0.0;
+    for (const QJsonValue &feature : features) {
+        const QJsonObject properties = feature.toObject().value("properties").toObject();
+        levels << QStringLiteral("%1 %2").arg(properties.value("level").toString(),
+                                              QString::number(properties.value("gap").toInt()));
+        if (properties.value("level").toString() == QLatin1String("monitor"))
+            monitorLeft += properties.value("area_m2").toDouble();
+        QCOMPARE(feature.toObject().value("geometry").toObject().value("type").toString(),
+                 QStringLiteral("Polygon"));
+    }
+    QCOMPARE(levels,
+             QStringList({"monitor 1", "monitor 2", "detect 1", "detect 2", "observe 1",
+                          "recognize 1", "identify 1", "inspect 1"}));
+    QCOMPARE(features.at(0).toObject().value("properties").toObject().value("area_m2").toDouble(),
+             1893.46);
+    QVERIFY(std::fabs(monitorLeft + 2491.65 - 6000.06) <= 0.02);
+    QCOMPARE(features.at(7).toObject().value("properties").toObject().value("area_m2").toDouble(),
              6000.06);
-    QCOMPARE(features.at(0).toObject().value("geometry").toObject().value("type").toString(),
-             QStringLiteral("MultiPolygon"));
+}
+
+namespace {
+
+// A GeoJSON file as a GIS program reads it: each feature's geometry through
+// GEOS's own reader, at the digits written, with GEOS's verdict on it.
+struct ReadBack
+{
+    QStringList invalid; // "feature 3: Self-intersection[...]"
+    QMap<QString, int> perLevel; // features of each level
+    int polygons = 0;
+};
+
+ReadBack readBack(const QByteArray &json)
+{
+    ReadBack found;
+    const GEOSContextHandle_t handle = GEOS_init_r();
+    GEOSGeoJSONReader *reader = GEOSGeoJSONReader_create_r(handle);
+    const QJsonArray features = QJsonDocument::fromJson(json).object().value("features").toArray();
+    for (int index = 0; index < features.size(); ++index) {
+        const QJsonObject feature = features.at(index).toObject();
+        ++found.perLevel[feature.value("properties").toObject().value("level").toString()];
+        const QJsonObject geometry = feature.value("geometry").toObject();
+        const QString type = geometry.value("type").toString();
+        if (type != QLatin1String("Polygon") && type != QLatin1String("MultiPolygon"))
+            continue;
+        GEOSGeometry *read = GEOSGeoJSONReader_readGeometry_r(
+                handle, reader, QJsonDocument(geometry).toJson().constData());
+        if (!read) {
+            found.invalid << QStringLiteral("feature %1: unreadable").arg(index);
+            continue;
+        }
+        found.polygons += GEOSGetNumGeometries_r(handle, read);
+        char *reason = GEOSisValidReason_r(handle, read);
+        if (qstrcmp(reason, "Valid Geometry") != 0)
+            found.invalid << QStringLiteral("feature %1: %2").arg(index).arg(reason);
+        GEOSFree_r(handle, reason);
+        GEOSGeom_destroy_r(handle, read);
+    }
+    GEOSGeoJSONReader_destroy_r(handle, reader);
+    GEOS_finish_r(handle);
+    return found;
+}
+
+QByteArray metresSite(const QList<QByteArray> &features)
+{
+    return R"({"type":"FeatureCollection","features":[)" + features.join(',') + "]}";
+}
+
+// Metres east and north of 47.378 N, 8.547 E, as [lon,lat] at 7 decimals.
+QByteArray at(double east, double north)
+{
+    const double lat = 47.378 + north / 111132.0;
+    const double lon = 8.547 + east / (111320.0 * std::cos(47.378 * 3.141592653589793 / 180.0));
+    return "[" + QByteArray::number(lon, 'f', 7) + "," + QByteArray::number(lat, 'f', 7) + "]";
+}
+
+QByteArray box(double west, double south, double east, double north)
+{
+    return R"({"type":"Polygon","coordinates":[[)" + at(west, south) + "," + at(east, south) + ","
+            + at(east, north) + "," + at(west, north) + "," + at(west, south) + "]]}";
+}
+
+QByteArray cameraRow(const QByteArray &name, double east, double north, double bearing,
+                     double height, double tilt)
+{
+    const QByteArray lonLat = at(east, north);
+    const QList<QByteArray> parts = lonLat.mid(1, lonLat.size() - 2).split(',');
+    return name + "," + parts.at(1) + "," + parts.at(0) + "," + QByteArray::number(bearing) + ","
+            + QByteArray::number(height) + "," + QByteArray::number(tilt) + "\n";
+}
+
+const QByteArray metresHeader = "camera,lat,lon,bearing,height,tilt\n";
+
+} // namespace
+
+// Every polygon that footprint and coverage write is valid as GEOS reads it
+// back at the digits written, and each level has as many gap features as
+// the table counts gaps. The sites: the project's yard; a yard split by a
+// 2.5 m fence drawn as a line, watched from both sides, so that the ground
+// along the line is where two cameras' regions meet; and 50 obstacles with
+// 200 cameras at random (a fixed seed), whose bands have notches, holes and
+// slivers.
+void SiteCommandsTest::validAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("siteJson");
+    QTest::addColumn<QByteArray>("schedule");
+    QTest::addColumn<QStringList>("gapCounts"); // what the table says, when known by hand
+
+    QFile yardSite(KAVRELO_DATA_DIR "/yard.geojson");
+    QFile yardSchedule(KAVRELO_DATA_DIR "/yard.csv");
+    QVERIFY(yardSite.open(QIODevice::ReadOnly) && yardSchedule.open(QIODevice::ReadOnly));
+    QTest::addRow("the yard") << yardSite.readAll() << yardSchedule.readAll() << QStringList();
+
+    // The fence runs north-south at 30 m across the whole yard. The west
+    // camera sees the west half up to the fence, the east camera the east
+    // half; the gaps at monitor are the ground under each camera's near
+    // edge, two, not joined along the fence.
+    const QByteArray fence = metresSite({feature(R"({"role":"area"})", box(0, 0, 60, 40)),
+                                         feature(R"({"role":"obstacle","height":2.5})",
+                                                 R"({"type":"LineString","coordinates":[)"
+                                                         + at(30, -1) + "," + at(30, 41) + "]}")});
+    QTest::addRow("a fence as a line") << fence
+                                       << metresHeader + cameraRow("west", 1, 20, 90, 6, 25)
+                    + cameraRow("east", 59, 20, 270, 6, 25)
+                                       << QStringList();
+
+    std::mt19937 random(31);
+    const auto uniform = [&random](double from, double to) {
+        return std::uniform_real_distribution<double>(from, to)(random);
+    };
+    QList<QByteArray> features{feature(R"({"role":"area"})", box(0, 0, 300, 300))};
+    QVector<QRectF> taken;
+    while (features.size() < 51) {
+        const QRectF building(uniform(0, 280), uniform(0, 280), uniform(3, 20), uniform(3, 20));
+        if (std::any_of(taken.cbegin(), taken.cend(),
+                        [&](const QRectF &other) { return other.intersects(building); }))
+            continue;
+        taken << building;
+        const QByteArray height = features.size() % 5 == 0
+                ? QByteArray()
+                : ",\"height\":" + QByteArray::number(uniform(2, 15), 'f', 1);
+        features << feature(
+                "{\"role\":\"obstacle\"" + height + "}",
+                box(building.left(), building.top(), building.right(), building.bottom()));
+    }
+    QByteArray cameras = metresHeader;
+    for (int camera = 1; camera <= 200; ++camera) {
+        QPointF where;
+        do
+            where = QPointF(uniform(0, 300), uniform(0, 300));
+        while (std::any_of(taken.cbegin(), taken.cend(), [&](const QRectF &building) {
+            return building.adjusted(-1, -1, 1, 1).contains(where);
+        }));
+        cameras += cameraRow("c" + QByteArray::number(camera), where.x(), where.y(),
+                             uniform(0, 360), uniform(2.5, 12), uniform(5, 40));
+    }
+    QTest::addRow("50 obstacles, 200 cameras") << metresSite(features) << cameras << QStringList();
+}
+
+void SiteCommandsTest::validAsWritten()
+{
+    QFETCH(QByteArray, siteJson);
+    QFETCH(QByteArray, schedule);
+    const QString sitePath = site(siteJson);
+    const QString gapsPath = m_folder.filePath("valid-gaps.geojson");
+    const QStringList camera{"--resolution", "1920x1080", "--hfov", "70", "--batch", "-"};
+    const CliRun footprint
+            = runCli(QStringList{"footprint", "--site", sitePath} + camera, schedule);
+    QCOMPARE(footprint.errors, QByteArray());
+    const CliRun coverage = runCli(
+            QStringList{"coverage", "--site", sitePath, "--format", "csv", "--gaps", gapsPath}
+                    + camera,
+            schedule);
+    QCOMPARE(coverage.errors, QByteArray());
+    QFile gapsFile(gapsPath);
+    QVERIFY(gapsFile.open(QIODevice::ReadOnly));
+    const QByteArray gaps = gapsFile.readAll();
+    for (const QByteArray &written : {footprint.output, gaps}) {
+        QVERIFY(!written.contains("nan") && !written.contains("inf"));
+        const ReadBack read = readBack(written);
+        QVERIFY(read.polygons > 0);
+        QVERIFY2(read.invalid.isEmpty(), qPrintable(read.invalid.join('\n')));
+    }
+    const ReadBack read = readBack(gaps);
+    QStringList counted;
+    QStringList written;
+    for (const QByteArray &line : coverage.output.split('\n').mid(1)) {
+        const QList<QByteArray> cells = line.split(',');
+        if (cells.size() < 8 || cells.at(0) != "level")
+            continue;
+        counted << cells.at(1) + " " + cells.at(7);
+        written << cells.at(1) + " " + QByteArray::number(read.perLevel.value(cells.at(1)));
+    }
+    QCOMPARE(written, counted);
+    QFETCH(QStringList, gapCounts);
+    if (!gapCounts.isEmpty())
+        QCOMPARE(counted, gapCounts);
 }
 
 QTEST_GUILESS_MAIN(SiteCommandsTest)

@@ -33,20 +33,32 @@ QString shortOf(double share, double required)
 }
 
 // The uncovered ground of each level, as GeoJSON.
+// One feature per gap, largest first in each level, so that a GIS program
+// counts as the table does. A gap too thin to draw at the file's grid has
+// no geometry, as RFC 7946 allows, rather than an invalid one.
 QByteArray gapsDocument(const CoverageReport &report, const std::vector<SiteLevel> &levels)
 {
     OutputBuffer out;
     out += "{\"type\":\"FeatureCollection\",\"features\":[";
+    bool first = true;
     for (std::size_t level = 0; level < report.levels.size(); ++level) {
-        const CoverageRow &row = report.levels[level];
-        out += level == 0 ? "\n" : ",\n";
-        out += "{\"type\":\"Feature\",\"properties\":{\"level\":";
-        appendJsonString(out, levels[level].name.toStdString());
-        out += ",\"area_m2\":";
-        appendFixed(out, row.uncovered.squareMetres, 2);
-        out += "},\"geometry\":";
-        appendGeoJsonArea(out, row.uncovered.area);
-        out += '}';
+        const std::vector<MeasuredArea> &gaps = report.levels[level].gaps;
+        for (std::size_t gap = 0; gap < gaps.size(); ++gap) {
+            out += first ? "\n" : ",\n";
+            first = false;
+            out += "{\"type\":\"Feature\",\"properties\":{\"level\":";
+            appendJsonString(out, levels[level].name.toStdString());
+            out += ",\"gap\":";
+            out += std::to_string(gap + 1);
+            out += ",\"area_m2\":";
+            appendFixed(out, gaps[gap].squareMetres, 2);
+            out += "},\"geometry\":";
+            if (gaps[gap].area.empty())
+                out += "null";
+            else
+                appendGeoJsonArea(out, gaps[gap].area);
+            out += '}';
+        }
     }
     out += "\n]}\n";
     return QByteArray(out.data(), static_cast<int>(out.size()));

@@ -47,8 +47,8 @@ void CoverageTable::writeRow(RecordSink &rows, const char *kind, const QString &
     results.set(m_coveredShare, shownPercent(row.covered, row.area));
     results.set(m_redundantShare, shownPercent(row.redundant, row.area));
     if (withGaps) {
-        results.set(m_gapCount, row.gaps);
-        results.set(m_largestGap, row.largestGap);
+        results.set(m_gapCount, static_cast<double>(row.gaps.size()));
+        results.set(m_largestGap, row.gaps.empty() ? 0.0 : row.gaps.front().squareMetres);
     }
     const std::string kindText(kind);
     const std::string nameText = name.toStdString();

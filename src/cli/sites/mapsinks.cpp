@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int coordinateDecimals = 7; // a centimetre, as RFC 7946 advises
 constexpr int metreDecimals = 2;
 constexpr double bandOpacity = 0.6;
 constexpr double viewOpacity = 0.25;
@@ -31,7 +30,7 @@ std::string htmlColour(std::size_t level, std::size_t count)
 void appendDegrees(OutputBuffer &out, double value)
 {
     OutputBuffer digits;
-    appendFixed(digits, value, coordinateDecimals);
+    appendFixed(digits, value, degreeDecimals);
     std::string_view text(digits.data(), digits.size());
     while (text.back() == '0')
         text.remove_suffix(1);

@@ -11,6 +11,7 @@ namespace {
 // Parts of the uncovered ground that meet on a grid of 1 mm are one gap,
 // and gaps under 0.01 m^2 none.
 constexpr double gapGrid = 0.001;
+constexpr double hairlineGrid = 1e-6;
 constexpr double smallestGap = 0.01;
 
 const QString finishedAlready
@@ -147,36 +148,49 @@ SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
     return drawn;
 }
 
-// The separate parts of the uncovered ground, with their exact areas.
-std::vector<double> GeosCoverageBuilder::gapAreas(const GEOSGeometry &uncovered) const
+// The separate parts of the uncovered ground, with their exact areas,
+// largest first. Two cameras' edges along one line, such as a fence, miss
+// each other by the last bits and leave a hairline between them; it takes
+// no ground, so a micrometre's grid takes it away before it could join the
+// ground on either side of the line. Parts that then meet on the coarser
+// grid are one gap, and gaps too small to matter none.
+std::vector<MeasuredArea> GeosCoverageBuilder::gaps(const GEOSGeometry &uncovered) const
 {
-    const Geometry gridded = m_geometry.onGrid(uncovered, gapGrid);
-    std::vector<Geometry> joined;
-    for (const PlanePolygon &part : m_geometry.polygons(*gridded))
-        joined.push_back(m_geometry.polygon(part));
+    const Geometry cleaned = m_geometry.onGrid(uncovered, hairlineGrid);
+    const std::vector<PlanePolygon> joined
+            = m_geometry.polygons(*m_geometry.onGrid(*cleaned, gapGrid));
+    std::vector<Geometry> outlines;
+    for (const PlanePolygon &part : joined)
+        outlines.push_back(m_geometry.polygon(part));
     std::vector<double> areas(joined.size(), 0.0);
-    for (const PlanePolygon &part : m_geometry.polygons(uncovered)) {
+    for (const PlanePolygon &part : m_geometry.polygons(*cleaned)) {
         const Geometry exact = m_geometry.polygon(part);
         const Geometry inside = m_geometry.pointOnSurface(*exact);
-        for (std::size_t gap = 0; gap < joined.size(); ++gap) {
-            if (m_geometry.distance(*joined[gap], *inside) <= gapGrid) {
+        for (std::size_t gap = 0; gap < outlines.size(); ++gap) {
+            if (m_geometry.distance(*outlines[gap], *inside) <= gapGrid) {
                 areas[gap] += m_geometry.area(*exact);
                 break;
             }
         }
     }
-    areas.erase(std::remove_if(areas.begin(), areas.end(),
-                               [](double area) { return area < smallestGap; }),
-                areas.end());
-    return areas;
+    std::vector<MeasuredArea> found;
+    for (std::size_t gap = 0; gap < outlines.size(); ++gap) {
+        if (areas[gap] < smallestGap)
+            continue;
+        MeasuredArea shown = measured(m_geometry, *m_plane, *outlines[gap]);
+        shown.squareMetres = areas[gap];
+        found.push_back(std::move(shown));
+    }
+    // Equal areas keep the order GEOS gave, which the same input repeats.
+    std::stable_sort(found.begin(), found.end(), [](const MeasuredArea &a, const MeasuredArea &b) {
+        return a.squareMetres > b.squareMetres;
+    });
+    return found;
 }
 
 CoverageReport GeosCoverageBuilder::report(const GeosStopHook &stop)
 {
     const GEOSGeometry &ground = m_site->ground();
-    const auto onEarth = [&](const GEOSGeometry &area) {
-        return m_plane ? measured(m_geometry, *m_plane, area) : MeasuredArea{};
-    };
     CoverageReport report;
     const double groundArea = m_geometry.area(ground);
     std::optional<Layers> loosest;
@@ -187,10 +201,8 @@ CoverageReport GeosCoverageBuilder::report(const GeosStopHook &stop)
         row.covered = m_geometry.area(*m_geometry.intersect(*layers.once, ground));
         row.redundant = m_geometry.area(*m_geometry.intersect(*layers.twice, ground));
         const Geometry uncovered = m_geometry.subtract(ground, *layers.once);
-        const std::vector<double> gaps = gapAreas(*uncovered);
-        row.gaps = static_cast<int>(gaps.size());
-        row.largestGap = gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end());
-        row.uncovered = onEarth(*uncovered);
+        if (m_plane)
+            row.gaps = gaps(*uncovered);
         row.uncoveredInPlane = m_geometry.polygons(*uncovered);
         report.levels.push_back(std::move(row));
         if (level == 0)

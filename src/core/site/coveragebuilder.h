@@ -29,7 +29,7 @@ private:
     std::optional<QString> addCamera(const NamedCamera &camera, const ViewSpans &spans);
     Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to,
                   const GeosStopHook &stop) const;
-    std::vector<double> gapAreas(const GEOSGeometry &uncovered) const;
+    std::vector<MeasuredArea> gaps(const GEOSGeometry &uncovered) const;
     SiteDrawing drawing(const GeosStopHook &stop) const;
     CoverageReport report(const GeosStopHook &stop);
 

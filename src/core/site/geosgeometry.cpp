@@ -154,11 +154,21 @@ Geometry PlaneGeometry::convexHull(const PlaneRing &points) const
 
 Geometry PlaneGeometry::collection(std::vector<Geometry> parts) const
 {
+    return collected(std::move(parts), GEOS_GEOMETRYCOLLECTION);
+}
+
+Geometry PlaneGeometry::multiPolygon(std::vector<Geometry> polygons) const
+{
+    return collected(std::move(polygons), GEOS_MULTIPOLYGON);
+}
+
+Geometry PlaneGeometry::collected(std::vector<Geometry> parts, int type) const
+{
     std::vector<GEOSGeometry *> raw;
     for (Geometry &part : parts)
         raw.push_back(part.get());
-    GEOSGeometry *made = GEOSGeom_createCollection_r(m_context.handle(), GEOS_GEOMETRYCOLLECTION,
-                                                     raw.data(), static_cast<unsigned>(raw.size()));
+    GEOSGeometry *made = GEOSGeom_createCollection_r(m_context.handle(), type, raw.data(),
+                                                     static_cast<unsigned>(raw.size()));
     if (!made)
         m_context.fail("make a collection");
     for (Geometry &part : parts)
@@ -193,6 +203,11 @@ Geometry PlaneGeometry::onGrid(const GEOSGeometry &geometry, double size) const
 {
     return checked(GEOSGeom_setPrecision_r(m_context.handle(), &geometry, size, 0),
                    "snap to a grid");
+}
+
+Geometry PlaneGeometry::mended(const GEOSGeometry &geometry) const
+{
+    return checked(GEOSMakeValid_r(m_context.handle(), &geometry), "mend a geometry");
 }
 
 Geometry PlaneGeometry::pointOnSurface(const GEOSGeometry &geometry) const

@@ -92,12 +92,16 @@ public:
     Geometry convexHull(const PlaneRing &points) const;
     // Takes the geometries.
     Geometry collection(std::vector<Geometry> parts) const;
+    Geometry multiPolygon(std::vector<Geometry> polygons) const;
     Geometry unite(std::vector<Geometry> parts) const;
     Geometry unite(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry intersect(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry subtract(const GEOSGeometry &a, const GEOSGeometry &b) const;
-    // The polygons of a geometry on a grid of that size, slivers dropped.
+    // The polygons of a geometry on a grid of that size, valid there, what
+    // collapses dropped.
     Geometry onGrid(const GEOSGeometry &geometry, double size) const;
+    // The same ground as a geometry that is not valid, made valid.
+    Geometry mended(const GEOSGeometry &geometry) const;
     // A point inside the geometry.
     Geometry pointOnSurface(const GEOSGeometry &geometry) const;
 
@@ -128,6 +132,7 @@ private:
     GEOSCoordSequence *closedSequence(const PlaneRing &ring) const;
     GEOSGeometry *linearRing(const PlaneRing &ring) const;
     PlaneRing ring(const GEOSGeometry &ring) const;
+    Geometry collected(std::vector<Geometry> parts, int type) const;
     Geometry checked(GEOSGeometry *geometry, const char *operation) const;
     // GEOS's 0 for failure, and 2 for an exception in its predicates.
     void checked(int status, const char *operation) const;

@@ -38,6 +38,12 @@ struct GeoPoint
 // the exterior counter-clockwise and holes clockwise in lon/lat.
 using GeoRing = std::vector<GeoPoint>;
 
+// Longitudes and latitudes are written with this many decimals, a
+// centimetre, as RFC 7946 advises; the polygons given out lie on that grid
+// already, valid there, so that writing them changes nothing.
+constexpr int degreeDecimals = 7;
+constexpr double degreeGrid = 1e-7;
+
 struct GeoPolygon
 {
     GeoRing exterior;
@@ -119,10 +125,11 @@ struct CoverageRow
     double area = 0.0; // to cover, m^2
     double covered = 0.0;
     double redundant = 0.0; // met by two or more cameras
-    int gaps = 0;
-    double largestGap = 0.0;
-    MeasuredArea uncovered;
-    std::vector<PlanePolygon> uncoveredInPlane; // the same, in the site's plane
+    // The separate parts of the uncovered ground, largest first: each with
+    // its exact area and its outline as written, which may be empty for a
+    // part too thin to draw at the written grid.
+    std::vector<MeasuredArea> gaps;
+    std::vector<PlanePolygon> uncoveredInPlane; // all of it, in the site's plane
 };
 
 struct CoverageReport

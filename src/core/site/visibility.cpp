@@ -29,20 +29,6 @@ double signedArea(const PlaneRing &ring)
     return twice / 2.0;
 }
 
-// East and north keep their senses from the plane to lon/lat, so a ring
-// turns the same way in both.
-GeoRing geographicRing(const LocalPlane &plane, PlaneRing ring, bool counterClockwise)
-{
-    if ((signedArea(ring) > 0.0) != counterClockwise)
-        std::reverse(ring.begin(), ring.end());
-    GeoRing points;
-    points.reserve(ring.size() + 1);
-    for (const PlanePoint &point : ring)
-        points.push_back(plane.reverse(point));
-    points.push_back(points.front());
-    return points;
-}
-
 Geometry hidden(const PlaneGeometry &geometry, const CameraInPlane &where,
                 const PlacedCamera &camera, const std::vector<PlaneObstacle> &obstacles,
                 double planeHeight, double reach)
@@ -157,11 +143,61 @@ MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
 {
     MeasuredArea result;
     result.squareMetres = geometry.area(area);
-    for (const PlanePolygon &polygon : geometry.polygons(area)) {
-        GeoPolygon geographic{geographicRing(plane, polygon.exterior, true), {}};
+    // In lon/lat, as x and y: snapped there to the written grid, so that a
+    // sliver that rounding would collapse, or edges it would cross, are
+    // mended before anything is written.
+    const auto inDegrees = [&](const PlaneRing &ring, bool rounded) {
+        PlaneRing degrees;
+        degrees.reserve(ring.size());
+        for (const PlanePoint &point : ring) {
+            const GeoPoint on = plane.reverse(point);
+            if (rounded)
+                degrees.push_back({std::round(on.lon / degreeGrid) * degreeGrid,
+                                   std::round(on.lat / degreeGrid) * degreeGrid});
+            else
+                degrees.push_back({on.lon, on.lat});
+        }
+        return degrees;
+    };
+    const std::vector<PlanePolygon> polygons = geometry.polygons(area);
+    if (polygons.empty())
+        return result;
+    const auto inDegreesAll = [&](bool rounded) {
+        std::vector<Geometry> parts;
+        for (const PlanePolygon &polygon : polygons) {
+            std::vector<PlaneRing> holes;
+            for (const PlaneRing &hole : polygon.holes)
+                holes.push_back(inDegrees(hole, rounded));
+            parts.push_back(geometry.polygon(inDegrees(polygon.exterior, rounded), holes));
+        }
+        return geometry.multiPolygon(std::move(parts));
+    };
+    // Mostly, rounding harms nothing; else GEOS snaps the exact points to
+    // the grid, mending what rounding would collapse or cross.
+    Geometry written = inDegreesAll(true);
+    if (geometry.invalidity(*written)) {
+        Geometry degrees = inDegreesAll(false);
+        // The plane's valid polygons stay valid in lon/lat but for the last
+        // bits, which the snapping may refuse.
+        if (geometry.invalidity(*degrees))
+            degrees = geometry.mended(*degrees);
+        written = geometry.onGrid(*degrees, degreeGrid);
+    }
+    const auto geographic = [](PlaneRing ring, bool counterClockwise) {
+        if ((signedArea(ring) > 0.0) != counterClockwise)
+            std::reverse(ring.begin(), ring.end());
+        GeoRing points;
+        points.reserve(ring.size() + 1);
+        for (const PlanePoint &point : ring)
+            points.push_back({point.y, point.x});
+        points.push_back(points.front());
+        return points;
+    };
+    for (const PlanePolygon &polygon : geometry.polygons(*written)) {
+        GeoPolygon shown{geographic(polygon.exterior, true), {}};
         for (const PlaneRing &hole : polygon.holes)
-            geographic.holes.push_back(geographicRing(plane, hole, false));
-        result.area.push_back(std::move(geographic));
+            shown.holes.push_back(geographic(hole, false));
+        result.area.push_back(std::move(shown));
     }
     return result;
 }
