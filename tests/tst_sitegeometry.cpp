@@ -180,6 +180,23 @@ void SiteGeometryTest::obstacles_data()
     for (const auto &side : sides)
         fourFeatures.features.push_back(obstacle(3.0, {}, {side}));
     QTest::addRow("a yard's wall as four features") << fourFeatures << 1117.9341 << 0;
+    // An L of 8 m: the camera hangs 0.3 m north of its southern arm (x from
+    // -20 to 6, y from -10 to -0.3), whose northern arm runs north from
+    // x = 2 to 6 as far as y = 30. The wall it hangs on is excused; the arm
+    // 2 m east is not, and, higher than the lens, hides all of the view
+    // east of x = max(2, y / 15) (the ray past the arm's far corner). The
+    // view's east edge is x = y cos 30 + 4 sin 30 (90 degrees across, 30
+    // down, 4 m up), from 4 (2 - sqrt 3) = 1.0718 m out to F = 43.8786 m.
+    // Hidden: the integral to 30 of y cos 30 dy = 389.2140, and from 30 to
+    // F of ((cos 30 - 1/15) y + 2) dy = 437.5618; seen 1837.62 less both,
+    // one polygon or two features alike.
+    const GeoRing ell = ring(c, {{-20, -10}, {6, -10}, {6, 30}, {2, 30}, {2, -0.3}, {-20, -0.3}});
+    QTest::addRow("an L it hangs on, as one polygon")
+            << Site{{obstacle(8.0, {{ell, {}}})}} << 1010.8442 << 0;
+    QTest::addRow("an L it hangs on, as two features")
+            << Site{{obstacle(8.0, {{ring(c, {{-20, -10}, {6, -10}, {6, -0.3}, {-20, -0.3}}), {}}}),
+                     obstacle(8.0, {{ring(c, {{2, -0.3}, {6, -0.3}, {6, 30}, {2, 30}}), {}}})}}
+            << 1010.8442 << 0;
     // A camera 0.2 m from a shop's wall, facing into it: the wall it hangs
     // on lets it look in, but the shop is solid to its far wall 60 m on,
     // past the view, and the view is 80 m across there at most: it sees
