@@ -192,7 +192,17 @@ void SiteCommandsTest::refusals_data()
             << s1
             << QByteArray(R"({"type":"Polygon","coordinates":[[[179.99,-17],[-179.99,-17],)"
                           R"([-179.99,-16.99],[179.99,-16.99],[179.99,-17]]]})")
-            << scheduleS1 << 2 << "kavrelo-cli coverage: SITE: the site crosses the antimeridian";
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: the site lies on both sides of the antimeridian, and "
+               "sites across it are not supported";
+    QTest::addRow("split at the antimeridian, as RFC 7946 asks")
+            << s1
+            << QByteArray(R"({"type":"MultiPolygon","coordinates":[[[[179.9,-16.5],[180,-16.5],)"
+                          R"([180,-16.4],[179.9,-16.4],[179.9,-16.5]]],[[[-180,-16.5],)"
+                          R"([-179.9,-16.5],[-179.9,-16.4],[-180,-16.4],[-180,-16.5]]]]})")
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: the site lies on both sides of the antimeridian, and "
+               "sites across it are not supported";
     QTest::addRow("a null geometry")
             << s1 << feature("{}", "null") << scheduleS1 << 2
             << "kavrelo-cli coverage: SITE: feature 1: its geometry is null";
@@ -275,6 +285,25 @@ void SiteCommandsTest::refusals_data()
     QTest::addRow("a view across the antimeridian")
             << map << siteS1 << header + "fiji,-17,179.9999,90,1920x1080,60,4,20\n"
             << 1 << "kavrelo-cli footprint: line 2: the camera's view crosses the antimeridian";
+    const QStringList bare{"footprint", "--batch", "-"};
+    // A pole 55.6 m ahead of a camera 0.0005 degrees short of it, inside a
+    // view that reaches 114 m: every longitude is in view.
+    QTest::addRow("a view over the pole")
+            << bare << siteS1 << header + "north,89.9995,10,0,1920x1080,60,4,20\n"
+            << 1 << "kavrelo-cli footprint: line 2: the camera's view reaches over the north pole";
+    QTest::addRow("a view beside the pole, looking away")
+            << bare << siteS1 << header + "north,89.9995,10,180,1920x1080,60,4,20\n"
+            << 0 << QString();
+    // 4,294,967,296 pixels across 60 degrees (and up) are f = 2^31 / tan 30 px, so
+    // monitor holds to the depth z = f / 12.5 = 2.9756e8 m, D = (z - 2.4 sin
+    // 20) / cos 20 = 3.16661e8 m out on the target's plane and z tan 30 to
+    // the side: the corner is 360262.4 km away, in Berlin, far from both
+    // the antimeridian and the poles.
+    QTest::addRow("a view of 360,262 km")
+            << bare << siteS1 << header + "huge,52.52,13.405,90,4294967296x4294967296,60,4,20\n"
+            << 1
+            << "kavrelo-cli footprint: line 2: the view reaches 360262.4 km from the camera, more "
+               "than the 50 km that a local plane holds";
     QTest::addRow("a camera 60 km away")
             << s1 << siteS1 << header + "far,53.06,13.405,90,1920x1080,60,4,20\n"
             << 1

@@ -18,10 +18,6 @@ namespace {
 const QString degree = QStringLiteral("\u00B0");
 const QString metre = QStringLiteral("m");
 
-// A camera this far from the site's centre is surely misplaced, and the
-// site's plane would no longer hold it to the centimetre.
-constexpr double farthestCamera = 50000.0;
-
 PlacedResults declaredResults(const std::function<ResultId(ResultSpec)> &add)
 {
     const ResultId bearing
@@ -264,10 +260,11 @@ std::optional<QString> SiteInputReader::place(const SiteInputs &inputs, const In
     const GeoPoint point = std::get<GeoPoint>(at);
     if (const auto centre = inputs.site->centre(); centre && nearSite) {
         const double distance = inputs.site->distance(*centre, point);
-        if (distance > farthestCamera)
+        // Surely misplaced, and the site's plane would no longer hold it.
+        if (distance > localPlaneReach)
             return QStringLiteral("the camera is %1 km from the site's centre, more than %2 km")
                     .arg(distance / 1000.0, 0, 'f', 1)
-                    .arg(farthestCamera / 1000.0);
+                    .arg(localPlaneReach / 1000.0);
     }
     product.camera = {point, bearing, camera, unpointed.targetHeight, maxRange};
     product.lens = unpointed.lens;

@@ -114,8 +114,11 @@ std::optional<QString> PlacedSite::placeFeatures()
     }
     if (all.empty())
         return std::nullopt;
+    // As RFC 7946 has a site split at the antimeridian: its parts lie near
+    // -180 and near 180.
     if (all.maxLon - all.minLon > 180.0)
-        return QStringLiteral("the site crosses the antimeridian");
+        return QStringLiteral("the site lies on both sides of the antimeridian, and sites "
+                              "across it are not supported");
     m_obstacleIndex = std::make_unique<BoxIndex>(m_geometry, boxes);
     const SiteBox &framed = areas.empty() ? all : areas;
     m_plane.emplace(
@@ -265,6 +268,16 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     if (const auto problem = standsInside(m_geometry, where, camera.camera.height, obstacles))
         return *problem;
     const Regions found = regions(m_geometry, where, camera, spans, obstacles, true);
+    // Around a pole every longitude is in view, and no local plane draws
+    // that as lon/lat; elsewhere an edge that jumps half the earth's
+    // longitudes crosses the antimeridian.
+    for (const double pole : {90.0, -90.0}) {
+        const PlanePoint at = plane.forward({pole, 0.0});
+        if (std::hypot(at.x, at.y) <= localPlaneReach
+            && m_geometry.contains(*found.view, *m_geometry.point(at)))
+            return QStringLiteral("the camera's view reaches over the %1 pole")
+                    .arg(pole > 0.0 ? QStringLiteral("north") : QStringLiteral("south"));
+    }
 
     CameraFootprint footprint;
     if (spans.ground)
@@ -278,21 +291,19 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
         footprint.bands.push_back(CameraFootprint::Band{
                 *spans.bands[level], measured(m_geometry, plane, *found.bands[level])});
     }
-    double west = 180.0;
-    double east = -180.0;
-    const auto extend = [&](const MeasuredArea &area) {
+    const auto crosses = [](const MeasuredArea &area) {
         for (const GeoPolygon &polygon : area.area) {
-            for (const GeoPoint &point : polygon.exterior) {
-                west = std::min(west, point.lon);
-                east = std::max(east, point.lon);
+            for (std::size_t index = 0; index + 1 < polygon.exterior.size(); ++index) {
+                if (std::fabs(polygon.exterior[index + 1].lon - polygon.exterior[index].lon)
+                    > 180.0)
+                    return true;
             }
         }
+        return false;
     };
-    extend(footprint.view);
-    for (const auto &band : footprint.bands) {
-        if (band)
-            extend(band->area);
-    }
-    footprint.crossesAntimeridian = east - west > 180.0;
+    footprint.crossesAntimeridian = crosses(footprint.view);
+    for (const auto &band : footprint.bands)
+        footprint.crossesAntimeridian
+                = footprint.crossesAntimeridian || (band && crosses(band->area));
     return footprint;
 }

@@ -42,6 +42,10 @@ using GeoRing = std::vector<GeoPoint>;
 // centimetre, as RFC 7946 advises; the polygons given out lie on that grid
 // already, valid there, so that writing them changes nothing.
 constexpr int degreeDecimals = 7;
+// How far from its centre, in metres, a local plane holds the earth to the
+// centimetre (it stretches across by 1e-5 there): cameras and views that
+// reach farther are refused.
+constexpr double localPlaneReach = 50000.0;
 constexpr double degreeGrid = 1e-7;
 
 struct GeoPolygon

@@ -78,9 +78,23 @@ std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans
     bool all = finite(spans.ground, mounted.height) && finite(spans.target, drop);
     for (std::size_t level = 0; level < spans.held.size(); ++level)
         all = all && finite(spans.held[level], drop) && finite(spans.bands[level], drop);
-    if (all)
-        return std::nullopt;
-    return QStringLiteral("the view has no finite far edge; give --max-range");
+    if (!all)
+        return QStringLiteral("the view has no finite far edge; give --max-range");
+    double farthest = 0.0;
+    const auto reach = [&](const std::optional<Span> &span, double drop) {
+        if (!span)
+            return;
+        for (const double along : {span->near, span->far})
+            farthest = std::max(farthest, std::hypot(along, halfWidthAcross(mounted, along, drop)));
+    };
+    reach(spans.ground, mounted.height);
+    reach(spans.target, drop);
+    if (farthest > localPlaneReach)
+        return QStringLiteral("the view reaches %1 km from the camera, more than the %2 km "
+                              "that a local plane holds")
+                .arg(farthest / 1000.0, 0, 'f', 1)
+                .arg(localPlaneReach / 1000.0);
+    return std::nullopt;
 }
 
 std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraInPlane &where,

@@ -32,7 +32,8 @@ ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &
 
 // Why the view cannot be drawn, if it cannot: an edge or a width that is
 // not a finite number, as for a level so loose that it holds to the horizon
-// and no range ends it.
+// and no range ends it, or a view that reaches past where a local plane
+// holds it to the centimetre.
 std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans &spans);
 
 // Why the camera cannot see out, if it cannot: it stands inside an
