@@ -223,12 +223,16 @@ void ReportTest::coveragePage()
             parts << value;
         QVERIFY2(inOrderOnALine(text, parts), qPrintable(parts.join(", ")));
     }
-    // The gaps shown are those of identify, the strictest level that covers
-    // anything: inspect covers nothing, identify something.
-    const auto covered = [&](std::size_t level) { return blocks.at(level).at(4).second; };
-    QCOMPARE(covered(5), QStringLiteral("0.00 m\u00B2"));
-    QVERIFY(covered(4) != covered(5));
-    QVERIFY(text.contains("Not covered at Identify (250 px/m)"));
+    // The gaps shown are those of detect, the strictest level that covers
+    // half the yard: detect 63.35 %, observe 22.40 %.
+    const auto share = [&](std::size_t level) { return blocks.at(level).at(5).second; };
+    QCOMPARE(share(1), QStringLiteral("63.35 %"));
+    QCOMPARE(share(2), QStringLiteral("22.40 %"));
+    QVERIFY(text.contains("Not covered at Detect (25 px/m)"));
+    // Or those of the level asked for, which covers 0.69 % of it.
+    const QString identify = report({"--gaps-level", "identify"});
+    QVERIFY(!identify.isEmpty());
+    QVERIFY(pageText(identify, 2).contains("Not covered at Identify (250 px/m)"));
 }
 
 // Positions to six decimals, worked from the schedule by hand; the rest as
@@ -492,6 +496,9 @@ void ReportTest::refusals_data()
                "1970 to 9999";
     QTest::newRow("a folder") << QStringList{} << "." << QByteArray() << 3
                               << "cannot write %1: not a regular file";
+    QTest::newRow("gaps of no level")
+            << QStringList{"--gaps-level", "close"} << "close.pdf" << QByteArray() << 2
+            << "--gaps-level: no level is named \"close\"";
     QTest::newRow("a missing folder") << QStringList{} << "missing/report.pdf" << QByteArray() << 3
                                       << "cannot write %1: No such file or directory";
 }

@@ -1,6 +1,7 @@
 #include "reportcommand.h"
 
 #include "interruption.h"
+#include "sitelevels.h"
 
 #include "figuresink.h"
 #include "picturemodule.h"
@@ -161,17 +162,26 @@ void ReportPages::fillCoverage(const CoverageTable &coverage, ReportDocument &do
         table.rows.push_back(cells);
     }
     document.coverage = std::move(table);
-    // The gaps of the strictest level that covers anything; of the loosest
-    // when none does.
-    std::size_t level = report.levels.size();
-    while (level > 1 && report.levels[level - 1].covered <= 0.0)
-        --level;
-    if (level > 0) {
-        const SiteLevel &shownLevel = m_plan.site.levels[level - 1];
-        document.gapsLabel = QStringLiteral("Not covered at %1")
-                                     .arg(levelLabel(shownLevel.name, shownLevel.pixelsPerMetre));
-        document.gaps = report.levels[level - 1].uncoveredInPlane;
+    // The gaps of the level asked for; else of the strictest level that
+    // covers half the site at least, whose gaps are then worth a look, or of
+    // the loosest when none does. A level that covers a few percent would
+    // hatch the whole plan.
+    if (report.levels.empty())
+        return;
+    std::size_t level = 0;
+    if (m_plan.gapsLevel) {
+        level = *m_plan.gapsLevel;
+    } else {
+        for (std::size_t stricter = 1; stricter < report.levels.size(); ++stricter) {
+            const CoverageRow &row = report.levels[stricter];
+            if (row.area > 0.0 && row.covered >= 0.5 * row.area)
+                level = stricter;
+        }
     }
+    const SiteLevel &shownLevel = m_plan.site.levels[level];
+    document.gapsLabel = QStringLiteral("Not covered at %1")
+                                 .arg(levelLabel(shownLevel.name, shownLevel.pixelsPerMetre));
+    document.gaps = report.levels[level].uncoveredInPlane;
 }
 
 // Each camera's page and its row of the schedule, from one survey.
@@ -296,8 +306,8 @@ ReportCommand::ReportCommand()
             QStringLiteral("report"), QStringLiteral("A site's report for the client, as one PDF."),
             QStringLiteral(
                     "The cameras of the schedule, placed as coverage places them, in a printable\n"
-                    "PDF: the site plan, the coverage of each level with the gaps of the\n"
-                    "strictest level covered (with --site), the schedule with a bill of\n"
+                    "PDF: the site plan, the coverage of each level with the gaps of one\n"
+                    "level (with --site), the schedule with a bill of\n"
                     "materials (counted by a model column when there is one), a page per\n"
                     "camera with mount's views and figures, and the assumptions. Records that\n"
                     "cannot be placed are left out and listed; the same inputs give the same\n"
@@ -312,6 +322,9 @@ ReportCommand::ReportCommand()
     , m_title(addInput(option("title", QStringLiteral("TEXT"),
                               "The title, on the first page and in every footer; \"Camera "
                               "plan\" by default.")))
+    , m_gapsLevel(addInput(option("gaps-level", QStringLiteral("LEVEL"),
+                                  "Whose gaps the coverage page shows; by default the strictest "
+                                  "level that covers half the site, else the loosest.")))
 {
     setFormats({{"pdf", "the only one", nullptr}});
 }
@@ -325,6 +338,14 @@ std::variant<UsageError, ReportPlan> ReportCommand::prepare(const GivenInputs &g
     if (auto *error = std::get_if<UsageError>(&site))
         return std::move(*error);
     plan.site = std::get<SiteInputs>(std::move(site));
+    if (const auto gapsLevel = given.commandLine[m_gapsLevel]) {
+        if (!plan.site.sitePath)
+            return UsageError{QStringLiteral("--gaps-level needs --site, whose gaps it shows")};
+        plan.gapsLevel = levelNamed(*gapsLevel, plan.site.levels);
+        if (!plan.gapsLevel)
+            return UsageError{
+                    QStringLiteral("--gaps-level: no level is named \"%1\"").arg(*gapsLevel)};
+    }
     return plan;
 }
 

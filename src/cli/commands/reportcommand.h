@@ -20,6 +20,7 @@ struct ReportPlan
     SiteInputs site;
     QString output; // the PDF
     PageSetup pages;
+    std::optional<std::size_t> gapsLevel; // whose gaps the coverage page shows
 };
 
 // The cameras of a report's run, and the schedule's own columns.
@@ -67,5 +68,6 @@ private:
     const InputId m_paper;
     const InputId m_orientation;
     const InputId m_title;
+    const InputId m_gapsLevel;
     const CoverageTable m_coverage;
 };

@@ -66,6 +66,15 @@ std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
     return levels;
 }
 
+std::optional<std::size_t> levelNamed(const QString &name, const std::vector<SiteLevel> &levels)
+{
+    const auto level = std::find_if(levels.cbegin(), levels.cend(),
+                                    [&](const SiteLevel &known) { return known.name == name; });
+    if (level == levels.cend())
+        return std::nullopt;
+    return static_cast<std::size_t>(level - levels.cbegin());
+}
+
 std::variant<QString, std::vector<Requirement>>
 parseRequirements(const QString &text, const std::vector<SiteLevel> &levels)
 {
@@ -74,14 +83,12 @@ parseRequirements(const QString &text, const std::vector<SiteLevel> &levels)
         const auto pair = namedNumber(item);
         if (!pair)
             return QStringLiteral("--require: \"%1\" is not LEVEL=PERCENT").arg(item);
-        const auto level
-                = std::find_if(levels.cbegin(), levels.cend(),
-                               [&](const SiteLevel &known) { return known.name == pair->first; });
-        if (level == levels.cend())
+        const auto level = levelNamed(pair->first, levels);
+        if (!level)
             return QStringLiteral("--require: no level is named \"%1\"").arg(pair->first);
         if (!(pair->second >= 0.0 && pair->second <= 100.0))
             return QStringLiteral("--require: %1 must be a percentage from 0 to 100").arg(item);
-        requirements.push_back({static_cast<std::size_t>(level - levels.cbegin()), pair->second});
+        requirements.push_back({*level, pair->second});
     }
     return requirements;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -13,6 +14,9 @@
 // --levels, as every command that counts levels takes it.
 InputSpec levelsInput();
 std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text);
+
+// Where the level of that name is among them, if it is.
+std::optional<std::size_t> levelNamed(const QString &name, const std::vector<SiteLevel> &levels);
 
 // What --require asks of a level's coverage: "detect=95", in percent.
 struct Requirement
