@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include <pthread.h>
 #include <signal.h>
 
 namespace {
@@ -56,4 +57,18 @@ void Interruption::endProgram()
     std::signal(signal, SIG_DFL);
     std::raise(signal);
     std::_Exit(128 + signal); // only if the signal is blocked
+}
+
+HeldSignals::HeldSignals()
+{
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : handledSignals)
+        sigaddset(&held, signal);
+    pthread_sigmask(SIG_BLOCK, &held, &m_before);
+}
+
+HeldSignals::~HeldSignals()
+{
+    pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
 }

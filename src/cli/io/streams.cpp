@@ -8,7 +8,6 @@
 #include <csignal>
 
 #include <poll.h>
-#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -19,12 +18,7 @@ qint64 FileDescriptorSource::read(char *data, qint64 size)
 {
     // SIGINT and SIGTERM stay blocked from the check until ppoll waits, so
     // one that comes in between ends the wait instead of being missed.
-    sigset_t interrupting;
-    sigset_t previous;
-    sigemptyset(&interrupting);
-    sigaddset(&interrupting, SIGINT);
-    sigaddset(&interrupting, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &interrupting, &previous);
+    const HeldSignals held;
     qint64 result = -1;
     for (;;) {
         if (Interruption::pending() != 0) {
@@ -33,7 +27,7 @@ qint64 FileDescriptorSource::read(char *data, qint64 size)
             break;
         }
         pollfd descriptor{m_descriptor, POLLIN, 0};
-        if (ppoll(&descriptor, 1, nullptr, &previous) < 0 && errno != EINTR) {
+        if (ppoll(&descriptor, 1, nullptr, &held.before()) < 0 && errno != EINTR) {
             m_errno = errno;
             break;
         }
@@ -49,7 +43,6 @@ qint64 FileDescriptorSource::read(char *data, qint64 size)
             break;
         }
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return result;
 }
 

@@ -11,8 +11,6 @@
 #include <string>
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,12 +78,7 @@ std::optional<QString> WholeFiles::add(const QString &path, const QByteArray &by
 
 std::optional<QString> WholeFiles::put()
 {
-    sigset_t interrupting;
-    sigset_t previous;
-    sigemptyset(&interrupting);
-    sigaddset(&interrupting, SIGINT);
-    sigaddset(&interrupting, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &interrupting, &previous);
+    const HeldSignals held;
     std::optional<QString> problem;
     if (Interruption::came())
         problem = QStringLiteral("a signal came before the files were put in place");
@@ -97,7 +90,6 @@ std::optional<QString> WholeFiles::put()
         }
         m_written.erase(m_written.begin());
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return problem;
 }
 
