@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QXmlStreamReader>
 
 // The report of a small worked site (three cameras round a yard with a hall,
 // a fence and the neighbour's garden): its pages rendered back by poppler
@@ -27,6 +28,7 @@ private slots:
     void schedulePage();
     void cameraPages();
     void footers();
+    void nothingLostInTheLayout();
     void withoutASite();
     void billOfMaterials_data();
     void billOfMaterials();
@@ -139,6 +141,35 @@ bool inOrderOnALine(const QString &text, const QStringList &parts)
     return false;
 }
 
+// Each word of each page, where pdftotext finds it, in points from the
+// page's top left; and each page's size.
+struct PageWords
+{
+    QSizeF size;
+    QList<QPair<QString, QRectF>> words;
+};
+
+QList<PageWords> pageWords(const QString &pdf)
+{
+    QList<PageWords> pages;
+    QXmlStreamReader xml(poppler("pdftotext", {"-bbox", pdf, "-"}));
+    const auto number = [&xml](const char *name) {
+        return xml.attributes().value(QLatin1String(name)).toDouble();
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("page")) {
+            pages.append({QSizeF(number("width"), number("height")), {}});
+        } else if (xml.name() == QLatin1String("word") && !pages.isEmpty()) {
+            const QRectF box(QPointF(number("xMin"), number("yMin")),
+                             QPointF(number("xMax"), number("yMax")));
+            pages.last().words.append({xml.readElementText(), box});
+        }
+    }
+    return pages;
+}
+
 // A schedule of the test's own; its path.
 QString schedule(const QTemporaryDir &folder, const QString &name, const QByteArray &rows)
 {
@@ -233,6 +264,83 @@ void ReportTest::coveragePage()
     const QString identify = report({"--gaps-level", "identify"});
     QVERIFY(!identify.isEmpty());
     QVERIFY(pageText(identify, 2).contains("Not covered at Identify (250 px/m)"));
+}
+
+// What a real schedule does to the layout: twelve levels of 38-letter
+// names, a camera named in 118 letters without a space, a title with a
+// line break, on portrait pages. Every column of the schedule is on its
+// pages, the name on each slice of them; tables and titles stay within the
+// margins; the tables' text is 6 points at least, whose words DejaVu Sans
+// boxes 1.164 em high; the footer stays one line under its rule.
+void ReportTest::nothingLostInTheLayout()
+{
+    READS_THE_PDF();
+    QStringList levels;
+    QStringList labels;
+    const QStringList places{"gate", "dock", "yard", "roof", "hall", "lane",
+                             "shed", "pier", "ramp", "wall", "door", "path"};
+    for (int level = 0; level < places.size(); ++level) {
+        const QString name = QStringLiteral("%1-watch-zone-for-the-night-shift-%2")
+                                     .arg(places.at(level))
+                                     .arg(level, 2, 10, QLatin1Char('0'));
+        levels << QStringLiteral("%1=%2").arg(name).arg(10 * (level + 1));
+        labels << name.at(0).toUpper() + name.mid(1);
+    }
+    const QByteArray longName = "gate_camera_on_the_northern_perimeter_fence_by_the_loading_bay_"
+                                "with_its_very_long_name_from_the_schedule_of_the_client";
+    QFile yard(data + "yard.csv");
+    QVERIFY(yard.open(QIODevice::ReadOnly));
+    QByteArray rows = yard.readAll();
+    rows.replace("\ngate,", "\n" + longName + ",");
+    const QString path = m_folder.filePath("layout.pdf");
+    const CliRun run = runCli({"report", "--site", data + "yard.geojson", "--batch",
+                               schedule(m_folder, "layout.csv", rows), "--levels", levels.join(','),
+                               "--orientation", "portrait", "--title",
+                               "Site survey of the northern yard\nand its loading bay for the "
+                               "night shift's client",
+                               "--output", path});
+    QCOMPARE(run.errors, QByteArray());
+
+    const QList<PageWords> pages = pageWords(path);
+    QVERIFY(!pages.isEmpty());
+    QString schedule;
+    int slices = 0;
+    for (const PageWords &page : pages) {
+        const QString heading = page.words.isEmpty() ? QString() : page.words.first().first;
+        const bool table
+                = heading.startsWith(QLatin1String("Schedule")) || heading == QLatin1String("Bill");
+        QString text;
+        for (const auto &[word, box] : page.words) {
+            text += word;
+            const bool title = box.height() > 15.0; // headings are 15 points
+            if (table || title)
+                QVERIFY2(box.left() >= 36.0 - 0.5 && box.right() <= page.size.width() - 36.0 + 0.5,
+                         qPrintable(word));
+            if (table)
+                QVERIFY2(box.height() >= 6 * 1.164 - 0.05, qPrintable(word));
+        }
+        if (heading.startsWith(QLatin1String("Schedule"))) {
+            schedule += text;
+            ++slices;
+            QVERIFY2(text.contains(QString::fromLatin1(longName)), qPrintable(text));
+        }
+        // The footer: the words below the rule, 36 points above the page's
+        // foot, on one line.
+        QList<double> footerLines;
+        for (const auto &[word, box] : page.words) {
+            if (box.top() > page.size.height() - 36.0 - 4.0 && !footerLines.contains(box.top()))
+                footerLines << box.top();
+        }
+        QCOMPARE(footerLines.size(), 1);
+    }
+    QVERIFY(slices > 1);
+    for (const QString &label : labels)
+        QVERIFY2(schedule.contains(label), qPrintable(label));
+    // The title page's heading wraps within the margins, both its lines kept.
+    QString title;
+    for (const auto &[word, box] : pages.first().words)
+        title += word + QLatin1Char(' ');
+    QVERIFY2(title.contains("night shift's client"), qPrintable(title));
 }
 
 // Positions to six decimals, worked from the schedule by hand; the rest as

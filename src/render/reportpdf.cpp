@@ -10,6 +10,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +28,7 @@ constexpr double margin = 36;
 constexpr double footerGap = 20;
 constexpr double headingSize = 15;
 constexpr double bodySize = 9;
-constexpr double smallestTableSize = 4;
+constexpr double smallestTableSize = 6; // the smallest a reader is asked to read
 const QColor ruleColour(0xbd, 0xbd, 0xbd);
 const QColor shadeColour(0xf2, 0xf2, 0xf2);
 
@@ -78,8 +79,49 @@ void drawFitted(QPainter &painter, const QRectF &box, QSize size,
     painter.restore();
 }
 
-// A table's columns, as wide as their widest cell or the longest word of
-// their header, in a font small enough for them all to fit across.
+// The lines a text takes in a width: broken at spaces, and within a word
+// only where the word alone is wider, as a long camera name may be; its own
+// line breaks kept.
+QStringList wrapped(const QString &text, const QFont &font, double width, QPaintDevice *device)
+{
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font, device);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+        if (paragraph.isEmpty())
+            lines << QString();
+    }
+    return lines;
+}
+
+// Draws the lines from the top of box, aligned as asked; where they end.
+double drawLines(QPainter &painter, const QRectF &box, const QStringList &lines,
+                 Qt::Alignment align)
+{
+    const double height = QFontMetricsF(painter.font(), painter.device()).height();
+    double y = box.top();
+    for (const QString &line : lines) {
+        painter.drawText(QRectF(box.left(), y, box.width(), height),
+                         static_cast<int>(align | Qt::AlignTop), line);
+        y += height;
+    }
+    return y;
+}
+
+// A table's columns, each as wide as its widest cell or the longest word of
+// its header; the text columns, which name the rows, no wider than a quarter
+// of the page each, their long cells wrapped. The font shrinks for the
+// table to fit across, but never below 6 points: a table still too wide
+// goes on in slices of columns, each led by the text columns again, so that
+// every figure is shown and every row named.
 class TableLayout
 {
 public:
@@ -88,52 +130,79 @@ public:
     {
         double size = bodySize;
         while (true) {
-            measure(size);
+            measure(size, width);
             const double total = std::accumulate(m_widths.begin(), m_widths.end(), 0.0);
             if (total <= width || size <= smallestTableSize)
                 break;
             size = std::max(smallestTableSize, size * width / total * 0.98);
         }
         m_size = size;
+        slice(width);
         const QFontMetricsF header(font(size, true), m_device);
         m_headerHeight = 0.0;
-        for (int column = 0; column < m_table.header.size(); ++column) {
-            const QRectF needed = header.boundingRect(
-                    QRectF(0, 0, m_widths[static_cast<std::size_t>(column)] - 2 * padding, 1000),
-                    Qt::TextWordWrap, m_table.header.at(column));
-            m_headerHeight = std::max(m_headerHeight, needed.height() + 2 * padding);
+        for (int column = 0; column < columnCount(); ++column)
+            m_headerHeight
+                    = std::max(m_headerHeight,
+                               lineCount(column, m_table.header.at(column), true) * header.height()
+                                       + 2 * padding);
+        const double line = QFontMetricsF(font(size), m_device).height();
+        for (const QStringList &row : m_table.rows) {
+            int lines = 1;
+            for (int column = 0; column < row.size() && column < columnCount(); ++column)
+                lines = std::max(lines, lineCount(column, row.at(column), false));
+            m_rowHeights.push_back(lines * line + 2 * padding);
         }
-        m_rowHeight = QFontMetricsF(font(size), m_device).height() + 2 * padding;
     }
 
-    double rowHeight() const { return m_rowHeight; }
+    double size() const { return m_size; }
+    // Each slice's columns, the text columns first in each.
+    const std::vector<std::vector<int>> &slices() const { return m_slices; }
     double headerHeight() const { return m_headerHeight; }
-    // How many rows fit under the header in a height.
-    std::size_t rowsIn(double height) const
+    // The rows [from, to) of each page, in a height for the header and rows.
+    std::vector<std::pair<std::size_t, std::size_t>> rowPages(double height) const
     {
-        return static_cast<std::size_t>(
-                std::max(1.0, std::floor((height - m_headerHeight) / m_rowHeight)));
+        std::vector<std::pair<std::size_t, std::size_t>> pages;
+        std::size_t from = 0;
+        do {
+            std::size_t to = from;
+            double used = m_headerHeight;
+            while (to < m_rowHeights.size() && (to == from || used + m_rowHeights[to] <= height))
+                used += m_rowHeights[to++];
+            pages.emplace_back(from, to);
+            from = to;
+        } while (from < m_rowHeights.size());
+        return pages;
+    }
+    // The height of the header and rows [from, to).
+    double height(std::size_t from, std::size_t to) const
+    {
+        return std::accumulate(m_rowHeights.begin() + static_cast<std::ptrdiff_t>(from),
+                               m_rowHeights.begin() + static_cast<std::ptrdiff_t>(to),
+                               m_headerHeight);
     }
 
-    // The header and rows [from, to) at top-left; where they end.
-    double draw(QPainter &painter, QPointF at, std::size_t from, std::size_t to) const
+    // The slice's header and rows [from, to) at top-left; where they end.
+    double draw(QPainter &painter, QPointF at, const std::vector<int> &columns, std::size_t from,
+                std::size_t to) const
     {
+        double across = 0.0;
+        for (const int column : columns)
+            across += m_widths[static_cast<std::size_t>(column)];
         painter.save();
-        painter.setPen(QPen(ruleColour, 0.5));
         painter.setFont(font(m_size, true));
         double y = at.y();
-        drawLine(painter, at.x(), y, m_headerHeight, m_table.header, Qt::TextWordWrap);
+        drawRow(painter, at.x(), y, columns, m_table.header);
         y += m_headerHeight;
         painter.setFont(font(m_size));
         for (std::size_t row = from; row < to && row < m_table.rows.size(); ++row) {
             if ((row - from) % 2 == 1)
-                painter.fillRect(QRectF(at.x(), y, total(), m_rowHeight), shadeColour);
-            drawLine(painter, at.x(), y, m_rowHeight, m_table.rows[row], Qt::TextSingleLine);
-            y += m_rowHeight;
+                painter.fillRect(QRectF(at.x(), y, across, m_rowHeights[row]), shadeColour);
+            drawRow(painter, at.x(), y, columns, m_table.rows[row]);
+            y += m_rowHeights[row];
         }
         painter.setPen(QPen(inkColour, 0.75));
         painter.drawLine(QPointF(at.x(), at.y() + m_headerHeight),
-                         QPointF(at.x() + total(), at.y() + m_headerHeight));
+                         QPointF(at.x() + across, at.y() + m_headerHeight));
         painter.restore();
         return y;
     }
@@ -141,44 +210,79 @@ public:
 private:
     static constexpr double padding = 3;
 
-    void measure(double size)
+    int columnCount() const { return static_cast<int>(m_table.header.size()); }
+    double innerWidth(int column) const
+    {
+        return m_widths[static_cast<std::size_t>(column)] - 2 * padding;
+    }
+    int lineCount(int column, const QString &text, bool header) const
+    {
+        return static_cast<int>(
+                wrapped(text, font(m_size, header), innerWidth(column), m_device).size());
+    }
+
+    void measure(double size, double width)
     {
         const QFontMetricsF cells(font(size), m_device);
         const QFontMetricsF header(font(size, true), m_device);
-        m_widths.assign(static_cast<std::size_t>(m_table.header.size()), 0.0);
-        for (int column = 0; column < m_table.header.size(); ++column) {
-            double &width = m_widths[static_cast<std::size_t>(column)];
+        m_widths.assign(static_cast<std::size_t>(columnCount()), 0.0);
+        for (int column = 0; column < columnCount(); ++column) {
+            double &natural = m_widths[static_cast<std::size_t>(column)];
             for (const QString &word : m_table.header.at(column).split(QLatin1Char(' ')))
-                width = std::max(width, header.horizontalAdvance(word));
+                natural = std::max(natural, header.horizontalAdvance(word));
             for (const QStringList &row : m_table.rows) {
                 if (column < row.size())
-                    width = std::max(width, cells.horizontalAdvance(row.at(column)));
+                    natural = std::max(natural, cells.horizontalAdvance(row.at(column)));
             }
-            width += 2 * padding + 4;
+            natural += 2 * padding + 4;
+            natural = std::min(natural, column < m_table.textColumns ? width / 4 : width / 2);
         }
     }
-    double total() const { return std::accumulate(m_widths.begin(), m_widths.end(), 0.0); }
-    void drawLine(QPainter &painter, double x, double y, double height, const QStringList &cells,
-                  int flags) const
+    void slice(double width)
+    {
+        std::vector<int> text;
+        double textWidth = 0.0;
+        for (int column = 0; column < std::min(m_table.textColumns, columnCount()); ++column) {
+            text.push_back(column);
+            textWidth += m_widths[static_cast<std::size_t>(column)];
+        }
+        std::vector<int> current = text;
+        double used = textWidth;
+        for (int column = static_cast<int>(text.size()); column < columnCount(); ++column) {
+            const double needed = m_widths[static_cast<std::size_t>(column)];
+            if (used + needed > width && current.size() > text.size()) {
+                m_slices.push_back(current);
+                current = text;
+                used = textWidth;
+            }
+            current.push_back(column);
+            used += needed;
+        }
+        m_slices.push_back(current);
+    }
+    void drawRow(QPainter &painter, double x, double y, const std::vector<int> &columns,
+                 const QStringList &cells) const
     {
         painter.setPen(inkColour);
-        for (int column = 0; column < cells.size() && column < m_table.header.size(); ++column) {
-            const double width = m_widths[static_cast<std::size_t>(column)];
-            const Qt::Alignment align
-                    = column < m_table.textColumns ? Qt::AlignLeft : Qt::AlignRight;
-            painter.drawText(
-                    QRectF(x + padding, y + padding, width - 2 * padding, height - 2 * padding),
-                    static_cast<int>(align | Qt::AlignTop) | flags, cells.at(column));
-            x += width;
+        for (const int column : columns) {
+            if (column < cells.size()) {
+                const Qt::Alignment align
+                        = column < m_table.textColumns ? Qt::AlignLeft : Qt::AlignRight;
+                drawLines(painter, QRectF(x + padding, y + padding, innerWidth(column), 0.0),
+                          wrapped(cells.at(column), painter.font(), innerWidth(column), m_device),
+                          align);
+            }
+            x += m_widths[static_cast<std::size_t>(column)];
         }
     }
 
     const ReportTable &m_table;
     QPaintDevice *m_device; // whose resolution the text is measured at
     std::vector<double> m_widths;
+    std::vector<std::vector<int>> m_slices;
+    std::vector<double> m_rowHeights;
     double m_size = bodySize;
     double m_headerHeight = 0;
-    double m_rowHeight = 0;
 };
 
 // The plan behind every camera's page, drawn once: the PDF holds one image
@@ -206,25 +310,32 @@ double heading(QPainter &painter, const QRectF &room, const QString &text)
 {
     painter.setFont(font(headingSize, true));
     painter.setPen(inkColour);
-    // A long title wraps rather than run off the page.
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const QRectF used = painter.boundingRect(room, flags, text);
-    painter.drawText(room, flags, text);
-    return used.bottom() + headingSize * 0.6;
+    // A long title wraps within the margins rather than run off the page.
+    return drawLines(painter, room, wrapped(text, painter.font(), room.width(), painter.device()),
+                     Qt::AlignLeft)
+            + headingSize * 0.6;
 }
 
-// Labels left and values right, as a command's text output shows them.
+// Labels left and values right, as a command's text output shows them; a
+// label too long for the room beside its value wraps.
 double figures(QPainter &painter, const QRectF &room, const std::vector<ReportFigure> &lines)
 {
     painter.setFont(font(bodySize));
     painter.setPen(inkColour);
-    const double line = QFontMetricsF(painter.font(), painter.device()).height() * 1.15;
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const double line = metrics.height() * 1.15;
     double y = room.top();
     for (const auto &[label, value] : lines) {
+        const double valueWidth = metrics.horizontalAdvance(value);
+        const QStringList labelLines = wrapped(
+                label, painter.font(),
+                std::max(room.width() - valueWidth - bodySize, room.width() / 3), painter.device());
         const QRectF row(room.left(), y, room.width(), line);
-        painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, label);
+        for (int index = 0; index < labelLines.size(); ++index)
+            painter.drawText(row.translated(0, index * line), Qt::AlignLeft | Qt::AlignVCenter,
+                             labelLines.at(index));
         painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, value);
-        y += line;
+        y += line * std::max(1, static_cast<int>(labelLines.size()));
     }
     return y;
 }
@@ -261,14 +372,27 @@ private:
         });
     }
 
+    // The coverage table with the plan of the gaps under it, on one page
+    // when it fits there with room for the plan; else the table on pages of
+    // its own, and the plan on the next.
     void coverage()
     {
-        m_pages.push_back([this](QPainter &painter, const QRectF &room) {
-            double top = heading(painter, room, QStringLiteral("Coverage"));
-            const TableLayout table(*m_document.coverage, room.width(), painter.device());
-            top = table.draw(painter, QPointF(room.left(), top), 0,
-                             m_document.coverage->rows.size())
-                    + 12;
+        const ReportTable &table = *m_document.coverage;
+        const auto layout = std::make_shared<TableLayout>(table, m_room.width(), m_device);
+        const bool together = layout->slices().size() == 1
+                && layout->height(0, table.rows.size()) < m_room.height() / 2;
+        if (!together)
+            tablePages(QStringLiteral("Coverage"), table);
+        if (!together && m_document.gapsLabel.isEmpty())
+            return;
+        m_pages.push_back([this, layout, together](QPainter &painter, const QRectF &room) {
+            double top = heading(painter, room,
+                                 together ? QStringLiteral("Coverage")
+                                          : QStringLiteral("Coverage, gaps"));
+            if (together)
+                top = layout->draw(painter, QPointF(room.left(), top), layout->slices().front(), 0,
+                                   m_document.coverage->rows.size())
+                        + 12;
             if (m_document.gapsLabel.isEmpty())
                 return;
             DrawingMarks marks;
@@ -280,22 +404,26 @@ private:
         });
     }
 
-    // A table over as many pages as it needs, its header on each.
+    // A table over as many pages as it needs, its header on each: its rows
+    // down the pages, then, for a table too wide, the next slice of its
+    // columns the same way.
     void tablePages(const QString &title, const ReportTable &table)
     {
         const auto layout = std::make_shared<TableLayout>(table, m_room.width(), m_device);
         const double headingHeight = headingSize * 2.0;
-        const std::size_t perPage = layout->rowsIn(m_room.height() - headingHeight);
-        std::size_t from = 0;
-        do {
-            const std::size_t to = std::min(table.rows.size(), from + perPage);
-            const QString shown = from == 0 ? title : title + QStringLiteral(", continued");
-            m_pages.push_back([layout, shown, from, to](QPainter &painter, const QRectF &room) {
-                const double top = heading(painter, room, shown);
-                layout->draw(painter, QPointF(room.left(), top), from, to);
-            });
-            from = to;
-        } while (from < table.rows.size());
+        const auto rows = layout->rowPages(m_room.height() - headingHeight);
+        bool first = true;
+        for (const std::vector<int> &columns : layout->slices()) {
+            for (const auto &[from, to] : rows) {
+                const QString shown = first ? title : title + QStringLiteral(", continued");
+                first = false;
+                m_pages.push_back([layout, columns, shown, from = from,
+                                   to = to](QPainter &painter, const QRectF &room) {
+                    const double top = heading(painter, room, shown);
+                    layout->draw(painter, QPointF(room.left(), top), columns, from, to);
+                });
+            }
+        }
     }
 
     void cameraPage(QPainter &painter, const QRectF &room, std::size_t index) const
@@ -391,8 +519,11 @@ void footer(QPainter &painter, const QRectF &page, const QString &title, int num
     // The title gives way to the page number.
     const QFontMetricsF metrics(painter.font(), painter.device());
     const double room = line.width() - metrics.horizontalAdvance(numbered) - 2 * bodySize;
+    // One line, whatever breaks the title holds: the footer's rule is above.
+    QString oneLine = title;
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     painter.drawText(line, Qt::AlignLeft | Qt::AlignTop,
-                     metrics.elidedText(title, Qt::ElideRight, room));
+                     metrics.elidedText(oneLine, Qt::ElideRight, room));
     painter.drawText(line, Qt::AlignRight | Qt::AlignTop, numbered);
 }
 
