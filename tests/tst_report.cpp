@@ -271,7 +271,8 @@ void ReportTest::coveragePage()
 // line break, on portrait pages. Every column of the schedule is on its
 // pages, the name on each slice of them; tables and titles stay within the
 // margins; the tables' text is 6 points at least, whose words DejaVu Sans
-// boxes 1.164 em high; the footer stays one line under its rule.
+// boxes 1.164 em high; the footer stays one line under its rule; and
+// mount's legend keeps each level's line.
 void ReportTest::nothingLostInTheLayout()
 {
     READS_THE_PDF();
@@ -317,7 +318,8 @@ void ReportTest::nothingLostInTheLayout()
                 QVERIFY2(box.left() >= 36.0 - 0.5 && box.right() <= page.size.width() - 36.0 + 0.5,
                          qPrintable(word));
             if (table)
-                QVERIFY2(box.height() >= 6 * 1.164 - 0.05, qPrintable(word));
+                QVERIFY2(box.height() >= 6 * 1.164 - 0.05,
+                         qPrintable(QStringLiteral("%1: %2 high").arg(word).arg(box.height())));
         }
         if (heading.startsWith(QLatin1String("Schedule"))) {
             schedule += text;
@@ -334,6 +336,13 @@ void ReportTest::nothingLostInTheLayout()
         QCOMPARE(footerLines.size(), 1);
     }
     QVERIFY(slices > 1);
+    QString everything;
+    for (const PageWords &page : pages) {
+        for (const auto &[word, box] : page.words)
+            everything += word;
+    }
+    // The legend's line of the strictest level, on the first camera's page.
+    QVERIFY(everything.contains("Path-watch-zone-for-the-night-shift-11(120px/m):4.16to15.60m"));
     for (const QString &label : labels)
         QVERIFY2(schedule.contains(label), qPrintable(label));
     // The title page's heading wraps within the margins, both its lines kept.

@@ -382,6 +382,13 @@ std::pair<double, double> distanceRange(const MountSurvey &survey)
 
 } // namespace
 
+QSize mountPictureSize(const MountSurvey &survey)
+{
+    constexpr int linesInRoom = 10;
+    const int lines = static_cast<int>(legendLines(survey).size());
+    return {900, 1000 + std::max(0, lines - linesInRoom) * static_cast<int>(legendLineHeight)};
+}
+
 void drawMount(QPainter &painter, const MountSurvey &survey)
 {
     const MountedCamera &camera = survey.camera;
@@ -432,7 +439,7 @@ namespace {
 
 std::variant<QString, QByteArray> draw(const MountSurvey &survey)
 {
-    return svgDocument(mountPictureSize, QStringLiteral("A camera on a pole"),
+    return svgDocument(mountPictureSize(survey), QStringLiteral("A camera on a pole"),
                        QStringLiteral("Side and top views of what the camera covers"),
                        [&survey](QPainter &painter) { drawMount(painter, survey); });
 }

@@ -28,7 +28,7 @@ constexpr double margin = 36;
 constexpr double footerGap = 20;
 constexpr double headingSize = 15;
 constexpr double bodySize = 9;
-constexpr double smallestTableSize = 6; // the smallest a reader is asked to read
+constexpr double smallestTextSize = 6; // points: the smallest a reader is asked to read
 const QColor ruleColour(0xbd, 0xbd, 0xbd);
 const QColor shadeColour(0xf2, 0xf2, 0xf2);
 
@@ -59,11 +59,18 @@ QPageSize pageSize(ReportDocument::Paper paper)
 }
 
 // One of the module's pictures, as large as it fits in box and centred,
-// in the pictures' own font.
+// in the pictures' own font; or, for a picture whose layout follows its
+// text (mount's views), drawn small, in a larger one, so that no text is
+// under the smallest a reader is asked to read.
+enum class PictureText { asDrawn, legible };
 void drawFitted(QPainter &painter, const QRectF &box, QSize size,
-                const std::function<void(QPainter &)> &draw)
+                const std::function<void(QPainter &)> &draw,
+                PictureText text = PictureText::asDrawn)
 {
     const double scale = std::min(box.width() / size.width(), box.height() / size.height());
+    const int textPixels = text == PictureText::asDrawn
+            ? pictureTextPixels
+            : std::max(pictureTextPixels, static_cast<int>(std::ceil(smallestTextSize / scale)));
     painter.save();
     painter.translate(box.center()
                       - QPointF(size.width() * scale / 2.0, size.height() * scale / 2.0));
@@ -71,7 +78,7 @@ void drawFitted(QPainter &painter, const QRectF &box, QSize size,
     painter.setClipRect(QRectF(QPointF(0, 0), size));
     QFont pictureFont(QStringLiteral("DejaVu Sans"));
     pictureFont.setStyleStrategy(QFont::PreferNoShaping);
-    pictureFont.setPixelSize(12);
+    pictureFont.setPixelSize(textPixels);
     painter.setFont(pictureFont);
     painter.setPen(inkColour);
     painter.setBrush(Qt::NoBrush);
@@ -132,9 +139,9 @@ public:
         while (true) {
             measure(size, width);
             const double total = std::accumulate(m_widths.begin(), m_widths.end(), 0.0);
-            if (total <= width || size <= smallestTableSize)
+            if (total <= width || size <= smallestTextSize)
                 break;
-            size = std::max(smallestTableSize, size * width / total * 0.98);
+            size = std::max(smallestTextSize, size * width / total * 0.98);
         }
         m_size = size;
         slice(width);
@@ -317,25 +324,50 @@ double heading(QPainter &painter, const QRectF &room, const QString &text)
 }
 
 // Labels left and values right, as a command's text output shows them; a
-// label too long for the room beside its value wraps.
+// label too long for the room beside its value wraps. Each figure's lines.
+std::vector<QStringList> figureLabels(const QFont &font, QPaintDevice *device, double width,
+                                      const std::vector<ReportFigure> &lines)
+{
+    const QFontMetricsF metrics(font, device);
+    std::vector<QStringList> labels;
+    for (const auto &[label, value] : lines)
+        labels.push_back(wrapped(
+                label, font,
+                std::max(width - metrics.horizontalAdvance(value) - bodySize, width / 3), device));
+    return labels;
+}
+
+double figureLineHeight(QPaintDevice *device)
+{
+    return QFontMetricsF(font(bodySize), device).height() * 1.15;
+}
+
+// The height the figures take in a width.
+double figuresHeight(QPaintDevice *device, double width, const std::vector<ReportFigure> &lines)
+{
+    double lineCount = 0;
+    for (const QStringList &label : figureLabels(font(bodySize), device, width, lines))
+        lineCount += std::max(1, static_cast<int>(label.size()));
+    return lineCount * figureLineHeight(device);
+}
+
+// Draws the figures from the top of room; where they end.
 double figures(QPainter &painter, const QRectF &room, const std::vector<ReportFigure> &lines)
 {
     painter.setFont(font(bodySize));
     painter.setPen(inkColour);
-    const QFontMetricsF metrics(painter.font(), painter.device());
-    const double line = metrics.height() * 1.15;
+    const double line = figureLineHeight(painter.device());
+    const std::vector<QStringList> labels
+            = figureLabels(painter.font(), painter.device(), room.width(), lines);
     double y = room.top();
-    for (const auto &[label, value] : lines) {
-        const double valueWidth = metrics.horizontalAdvance(value);
-        const QStringList labelLines = wrapped(
-                label, painter.font(),
-                std::max(room.width() - valueWidth - bodySize, room.width() / 3), painter.device());
+    for (std::size_t index = 0; index < lines.size(); ++index) {
         const QRectF row(room.left(), y, room.width(), line);
-        for (int index = 0; index < labelLines.size(); ++index)
-            painter.drawText(row.translated(0, index * line), Qt::AlignLeft | Qt::AlignVCenter,
-                             labelLines.at(index));
-        painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, value);
-        y += line * std::max(1, static_cast<int>(labelLines.size()));
+        const QStringList &label = labels[index];
+        for (int part = 0; part < label.size(); ++part)
+            painter.drawText(row.translated(0, part * line), Qt::AlignLeft | Qt::AlignVCenter,
+                             label.at(part));
+        painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, lines[index].second);
+        y += line * std::max(1, static_cast<int>(label.size()));
     }
     return y;
 }
@@ -426,15 +458,44 @@ private:
         }
     }
 
+    // mount's views beside the figures on a landscape page; on a portrait
+    // one above them, as wide, with the figures in two columns of about one
+    // height under them.
     void cameraPage(QPainter &painter, const QRectF &room, std::size_t index) const
     {
         const ReportCamera &camera = m_document.cameras[index];
         const double top = heading(painter, room, QStringLiteral("Camera %1").arg(camera.name));
-        const double split = room.left() + room.width() * 0.55;
-        drawFitted(painter, QRectF(room.left(), top, split - room.left() - 12, room.bottom() - top),
-                   mountPictureSize, [&](QPainter &on) { drawMount(on, camera.survey); });
-        const QRectF side(split, top, room.right() - split, room.bottom() - top);
-        double y = figures(painter, side, camera.figures);
+        QRectF views(room.left(), top, room.width() * 0.55 - 12, room.bottom() - top);
+        std::vector<QRectF> columns{QRectF(views.right() + 12, top,
+                                           room.right() - views.right() - 12, room.bottom() - top)};
+        std::vector<std::vector<ReportFigure>> shown{camera.figures};
+        if (room.width() < room.height()) {
+            const double half = (room.width() - 12) / 2;
+            std::vector<ReportFigure> first;
+            std::vector<ReportFigure> second = camera.figures;
+            const double whole = figuresHeight(m_device, half, camera.figures);
+            while (!second.empty() && figuresHeight(m_device, half, first) < whole / 2) {
+                first.push_back(second.front());
+                second.erase(second.begin());
+            }
+            const double needed
+                    = std::max(figuresHeight(m_device, half, first),
+                               figuresHeight(m_device, half, second)
+                                       + figuresHeight(m_device, half, camera.fields) + 8);
+            views = QRectF(room.left(), top, room.width(),
+                           std::max(room.bottom() - top - needed - 8, (room.bottom() - top) * 0.4));
+            const double below = views.bottom() + 8;
+            columns = {QRectF(room.left(), below, half, room.bottom() - below),
+                       QRectF(room.right() - half, below, half, room.bottom() - below)};
+            shown = {first, second};
+        }
+        drawFitted(
+                painter, views, mountPictureSize(camera.survey),
+                [&](QPainter &on) { drawMount(on, camera.survey); }, PictureText::legible);
+        double y = top;
+        for (std::size_t column = 0; column < columns.size(); ++column)
+            y = figures(painter, columns[column], shown[column]);
+        const QRectF &side = columns.back();
         if (!camera.fields.empty())
             y = figures(painter, QRectF(side.left(), y + 8, side.width(), side.height()),
                         camera.fields);

@@ -47,7 +47,7 @@ std::variant<QString, QByteArray> svgDocument(QSize size, const QString &title,
     svg.setDescription(description);
     QPainter painter(&svg);
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
+    font.setPixelSize(pictureTextPixels);
     painter.setFont(font);
     painter.setPen(inkColour);
     draw(painter);

@@ -18,6 +18,8 @@ struct SiteDrawing;
 // DejaVu Sans at 12 px, one pixel to the unit, and the ink it is drawn in.
 // The report's pages draw the same pictures.
 const QColor inkColour(0x25, 0x25, 0x25);
+// The pictures' text, in their own units, where a page does not ask for more.
+constexpr int pictureTextPixels = 12;
 
 // Text needs fonts, and fonts a QGuiApplication, which the first picture
 // of a run starts, off screen. False when another kind of application runs.
@@ -25,7 +27,9 @@ bool haveGuiApplication();
 
 // The module's pictures on any painter, in their own units: as SVG, or
 // fitted into a page of the report.
-constexpr QSize mountPictureSize(900, 1000);
+// 900 by 1000, and taller by a line for each line of its legend past ten,
+// so that no figure falls off the foot.
+QSize mountPictureSize(const MountSurvey &survey);
 void drawMount(QPainter &painter, const MountSurvey &survey);
 constexpr QSize siteDrawingSize(1000, 1000);
 // What a copy of the site plan marks beside the site and its bands.
