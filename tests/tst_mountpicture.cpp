@@ -2,13 +2,18 @@
 #include "picturebaseline.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QPolygonF>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
 
 #include <sys/stat.h>
 
@@ -25,6 +30,8 @@ private slots:
     void pictures();
     void sitePlans_data();
     void sitePlans();
+    void sitePlanLayout_data();
+    void sitePlanLayout();
     void batchNamesItsPictures();
     void refusedPaths_data();
     void refusedPaths();
@@ -157,6 +164,137 @@ void MountPictureTest::sitePlans()
 
     const QString difference = renderedDifference(path, QSize(1000, 1000), name);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+namespace {
+
+// Each text of an SVG with the box it takes: from its baseline point, as
+// wide as DejaVu Sans at 12 pixels sets it, ascent over and descent under.
+QList<QPair<QString, QRectF>> svgTextBoxes(const QString &path)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    const QFontMetricsF metrics(font);
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QXmlStreamReader svg(&file);
+    QList<QPair<QString, QRectF>> boxes;
+    while (!svg.atEnd()) {
+        if (svg.readNext() != QXmlStreamReader::StartElement || svg.name() != QLatin1String("text"))
+            continue;
+        const double x = svg.attributes().value("x").toDouble();
+        const double y = svg.attributes().value("y").toDouble();
+        const QString text = svg.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        boxes.append({text,
+                      QRectF(x, y - metrics.ascent(), metrics.horizontalAdvance(text),
+                             metrics.ascent() + metrics.descent())});
+    }
+    return boxes;
+}
+
+// The outline of the first path of that fill, as drawn.
+QRectF pathBox(const QString &path, const QString &fill)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QXmlStreamReader svg(&file);
+    bool filled = false;
+    while (!svg.atEnd()) {
+        if (svg.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (svg.name() == QLatin1String("g"))
+            filled = svg.attributes().value("fill") == fill;
+        if (svg.name() != QLatin1String("path") || !filled)
+            continue;
+        QPolygonF points;
+        for (const QString &part : svg.attributes().value("d").toString().split(' ')) {
+            const QStringList xy = part.mid(1).split(',');
+            if (xy.size() == 2)
+                points << QPointF(xy.at(0).toDouble(), xy.at(1).toDouble());
+        }
+        return points.boundingRect();
+    }
+    return {};
+}
+
+} // namespace
+
+// The plan frames the site, not the bands, and its labels stand apart.
+// A car park of 80 x 50 m with S1's camera at its middle looking east: the
+// frame is the park with 5 % of 80 m around it, 88 x 58 m, so the park is
+// 80 m of the 88 across the plan's 920 pixels, 836.4 pixels; the bands
+// end where the view's top edge, 20 - 35.98 / 2 = 2.01 degrees down, meets
+// the target's plane 2.4 m under the lens, 68.44 m east (S1's worked far
+// edge), 24 m past the frame's 44. Three cameras a metre apart at the yard's middle: every label
+// within the plan (40, 50, 920 x 800), none over another.
+void MountPictureTest::sitePlanLayout_data()
+{
+    QTest::addColumn<QByteArray>("site");
+    QTest::addColumn<QByteArray>("cameras");
+    QTest::addColumn<double>("parkWidth"); // pixels, or 0 when not asked
+    QTest::addColumn<QString>("note");
+    const double metresEast = 1.0 / (111320.0 * std::cos(52.52 * 3.141592653589793 / 180.0));
+    const double metresNorth = 1.0 / 111250.0;
+    const auto corner = [&](double east, double north) {
+        return QStringLiteral("[%1,%2]")
+                .arg(13.405 + east * metresEast, 0, 'f', 7)
+                .arg(52.52 + north * metresNorth, 0, 'f', 7)
+                .toUtf8();
+    };
+    const QByteArray park = R"({"type":"Polygon","coordinates":[[)" + corner(-40, -25) + ","
+            + corner(40, -25) + "," + corner(40, 25) + "," + corner(-40, 25) + ","
+            + corner(-40, -25) + "]]}";
+    QTest::newRow("a car park looked far past")
+            << park
+            << QByteArray("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                          "gate,52.52,13.405,90,1920x1080,60,4,20\n")
+            << 836.4 << QStringLiteral("The views reach up to 24 m past the frame");
+    QTest::newRow("three cameras a metre apart")
+            << park
+            << QByteArray("camera,lat,lon,bearing,resolution,hfov,height,tilt\n"
+                          "office,52.52,13.405,0,1920x1080,60,4,20\n"
+                          "nw,52.52,13.4050148,315,1920x1080,60,4,20\n"
+                          "shop,52.5200090,13.405,135,1920x1080,60,4,20\n")
+            << 0.0 << QString();
+}
+
+void MountPictureTest::sitePlanLayout()
+{
+    QFETCH(QByteArray, site);
+    QFETCH(QByteArray, cameras);
+    const QString sitePath = m_folder.filePath("layout.geojson");
+    QFile siteFile(sitePath);
+    QVERIFY(siteFile.open(QIODevice::WriteOnly) && siteFile.write(site) == site.size());
+    siteFile.close();
+    const QString path = m_folder.filePath("layout.svg");
+    const CliRun run
+            = runCli({"coverage", "--site", sitePath, "--plot", path, "--batch", "-"}, cameras);
+    QCOMPARE(run.status, ExitStatus::success);
+    QFETCH(double, parkWidth);
+    if (parkWidth > 0.0)
+        QVERIFY2(std::fabs(pathBox(path, "#f0f0e8").width() - parkWidth) < 1.0,
+                 qPrintable(QString::number(pathBox(path, "#f0f0e8").width())));
+    QFETCH(QString, note);
+    const auto boxes = svgTextBoxes(path);
+    QStringList texts;
+    for (const auto &[text, box] : boxes)
+        texts << text;
+    if (!note.isEmpty())
+        QVERIFY2(texts.contains(note), qPrintable(texts.join('|')));
+    const QRectF plan(40, 50, 920, 800);
+    for (const QByteArray &line : cameras.split('\n').mid(1)) {
+        if (line.isEmpty())
+            continue;
+        const QString name = QString::fromUtf8(line.split(',').first());
+        const auto label = std::find_if(boxes.cbegin(), boxes.cend(),
+                                        [&](const auto &box) { return box.first == name; });
+        QVERIFY(label != boxes.cend());
+        QVERIFY2(plan.contains(label->second), qPrintable(name));
+        for (const auto &[other, box] : boxes) {
+            if (other != name && texts.contains(other) && plan.contains(box))
+                QVERIFY2(!box.intersects(label->second), qPrintable(name + " over " + other));
+        }
+    }
 }
 
 // Named after the first pass-through column, wherever it stands, made

@@ -3,11 +3,13 @@
 
 #include "sitemodel.h"
 
+#include <QLineF>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <type_traits>
 
 // The site from above: the areas, the obstacles with their heights, the
@@ -29,44 +31,54 @@ const QColor markedColour(0xe6, 0x55, 0x0d);
 const QColor otherCameraColour(0x96, 0x96, 0x96);
 const QColor gapColour(0x54, 0x27, 0x88);
 
-// Metres to the picture, north up, the same scale both ways.
+// Metres to the picture, north up, the same scale both ways. The frame is
+// the site's (its areas, obstacles and privacy zones, and the cameras) with
+// a margin, not the bands, which may run far beyond it; without a site, it
+// is the cameras' bands.
 class DrawingView
 {
 public:
     explicit DrawingView(const SiteDrawing &drawing)
     {
-        const auto take = [this](const PlanePoint &point) {
-            m_minX = std::min(m_minX, point.x);
-            m_maxX = std::max(m_maxX, point.x);
-            m_minY = std::min(m_minY, point.y);
-            m_maxY = std::max(m_maxY, point.y);
-        };
-        const auto takeFeatures = [&](const std::vector<SiteDrawing::Feature> &features) {
-            for (const auto &feature : features) {
+        Box site;
+        for (const auto *features : {&drawing.areas, &drawing.obstacles, &drawing.privacy}) {
+            for (const auto &feature : *features) {
                 for (const PlanePolygon &polygon : feature.polygons)
-                    std::for_each(polygon.exterior.begin(), polygon.exterior.end(), take);
+                    site.take(polygon.exterior);
                 for (const auto &line : feature.lines)
-                    std::for_each(line.begin(), line.end(), take);
+                    site.take(line);
             }
-        };
-        takeFeatures(drawing.areas);
-        takeFeatures(drawing.obstacles);
-        takeFeatures(drawing.privacy);
+        }
+        Box bands;
         for (const auto &camera : drawing.cameras) {
-            take(camera.at);
+            site.take({camera.at});
+            bands.take({camera.at});
             for (const auto &band : camera.bands)
                 for (const PlanePolygon &polygon : band)
-                    std::for_each(polygon.exterior.begin(), polygon.exterior.end(), take);
+                    bands.take(polygon.exterior);
         }
-        if (m_minX > m_maxX) {
-            m_minX = m_minY = -50.0;
-            m_maxX = m_maxY = 50.0;
+        const bool hasSite
+                = !drawing.areas.empty() || !drawing.obstacles.empty() || !drawing.privacy.empty();
+        Box frame = hasSite ? site : bands;
+        if (frame.empty())
+            frame = Box{-50.0, 50.0, -50.0, 50.0};
+        if (hasSite) {
+            const double margin = 0.05 * std::max(frame.maxX - frame.minX, frame.maxY - frame.minY);
+            frame = Box{frame.minX - margin, frame.maxX + margin, frame.minY - margin,
+                        frame.maxY + margin};
+            if (!bands.empty())
+                m_beyond = std::max({frame.minX - bands.minX, bands.maxX - frame.maxX,
+                                     frame.minY - bands.minY, bands.maxY - frame.maxY, 0.0});
         }
-        const double width = std::max(m_maxX - m_minX, 1.0);
-        const double height = std::max(m_maxY - m_minY, 1.0);
-        m_scale = std::min(planArea.width() / width, planArea.height() / height) * 0.95;
-        m_centre = {(m_minX + m_maxX) / 2.0, (m_minY + m_maxY) / 2.0};
+        const double width = std::max(frame.maxX - frame.minX, 1.0);
+        const double height = std::max(frame.maxY - frame.minY, 1.0);
+        m_scale = std::min(planArea.width() / width, planArea.height() / height)
+                * (hasSite ? 1.0 : 0.95);
+        m_centre = {(frame.minX + frame.maxX) / 2.0, (frame.minY + frame.maxY) / 2.0};
     }
+
+    // How far, in metres, the views run past the frame; 0 when they stay in.
+    double beyond() const { return m_beyond; }
 
     QPointF map(const PlanePoint &point) const
     {
@@ -98,12 +110,84 @@ public:
     }
 
 private:
-    double m_minX = std::numeric_limits<double>::infinity();
-    double m_maxX = -std::numeric_limits<double>::infinity();
-    double m_minY = std::numeric_limits<double>::infinity();
-    double m_maxY = -std::numeric_limits<double>::infinity();
+    struct Box
+    {
+        double minX = std::numeric_limits<double>::infinity();
+        double maxX = -std::numeric_limits<double>::infinity();
+        double minY = std::numeric_limits<double>::infinity();
+        double maxY = -std::numeric_limits<double>::infinity();
+
+        bool empty() const { return minX > maxX; }
+        void take(const std::vector<PlanePoint> &points)
+        {
+            for (const PlanePoint &point : points) {
+                minX = std::min(minX, point.x);
+                maxX = std::max(maxX, point.x);
+                minY = std::min(minY, point.y);
+                maxY = std::max(maxY, point.y);
+            }
+        }
+    };
+
     double m_scale = 1.0;
     PlanePoint m_centre{0.0, 0.0};
+    double m_beyond = 0.0;
+};
+
+// Where labels may stand: within the plan, off one another, the cameras and
+// their arrows. Each takes the first free place around its point, beside it
+// before above or below it.
+class LabelPlaces
+{
+public:
+    void block(const QRectF &box) { m_taken.push_back(box); }
+    void blockLine(QPointF from, QPointF to, double width)
+    {
+        const int steps = std::max(1, static_cast<int>(QLineF(from, to).length() / width));
+        for (int step = 0; step <= steps; ++step) {
+            const QPointF at = from + (to - from) * (static_cast<double>(step) / steps);
+            block(QRectF(at.x() - width / 2, at.y() - width / 2, width, width));
+        }
+    }
+    // The box the text takes near the point, which it then blocks.
+    QRectF place(const QFontMetricsF &metrics, const QString &text, QPointF at, double gap)
+    {
+        const QSizeF size(metrics.horizontalAdvance(text) + 2, metrics.height());
+        const QPointF offsets[] = {{gap, gap - size.height() / 2},
+                                   {gap, -gap - size.height() / 2},
+                                   {-gap - size.width(), gap - size.height() / 2},
+                                   {-gap - size.width(), -gap - size.height() / 2},
+                                   {-size.width() / 2, gap},
+                                   {-size.width() / 2, -gap - size.height()},
+                                   {gap, 2 * gap},
+                                   {-gap - size.width(), 2 * gap},
+                                   {gap, -2 * gap - size.height()},
+                                   {-gap - size.width(), -2 * gap - size.height()}};
+        std::optional<QRectF> inside;
+        for (const QPointF &offset : offsets) {
+            const QRectF box(at + offset, size);
+            if (!planArea.contains(box))
+                continue;
+            if (!inside)
+                inside = box;
+            if (std::none_of(m_taken.begin(), m_taken.end(),
+                             [&](const QRectF &taken) { return taken.intersects(box); })) {
+                inside = box;
+                break;
+            }
+        }
+        QRectF chosen = inside.value_or(QRectF(at + offsets[0], size));
+        // Kept within the plan even when no place there is free.
+        chosen.moveLeft(std::clamp(chosen.left(), planArea.left(),
+                                   std::max(planArea.left(), planArea.right() - size.width())));
+        chosen.moveTop(std::clamp(chosen.top(), planArea.top(),
+                                  std::max(planArea.top(), planArea.bottom() - size.height())));
+        block(chosen);
+        return chosen;
+    }
+
+private:
+    std::vector<QRectF> m_taken;
 };
 
 QString heightText(const std::optional<double> &height)
@@ -171,23 +255,35 @@ void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing 
         painter.setPen(QPen(obstacleColour, 3, Qt::SolidLine, Qt::FlatCap));
         for (const auto &line : obstacle.lines)
             painter.drawPolyline(view.ring(line));
-        // The label beside the first corner, where it does not hide the shape.
+    }
+}
+
+// Each obstacle's name and height near its first corner, where the label
+// does not hide the shape, once the cameras have taken their places.
+void drawObstacleLabels(QPainter &painter, const DrawingView &view, const SiteDrawing &drawing,
+                        LabelPlaces &places)
+{
+    const QFontMetricsF metrics(painter.font());
+    painter.setPen(inkColour);
+    for (const auto &obstacle : drawing.obstacles) {
         std::optional<QPointF> at;
         if (!obstacle.polygons.empty() && !obstacle.polygons.front().exterior.empty())
             at = view.map(obstacle.polygons.front().exterior.front());
         else if (!obstacle.lines.empty() && !obstacle.lines.front().empty())
             at = view.map(obstacle.lines.front().front());
-        if (at) {
-            painter.setPen(inkColour);
-            const QString name
-                    = obstacle.name.isEmpty() ? QString() : obstacle.name + QStringLiteral(", ");
-            painter.drawText(*at + QPointF(4, -4), name + heightText(obstacle.height));
-        }
+        if (!at)
+            continue;
+        const QString name
+                = obstacle.name.isEmpty() ? QString() : obstacle.name + QStringLiteral(", ");
+        const QString text = name + heightText(obstacle.height);
+        painter.drawText(places.place(metrics, text, *at, 4), Qt::AlignLeft | Qt::AlignVCenter,
+                         text);
     }
 }
 
+// A camera's marker and its arrow along the bearing, which labels keep off.
 void drawCamera(QPainter &painter, const DrawingView &view, const SiteDrawing::Camera &camera,
-                const QColor &colour, double size)
+                const QColor &colour, double size, LabelPlaces &places)
 {
     constexpr double pi = 3.141592653589793;
     const QPointF at = view.map(camera.at);
@@ -201,22 +297,29 @@ void drawCamera(QPainter &painter, const DrawingView &view, const SiteDrawing::C
     painter.drawPolygon(QPolygonF(QVector<QPointF>{tip, tip + back + side, tip + back - side}));
     painter.setPen(QPen(Qt::white, 1.5));
     painter.drawEllipse(at, 5.0 * size, 5.0 * size);
+    places.block(QRectF(at - QPointF(6, 6) * size, QSizeF(12, 12) * size));
+    places.blockLine(at, tip, 6.0 * size);
+}
+
+void drawCameraLabel(QPainter &painter, const DrawingView &view, const SiteDrawing::Camera &camera,
+                     double size, LabelPlaces &places)
+{
     painter.setPen(inkColour);
-    // A large label goes towards the middle, where the plan has room for it.
-    if (size > 1.0 && at.x() > planArea.center().x()) {
-        const double width = QFontMetricsF(painter.font()).horizontalAdvance(camera.name);
-        painter.drawText(at + QPointF(-8 * size - width, 14 * size), camera.name);
-    } else {
-        painter.drawText(at + QPointF(8, 14) * size, camera.name);
-    }
+    painter.drawText(places.place(QFontMetricsF(painter.font()), camera.name, view.map(camera.at),
+                                  8.0 * size),
+                     Qt::AlignLeft | Qt::AlignVCenter, camera.name);
 }
 
 void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &drawing,
                  const DrawingMarks &marks)
 {
+    LabelPlaces places;
     for (const auto &camera : drawing.cameras)
         drawCamera(painter, view, camera, marks.camerasInGrey ? otherCameraColour : cameraColour,
-                   1.0);
+                   1.0, places);
+    for (const auto &camera : drawing.cameras)
+        drawCameraLabel(painter, view, camera, 1.0, places);
+    drawObstacleLabels(painter, view, drawing, places);
 }
 
 void drawNorthAndScale(QPainter &painter, const DrawingView &view)
@@ -293,6 +396,11 @@ void drawSite(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks 
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(planArea);
     drawNorthAndScale(painter, view);
+    if (view.beyond() >= 0.5)
+        painter.drawText(QRectF(planArea.left(), planArea.bottom() - 28, planArea.width() - 10, 16),
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         QStringLiteral("The views reach up to %1 m past the frame")
+                                 .arg(std::round(view.beyond())));
     drawLegend(painter, drawing, marks);
 }
 
@@ -307,7 +415,9 @@ void drawSiteCamera(QPainter &painter, const SiteDrawing &drawing, std::size_t c
     font.setBold(true);
     font.setPixelSize(static_cast<int>(font.pixelSize() * size));
     painter.setFont(font);
-    drawCamera(painter, view, drawing.cameras.at(camera), markedColour, size);
+    LabelPlaces places;
+    drawCamera(painter, view, drawing.cameras.at(camera), markedColour, size, places);
+    drawCameraLabel(painter, view, drawing.cameras.at(camera), size, places);
     painter.restore();
 }
 
