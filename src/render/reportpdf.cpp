@@ -59,9 +59,10 @@ QPageSize pageSize(ReportDocument::Paper paper)
 }
 
 // One of the module's pictures, as large as it fits in box and centred,
-// in the pictures' own font; or, for a picture whose layout follows its
-// text (mount's views), drawn small, in a larger one, so that no text is
-// under the smallest a reader is asked to read.
+// in the pictures' own font; or, drawn small, in a larger one, so that no
+// text is under the smallest a reader is asked to read: the pictures lay
+// themselves out by their font. (The locator keeps the font of the plan
+// behind it, which was drawn once as an image.)
 enum class PictureText { asDrawn, legible };
 void drawFitted(QPainter &painter, const QRectF &box, QSize size,
                 const std::function<void(QPainter &)> &draw,
@@ -399,8 +400,10 @@ private:
     {
         m_pages.push_back([this](QPainter &painter, const QRectF &room) {
             const double top = heading(painter, room, m_document.title);
-            drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
-                       siteDrawingSize, [this](QPainter &on) { drawSite(on, m_document.drawing); });
+            drawFitted(
+                    painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
+                    siteDrawingSize, [this](QPainter &on) { drawSite(on, m_document.drawing); },
+                    PictureText::legible);
         });
     }
 
@@ -430,9 +433,10 @@ private:
             DrawingMarks marks;
             marks.gaps = &m_document.gaps;
             marks.gapsLabel = m_document.gapsLabel;
-            drawFitted(painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
-                       siteDrawingSize,
-                       [&](QPainter &on) { drawSite(on, m_document.drawing, marks); });
+            drawFitted(
+                    painter, QRectF(room.left(), top, room.width(), room.bottom() - top),
+                    siteDrawingSize, [&](QPainter &on) { drawSite(on, m_document.drawing, marks); },
+                    PictureText::legible);
         });
     }
 

@@ -20,8 +20,12 @@
 
 namespace {
 
-const QRectF planArea(40, 50, 920, 800);
-constexpr double legendTop = 880;
+// The plan above its legend, which takes as many rows as its entries
+// need in the picture's font, so that none falls off the foot.
+constexpr double pictureLeft = 40;
+constexpr double pictureWidth = 920;
+constexpr double planTop = 50;
+constexpr double pictureFoot = 990;
 const QColor areaColour(0xf0, 0xf0, 0xe8);
 const QColor areaEdge(0x73, 0x73, 0x73);
 const QColor obstacleColour(0x52, 0x52, 0x52);
@@ -38,7 +42,7 @@ const QColor gapColour(0x54, 0x27, 0x88);
 class DrawingView
 {
 public:
-    explicit DrawingView(const SiteDrawing &drawing)
+    DrawingView(const SiteDrawing &drawing, const QRectF &plan) : m_plan(plan)
     {
         Box site;
         for (const auto *features : {&drawing.areas, &drawing.obstacles, &drawing.privacy}) {
@@ -72,18 +76,20 @@ public:
         }
         const double width = std::max(frame.maxX - frame.minX, 1.0);
         const double height = std::max(frame.maxY - frame.minY, 1.0);
-        m_scale = std::min(planArea.width() / width, planArea.height() / height)
+        m_scale = std::min(m_plan.width() / width, m_plan.height() / height)
                 * (hasSite ? 1.0 : 0.95);
         m_centre = {(frame.minX + frame.maxX) / 2.0, (frame.minY + frame.maxY) / 2.0};
     }
 
     // How far, in metres, the views run past the frame; 0 when they stay in.
     double beyond() const { return m_beyond; }
+    // Where the plan is drawn in the picture.
+    const QRectF &plan() const { return m_plan; }
 
     QPointF map(const PlanePoint &point) const
     {
-        return {planArea.center().x() + (point.x - m_centre.x) * m_scale,
-                planArea.center().y() - (point.y - m_centre.y) * m_scale};
+        return {m_plan.center().x() + (point.x - m_centre.x) * m_scale,
+                m_plan.center().y() - (point.y - m_centre.y) * m_scale};
     }
     double scale() const { return m_scale; }
 
@@ -129,6 +135,7 @@ private:
         }
     };
 
+    QRectF m_plan;
     double m_scale = 1.0;
     PlanePoint m_centre{0.0, 0.0};
     double m_beyond = 0.0;
@@ -140,6 +147,14 @@ private:
 class LabelPlaces
 {
 public:
+    // The north arrow's corner and the foot's row of scale bar and note are
+    // taken from the start.
+    explicit LabelPlaces(const QRectF &plan) : m_plan(plan)
+    {
+        block(QRectF(plan.right() - 50, plan.top(), 50, 80));
+        block(QRectF(plan.left(), plan.bottom() - 36, plan.width(), 36));
+    }
+
     void block(const QRectF &box) { m_taken.push_back(box); }
     void blockLine(QPointF from, QPointF to, double width)
     {
@@ -166,7 +181,7 @@ public:
         std::optional<QRectF> inside;
         for (const QPointF &offset : offsets) {
             const QRectF box(at + offset, size);
-            if (!planArea.contains(box))
+            if (!m_plan.contains(box))
                 continue;
             if (!inside)
                 inside = box;
@@ -178,15 +193,16 @@ public:
         }
         QRectF chosen = inside.value_or(QRectF(at + offsets[0], size));
         // Kept within the plan even when no place there is free.
-        chosen.moveLeft(std::clamp(chosen.left(), planArea.left(),
-                                   std::max(planArea.left(), planArea.right() - size.width())));
-        chosen.moveTop(std::clamp(chosen.top(), planArea.top(),
-                                  std::max(planArea.top(), planArea.bottom() - size.height())));
+        chosen.moveLeft(std::clamp(chosen.left(), m_plan.left(),
+                                   std::max(m_plan.left(), m_plan.right() - size.width())));
+        chosen.moveTop(std::clamp(chosen.top(), m_plan.top(),
+                                  std::max(m_plan.top(), m_plan.bottom() - size.height())));
         block(chosen);
         return chosen;
     }
 
 private:
+    QRectF m_plan;
     std::vector<QRectF> m_taken;
 };
 
@@ -313,7 +329,7 @@ void drawCameraLabel(QPainter &painter, const DrawingView &view, const SiteDrawi
 void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &drawing,
                  const DrawingMarks &marks)
 {
-    LabelPlaces places;
+    LabelPlaces places(view.plan());
     for (const auto &camera : drawing.cameras)
         drawCamera(painter, view, camera, marks.camerasInGrey ? otherCameraColour : cameraColour,
                    1.0, places);
@@ -324,6 +340,7 @@ void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &
 
 void drawNorthAndScale(QPainter &painter, const DrawingView &view)
 {
+    const QRectF &planArea = view.plan();
     const QPointF north(planArea.right() - 30, planArea.top() + 50);
     painter.setPen(QPen(inkColour, 2));
     painter.setBrush(inkColour);
@@ -343,79 +360,127 @@ void drawNorthAndScale(QPainter &painter, const DrawingView &view)
     painter.drawText(start + QPointF(length + 8, 4), QStringLiteral("%1 m").arg(metres));
 }
 
-void drawLegend(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks &marks)
+struct LegendEntry
 {
-    double x = planArea.left();
-    double y = legendTop;
-    const QFontMetricsF metrics(painter.font());
-    const auto entry = [&](const QBrush &brush, const QPen &pen, const QString &text) {
-        const double width = 22 + metrics.horizontalAdvance(text) + 18;
-        if (x + width > planArea.right()) {
-            x = planArea.left();
-            y += 20;
-        }
-        painter.setPen(pen);
-        painter.setBrush(brush);
-        painter.drawRect(QRectF(x, y - 11, 16, 12));
-        painter.setPen(inkColour);
-        painter.drawText(QPointF(x + 22, y), text);
-        x += width;
-    };
+    QBrush brush;
+    QPen pen;
+    QString text;
+};
+
+std::vector<LegendEntry> legendEntries(const SiteDrawing &drawing, const DrawingMarks &marks)
+{
+    std::vector<LegendEntry> entries;
     for (std::size_t level = 0; level < drawing.levels.size(); ++level) {
         const SiteLevel &shown = drawing.levels[level];
         QString name = shown.name;
         if (!name.isEmpty())
             name[0] = name.at(0).toUpper();
-        entry(paletteColour(level, drawing.levels.size()), Qt::NoPen,
-              QStringLiteral("%1 (%2 px/m)").arg(name).arg(shown.pixelsPerMetre));
+        entries.push_back({paletteColour(level, drawing.levels.size()), Qt::NoPen,
+                           QStringLiteral("%1 (%2 px/m)").arg(name).arg(shown.pixelsPerMetre)});
     }
-    entry(obstacleColour, Qt::NoPen, QStringLiteral("Obstacle"));
-    entry(privacyColour.lighter(170), QPen(privacyColour, 1), QStringLiteral("Privacy"));
+    entries.push_back({obstacleColour, Qt::NoPen, QStringLiteral("Obstacle")});
+    entries.push_back(
+            {privacyColour.lighter(170), QPen(privacyColour, 1), QStringLiteral("Privacy")});
     if (marks.gaps)
-        entry(gapColour.lighter(170), QPen(gapColour, 1), marks.gapsLabel);
+        entries.push_back({gapColour.lighter(170), QPen(gapColour, 1), marks.gapsLabel});
+    return entries;
+}
+
+// Each entry's place in the legend, rows of them from the left: the
+// baseline's start, under a first row whose baseline is at 0.
+std::vector<QPointF> legendPlaces(const std::vector<LegendEntry> &entries,
+                                  const QFontMetricsF &metrics)
+{
+    const double rowHeight = std::max(20.0, metrics.height() * 1.4);
+    std::vector<QPointF> places;
+    double x = pictureLeft;
+    double y = 0.0;
+    for (const LegendEntry &entry : entries) {
+        const double width = 22 + metrics.horizontalAdvance(entry.text) + 18;
+        if (x + width > pictureLeft + pictureWidth && x > pictureLeft) {
+            x = pictureLeft;
+            y += rowHeight;
+        }
+        places.emplace_back(x, y);
+        x += width;
+    }
+    return places;
+}
+
+// The plan, over a legend that ends at the picture's foot.
+QRectF planArea(const SiteDrawing &drawing, const DrawingMarks &marks, const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const std::vector<QPointF> places = legendPlaces(legendEntries(drawing, marks), metrics);
+    const double legendHeight = (places.empty() ? 0.0 : places.back().y()) + metrics.height();
+    const double legendTop = pictureFoot - legendHeight;
+    return {pictureLeft, planTop, pictureWidth, legendTop - 20 - planTop};
+}
+
+void drawLegend(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks &marks,
+                const QRectF &plan)
+{
+    const QFontMetricsF metrics(painter.font());
+    const std::vector<LegendEntry> entries = legendEntries(drawing, marks);
+    const std::vector<QPointF> places = legendPlaces(entries, metrics);
+    const double firstBaseline = plan.bottom() + 20 + metrics.ascent();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const LegendEntry &entry = entries[index];
+        const QPointF at = places[index] + QPointF(0, firstBaseline);
+        painter.setPen(entry.pen);
+        painter.setBrush(entry.brush);
+        painter.drawRect(QRectF(at.x(), at.y() - 11, 16, 12));
+        painter.setPen(inkColour);
+        painter.drawText(at + QPointF(22, 0), entry.text);
+    }
 }
 
 } // namespace
 
 void drawSite(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks &marks)
 {
-    const DrawingView view(drawing);
+    const DrawingView view(drawing, planArea(drawing, marks, painter.font()));
+    const QRectF &plan = view.plan();
     if (marks.titled)
-        painter.drawText(QPointF(planArea.left(), 30),
+        painter.drawText(QPointF(plan.left(), 30),
                          QStringLiteral("Site plan: %1 %2, each level's band where it is the "
                                         "strictest met on the target's plane")
                                  .arg(drawing.cameras.size())
                                  .arg(drawing.cameras.size() == 1 ? QStringLiteral("camera")
                                                                   : QStringLiteral("cameras")));
     painter.save();
-    painter.setClipRect(planArea);
+    painter.setClipRect(plan);
     drawFeatures(painter, view, drawing, marks);
     drawCameras(painter, view, drawing, marks);
     painter.restore();
     painter.setPen(QPen(inkColour, 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(planArea);
+    painter.drawRect(plan);
     drawNorthAndScale(painter, view);
     if (view.beyond() >= 0.5)
-        painter.drawText(QRectF(planArea.left(), planArea.bottom() - 28, planArea.width() - 10, 16),
+        painter.drawText(QRectF(plan.left(), plan.bottom() - 28, plan.width() - 10, 16),
                          Qt::AlignRight | Qt::AlignVCenter,
                          QStringLiteral("The views reach up to %1 m past the frame")
                                  .arg(std::round(view.beyond())));
-    drawLegend(painter, drawing, marks);
+    drawLegend(painter, drawing, marks, plan);
 }
 
 void drawSiteCamera(QPainter &painter, const SiteDrawing &drawing, std::size_t camera)
 {
-    const DrawingView view(drawing);
+    // On the plan that drawSite() draws without marks, in the same font.
+    const DrawingView view(drawing, planArea(drawing, DrawingMarks{}, painter.font()));
     painter.save();
-    painter.setClipRect(planArea);
-    // Large enough to be found on a small copy of the plan.
+    painter.setClipRect(view.plan());
+    // Large enough to be found on a small copy of the plan, and to be read
+    // there: 6 points at least, however small the copy.
     constexpr double size = 3.0;
     QFont font = painter.font();
     font.setBold(true);
-    font.setPixelSize(static_cast<int>(font.pixelSize() * size));
+    const double scale = std::max(painter.worldTransform().m11(), 1e-3);
+    font.setPixelSize(std::max(static_cast<int>(font.pixelSize() * size),
+                               static_cast<int>(std::ceil(6.0 / scale))));
     painter.setFont(font);
-    LabelPlaces places;
+    LabelPlaces places(view.plan());
     drawCamera(painter, view, drawing.cameras.at(camera), markedColour, size, places);
     drawCameraLabel(painter, view, drawing.cameras.at(camera), size, places);
     painter.restore();
