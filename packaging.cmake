@@ -7,7 +7,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 install(TARGETS kavrelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET kavrelo-cli)
     install(TARGETS kavrelo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(TARGETS kavrelo_pictures kavrelo_sites LIBRARY DESTINATION ${KAVRELO_MODULE_DIR})
+    install(TARGETS kavrelo_pictures kavrelo_sites kavrelo_vectorfiles LIBRARY DESTINATION ${KAVRELO_MODULE_DIR})
 endif()
 
 if(UNIX AND NOT APPLE)

@@ -34,6 +34,7 @@ const QColor cameraColour(0x08, 0x45, 0x94);
 const QColor markedColour(0xe6, 0x55, 0x0d);
 const QColor otherCameraColour(0x96, 0x96, 0x96);
 const QColor gapColour(0x54, 0x27, 0x88);
+const QColor backgroundInk(0x80, 0x80, 0x80);
 
 // Metres to the picture, north up, the same scale both ways. The frame is
 // the site's (its areas, obstacles and privacy zones, and the cameras) with
@@ -45,7 +46,8 @@ public:
     DrawingView(const SiteDrawing &drawing, const QRectF &plan) : m_plan(plan)
     {
         Box site;
-        for (const auto *features : {&drawing.areas, &drawing.obstacles, &drawing.privacy}) {
+        for (const auto *features :
+             {&drawing.areas, &drawing.obstacles, &drawing.privacy, &drawing.background}) {
             for (const auto &feature : *features) {
                 for (const PlanePolygon &polygon : feature.polygons)
                     site.take(polygon.exterior);
@@ -61,8 +63,8 @@ public:
                 for (const PlanePolygon &polygon : band)
                     bands.take(polygon.exterior);
         }
-        const bool hasSite
-                = !drawing.areas.empty() || !drawing.obstacles.empty() || !drawing.privacy.empty();
+        const bool hasSite = !drawing.areas.empty() || !drawing.obstacles.empty()
+                || !drawing.privacy.empty() || !drawing.background.empty();
         Box frame = hasSite ? site : bands;
         if (frame.empty())
             frame = Box{-50.0, 50.0, -50.0, 50.0};
@@ -257,6 +259,16 @@ void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing 
             if (level < camera.bands.size())
                 painter.drawPath(view.path(camera.bands[level]));
         }
+    }
+
+    // The rest of the plan it came from, thin, over the colours as on the
+    // architect's own drawing.
+    painter.setPen(QPen(backgroundInk, 0.75));
+    painter.setBrush(Qt::NoBrush);
+    for (const auto &feature : drawing.background) {
+        painter.drawPath(view.path(feature.polygons));
+        for (const auto &line : feature.lines)
+            painter.drawPolyline(view.ring(line));
     }
 
     if (marks.gaps)

@@ -212,3 +212,8 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
         return {ExitStatus::outputFailed, problem};
     return end;
 }
+
+QStringList CoverageCommand::warnings(const CoveragePlan &plan) const
+{
+    return plan.site.warnings;
+}

@@ -24,6 +24,7 @@ public:
 protected:
     std::variant<UsageError, CoveragePlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const CoveragePlan &plan) const override;
+    QStringList warnings(const CoveragePlan &plan) const override;
     QStringList outputFiles(const CoveragePlan &plan) const override;
     std::optional<QString> calculate(const CoveragePlan &plan, const InputValues &values,
                                      Results &results, PlacedRecord &product) const override;

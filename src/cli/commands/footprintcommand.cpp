@@ -73,3 +73,8 @@ std::optional<QString> FootprintCommand::write(const SiteInputs & /*plan*/, Foot
                     results, product.placed.camera.at, product.footprint);
     return std::nullopt;
 }
+
+QStringList FootprintCommand::warnings(const SiteInputs &plan) const
+{
+    return plan.warnings;
+}

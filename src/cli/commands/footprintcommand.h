@@ -31,6 +31,7 @@ protected:
     QStringList ownFieldNames() const override;
     std::variant<UsageError, SiteInputs> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const SiteInputs &plan) const override;
+    QStringList warnings(const SiteInputs &plan) const override;
     std::optional<QString> calculate(const SiteInputs &plan, const InputValues &values,
                                      Results &results, PlacedFootprint &product) const override;
     std::unique_ptr<RecordSink> makeSink(const SiteInputs &plan, FootprintRun &run,

@@ -339,7 +339,7 @@ std::variant<UsageError, ReportPlan> ReportCommand::prepare(const GivenInputs &g
         return std::move(*error);
     plan.site = std::get<SiteInputs>(std::move(site));
     if (const auto gapsLevel = given.commandLine[m_gapsLevel]) {
-        if (!plan.site.sitePath)
+        if (plan.site.sitePaths.isEmpty())
             return UsageError{QStringLiteral("--gaps-level needs --site, whose gaps it shows")};
         plan.gapsLevel = levelNamed(*gapsLevel, plan.site.levels);
         if (!plan.gapsLevel)
@@ -389,7 +389,7 @@ std::optional<QString> ReportCommand::calculate(const ReportPlan &plan, const In
                                                 Results &results, PlacedRecord &product) const
 {
     if (const auto problem
-        = m_site.place(plan.site, values, plan.site.sitePath.has_value(), results, product))
+        = m_site.place(plan.site, values, !plan.site.sitePaths.isEmpty(), results, product))
         return problem;
     return nonFiniteResult(results, values);
 }
@@ -430,7 +430,7 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
 {
     if (const auto note = run.site.leftOutNote("report"))
         printLine(streams, messagePrefix() + *note);
-    auto finished = std::move(run.site).finish(plan.site, {plan.site.sitePath.has_value(), true});
+    auto finished = std::move(run.site).finish(plan.site, {!plan.site.sitePaths.isEmpty(), true});
     if (const auto *problem = std::get_if<QString>(&finished))
         return {ExitStatus::notWorkedOut,
                 QStringLiteral("cannot work out the coverage: %1").arg(*problem)};
@@ -443,7 +443,7 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
     document.date = plan.pages.date;
     document.drawing = *ended.coverage.drawing;
     const ReportPages pages(plan, ended, run.passThroughNames, resultTable(), m_site.results());
-    if (plan.site.sitePath)
+    if (!plan.site.sitePaths.isEmpty())
         pages.fillCoverage(m_coverage, document);
     pages.fillCameras(document);
     pages.fillBill(document);
@@ -462,4 +462,9 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
     if (const auto problem = writeReport(document, plan.output))
         return {ExitStatus::outputFailed, problem};
     return {};
+}
+
+QStringList ReportCommand::warnings(const ReportPlan &plan) const
+{
+    return plan.site.warnings;
 }

@@ -42,6 +42,7 @@ public:
 protected:
     std::variant<UsageError, ReportPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const ReportPlan &plan) const override;
+    QStringList warnings(const ReportPlan &plan) const override;
     QStringList outputFiles(const ReportPlan &plan) const override { return {plan.output}; }
     std::optional<QString> calculate(const ReportPlan &plan, const InputValues &values,
                                      Results &results, PlacedRecord &product) const override;

@@ -136,6 +136,7 @@ ExitStatus BatchRun::read(const BatchCommand &command, const Streams &streams, R
         if (const auto refusal = refusesReadFile(file, descriptor, QStringLiteral("batch")))
             return messages.failedWrite(streams, *refusal);
     }
+    messages.warn(streams, calculation.warnings());
 
     const auto sink = calculation.makeSink(format, columns.passThroughNames, streams);
     const bool answersAtEnd = calculation.answersAtEnd();

@@ -77,6 +77,9 @@ public:
     // The files it writes beside the records, which must not be the batch
     // it reads.
     virtual QStringList outputFiles() const = 0;
+    // What the run should know of its inputs before it starts, such as a
+    // part of a site left out; said once, and the run goes on.
+    virtual QStringList warnings() const = 0;
     // Publishes what the last calculation made.
     virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
     // The results of this run, in their order.

@@ -145,7 +145,7 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
     for (int index = 0; index < inputs.size(); ++index) {
         const QString &name = inputs.at(index).name;
         const QString given = inputs.at(index).repeatable
-                ? parser.values(name).join(QLatin1Char(','))
+                ? parser.values(name).join(inputs.at(index).joinedBy)
                 : parser.value(name);
         const auto value = parser.isSet(name) ? std::optional<QString>(given)
                                               : inputs.at(index).defaultValue;
@@ -243,6 +243,7 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
 {
     if (const auto refusal = calculation.refusesOutput())
         return m_messages.failedWrite(streams, *refusal);
+    m_messages.warn(streams, calculation.warnings());
     Results results(calculation.results());
     if (const auto problem = calculation.calculate(values, results)) {
         m_messages.print(streams, *problem);

@@ -9,6 +9,12 @@ Messages::Messages(const QString &commandName)
 {
 }
 
+void Messages::warn(const Streams &streams, const QStringList &warnings) const
+{
+    for (const QString &warning : warnings)
+        print(streams, QStringLiteral("warning: %1").arg(warning));
+}
+
 void Messages::print(const Streams &streams, const QString &message) const
 {
     printLine(streams, m_prefix + message);

@@ -18,6 +18,8 @@ public:
     // "kavrelo-cli fov: "
     const QString &prefix() const { return m_prefix; }
     void print(const Streams &streams, const QString &message) const;
+    // Each after "warning: ".
+    void warn(const Streams &streams, const QStringList &warnings) const;
     // With a pointer to the command's help.
     ExitStatus usage(const Streams &streams, const QString &message) const;
     ExitStatus outputFailure(const Streams &streams, const QString &reason) const;

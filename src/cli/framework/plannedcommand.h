@@ -35,6 +35,7 @@ protected:
         return std::nullopt;
     }
     virtual QStringList outputFiles(const Plan & /*plan*/) const { return {}; }
+    virtual QStringList warnings(const Plan & /*plan*/) const { return {}; }
     virtual std::optional<PublishFailure> publish(const Plan & /*plan*/,
                                                   const Product & /*product*/,
                                                   const QString & /*recordName*/) const
@@ -92,6 +93,7 @@ private:
             return m_command.refusesOutput(m_plan);
         }
         QStringList outputFiles() const override { return m_command.outputFiles(m_plan); }
+        QStringList warnings() const override { return m_command.warnings(m_plan); }
         std::optional<PublishFailure> publish(const QString &recordName) const override
         {
             return m_command.publish(m_plan, m_product, recordName);

@@ -92,3 +92,8 @@ bool GivenInputs::fedByColumn(InputId input) const
 {
     return columnOfInput.at(input.m_index) >= 0;
 }
+
+QStringList wholeValues(const std::optional<QString> &joined)
+{
+    return joined ? joined->split(wholeValuesSeparator) : QStringList();
+}

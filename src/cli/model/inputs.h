@@ -26,9 +26,15 @@ struct InputSpec
     std::optional<QString> defaultValue = {}; // used when nothing else gives a value
     bool fromColumns = true; // whether a batch's column of its name feeds it
     QStringList columnAliases = {}; // other names of its column, such as OpenStreetMap's
-    // Given more than once on the command line, its values join with commas.
+    // Given more than once on the command line, its values join with this:
+    // a comma, or a NUL for values such as file names that may hold one.
     bool repeatable = false;
+    QChar joinedBy = QLatin1Char(',');
 };
+
+// The values of a repeatable input that joins them with a NUL.
+constexpr QChar wholeValuesSeparator = QChar(0);
+QStringList wholeValues(const std::optional<QString> &joined);
 
 // Inputs that several commands take, named and described alike in each.
 InputSpec pixelSizeInput(Need need);

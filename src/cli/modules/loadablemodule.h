@@ -1,13 +1,20 @@
 #pragma once
 
 // modules/: the libraries that only some runs need, loaded on demand: the
-// loader (here), the picture module and the site module.
+// loader (here), the picture module, the site module and the module of GIS
+// and CAD files.
 
 #include <QLibrary>
 #include <QString>
 
 #include <initializer_list>
 #include <optional>
+
+// Why a module cannot be used: missing, or from another build.
+struct ModuleProblem
+{
+    QString message;
+};
 
 // A module that the program loads on first use from where the build and
 // the installation both put it beside the program, and whose version is

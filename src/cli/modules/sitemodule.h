@@ -1,5 +1,6 @@
 #pragma once
 
+#include "loadablemodule.h"
 #include "sitemodel.h"
 
 #include <QString>
@@ -8,12 +9,6 @@
 #include <variant>
 
 // The program's side of the site module.
-
-// Why the module cannot be used: missing, or from another build.
-struct ModuleProblem
-{
-    QString message;
-};
 
 // The site placed by the module; or why the module cannot place it; or why
 // the site cannot be used.

@@ -11,12 +11,35 @@
 
 namespace {
 
+QString roleNoun(SiteFeature::Role role)
+{
+    switch (role) {
+    case SiteFeature::Role::area:
+        return QStringLiteral("an area");
+    case SiteFeature::Role::obstacle:
+        return QStringLiteral("an obstacle");
+    case SiteFeature::Role::privacy:
+        return QStringLiteral("a privacy zone");
+    case SiteFeature::Role::background:
+        break;
+    }
+    return QStringLiteral("the background");
+}
+
+QString fittingGeometries(SiteFeature::Role role)
+{
+    return role == SiteFeature::Role::area || role == SiteFeature::Role::privacy
+            ? QStringLiteral("Polygon or MultiPolygon")
+            : QStringLiteral("Polygon, MultiPolygon, LineString or MultiLineString");
+}
+
 // A feature's problem, named by its place in the file and its name.
 class FeatureReader
 {
 public:
-    FeatureReader(const QString &fileName, int number, const QJsonObject &properties)
-        : m_fileName(fileName), m_number(number)
+    FeatureReader(const QString &fileName, int number, const QJsonObject &properties,
+                  const QString &layer, const LayerRules &rules)
+        : m_fileName(fileName), m_number(number), m_layer(layer), m_rules(rules)
     {
         m_feature.number = number;
         m_feature.name = properties.value(QStringLiteral("name")).toString();
@@ -40,6 +63,8 @@ private:
 
     const QString &m_fileName;
     int m_number;
+    const QString &m_layer;
+    const LayerRules &m_rules;
     QJsonObject m_properties;
     SiteFeature m_feature;
     QString m_problem;
@@ -127,7 +152,9 @@ bool FeatureReader::line(const QJsonValue &value, std::vector<GeoPoint> &points)
 std::variant<QString, SiteFeature> FeatureReader::read(const QJsonValue &geometry)
 {
     const QJsonValue role = m_properties.value(QStringLiteral("role"));
-    if (role.isUndefined() || role.isNull() || role.toString() == QLatin1String("area"))
+    if (role.isUndefined() || role.isNull())
+        m_feature.role = m_rules.roleOf(m_layer).value_or(SiteFeature::Role::area);
+    else if (role.toString() == QLatin1String("area"))
         m_feature.role = SiteFeature::Role::area;
     else if (role.toString() == QLatin1String("obstacle"))
         m_feature.role = SiteFeature::Role::obstacle;
@@ -142,29 +169,33 @@ std::variant<QString, SiteFeature> FeatureReader::read(const QJsonValue &geometr
         if (!height.isDouble() || !(height.toDouble() >= 0.0))
             return problem(QStringLiteral("height must be a number of metres, 0 or above"));
         m_feature.height = height.toDouble();
+    } else if (m_feature.role == SiteFeature::Role::obstacle) {
+        m_feature.height = m_rules.heightOf(m_layer);
     }
 
-    if (geometry.isNull())
+    if (geometry.isNull()) {
+        if (m_feature.role == SiteFeature::Role::background)
+            return m_feature;
         return problem(QStringLiteral("its geometry is null"));
+    }
     const QJsonObject shape = geometry.toObject();
     const QString type = shape.value(QStringLiteral("type")).toString();
     const QJsonValue coordinates = shape.value(QStringLiteral("coordinates"));
     const bool lines
             = type == QLatin1String("LineString") || type == QLatin1String("MultiLineString");
     const bool polygons = type == QLatin1String("Polygon") || type == QLatin1String("MultiPolygon");
-    if (!polygons && !(lines && m_feature.role == SiteFeature::Role::obstacle))
+    // Drawn as it is, so what cannot be drawn is simply not.
+    if (m_feature.role == SiteFeature::Role::background && !polygons && !lines)
+        return m_feature;
+    const bool fits = polygons
+            || (lines
+                && (m_feature.role == SiteFeature::Role::obstacle
+                    || m_feature.role == SiteFeature::Role::background));
+    if (!fits)
         return problem(QStringLiteral("%1 is not a geometry for %2; use %3")
                                .arg(type.isEmpty() ? QStringLiteral("a geometry without a type")
                                                    : QStringLiteral("a %1").arg(type),
-                                    m_feature.role == SiteFeature::Role::obstacle
-                                            ? QStringLiteral("an obstacle")
-                                            : m_feature.role == SiteFeature::Role::area
-                                            ? QStringLiteral("an area")
-                                            : QStringLiteral("a privacy zone"),
-                                    m_feature.role == SiteFeature::Role::obstacle
-                                            ? QStringLiteral("Polygon, MultiPolygon, LineString "
-                                                             "or MultiLineString")
-                                            : QStringLiteral("Polygon or MultiPolygon")));
+                                    roleNoun(m_feature.role), fittingGeometries(m_feature.role)));
     bool ok = true;
     if (type == QLatin1String("Polygon")) {
         m_feature.polygons.emplace_back();
@@ -210,7 +241,8 @@ QString whereInText(const QByteArray &text, int offset)
 
 } // namespace
 
-std::variant<QString, Site> parseSite(const QByteArray &json, const QString &fileName)
+std::variant<QString, Site> parseSite(const QByteArray &json, const QString &fileName,
+                                      const LayerRules &rules)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
@@ -234,6 +266,10 @@ std::variant<QString, Site> parseSite(const QByteArray &json, const QString &fil
                                     {QStringLiteral("geometry"), root},
                                     {QStringLiteral("properties"), QJsonObject()}});
     }
+    // Its one layer is named as OGR names it.
+    const QJsonValue ownName = root.value(QStringLiteral("name"));
+    const QString layer
+            = ownName.isString() ? ownName.toString() : QFileInfo(fileName).completeBaseName();
     Site site;
     int number = 0;
     for (const QJsonValue &each : features) {
@@ -242,24 +278,11 @@ std::variant<QString, Site> parseSite(const QByteArray &json, const QString &fil
         if (feature.value(QStringLiteral("type")).toString() != QLatin1String("Feature"))
             return QStringLiteral("%1: feature %2 is not a Feature").arg(fileName).arg(number);
         FeatureReader reader(fileName, number,
-                             feature.value(QStringLiteral("properties")).toObject());
+                             feature.value(QStringLiteral("properties")).toObject(), layer, rules);
         auto read = reader.read(feature.value(QStringLiteral("geometry")));
         if (auto *problem = std::get_if<QString>(&read))
             return *problem;
         site.features.push_back(std::move(std::get<SiteFeature>(read)));
     }
     return site;
-}
-
-std::variant<QString, Site> readSiteFile(const QString &path)
-{
-    if (QFileInfo(path).isDir())
-        return QStringLiteral("cannot read %1: it is a folder").arg(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-    const QByteArray json = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-    return parseSite(json, path);
 }

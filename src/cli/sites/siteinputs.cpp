@@ -6,9 +6,9 @@
 #include "picturefiles.h"
 #include "picturemodule.h"
 #include "readfiles.h"
-#include "sitefile.h"
 #include "sitelevels.h"
 #include "sitemodule.h"
+#include "sitereading.h"
 
 #include <array>
 #include <cmath>
@@ -36,6 +36,15 @@ PlacedResults declaredResults(const std::function<ResultId(ResultSpec)> &add)
 InputSpec degreesInput(const char *name, const char *description)
 {
     return {QString::fromLatin1(name), QStringLiteral("degrees"), QString::fromLatin1(description)};
+}
+
+// Given on the command line alone, as often as wanted, each value whole.
+InputSpec wholeValuesInput(InputSpec input)
+{
+    input = commandLineOnly(std::move(input));
+    input.repeatable = true;
+    input.joinedBy = wholeValuesSeparator;
+    return input;
 }
 
 // OpenStreetMap's camera:direction takes these too.
@@ -112,10 +121,18 @@ SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInp
                           QStringList{QStringLiteral("camera:direction")}}))
     , m_mount(addInput, QStringList{QStringLiteral("camera:angle")})
     , m_maxRange(addInput(metresInput("max-range", "Nothing farther along the bearing counts.")))
-    , m_site(addInput(commandLineOnly(
+    , m_site(addInput(wholeValuesInput(
               {QStringLiteral("site"), QStringLiteral("FILE"),
-               QStringLiteral("The site as GeoJSON: areas to cover, obstacles, privacy "
-                              "zones.")})))
+               QStringLiteral("The site: areas to cover, obstacles, privacy zones, in GeoJSON "
+                              "or any GIS or CAD file; repeatable.")})))
+    , m_roles(addInput(wholeValuesInput(
+              {QStringLiteral("role"), QStringLiteral("PATTERN=ROLE"),
+               QStringLiteral("The role of features without one in the layers PATTERN "
+                              "matches: area, obstacle, privacy or background; repeatable.")})))
+    , m_obstacleHeights(addInput(wholeValuesInput(
+              {QStringLiteral("obstacle-height"), QStringLiteral("PATTERN=m"),
+               QStringLiteral("The height of obstacles without one in the layers PATTERN "
+                              "matches; repeatable.")})))
     , m_levels(addInput(levelsInput()))
     , m_results(declaredResults(addResult))
 {
@@ -153,22 +170,38 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         inputs.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
         inputs.ownLevels = true;
     }
+    auto rules = LayerRules::parse(wholeValues(given.commandLine[m_roles]),
+                                   wholeValues(given.commandLine[m_obstacleHeights]));
+    if (const auto *problem = std::get_if<QString>(&rules))
+        return UsageError{*problem};
+    inputs.sitePaths = wholeValues(given.commandLine[m_site]);
+    if (inputs.sitePaths.isEmpty()
+        && (given.commandLine.given(m_roles) || given.commandLine.given(m_obstacleHeights)))
+        return UsageError{QStringLiteral("--role and --obstacle-height need --site")};
     Site site;
-    if (const auto path = given.commandLine[m_site]) {
-        auto read = readSiteFile(*path);
+    if (!inputs.sitePaths.isEmpty()) {
+        auto read = readSite(inputs.sitePaths, std::get<LayerRules>(rules));
+        if (const auto *problem = std::get_if<ModuleProblem>(&read)) {
+            inputs.moduleProblem = problem->message;
+            return inputs;
+        }
         if (const auto *problem = std::get_if<QString>(&read))
             return UsageError{*problem};
-        site = std::move(std::get<Site>(read));
-        inputs.sitePath = *path;
+        site = std::move(std::get<SiteRead>(read).site);
+        inputs.warnings = std::move(std::get<SiteRead>(read).warnings);
     }
-    if (area == Area::needed && !inputs.sitePath)
+    // A lone file names the site in messages; several name their features.
+    const QString siteName = inputs.sitePaths.size() == 1 ? inputs.sitePaths.first() : QString();
+    if (area == Area::needed && inputs.sitePaths.isEmpty())
         return UsageError{QStringLiteral("--site is required")};
-    if (inputs.sitePath && area != Area::optional) {
+    if (!inputs.sitePaths.isEmpty() && area != Area::optional) {
         const bool hasArea = std::any_of(
                 site.features.cbegin(), site.features.cend(),
                 [](const SiteFeature &feature) { return feature.role == SiteFeature::Role::area; });
         if (!hasArea)
-            return UsageError{QStringLiteral("%1 has no area to cover").arg(*inputs.sitePath)};
+            return UsageError{
+                    QStringLiteral("%1 has no area to cover")
+                            .arg(siteName.isEmpty() ? QStringLiteral("the site") : siteName)};
     }
     if (const auto problem = ownOptions())
         return UsageError{*problem};
@@ -178,8 +211,8 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         return inputs;
     }
     if (const auto *problem = std::get_if<QString>(&placed))
-        return UsageError{
-                QStringLiteral("%1: %2").arg(inputs.sitePath.value_or(QString()), *problem)};
+        return UsageError{siteName.isEmpty() ? *problem
+                                             : QStringLiteral("%1: %2").arg(siteName, *problem)};
     inputs.site = std::get<std::shared_ptr<const SiteGeometry>>(std::move(placed));
     return inputs;
 }
@@ -192,10 +225,10 @@ std::optional<QString> SiteInputReader::refusesOutput(const SiteInputs &inputs,
     for (const QString &file : files) {
         if (const auto refusal = refusesPictureFile(file))
             return refusal;
-        if (!inputs.sitePath)
-            continue;
-        if (const auto refusal = refusesReadFile(file, *inputs.sitePath, QStringLiteral("site")))
-            return refusal;
+        for (const QString &sitePath : inputs.sitePaths) {
+            if (const auto refusal = refusesReadFile(file, sitePath, QStringLiteral("site")))
+                return refusal;
+        }
     }
     if (draws)
         return pictureModuleProblem();

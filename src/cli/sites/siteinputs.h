@@ -16,7 +16,9 @@ struct SiteInputs
     MountInputs::Ways ways{};
     bool byPlane = false; // x and y from --origin, rather than lat and lon
     std::optional<GeoPoint> origin;
-    std::optional<QString> sitePath; // from --site
+    QStringList sitePaths; // from --site, each once or more
+    // What reading the site left out or found odd, said before the run.
+    QStringList warnings;
     std::vector<SiteLevel> levels;
     bool ownLevels = false; // from --levels, rather than the standard's
     // The site placed, or a site without features when none was given;
@@ -87,6 +89,8 @@ private:
     const MountInputs m_mount;
     const InputId m_maxRange;
     const InputId m_site;
+    const InputId m_roles;
+    const InputId m_obstacleHeights;
     const InputId m_levels;
     const PlacedResults m_results;
 };

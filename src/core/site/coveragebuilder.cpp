@@ -143,6 +143,9 @@ SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
         case SiteFeature::Role::privacy:
             drawn.privacy.push_back(std::move(shown));
             break;
+        case SiteFeature::Role::background:
+            drawn.background.push_back(std::move(shown));
+            break;
         }
     }
     return drawn;

@@ -53,8 +53,11 @@ double longitudeMargin(double margin, double widestLatitude)
 QString featureName(const SiteFeature &feature)
 {
     return feature.name.isEmpty()
-            ? QStringLiteral("feature %1").arg(feature.number)
-            : QStringLiteral("feature %1 (%2)").arg(feature.number).arg(feature.name);
+            ? QStringLiteral("%1feature %2").arg(feature.source).arg(feature.number)
+            : QStringLiteral("%1feature %2 (%3)")
+                      .arg(feature.source)
+                      .arg(feature.number)
+                      .arg(feature.name);
 }
 
 PlaneRing projected(const LocalPlane &plane, const std::vector<GeoPoint> &points, bool closed)
@@ -127,6 +130,9 @@ std::optional<QString> PlacedSite::placeFeatures()
     std::vector<Geometry> areaParts;
     std::vector<Geometry> obstacleParts;
     for (const SiteFeature &feature : m_site.features) {
+        // Only drawn, and drawn as it is.
+        if (feature.role == SiteFeature::Role::background)
+            continue;
         std::vector<Geometry> parts;
         for (const GeoPolygon &polygon : feature.polygons) {
             Geometry shape = m_geometry.polygon(projected(*m_plane, polygon));
@@ -150,6 +156,8 @@ std::optional<QString> PlacedSite::placeFeatures()
             break;
         case SiteFeature::Role::obstacle:
             obstacleParts.push_back(std::move(united));
+            break;
+        case SiteFeature::Role::background:
             break;
         }
     }

@@ -59,9 +59,14 @@ using GeoArea = std::vector<GeoPolygon>;
 
 struct SiteFeature
 {
-    enum class Role { area, obstacle, privacy };
+    // A background feature is only drawn, as the plan that it comes from
+    // has it: it covers, hides and guards nothing.
+    enum class Role { area, obstacle, privacy, background };
     Role role = Role::area;
-    int number = 0; // from 1, in the file's order
+    // Where it comes from, before its number in messages ("plan.dxf, layer
+    // A-WALL, "): empty for the features of a lone GeoJSON file.
+    QString source;
+    int number = 0; // from 1, in its file's or layer's order
     QString name; // may be empty
     std::optional<double> height; // of an obstacle; none blocks at every height
     GeoArea polygons;
@@ -154,6 +159,7 @@ struct SiteDrawing
     std::vector<Feature> areas;
     std::vector<Feature> obstacles;
     std::vector<Feature> privacy;
+    std::vector<Feature> background; // drawn thin, as the plan has it
     struct Camera
     {
         QString name;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "loadablemodule.h"
+#include "vectorfilesentry.h"
+
+#include <variant>
+
+// The program's side of the module of GIS and CAD files.
+
+// Every layer of the file, read by the module; or why the module cannot
+// be used; or why the file cannot be read.
+std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString &path);

@@ -1,0 +1,251 @@
+#include "sitereading.h"
+
+#include "sitefile.h"
+#include "vectorfilesmodule.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+// GeoJSON by its name, or by its first character; a pipe or a special file
+// is read whole as GeoJSON, as it always was, since OGR could not look
+// into it twice.
+bool isGeoJson(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().toLower();
+    if (!info.isFile() || suffix == QLatin1String("geojson") || suffix == QLatin1String("json"))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // for its message
+    const QByteArray start = file.read(4096).trimmed();
+    return start.startsWith('{');
+}
+
+std::variant<QString, Site> readGeoJson(const QString &path, const LayerRules &rules)
+{
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("cannot read %1: it is a folder").arg(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    const QByteArray json = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    return parseSite(json, path, rules);
+}
+
+QString featureWhere(const QString &path, const FileFeature &feature)
+{
+    const QString name
+            = feature.name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(feature.name);
+    return QStringLiteral("%1, layer %2, feature %3%4")
+            .arg(path, feature.layer)
+            .arg(feature.number)
+            .arg(name);
+}
+
+bool onTheEarth(const std::vector<GeoPoint> &points)
+{
+    return std::all_of(points.cbegin(), points.cend(), [](GeoPoint point) {
+        return std::fabs(point.lat) <= 90.0 && std::fabs(point.lon) <= 180.0;
+    });
+}
+
+bool closedRing(const GeoRing &ring)
+{
+    return ring.size() >= 4 && ring.front().lat == ring.back().lat
+            && ring.front().lon == ring.back().lon;
+}
+
+// Why the feature's geometry cannot serve its role, if it cannot.
+std::optional<QString> misfit(const FileFeature &feature, SiteFeature::Role role)
+{
+    const bool area = role == SiteFeature::Role::area || role == SiteFeature::Role::privacy;
+    const bool fits = area ? !feature.polygons.empty() && feature.lines.empty()
+                           : !feature.polygons.empty() || !feature.lines.empty();
+    if (feature.geometryType.isEmpty())
+        return QStringLiteral("it has no geometry");
+    if (!fits)
+        return QStringLiteral("a %1 is not a geometry for %2")
+                .arg(feature.geometryType,
+                     area && role == SiteFeature::Role::area ? QStringLiteral("an area")
+                             : area                          ? QStringLiteral("a privacy zone")
+                                                             : QStringLiteral("an obstacle"));
+    for (const GeoPolygon &polygon : feature.polygons) {
+        if (!closedRing(polygon.exterior)
+            || !std::all_of(polygon.holes.cbegin(), polygon.holes.cend(), closedRing))
+            return QStringLiteral("a ring is not closed, with 4 positions at least");
+    }
+    for (const auto &line : feature.lines) {
+        if (line.size() < 2)
+            return QStringLiteral("a line has fewer than 2 positions");
+    }
+    return std::nullopt;
+}
+
+// The features of a file that OGR read, their roles settled.
+class FileFeatures
+{
+public:
+    FileFeatures(const QString &path, const LayerRules &rules, bool severalFiles)
+        : m_path(path), m_rules(rules), m_severalFiles(severalFiles)
+    {
+    }
+
+    std::optional<QString> take(FileContents contents, SiteRead &read);
+
+private:
+    std::variant<QString, std::optional<SiteFeature::Role>>
+    roleOf(const FileFeature &feature) const;
+    std::variant<QString, std::optional<double>> heightOf(const FileFeature &feature,
+                                                          SiteFeature::Role role) const;
+
+    const QString &m_path;
+    const LayerRules &m_rules;
+    bool m_severalFiles;
+};
+
+std::variant<QString, std::optional<SiteFeature::Role>>
+FileFeatures::roleOf(const FileFeature &feature) const
+{
+    if (!feature.role.given())
+        return m_rules.roleOf(feature.layer);
+    const auto role
+            = feature.role.text ? roleNamed(feature.role.text->trimmed().toLower()) : std::nullopt;
+    if (!role)
+        return QStringLiteral("%1: unknown role %2; use area, obstacle, privacy or background")
+                .arg(featureWhere(m_path, feature),
+                     feature.role.text ? QStringLiteral("\"%1\"").arg(*feature.role.text)
+                                       : QStringLiteral("that is a number"));
+    return role;
+}
+
+std::variant<QString, std::optional<double>> FileFeatures::heightOf(const FileFeature &feature,
+                                                                    SiteFeature::Role role) const
+{
+    std::optional<double> metres = feature.height.number;
+    if (feature.height.text && !feature.height.text->trimmed().isEmpty()) {
+        bool ok = false;
+        metres = feature.height.text->trimmed().toDouble(&ok);
+        if (!ok)
+            metres = -1.0;
+    }
+    if (metres && !(std::isfinite(*metres) && *metres >= 0.0))
+        return QStringLiteral("%1: height must be a number of metres, 0 or above")
+                .arg(featureWhere(m_path, feature));
+    if (!metres && role == SiteFeature::Role::obstacle)
+        return m_rules.heightOf(feature.layer);
+    return metres;
+}
+
+std::optional<QString> FileFeatures::take(FileContents contents, SiteRead &read)
+{
+    if (!contents.planLayers.isEmpty())
+        return QStringLiteral("%1, layer %2: it has no coordinate system, so it is not on the "
+                              "earth; give the file one (in a GIS program, or with ogr2ogr "
+                              "-a_srs)")
+                .arg(m_path, contents.planLayers.first());
+    for (const QString &warning : contents.warnings)
+        read.warnings << QStringLiteral("%1: %2").arg(m_path, warning);
+    struct LayerCount
+    {
+        int withRole = 0;
+        int leftOut = 0;
+        QString first; // the first left out, and why
+    };
+    std::map<QString, LayerCount> counts;
+    for (FileFeature &feature : contents.features) {
+        const auto role = roleOf(feature);
+        if (const auto *problem = std::get_if<QString>(&role))
+            return *problem;
+        const SiteFeature::Role settled = std::get<std::optional<SiteFeature::Role>>(role).value_or(
+                SiteFeature::Role::background);
+        const auto height = heightOf(feature, settled);
+        if (const auto *problem = std::get_if<QString>(&height))
+            return *problem;
+        for (const GeoPolygon &polygon : feature.polygons) {
+            if (!onTheEarth(polygon.exterior))
+                return QStringLiteral("%1: a position is not on the earth")
+                        .arg(featureWhere(m_path, feature));
+        }
+        if (settled != SiteFeature::Role::background) {
+            LayerCount &count = counts[feature.layer];
+            ++count.withRole;
+            if (const auto why = misfit(feature, settled)) {
+                if (count.leftOut++ == 0)
+                    count.first = QStringLiteral("feature %1: %2").arg(feature.number).arg(*why);
+                continue;
+            }
+        }
+        SiteFeature made;
+        made.role = settled;
+        made.source = m_severalFiles ? QStringLiteral("%1, layer %2, ").arg(m_path, feature.layer)
+                                     : QStringLiteral("layer %1, ").arg(feature.layer);
+        made.number = feature.number;
+        made.name = feature.name;
+        made.height = std::get<std::optional<double>>(height);
+        made.polygons = std::move(feature.polygons);
+        made.lines = std::move(feature.lines);
+        read.site.features.push_back(std::move(made));
+    }
+    for (const auto &[layer, count] : counts) {
+        if (count.leftOut == 0)
+            continue;
+        if (count.leftOut == count.withRole)
+            return QStringLiteral("%1, layer %2: no feature fits its role (%3)")
+                    .arg(m_path, layer, count.first);
+        read.warnings << QStringLiteral("%1, layer %2: %3 of its %4 features are left out, as "
+                                        "their geometry does not fit their role (%5)")
+                                 .arg(m_path, layer)
+                                 .arg(count.leftOut)
+                                 .arg(count.withRole)
+                                 .arg(count.first);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths,
+                                                        const LayerRules &rules)
+{
+    SiteRead read;
+    QStringList layers;
+    for (const QString &path : paths) {
+        if (isGeoJson(path)) {
+            auto site = readGeoJson(path, rules);
+            if (auto *problem = std::get_if<QString>(&site))
+                return std::move(*problem);
+            for (SiteFeature &feature : std::get<Site>(site).features) {
+                if (paths.size() > 1)
+                    feature.source = QStringLiteral("%1, ").arg(path);
+                read.site.features.push_back(std::move(feature));
+            }
+            // Its one layer, as parseSite names it, for the rules.
+            layers << QFileInfo(path).completeBaseName();
+            continue;
+        }
+        auto contents = readVectorFile(path);
+        if (auto *problem = std::get_if<ModuleProblem>(&contents))
+            return std::move(*problem);
+        if (auto *problem = std::get_if<QString>(&contents))
+            return std::move(*problem);
+        FileContents &found = std::get<FileContents>(contents);
+        layers << found.layers;
+        FileFeatures files(path, rules, paths.size() > 1);
+        if (const auto problem = files.take(std::move(found), read))
+            return *problem;
+    }
+    for (const QString &pattern : rules.unmatchedRoles(layers))
+        read.warnings << QStringLiteral("--role \"%1\" matches no layer of the site, whose layers "
+                                        "are %2")
+                                 .arg(pattern, layers.join(QStringLiteral(", ")));
+    return read;
+}

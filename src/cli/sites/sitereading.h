@@ -1,0 +1,27 @@
+#pragma once
+
+#include "layerrules.h"
+#include "loadablemodule.h"
+#include "sitemodel.h"
+
+#include <QStringList>
+
+#include <variant>
+
+// A site from one file or several: GeoJSON as sitefile.h reads it, and any
+// other file through the module of GIS and CAD files. The features of all
+// the files make one site, in the order given.
+struct SiteRead
+{
+    Site site;
+    // What was left out or did not match, each once, to be said before
+    // the run: the run goes on without it.
+    QStringList warnings;
+};
+
+// Every feature's role and height settled by its own attributes, else by
+// the rules, else it is background (an area in GeoJSON, as before). A
+// feature whose geometry does not fit its role is left out, with a warning
+// for its layer; a layer where none fits is refused.
+std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths,
+                                                        const LayerRules &rules);

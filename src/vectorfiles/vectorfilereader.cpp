@@ -1,0 +1,218 @@
+#include "vectorfilereader.h"
+
+#include "gdalmessages.h"
+
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+#include <QFileInfo>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// GeoJSON's names for the geometries it has, which messages use for every
+// format; the rest keep their WKT names.
+QString geometryTypeName(const OGRGeometry &geometry)
+{
+    switch (wkbFlatten(geometry.getGeometryType())) {
+    case wkbPoint:
+        return QStringLiteral("Point");
+    case wkbMultiPoint:
+        return QStringLiteral("MultiPoint");
+    case wkbLineString:
+        return QStringLiteral("LineString");
+    case wkbMultiLineString:
+        return QStringLiteral("MultiLineString");
+    case wkbPolygon:
+        return QStringLiteral("Polygon");
+    case wkbMultiPolygon:
+        return QStringLiteral("MultiPolygon");
+    case wkbGeometryCollection:
+        return QStringLiteral("GeometryCollection");
+    default:
+        return QString::fromLatin1(geometry.getGeometryName());
+    }
+}
+
+std::vector<GeoPoint> pointsOf(const OGRSimpleCurve &curve)
+{
+    std::vector<GeoPoint> points;
+    points.reserve(static_cast<std::size_t>(curve.getNumPoints()));
+    for (int index = 0; index < curve.getNumPoints(); ++index)
+        points.push_back({curve.getY(index), curve.getX(index)});
+    return points;
+}
+
+// Polygons and lines, whatever collections hold them; points hold neither.
+void flatten(const OGRGeometry &geometry, FileFeature &feature)
+{
+    const OGRwkbGeometryType type = wkbFlatten(geometry.getGeometryType());
+    if (OGR_GT_IsCurve(type) || OGR_GT_IsSurface(type)) {
+        if (geometry.hasCurveGeometry()) {
+            const std::unique_ptr<OGRGeometry> linear(geometry.getLinearGeometry());
+            flatten(*linear, feature);
+            return;
+        }
+    }
+    if (type == wkbLineString || type == wkbLinearRing) {
+        auto points = pointsOf(*geometry.toSimpleCurve());
+        if (!points.empty())
+            feature.lines.push_back(std::move(points));
+    } else if (type == wkbPolygon) {
+        const OGRPolygon &polygon = *geometry.toPolygon();
+        if (polygon.IsEmpty())
+            return;
+        GeoPolygon made{pointsOf(*polygon.getExteriorRing()), {}};
+        for (int hole = 0; hole < polygon.getNumInteriorRings(); ++hole)
+            made.holes.push_back(pointsOf(*polygon.getInteriorRing(hole)));
+        feature.polygons.push_back(std::move(made));
+    } else if (OGR_GT_IsSubClassOf(type, wkbGeometryCollection)) {
+        for (const OGRGeometry *part : *geometry.toGeometryCollection())
+            flatten(*part, feature);
+    }
+}
+
+FileAttribute attribute(const OGRFeature &feature, int field)
+{
+    FileAttribute value;
+    if (field < 0 || !feature.IsFieldSetAndNotNull(field))
+        return value;
+    switch (feature.GetFieldDefnRef(field)->GetType()) {
+    case OFTInteger:
+    case OFTInteger64:
+    case OFTReal:
+        value.number = feature.GetFieldAsDouble(field);
+        break;
+    default:
+        value.text = QString::fromUtf8(feature.GetFieldAsString(field));
+        break;
+    }
+    return value;
+}
+
+// A field by its name in any case, as shapefiles and DXF write them.
+int fieldNamed(const OGRFeatureDefn &definition, const char *name)
+{
+    for (int field = 0; field < definition.GetFieldCount(); ++field) {
+        if (QString::fromUtf8(definition.GetFieldDefn(field)->GetNameRef())
+                    .compare(QLatin1String(name), Qt::CaseInsensitive)
+            == 0)
+            return field;
+    }
+    return -1;
+}
+
+class LayerReader
+{
+public:
+    LayerReader(const QString &path, OGRLayer &layer, bool byCadLayer)
+        : m_path(path), m_layer(layer), m_name(QString::fromUtf8(layer.GetName()))
+    {
+        OGRFeatureDefn &definition = *layer.GetLayerDefn();
+        m_role = fieldNamed(definition, "role");
+        m_height = fieldNamed(definition, "height");
+        m_featureName = fieldNamed(definition, "name");
+        m_cadLayer = byCadLayer ? fieldNamed(definition, "layer") : -1;
+    }
+
+    std::optional<QString> read(FileContents &contents);
+
+private:
+    QString problem(const QString &what) const
+    {
+        return QStringLiteral("%1, layer %2: %3").arg(m_path, m_name, what);
+    }
+
+    const QString &m_path;
+    OGRLayer &m_layer;
+    QString m_name;
+    int m_role;
+    int m_height;
+    int m_featureName;
+    int m_cadLayer;
+};
+
+std::optional<QString> LayerReader::read(FileContents &contents)
+{
+    const OGRSpatialReference *system = m_layer.GetSpatialRef();
+    std::unique_ptr<OGRCoordinateTransformation> toEarth;
+    if (system) {
+        OGRSpatialReference wgs84;
+        wgs84.SetWellKnownGeogCS("WGS84");
+        // Longitude first, as the rest of the program has it.
+        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        toEarth.reset(OGRCreateCoordinateTransformation(system, &wgs84));
+        if (!toEarth)
+            return problem(QStringLiteral("its coordinate system cannot be turned into "
+                                          "longitude and latitude"));
+    }
+    int number = 0;
+    m_layer.ResetReading();
+    for (const auto &feature : m_layer) {
+        ++number;
+        FileFeature read;
+        read.layer = m_cadLayer >= 0 ? QString::fromUtf8(feature->GetFieldAsString(m_cadLayer))
+                                     : m_name;
+        read.number = number;
+        if (m_featureName >= 0 && feature->IsFieldSetAndNotNull(m_featureName))
+            read.name = QString::fromUtf8(feature->GetFieldAsString(m_featureName));
+        read.role = attribute(*feature, m_role);
+        read.height = attribute(*feature, m_height);
+        if (!contents.layers.contains(read.layer))
+            contents.layers << read.layer;
+        OGRGeometry *geometry = feature->GetGeometryRef();
+        if (geometry && !geometry->IsEmpty()) {
+            if (!system) {
+                if (!contents.planLayers.contains(read.layer))
+                    contents.planLayers << read.layer;
+                continue;
+            }
+            read.geometryType = geometryTypeName(*geometry);
+            if (geometry->transform(toEarth.get()) != OGRERR_NONE)
+                return problem(QStringLiteral("feature %1 cannot be turned into longitude and "
+                                              "latitude from the layer's coordinate system")
+                                       .arg(number));
+            flatten(*geometry, read);
+        }
+        contents.features.push_back(std::move(read));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<QString, FileContents> readVectorFile(const QString &path)
+{
+    static const bool registered = [] {
+        GDALAllRegister();
+        return true;
+    }();
+    (void)registered;
+    GdalMessages messages;
+    const auto failed = [&](const QString &what) {
+        return messages.lastError() ? QStringLiteral("%1: %2").arg(what, *messages.lastError())
+                                    : what;
+    };
+    const std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(path.toUtf8().constData(),
+                                                                 GDAL_OF_VECTOR | GDAL_OF_READONLY,
+                                                                 nullptr, nullptr, nullptr));
+    if (!dataset)
+        return failed(QStringLiteral("cannot read %1 as a GIS or CAD file").arg(path));
+    const QString driver = QString::fromUtf8(dataset->GetDriver()->GetDescription());
+    // A drawing holds one table of entities, each on its CAD layer.
+    const bool byCadLayer = driver == QLatin1String("DXF") || driver == QLatin1String("CAD");
+    FileContents contents;
+    for (OGRLayer *layer : dataset->GetLayers()) {
+        LayerReader reader(path, *layer, byCadLayer);
+        if (const auto problem = reader.read(contents))
+            return failed(*problem);
+        if (messages.lastError())
+            return failed(QStringLiteral("cannot read %1, layer %2")
+                                  .arg(path, QString::fromUtf8(layer->GetName())));
+    }
+    contents.warnings = messages.warnings();
+    return contents;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "vectorfilesentry.h"
+
+#include <variant>
+
+// Every layer of a file that OGR opens, on the earth in WGS84 longitude
+// and latitude through the layer's own coordinate system, its axis order
+// as the layer declares it. A layer without a coordinate system is named
+// in the contents instead, its features left for a plan.
+std::variant<QString, FileContents> readVectorFile(const QString &path);

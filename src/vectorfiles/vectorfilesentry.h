@@ -1,0 +1,58 @@
+#pragma once
+
+// vectorfiles/: the files of GIS and CAD programs (GeoPackage, Shapefile,
+// KML, FlatGeobuf, GML, DXF and the rest of what OGR opens), read through
+// GDAL/OGR with PROJ behind it. GDAL and its drivers would slow the start
+// of every run several times over, so this is a module that the site
+// commands load for the first such file; this header is what crosses.
+
+#include "sitemodel.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// An attribute as the file holds it: a number field, or text to be read.
+struct FileAttribute
+{
+    std::optional<double> number;
+    std::optional<QString> text;
+    bool given() const { return number || text; }
+};
+
+// A feature as its file holds it, before its role is settled: points on
+// the earth, every curve made lines, collections flattened.
+struct FileFeature
+{
+    QString layer; // the OGR layer, or the DXF Layer field
+    int number = 0; // from 1, in its layer's order
+    QString name;
+    FileAttribute role;
+    FileAttribute height;
+    // As GeoJSON names it ("LineString"), else as WKT does; empty for none.
+    QString geometryType;
+    GeoArea polygons;
+    std::vector<std::vector<GeoPoint>> lines;
+};
+
+struct FileContents
+{
+    QStringList layers; // in the file's order, each once
+    std::vector<FileFeature> features;
+    // Layers without a coordinate system, whose features are left out.
+    QStringList planLayers;
+    // GDAL's own warnings, each once, in its words.
+    QStringList warnings;
+};
+
+using VectorFilesVersion = const char *(*)();
+constexpr char vectorFilesVersionSymbol[] = "kavreloVectorFilesVersion";
+// Bump with any change to the entry points or to what they take.
+#define KAVRELO_VECTOR_FILES_INTERFACE "1"
+
+// Reads every layer of a file: true with its contents in *read, else
+// false with why in *error, GDAL's reason included.
+using ReadVectorFile = bool (*)(const QString &path, FileContents *read, QString *error);
+constexpr char readVectorFileSymbol[] = "kavreloReadVectorFile";

@@ -1,0 +1,21 @@
+#include "vectorfilereader.h"
+#include "vectorfilesentry.h"
+
+#include <QtGlobal>
+
+extern "C" Q_DECL_EXPORT const char *kavreloVectorFilesVersion()
+{
+    return KAVRELO_VERSION "/" KAVRELO_VECTOR_FILES_INTERFACE;
+}
+
+extern "C" Q_DECL_EXPORT bool kavreloReadVectorFile(const QString &path, FileContents *read,
+                                                    QString *error)
+{
+    auto made = readVectorFile(path);
+    if (auto *problem = std::get_if<QString>(&made)) {
+        *error = std::move(*problem);
+        return false;
+    }
+    *read = std::get<FileContents>(std::move(made));
+    return true;
+}
