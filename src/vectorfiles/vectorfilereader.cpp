@@ -196,14 +196,22 @@ std::variant<QString, FileContents> readVectorFile(const QString &path)
         return messages.lastError() ? QStringLiteral("%1: %2").arg(what, *messages.lastError())
                                     : what;
     };
-    const std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(path.toUtf8().constData(),
-                                                                 GDAL_OF_VECTOR | GDAL_OF_READONLY,
-                                                                 nullptr, nullptr, nullptr));
+    const QByteArray name = path.toUtf8();
+    // Reading writes nothing: GML would leave a .gfs of the schema it
+    // guessed beside the file, unless told not to; other drivers would warn
+    // of the option, so only GML is told.
+    const GDALDriverH driver
+            = GDALIdentifyDriverEx(name.constData(), GDAL_OF_VECTOR, nullptr, nullptr);
+    const bool gml = driver && QByteArray(GDALGetDriverShortName(driver)) == "GML";
+    const char *const gmlOptions[] = {"WRITE_GFS=NO", nullptr};
+    const std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
+            name.constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
+            gml ? gmlOptions : nullptr, nullptr));
     if (!dataset)
         return failed(QStringLiteral("cannot read %1 as a GIS or CAD file").arg(path));
-    const QString driver = QString::fromUtf8(dataset->GetDriver()->GetDescription());
+    const QByteArray format = dataset->GetDriver()->GetDescription();
     // A drawing holds one table of entities, each on its CAD layer.
-    const bool byCadLayer = driver == QLatin1String("DXF") || driver == QLatin1String("CAD");
+    const bool byCadLayer = format == "DXF" || format == "CAD";
     FileContents contents;
     for (OGRLayer *layer : dataset->GetLayers()) {
         LayerReader reader(path, *layer, byCadLayer);

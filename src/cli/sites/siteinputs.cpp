@@ -198,10 +198,18 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         const bool hasArea = std::any_of(
                 site.features.cbegin(), site.features.cend(),
                 [](const SiteFeature &feature) { return feature.role == SiteFeature::Role::area; });
+        const bool background = std::any_of(
+                site.features.cbegin(), site.features.cend(), [](const SiteFeature &feature) {
+                    return feature.role == SiteFeature::Role::background;
+                });
         if (!hasArea)
             return UsageError{
-                    QStringLiteral("%1 has no area to cover")
-                            .arg(siteName.isEmpty() ? QStringLiteral("the site") : siteName)};
+                    QStringLiteral("%1 has no area to cover%2")
+                            .arg(siteName.isEmpty() ? QStringLiteral("the site") : siteName,
+                                 background ? QStringLiteral(": its features without a role are "
+                                                             "only drawn; give their layers one "
+                                                             "with --role PATTERN=area")
+                                            : QString())};
     }
     if (const auto problem = ownOptions())
         return UsageError{*problem};

@@ -199,10 +199,10 @@ std::optional<QString> FileFeatures::take(FileContents contents, SiteRead &read)
         if (count.leftOut == 0)
             continue;
         if (count.leftOut == count.withRole)
-            return QStringLiteral("%1, layer %2: no feature fits its role (%3)")
+            return QStringLiteral("%1, layer %2: no feature fits its role; %3")
                     .arg(m_path, layer, count.first);
-        read.warnings << QStringLiteral("%1, layer %2: %3 of its %4 features are left out, as "
-                                        "their geometry does not fit their role (%5)")
+        read.warnings << QStringLiteral("%1, layer %2: left out %3 of %4 features whose "
+                                        "geometry does not fit their role; the first, %5")
                                  .arg(m_path, layer)
                                  .arg(count.leftOut)
                                  .arg(count.withRole)

@@ -1,0 +1,316 @@
+#include "clirun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+// Sites as GIS programs hand them over, read through OGR: the yard of
+// data/yard.geojson in other formats and coordinate systems gives the
+// yard's own coverage, and what cannot be read is said once, in the
+// program's words, with the file, the layer and the feature.
+class SiteFilesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sameCoverage_data();
+    void sameCoverage();
+    void refusals_data();
+    void refusals();
+    void warnings_data();
+    void warnings();
+    void nothingWrittenBeside();
+
+private:
+    QString write(const QString &name, const QByteArray &bytes);
+    QTemporaryDir m_folder;
+};
+
+namespace {
+
+const QString data = QStringLiteral(KAVRELO_DATA_DIR "/");
+const QString gis = data + QStringLiteral("gis/");
+const QStringList yardSchedule{"--batch", data + "yard.csv", "--format", "csv"};
+
+// The roles of the GeoPackage, whose layers are named as people name them.
+const QStringList gpkgRoles{"--role", "site_*=area",   "--role", "GEB*=obstacle",
+                            "--role", "zaun=obstacle", "--role", "privacy_*=privacy"};
+
+// A KML Placemark in the yard (48.1 N, 11.5 E), with its attributes.
+QByteArray placemark(const QByteArray &name, const QByteArray &role, const QByteArray &geometry,
+                     const QByteArray &height = {})
+{
+    QByteArray data = "<Data name=\"role\"><value>" + role + "</value></Data>";
+    if (!height.isEmpty())
+        data += "<Data name=\"height\"><value>" + height + "</value></Data>";
+    return "<Placemark><name>" + name + "</name><ExtendedData>" + data + "</ExtendedData>"
+            + geometry + "</Placemark>";
+}
+
+QByteArray folder(const QByteArray &name, const QByteArray &placemarks)
+{
+    return "<Folder><name>" + name + "</name>" + placemarks + "</Folder>";
+}
+
+QByteArray kml(const QByteArray &folders)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+            + folders + "</Document></kml>\n";
+}
+
+const QByteArray yardSquare = "<Polygon><outerBoundaryIs><LinearRing><coordinates>"
+                              "11.5,48.1 11.5016141,48.1 11.5016141,48.1007194 "
+                              "11.5,48.1007194 11.5,48.1</coordinates></LinearRing>"
+                              "</outerBoundaryIs></Polygon>";
+const QByteArray wallLine = "<LineString><coordinates>11.5012106,48.1000899 "
+                            "11.5012106,48.1004047</coordinates></LineString>";
+const QByteArray bowtie = "<Polygon><outerBoundaryIs><LinearRing><coordinates>"
+                          "11.5,48.1 11.501,48.1007 11.501,48.1 11.5,48.1007 11.5,48.1"
+                          "</coordinates></LinearRing></outerBoundaryIs></Polygon>";
+const QByteArray onePoint = "<Point><coordinates>11.5008,48.1003</coordinates></Point>";
+
+const QByteArray yardArea = folder("yard", placemark("yard", "area", yardSquare));
+
+// covered_pct and area_m2 of each level's row, by the level's name.
+struct Covered
+{
+    double area;
+    double share;
+};
+std::map<QString, Covered> coveredByLevel(const QByteArray &csv)
+{
+    std::map<QString, Covered> rows;
+    for (const QByteArray &line : csv.split('\n')) {
+        const QList<QByteArray> cells = line.split(',');
+        if (cells.size() < 6 || (cells.at(0) != "level" && cells.at(0) != "privacy"))
+            continue;
+        rows[QString::fromUtf8(cells.at(1))] = {cells.at(3).toDouble(), cells.at(5).toDouble()};
+    }
+    return rows;
+}
+
+} // namespace
+
+void SiteFilesTest::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+}
+
+QString SiteFilesTest::write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+void SiteFilesTest::sameCoverage_data()
+{
+    QTest::addColumn<QStringList>("site");
+
+    // UTM zone 32N, no roles in the file: the layers' names give them, in
+    // any case and with an umlaut ("Gebäude"); its layer "Outline" has no
+    // role and must count for nothing.
+    QTest::addRow("GeoPackage in UTM, roles by layer")
+            << QStringList{"--site", gis + "yard-utm.gpkg"} + gpkgRoles;
+    // ETRS89 / UTM 32N as two files, polygons and lines, ROLE and HEIGHT in
+    // upper case, the heights as text.
+    QTest::addRow("two Shapefiles in ETRS89, text fields")
+            << QStringList{"--site", gis + "yard-polygons.shp", "--site", gis + "yard-lines.shp"};
+    // EPSG:4326 with latitude first, as GML 3 writes it.
+    QTest::addRow("GML, latitude first") << QStringList{"--site", gis + "yard-4326.gml"};
+}
+
+// The same ground from every file, to a hundredth of a percentage point,
+// as data/yard.geojson gives it: its figures are held by tst_report and
+// tst_sitecommands against independent models.
+void SiteFilesTest::sameCoverage()
+{
+    QFETCH(QStringList, site);
+    const CliRun expected
+            = runCli(QStringList{"coverage", "--site", data + "yard.geojson"} + yardSchedule);
+    QCOMPARE(int(expected.status), 0);
+    const CliRun run = runCli(QStringList{"coverage"} + site + yardSchedule);
+    QCOMPARE(run.errors, QByteArray());
+    QCOMPARE(int(run.status), 0);
+    const auto want = coveredByLevel(expected.output);
+    const auto got = coveredByLevel(run.output);
+    QCOMPARE(got.size(), std::size_t(7)); // six levels and the neighbour's garden
+    QCOMPARE(got.size(), want.size());
+    for (const auto &[name, covered] : want) {
+        QVERIFY2(got.count(name), qPrintable(name));
+        QVERIFY2(std::fabs(got.at(name).share - covered.share) <= 0.01, qPrintable(name));
+        // Through a projected grid and back, a 100 m edge moves by a tenth of a millimetre.
+        QVERIFY2(std::fabs(got.at(name).area - covered.area) <= 0.05, qPrintable(name));
+    }
+}
+
+void SiteFilesTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FOLDER/x stands for a file in the test's folder
+    QTest::addColumn<QString>("file"); // written there, if not empty
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("message"); // the first line on standard error
+
+    const QStringList coverage = QStringList{"coverage"} + yardSchedule;
+    // GDAL's reason, in its words, after the program's.
+    QTest::addRow("neither GeoJSON nor a GIS file")
+            << (coverage + QStringList{"--site", "FOLDER/notes.txt"}) << "notes.txt"
+            << QByteArray("walls: north and east\n")
+            << "cannot read FOLDER/notes.txt as a GIS or CAD file: `FOLDER/notes.txt' not "
+               "recognized as a supported file format.";
+    QTest::addRow("a role of its own that is none")
+            << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
+            << kml(yardArea + folder("walls", placemark("w1", "wall", wallLine)))
+            << "FOLDER/site.kml, layer walls, feature 1 (w1): unknown role \"wall\"; use area, "
+               "obstacle, privacy or background";
+    QTest::addRow("a height that is not a number")
+            << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
+            << kml(yardArea + folder("walls", placemark("w1", "obstacle", wallLine, "eight")))
+            << "FOLDER/site.kml, layer walls, feature 1 (w1): height must be a number of metres, "
+               "0 or above";
+    QTest::addRow("a negative height")
+            << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
+            << kml(yardArea + folder("walls", placemark("w1", "obstacle", wallLine, "-2")))
+            << "FOLDER/site.kml, layer walls, feature 1 (w1): height must be a number of metres, "
+               "0 or above";
+    QTest::addRow("a layer where nothing fits its role")
+            << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
+            << kml(folder("yard", placemark("edge", "area", wallLine)))
+            << "FOLDER/site.kml, layer yard: no feature fits its role; feature 1: a LineString "
+               "is not a geometry for an area";
+    QTest::addRow("a polygon that crosses itself")
+            << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
+            << kml(folder("yard", placemark("bowtie", "area", bowtie)))
+            << "FOLDER/site.kml: layer yard, feature 1 (bowtie): its polygon is not valid: "
+               "Self-intersection at [11.5005000, 48.1003500]";
+    QTest::addRow("no role, no --role") << (coverage + QStringList{"--site", gis + "yard-utm.gpkg"})
+                                        << QString() << QByteArray()
+                                        << gis
+                    + "yard-utm.gpkg has no area to cover: its features without a role are only "
+                      "drawn; give their layers one with --role PATTERN=area";
+    // Usage errors in the options themselves.
+    QTest::addRow("--role without a role")
+            << (coverage + QStringList{"--site", gis + "yard-utm.gpkg", "--role", "A-WALL"})
+            << QString() << QByteArray()
+            << "--role \"A-WALL\" is not PATTERN=ROLE, with ROLE area, obstacle, privacy or "
+               "background";
+    QTest::addRow("--role with an unknown role")
+            << (coverage + QStringList{"--site", gis + "yard-utm.gpkg", "--role", "A-WALL=wall"})
+            << QString() << QByteArray()
+            << "--role \"A-WALL=wall\" is not PATTERN=ROLE, with ROLE area, obstacle, privacy or "
+               "background";
+    QTest::addRow("--obstacle-height below 0")
+            << (coverage
+                + QStringList{"--site", gis + "yard-utm.gpkg", "--obstacle-height", "zaun=-1"})
+            << QString() << QByteArray()
+            << "--obstacle-height \"zaun=-1\" is not PATTERN=m, with m metres, 0 or above";
+    QTest::addRow("--role without a site")
+            << QStringList{"footprint",
+                           "--lat",
+                           "48.1",
+                           "--lon",
+                           "11.5",
+                           "--bearing",
+                           "0",
+                           "--hfov",
+                           "60",
+                           "--resolution",
+                           "1920",
+                           "--height",
+                           "4",
+                           "--tilt",
+                           "20",
+                           "--role",
+                           "A-WALL*=obstacle"}
+            << QString() << QByteArray() << "--role and --obstacle-height need --site";
+}
+
+// Refused before anything is computed: a usage error, nothing on standard
+// output.
+void SiteFilesTest::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, message);
+    if (!file.isEmpty())
+        QVERIFY(!write(file, contents).isEmpty());
+    arguments.replaceInStrings(QStringLiteral("FOLDER"), m_folder.path());
+    const CliRun run = runCli(arguments);
+    QCOMPARE(QString::fromUtf8(run.errors).section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("kavrelo-cli %1: %2")
+                     .arg(arguments.first(),
+                          QString(message).replace(QStringLiteral("FOLDER"), m_folder.path())));
+    QCOMPARE(int(run.status), 2);
+    QCOMPARE(run.output, QByteArray());
+}
+
+void SiteFilesTest::warnings_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("kml"); // FOLDER/site.kml
+    QTest::addColumn<QStringList>("warnings"); // each after "kavrelo-cli coverage: warning: "
+
+    const QStringList yardGpkg = QStringList{"--site", gis + "yard-utm.gpkg"} + gpkgRoles;
+    QTest::addRow("a pattern that matches no layer")
+            << (yardGpkg + QStringList{"--role", "A-WALL*=obstacle"}) << QByteArray()
+            << QStringList{"--role \"A-WALL*\" matches no layer of the site, whose layers are "
+                           "Site_Area, Gebäude, zaun, privacy_neighbour, Outline"};
+    // A label on the area's layer, and a wall without its geometry.
+    QTest::addRow("features that do not fit, left out")
+            << QStringList{"--site", "FOLDER/site.kml"}
+            << kml(folder("yard",
+                          placemark("yard", "area", yardSquare)
+                                  + placemark("label", "area", onePoint))
+                   + folder("walls",
+                            placemark("w1", "obstacle", wallLine, "2")
+                                    + placemark("w2", "obstacle", QByteArray())))
+            << QStringList{"FOLDER/site.kml, layer walls: left out 1 of 2 features whose "
+                           "geometry does not fit their role; the first, feature 2: it has no "
+                           "geometry",
+                           "FOLDER/site.kml, layer yard: left out 1 of 2 features whose geometry "
+                           "does not fit their role; the first, feature 2: a Point is not a "
+                           "geometry for an area"};
+}
+
+// Said once each, before the run, which goes on without what they name.
+void SiteFilesTest::warnings()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, kml);
+    QFETCH(QStringList, warnings);
+    if (!kml.isEmpty())
+        QVERIFY(!write(QStringLiteral("site.kml"), kml).isEmpty());
+    arguments.replaceInStrings(QStringLiteral("FOLDER"), m_folder.path());
+    const CliRun run = runCli(QStringList{"coverage"} + arguments + yardSchedule);
+    QString expected;
+    for (const QString &warning : warnings)
+        expected += QStringLiteral("kavrelo-cli coverage: warning: %1\n").arg(warning);
+    QCOMPARE(QString::fromUtf8(run.errors),
+             expected.replace(QStringLiteral("FOLDER"), m_folder.path()));
+    QCOMPARE(int(run.status), 0);
+    QVERIFY(run.output.startsWith("kind,name,"));
+}
+
+// GML read without its schema would leave a .gfs of the schema guessed
+// beside it.
+void SiteFilesTest::nothingWrittenBeside()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString copy = folder.filePath(QStringLiteral("yard.gml"));
+    QVERIFY(QFile::copy(gis + "yard-4326.gml", copy));
+    const CliRun run = runCli(QStringList{"coverage", "--site", copy} + yardSchedule);
+    QCOMPARE(int(run.status), 0);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"yard.gml"});
+}
+
+QTEST_GUILESS_MAIN(SiteFilesTest)
+#include "tst_sitefiles.moc"
