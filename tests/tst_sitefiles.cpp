@@ -24,6 +24,10 @@ private slots:
     void warnings_data();
     void warnings();
     void nothingWrittenBeside();
+    void floorPlan_data();
+    void floorPlan();
+    void officeOnTheEarth_data();
+    void officeOnTheEarth();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -75,6 +79,31 @@ const QByteArray bowtie = "<Polygon><outerBoundaryIs><LinearRing><coordinates>"
 const QByteArray onePoint = "<Point><coordinates>11.5008,48.1003</coordinates></Point>";
 
 const QByteArray yardArea = folder("yard", placemark("yard", "area", yardSquare));
+
+// A drawing in text, one LINE on A-WALL, with the header given.
+QByteArray drawing(const QByteArray &header)
+{
+    const QByteArray line = "0\nLINE\n8\nA-WALL\n10\n0\n20\n0\n11\n1000\n21\n0\n";
+    const QByteArray headerSection
+            = header.isNull() ? QByteArray() : "0\nSECTION\n2\nHEADER\n" + header + "0\nENDSEC\n";
+    return headerSection + "0\nSECTION\n2\nENTITIES\n" + line + "0\nENDSEC\n0\nEOF\n";
+}
+
+// The office of data/plans: its camera in the doorway of the south wall's
+// middle, 1 m in, 3 m up, looking north along the plan's +y over the glass
+// partition at the office and, through the door, the corridor. tan(hfov/2)
+// is 3, so that the corridor's whole width is in view.
+const QString plans = data + QStringLiteral("plans/");
+const QStringList officeCamera{"--bearing",    "0",         "--hfov",      "143.13010235415598",
+                               "--resolution", "1920x1080", "--height",    "3",
+                               "--tilt",       "30",        "--max-range", "12",
+                               "--format",     "csv"};
+const QStringList officeRoles{"--role", "A-AREA=area",     "--role", "A-AREA-PRIV=privacy",
+                              "--role", "A-WALL=obstacle", "--role", "A-GLAZ=obstacle"};
+const QStringList officePlan
+        = QStringList{"--site", plans + "office.dxf", "--origin", "48.1,11.5", "-x", "10000", "-y",
+                      "1000"}
+        + officeRoles;
 
 // covered_pct and area_m2 of each level's row, by the level's name.
 struct Covered
@@ -211,6 +240,33 @@ void SiteFilesTest::refusals_data()
                 + QStringList{"--site", gis + "yard-utm.gpkg", "--obstacle-height", "zaun=-1"})
             << QString() << QByteArray()
             << "--obstacle-height \"zaun=-1\" is not PATTERN=m, with m metres, 0 or above";
+    // Plans: no units, units that plans do not use, no place.
+    QTest::addRow("a drawing without units")
+            << (coverage + QStringList{"--site", "FOLDER/plan.dxf", "--origin", "48.1,11.5"})
+            << "plan.dxf" << drawing(QByteArray())
+            << "FOLDER/plan.dxf is a plan that does not say its units: give them with --units "
+               "mm|cm|m|in|ft, or set $INSUNITS in the drawing";
+    QTest::addRow("a drawing in miles")
+            << (coverage + QStringList{"--site", "FOLDER/plan.dxf", "--origin", "48.1,11.5"})
+            << "plan.dxf" << drawing("9\n$INSUNITS\n70\n3\n")
+            << "FOLDER/plan.dxf is drawn in units that $INSUNITS numbers 3, none of "
+               "mm|cm|m|in|ft: say which with --units mm|cm|m|in|ft";
+    QTest::addRow("a drawing unitless, and no --units")
+            << (coverage + QStringList{"--site", "FOLDER/plan.dxf", "--origin", "48.1,11.5"})
+            << "plan.dxf" << drawing("9\n$INSUNITS\n70\n0\n")
+            << "FOLDER/plan.dxf is a plan that does not say its units: give them with --units "
+               "mm|cm|m|in|ft, or set $INSUNITS in the drawing";
+    QTest::addRow("a plan with no place, beside the yard")
+            << (coverage
+                + QStringList{"--site", data + "yard.geojson", "--site", plans + "office.dxf"})
+            << QString() << QByteArray()
+            << plans
+                    + "office.dxf is a plan (its layer A-AREA has no coordinate system) with no "
+                      "place on the earth: place its (0, 0) with --origin LAT,LON and its north "
+                      "with --north DEGREES";
+    QTest::addRow("--units of no plan")
+            << (coverage + QStringList{"--site", plans + "office.dxf", "--units", "yd"})
+            << QString() << QByteArray() << "--units \"yd\" is none of mm|cm|m|in|ft";
     QTest::addRow("--role without a site")
             << QStringList{"footprint",
                            "--lat",
@@ -310,6 +366,101 @@ void SiteFilesTest::nothingWrittenBeside()
     const CliRun run = runCli(QStringList{"coverage", "--site", copy} + yardSchedule);
     QCOMPARE(int(run.status), 0);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"yard.gml"});
+}
+
+void SiteFilesTest::floorPlan_data()
+{
+    QTest::addColumn<QStringList>("more");
+    QTest::addColumn<double>("hidden"); // m^2 of the office's 200 that walls and glass hide
+
+    // Worked by hand, in the plan. The inner wall at y = 6 hides the
+    // corridor (20 m by 4 m, in view from 5 to 9 m ahead) but for what the
+    // door from x = 14 to 15 m lets through: the rays from the camera at
+    // (10, 1) through (14, 6) and (15, 6) meet y = 10 at x = 17.2 and 19, a
+    // trapezoid of (1 + 1.8) / 2 * 4 = 5.6 m^2. So 80 - 5.6 = 74.4 m^2.
+    // The glass, 1.1 m high, is below every line from the lens (3 m) to
+    // the target's plane (1.6 m), and hides nothing.
+    QTest::addRow("walls, and glass of 1.1 m")
+            << QStringList{"--obstacle-height", "A-GLAZ=1.1"} << 74.4;
+    // Without its height the glass hides at every height: from (8, 3) and
+    // (12, 3) the rays widen to x = 5 and 15 at the wall, (4 + 10) / 2 * 3 =
+    // 21 m^2, and they cover the door, so the corridor's 5.6 m^2 go too.
+    QTest::addRow("glass without a height") << QStringList{} << 74.4 + 21.0 + 5.6;
+    // The same plan turned: north along its +x, the camera's bearing along
+    // its +y is then 270.
+    QTest::addRow("north along the plan's x")
+            << QStringList{"--obstacle-height", "A-GLAZ=1.1", "--north", "90", "--bearing", "270"}
+            << 74.4;
+    // The units said again change nothing.
+    QTest::addRow("--units mm, as the drawing says")
+            << QStringList{"--obstacle-height", "A-GLAZ=1.1", "--units", "mm"} << 74.4;
+}
+
+// The office's DXF: loose floor lines joined, a slip of 0.4 mm closed, a
+// stray line left out with a warning, the door, the desks (a block), the
+// hatch and the room names drawn only. What the walls hide is what the same
+// plan covers with them as background, less the coverage with them.
+void SiteFilesTest::floorPlan()
+{
+    QFETCH(QStringList, more);
+    QFETCH(double, hidden);
+    const QStringList arguments = QStringList{"coverage"} + officePlan + officeCamera;
+    // The first pattern that matches decides.
+    const CliRun open = runCli(
+            QStringList{"coverage", "--role", "A-WALL=background", "--role", "A-GLAZ=background"}
+            + officePlan + officeCamera);
+    QCOMPARE(int(open.status), 0);
+    const CliRun run = runCli(arguments + more);
+    QCOMPARE(int(run.status), 0);
+    QCOMPARE(QString::fromUtf8(run.errors),
+             QStringLiteral("kavrelo-cli coverage: warning: %1office.dxf, layer A-AREA: left out "
+                            "1 of its 5 lines, which close no ring with the others\n")
+                     .arg(plans));
+    const auto all = coveredByLevel(open.output);
+    const auto walled = coveredByLevel(run.output);
+    // The floor, 20 m by 10 m, joined from its lines.
+    QVERIFY(std::fabs(walled.at("monitor").area - 200.0) < 0.005);
+    // The server room, unnamed in the drawing.
+    QVERIFY(std::fabs(walled.at("privacy-1").area - 12.0) < 0.005);
+    const double covered = walled.at("monitor").share * 2.0; // of 200 m^2
+    const double coveredOpen = all.at("monitor").share * 2.0;
+    // Shares are shown to 0.01 %, 0.02 m^2 of the floor, each.
+    QVERIFY2(std::fabs(coveredOpen - covered - hidden) <= 0.04,
+             qPrintable(QStringLiteral("%1 hidden").arg(coveredOpen - covered)));
+}
+
+void SiteFilesTest::officeOnTheEarth_data()
+{
+    QTest::addColumn<QStringList>("site");
+    QTest::addColumn<QStringList>("camera");
+
+    const QStringList onEarth{"--lat", "48.1000089934", "--lon", "11.5001342624"};
+    QTest::addRow("GeoJSON in degrees")
+            << QStringList{"--site", plans + "office.geojson"} << onEarth;
+    QTest::addRow("GeoPackage in UTM 32N")
+            << QStringList{"--site", plans + "office-utm.gpkg"} << onEarth;
+}
+
+// The office placed at 48.1 N, 11.5 E, made from the plan's metres with
+// PROJ's own azimuthal equidistant projection, covers as the plan does.
+void SiteFilesTest::officeOnTheEarth()
+{
+    QFETCH(QStringList, site);
+    QFETCH(QStringList, camera);
+    const CliRun plan = runCli(QStringList{"coverage"} + officePlan + officeCamera
+                               + QStringList{"--obstacle-height", "A-GLAZ=1.1"});
+    QCOMPARE(int(plan.status), 0);
+    const CliRun run = runCli(QStringList{"coverage"} + site + camera + officeCamera);
+    QCOMPARE(run.errors, QByteArray());
+    QCOMPARE(int(run.status), 0);
+    const auto want = coveredByLevel(plan.output);
+    const auto got = coveredByLevel(run.output);
+    for (const auto &[name, covered] : want) {
+        if (name.startsWith(QLatin1String("privacy")))
+            continue; // named by the file
+        QVERIFY2(got.count(name), qPrintable(name));
+        QVERIFY2(std::fabs(got.at(name).share - covered.share) <= 0.01, qPrintable(name));
+    }
 }
 
 QTEST_GUILESS_MAIN(SiteFilesTest)

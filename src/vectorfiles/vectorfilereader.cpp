@@ -1,5 +1,6 @@
 #include "vectorfilereader.h"
 
+#include "dxfheader.h"
 #include "gdalmessages.h"
 
 #include <gdal_priv.h>
@@ -37,41 +38,87 @@ QString geometryTypeName(const OGRGeometry &geometry)
     }
 }
 
-std::vector<GeoPoint> pointsOf(const OGRSimpleCurve &curve)
+// On the earth, longitude is x; in a plan, x is x.
+template <typename Point>
+Point pointOf(const OGRSimpleCurve &curve, int index);
+template <>
+GeoPoint pointOf<GeoPoint>(const OGRSimpleCurve &curve, int index)
 {
-    std::vector<GeoPoint> points;
+    return {curve.getY(index), curve.getX(index)};
+}
+template <>
+PlanePoint pointOf<PlanePoint>(const OGRSimpleCurve &curve, int index)
+{
+    return {curve.getX(index), curve.getY(index)};
+}
+
+template <typename Point>
+std::vector<Point> pointsOf(const OGRSimpleCurve &curve)
+{
+    std::vector<Point> points;
     points.reserve(static_cast<std::size_t>(curve.getNumPoints()));
     for (int index = 0; index < curve.getNumPoints(); ++index)
-        points.push_back({curve.getY(index), curve.getX(index)});
+        points.push_back(pointOf<Point>(curve, index));
     return points;
 }
 
-// Polygons and lines, whatever collections hold them; points hold neither.
-void flatten(const OGRGeometry &geometry, FileFeature &feature)
+// A plan's rings are open, as the rest of the program has them.
+void open(std::vector<GeoPoint> & /*ring*/)
 {
+}
+void open(std::vector<PlanePoint> &ring)
+{
+    if (ring.size() > 1 && ring.front().x == ring.back().x && ring.front().y == ring.back().y)
+        ring.pop_back();
+}
+
+// Polygons and lines, whatever collections hold them; points hold neither.
+template <typename Polygon, typename Line>
+void flatten(const OGRGeometry &geometry, std::vector<Polygon> &polygons, std::vector<Line> &lines)
+{
+    using Point = typename Line::value_type;
     const OGRwkbGeometryType type = wkbFlatten(geometry.getGeometryType());
-    if (OGR_GT_IsCurve(type) || OGR_GT_IsSurface(type)) {
-        if (geometry.hasCurveGeometry()) {
-            const std::unique_ptr<OGRGeometry> linear(geometry.getLinearGeometry());
-            flatten(*linear, feature);
-            return;
-        }
+    if ((OGR_GT_IsCurve(type) || OGR_GT_IsSurface(type)) && geometry.hasCurveGeometry()) {
+        const std::unique_ptr<OGRGeometry> linear(geometry.getLinearGeometry());
+        flatten(*linear, polygons, lines);
+        return;
     }
     if (type == wkbLineString || type == wkbLinearRing) {
-        auto points = pointsOf(*geometry.toSimpleCurve());
+        auto points = pointsOf<Point>(*geometry.toSimpleCurve());
         if (!points.empty())
-            feature.lines.push_back(std::move(points));
+            lines.push_back(std::move(points));
     } else if (type == wkbPolygon) {
         const OGRPolygon &polygon = *geometry.toPolygon();
         if (polygon.IsEmpty())
             return;
-        GeoPolygon made{pointsOf(*polygon.getExteriorRing()), {}};
-        for (int hole = 0; hole < polygon.getNumInteriorRings(); ++hole)
-            made.holes.push_back(pointsOf(*polygon.getInteriorRing(hole)));
-        feature.polygons.push_back(std::move(made));
+        Polygon made{pointsOf<Point>(*polygon.getExteriorRing()), {}};
+        open(made.exterior);
+        for (int hole = 0; hole < polygon.getNumInteriorRings(); ++hole) {
+            made.holes.push_back(pointsOf<Point>(*polygon.getInteriorRing(hole)));
+            open(made.holes.back());
+        }
+        polygons.push_back(std::move(made));
     } else if (OGR_GT_IsSubClassOf(type, wkbGeometryCollection)) {
         for (const OGRGeometry *part : *geometry.toGeometryCollection())
-            flatten(*part, feature);
+            flatten(*part, polygons, lines);
+    }
+}
+
+// A drawing's closed polyline is a room or a column, not a wall around
+// nothing; three corners at least.
+void closedLinesAsPolygons(FileFeature &feature)
+{
+    auto &lines = feature.planLines;
+    for (auto line = lines.begin(); line != lines.end();) {
+        if (line->size() >= 4 && line->front().x == line->back().x
+            && line->front().y == line->back().y) {
+            PlanePolygon polygon{std::move(*line), {}};
+            open(polygon.exterior);
+            feature.planPolygons.push_back(std::move(polygon));
+            line = lines.erase(line);
+        } else {
+            ++line;
+        }
     }
 }
 
@@ -165,17 +212,21 @@ std::optional<QString> LayerReader::read(FileContents &contents)
             contents.layers << read.layer;
         OGRGeometry *geometry = feature->GetGeometryRef();
         if (geometry && !geometry->IsEmpty()) {
+            read.geometryType = geometryTypeName(*geometry);
             if (!system) {
                 if (!contents.planLayers.contains(read.layer))
                     contents.planLayers << read.layer;
-                continue;
+                flatten(*geometry, read.planPolygons, read.planLines);
+                if (m_cadLayer >= 0)
+                    closedLinesAsPolygons(read);
+            } else {
+                if (geometry->transform(toEarth.get()) != OGRERR_NONE)
+                    return problem(QStringLiteral("feature %1 cannot be turned into longitude "
+                                                  "and latitude from the layer's coordinate "
+                                                  "system")
+                                           .arg(number));
+                flatten(*geometry, read.polygons, read.lines);
             }
-            read.geometryType = geometryTypeName(*geometry);
-            if (geometry->transform(toEarth.get()) != OGRERR_NONE)
-                return problem(QStringLiteral("feature %1 cannot be turned into longitude and "
-                                              "latitude from the layer's coordinate system")
-                                       .arg(number));
-            flatten(*geometry, read);
         }
         contents.features.push_back(std::move(read));
     }
@@ -221,6 +272,8 @@ std::variant<QString, FileContents> readVectorFile(const QString &path)
             return failed(QStringLiteral("cannot read %1, layer %2")
                                   .arg(path, QString::fromUtf8(layer->GetName())));
     }
+    if (byCadLayer)
+        contents.drawingUnits = drawingUnits(path);
     contents.warnings = messages.warnings();
     return contents;
 }

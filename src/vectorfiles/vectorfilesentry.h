@@ -33,16 +33,24 @@ struct FileFeature
     FileAttribute height;
     // As GeoJSON names it ("LineString"), else as WKT does; empty for none.
     QString geometryType;
+    // On the earth, for a layer with a coordinate system.
     GeoArea polygons;
     std::vector<std::vector<GeoPoint>> lines;
+    // In a plan's own units, x right and y up, for a layer without one. A
+    // drawing's closed polylines are polygons already.
+    std::vector<PlanePolygon> planPolygons;
+    std::vector<std::vector<PlanePoint>> planLines;
 };
 
 struct FileContents
 {
     QStringList layers; // in the file's order, each once
     std::vector<FileFeature> features;
-    // Layers without a coordinate system, whose features are left out.
+    // Layers without a coordinate system: a plan's.
     QStringList planLayers;
+    // A drawing's $INSUNITS, when it has one: 1 inches, 2 feet, 4
+    // millimetres, 5 centimetres, 6 metres and others that plans never use.
+    std::optional<int> drawingUnits;
     // GDAL's own warnings, each once, in its words.
     QStringList warnings;
 };
@@ -50,7 +58,7 @@ struct FileContents
 using VectorFilesVersion = const char *(*)();
 constexpr char vectorFilesVersionSymbol[] = "kavreloVectorFilesVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_VECTOR_FILES_INTERFACE "1"
+#define KAVRELO_VECTOR_FILES_INTERFACE "2"
 
 // Reads every layer of a file: true with its contents in *read, else
 // false with why in *error, GDAL's reason included.

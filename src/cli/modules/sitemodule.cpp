@@ -3,11 +3,21 @@
 #include "loadablemodule.h"
 #include "siteentry.h"
 
-std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>>
-placeSite(const Site &site)
+namespace {
+
+LoadableModule &siteModule()
 {
     static LoadableModule module("kavrelo-sites", siteModuleVersionSymbol,
                                  KAVRELO_VERSION "/" KAVRELO_SITE_INTERFACE, "place cameras");
+    return module;
+}
+
+} // namespace
+
+std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>>
+placeSite(const Site &site)
+{
+    LoadableModule &module = siteModule();
     if (const auto problem = module.problem({placeSiteSymbol}))
         return ModuleProblem{*problem};
     const auto place = reinterpret_cast<PlaceSite>(module.resolve(placeSiteSymbol));
@@ -16,4 +26,18 @@ placeSite(const Site &site)
     if (!place(site, &placed, &error))
         return error;
     return placed;
+}
+
+std::variant<ModuleProblem, QString, JoinedRings>
+joinRings(const std::vector<std::vector<PlanePoint>> &lines, double slip)
+{
+    LoadableModule &module = siteModule();
+    if (const auto problem = module.problem({joinRingsSymbol}))
+        return ModuleProblem{*problem};
+    const auto join = reinterpret_cast<JoinRings>(module.resolve(joinRingsSymbol));
+    JoinedRings joined;
+    QString error;
+    if (!join(lines, slip, &joined, &error))
+        return error;
+    return joined;
 }

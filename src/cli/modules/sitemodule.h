@@ -14,3 +14,7 @@
 // the site cannot be used.
 std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>>
 placeSite(const Site &site);
+
+// A plan's loose lines joined by the module into the polygons they close.
+std::variant<ModuleProblem, QString, JoinedRings>
+joinRings(const std::vector<std::vector<PlanePoint>> &lines, double slip);

@@ -5,6 +5,7 @@
 #include "fieldtext.h"
 #include "picturefiles.h"
 #include "picturemodule.h"
+#include "planplacement.h"
 #include "readfiles.h"
 #include "sitelevels.h"
 #include "sitemodule.h"
@@ -108,12 +109,22 @@ SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInp
                                  const std::function<ResultId(ResultSpec)> &addResult)
     : m_lat(addInput(degreesInput("lat", "Latitude of the camera, WGS84.")))
     , m_lon(addInput(degreesInput("lon", "Longitude of the camera, WGS84.")))
-    , m_x(addInput(metresInput("x", "Metres east of --origin, instead of --lat and --lon.")))
-    , m_y(addInput(metresInput("y", "Metres north of --origin.")))
+    , m_x(addInput(metresInput("x",
+                               "Metres east of --origin, or along a plan's x in its units; "
+                               "instead of --lat and --lon.")))
+    , m_y(addInput(metresInput("y", "Metres north of --origin, or along a plan's y.")))
     , m_origin(addInput(commandLineOnly(
               {QStringLiteral("origin"), QStringLiteral("LAT,LON"),
                QStringLiteral("Where x and y are measured from, in its azimuthal equidistant "
-                              "plane.")})))
+                              "plane, and where a plan's (0, 0) lies.")})))
+    , m_north(addInput(
+              commandLineOnly({QStringLiteral("north"), QStringLiteral("degrees"),
+                               QStringLiteral("Where north lies from a plan's +y, clockwise; 0 by "
+                                              "default.")})))
+    , m_units(addInput(commandLineOnly(
+              {QStringLiteral("units"), planUnitNames(),
+               QStringLiteral("The units of a plan, and of x and y: over the drawing's own; "
+                              "else the drawing's, or metres.")})))
     , m_bearing(addInput({QStringLiteral("bearing"), QStringLiteral("degrees"),
                           QStringLiteral("Direction of view, clockwise from north, or a compass "
                                          "point such as NNE."),
@@ -170,26 +181,11 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         inputs.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
         inputs.ownLevels = true;
     }
-    auto rules = LayerRules::parse(wholeValues(given.commandLine[m_roles]),
-                                   wholeValues(given.commandLine[m_obstacleHeights]));
-    if (const auto *problem = std::get_if<QString>(&rules))
-        return UsageError{*problem};
-    inputs.sitePaths = wholeValues(given.commandLine[m_site]);
-    if (inputs.sitePaths.isEmpty()
-        && (given.commandLine.given(m_roles) || given.commandLine.given(m_obstacleHeights)))
-        return UsageError{QStringLiteral("--role and --obstacle-height need --site")};
     Site site;
-    if (!inputs.sitePaths.isEmpty()) {
-        auto read = readSite(inputs.sitePaths, std::get<LayerRules>(rules));
-        if (const auto *problem = std::get_if<ModuleProblem>(&read)) {
-            inputs.moduleProblem = problem->message;
-            return inputs;
-        }
-        if (const auto *problem = std::get_if<QString>(&read))
-            return UsageError{*problem};
-        site = std::move(std::get<SiteRead>(read).site);
-        inputs.warnings = std::move(std::get<SiteRead>(read).warnings);
-    }
+    if (const auto problem = readSiteFiles(given, inputs, site))
+        return UsageError{*problem};
+    if (inputs.moduleProblem)
+        return inputs;
     // A lone file names the site in messages; several name their features.
     const QString siteName = inputs.sitePaths.size() == 1 ? inputs.sitePaths.first() : QString();
     if (area == Area::needed && inputs.sitePaths.isEmpty())
@@ -225,6 +221,61 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
     return inputs;
 }
 
+std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, SiteInputs &inputs,
+                                                      Site &site) const
+{
+    auto rules = LayerRules::parse(wholeValues(given.commandLine[m_roles]),
+                                   wholeValues(given.commandLine[m_obstacleHeights]));
+    if (const auto *problem = std::get_if<QString>(&rules))
+        return *problem;
+    PlanPlacement &plan = inputs.plan;
+    plan.origin = inputs.origin;
+    if (const auto units = given.commandLine[m_units]) {
+        plan.metresPerUnit = metresPerUnitNamed(*units);
+        if (!plan.metresPerUnit)
+            return QStringLiteral("--units \"%1\" is none of %2").arg(*units, planUnitNames());
+    }
+    if (const auto north = given.commandLine[m_north]) {
+        bool ok = false;
+        plan.northDegrees = north->toDouble(&ok);
+        if (!ok || !std::isfinite(plan.northDegrees))
+            return QStringLiteral("--north \"%1\" is not a number of degrees").arg(*north);
+    }
+    inputs.sitePaths = wholeValues(given.commandLine[m_site]);
+    if (inputs.sitePaths.isEmpty()
+        && (given.commandLine.given(m_roles) || given.commandLine.given(m_obstacleHeights)))
+        return QStringLiteral("--role and --obstacle-height need --site");
+    if (inputs.sitePaths.isEmpty())
+        return std::nullopt;
+    // The earth's points about the origin come from the site module, as a
+    // site without features has them.
+    std::shared_ptr<const SiteGeometry> surveyor;
+    if (plan.origin) {
+        auto made = placeSite(Site{});
+        if (const auto *problem = std::get_if<ModuleProblem>(&made)) {
+            inputs.moduleProblem = problem->message;
+            return std::nullopt;
+        }
+        surveyor = std::get<std::shared_ptr<const SiteGeometry>>(std::move(made));
+        plan.onEarth = [surveyor, origin = *plan.origin](double east, double north) {
+            return surveyor->fromPlane(origin, east, north);
+        };
+    }
+    auto read = readSite(inputs.sitePaths, std::get<LayerRules>(rules), plan);
+    if (const auto *problem = std::get_if<ModuleProblem>(&read)) {
+        inputs.moduleProblem = problem->message;
+        return std::nullopt;
+    }
+    if (const auto *problem = std::get_if<QString>(&read))
+        return *problem;
+    SiteRead &found = std::get<SiteRead>(read);
+    site = std::move(found.site);
+    inputs.warnings = std::move(found.warnings);
+    if (!plan.metresPerUnit)
+        plan.metresPerUnit = found.planMetresPerUnit;
+    return std::nullopt;
+}
+
 std::optional<QString> SiteInputReader::refusesOutput(const SiteInputs &inputs,
                                                       const QStringList &files, bool draws) const
 {
@@ -256,7 +307,9 @@ std::variant<QString, GeoPoint> SiteInputReader::position(const SiteInputs &inpu
     const double y = parse.finiteNumber(Field::y, values.field(m_y));
     if (parse.error())
         return *parse.error();
-    const auto point = inputs.site->fromPlane(*inputs.origin, x, y);
+    const PlanePoint metres
+            = inputs.plan.eastNorth({x, y}, inputs.plan.metresPerUnit.value_or(1.0));
+    const auto point = inputs.site->fromPlane(*inputs.origin, metres.x, metres.y);
     if (!point)
         return QStringLiteral("x %1, y %2 is not on the earth from --origin").arg(x).arg(y);
     return *point;

@@ -2,6 +2,7 @@
 
 #include "command.h"
 #include "mountinputs.h"
+#include "planplacement.h"
 #include "sitelevels.h"
 #include "sitemodel.h"
 
@@ -16,6 +17,8 @@ struct SiteInputs
     MountInputs::Ways ways{};
     bool byPlane = false; // x and y from --origin, rather than lat and lon
     std::optional<GeoPoint> origin;
+    // How -x and -y, and a plan's features, come onto the earth.
+    PlanPlacement plan;
     QStringList sitePaths; // from --site, each once or more
     // What reading the site left out or found odd, said before the run.
     QStringList warnings;
@@ -77,6 +80,10 @@ public:
     const PlacedResults &results() const { return m_results; }
 
 private:
+    // The files of --site, as one site; nothing when none is given, or the
+    // module of their format cannot be used (then inputs says why).
+    std::optional<QString> readSiteFiles(const GivenInputs &given, SiteInputs &inputs,
+                                         Site &site) const;
     std::variant<QString, GeoPoint> position(const SiteInputs &inputs, const InputValues &values,
                                              FieldParser &parse) const;
 
@@ -85,6 +92,8 @@ private:
     const InputId m_x;
     const InputId m_y;
     const InputId m_origin;
+    const InputId m_north;
+    const InputId m_units;
     const InputId m_bearing;
     const MountInputs m_mount;
     const InputId m_maxRange;

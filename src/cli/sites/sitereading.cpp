@@ -1,6 +1,7 @@
 #include "sitereading.h"
 
 #include "sitefile.h"
+#include "sitemodule.h"
 #include "vectorfilesmodule.h"
 
 #include <QFile>
@@ -94,14 +95,23 @@ std::optional<QString> misfit(const FileFeature &feature, SiteFeature::Role role
 class FileFeatures
 {
 public:
-    FileFeatures(const QString &path, const LayerRules &rules, bool severalFiles)
-        : m_path(path), m_rules(rules), m_severalFiles(severalFiles)
+    FileFeatures(const QString &path, const LayerRules &rules, const PlanPlacement &placement,
+                 bool severalFiles)
+        : m_path(path), m_rules(rules), m_placement(placement), m_severalFiles(severalFiles)
     {
     }
 
-    std::optional<QString> take(FileContents contents, SiteRead &read);
+    // Nothing, or why the file cannot be used.
+    std::optional<std::variant<ModuleProblem, QString>> take(FileContents contents, SiteRead &read);
 
 private:
+    // The plan's units, the drawing's own or --units, for the features of
+    // the layers without a coordinate system.
+    std::variant<QString, double> planUnits(const FileContents &contents, SiteRead &read) const;
+    std::optional<std::variant<ModuleProblem, QString>>
+    joinLines(FileContents &contents, std::vector<SiteFeature::Role> &roles,
+              std::vector<bool> &consumed, double perUnit, SiteRead &read) const;
+    std::optional<QString> placePlan(FileContents &contents, double perUnit) const;
     std::variant<QString, std::optional<SiteFeature::Role>>
     roleOf(const FileFeature &feature) const;
     std::variant<QString, std::optional<double>> heightOf(const FileFeature &feature,
@@ -109,8 +119,135 @@ private:
 
     const QString &m_path;
     const LayerRules &m_rules;
+    const PlanPlacement &m_placement;
     bool m_severalFiles;
 };
+
+std::variant<QString, double> FileFeatures::planUnits(const FileContents &contents,
+                                                      SiteRead &read) const
+{
+    const bool drawing
+            = QFileInfo(m_path).suffix().compare(QLatin1String("dxf"), Qt::CaseInsensitive) == 0;
+    std::optional<double> perUnit = m_placement.metresPerUnit;
+    if (!perUnit && contents.drawingUnits)
+        perUnit = metresPerDrawingUnit(*contents.drawingUnits);
+    if (!perUnit && contents.drawingUnits && *contents.drawingUnits != 0)
+        return QStringLiteral("%1 is drawn in units that $INSUNITS numbers %2, none of %3: say "
+                              "which with --units %3")
+                .arg(m_path)
+                .arg(*contents.drawingUnits)
+                .arg(planUnitNames());
+    if (!perUnit)
+        return QStringLiteral("%1 is a plan that does not say its units: give them with --units "
+                              "%2%3")
+                .arg(m_path, planUnitNames(),
+                     drawing ? QStringLiteral(", or set $INSUNITS in the drawing") : QString());
+    if (read.planMetresPerUnit && *read.planMetresPerUnit != *perUnit)
+        return QStringLiteral("%1 is a plan in other units than the plan before it, and the "
+                              "schedule's x and y can be in one only: give --units")
+                .arg(m_path);
+    read.planMetresPerUnit = perUnit;
+    return *perUnit;
+}
+
+// Rooms and floors drawn as loose lines: on an area's or a privacy zone's
+// layer they are joined, layer by layer, into the polygons they close; the
+// features they came from are used up.
+std::optional<std::variant<ModuleProblem, QString>>
+FileFeatures::joinLines(FileContents &contents, std::vector<SiteFeature::Role> &roles,
+                        std::vector<bool> &consumed, double perUnit, SiteRead &read) const
+{
+    struct Loose
+    {
+        std::vector<std::vector<PlanePoint>> lines;
+        int firstNumber = 0;
+        SiteFeature::Role role = SiteFeature::Role::area;
+    };
+    std::map<QString, Loose> byLayer;
+    for (std::size_t index = 0; index < contents.features.size(); ++index) {
+        FileFeature &feature = contents.features[index];
+        if (feature.planLines.empty()
+            || (roles[index] != SiteFeature::Role::area
+                && roles[index] != SiteFeature::Role::privacy))
+            continue;
+        Loose &loose = byLayer[feature.layer];
+        if (loose.lines.empty()) {
+            loose.firstNumber = feature.number;
+            loose.role = roles[index];
+        }
+        for (auto &line : feature.planLines) {
+            if (line.size() >= 2)
+                loose.lines.push_back(std::move(line));
+        }
+        feature.planLines.clear();
+        consumed[index] = feature.planPolygons.empty();
+    }
+    // Drawings carry slips of less than a millimetre where lines should meet.
+    const double slip = 0.001 / perUnit;
+    for (auto &[layer, loose] : byLayer) {
+        const std::size_t count = loose.lines.size();
+        auto joined = joinRings(loose.lines, slip);
+        if (auto *problem = std::get_if<ModuleProblem>(&joined))
+            return std::move(*problem);
+        if (auto *problem = std::get_if<QString>(&joined))
+            return QStringLiteral("%1, layer %2: %3").arg(m_path, layer, *problem);
+        JoinedRings &rings = std::get<JoinedRings>(joined);
+        for (PlanePolygon &polygon : rings.polygons) {
+            FileFeature made;
+            made.layer = layer;
+            made.number = loose.firstNumber;
+            made.geometryType = QStringLiteral("Polygon");
+            made.planPolygons.push_back(std::move(polygon));
+            contents.features.push_back(std::move(made));
+            roles.push_back(loose.role);
+            consumed.push_back(false);
+        }
+        if (!rings.unused.empty())
+            read.warnings << QStringLiteral("%1, layer %2: left out %3 of its %4 lines, which "
+                                            "close no ring with the others")
+                                     .arg(m_path, layer)
+                                     .arg(rings.unused.size())
+                                     .arg(count);
+    }
+    return std::nullopt;
+}
+
+// The plan's layers placed on the earth.
+std::optional<QString> FileFeatures::placePlan(FileContents &contents, double perUnit) const
+{
+    if (!m_placement.origin)
+        return QStringLiteral("%1 is a plan (its layer %2 has no coordinate system) with no "
+                              "place on the earth: place its (0, 0) with --origin LAT,LON and "
+                              "its north with --north DEGREES")
+                .arg(m_path, contents.planLayers.first());
+    bool onEarth = true;
+    const auto place = [&](const std::vector<PlanePoint> &points, bool ring) {
+        std::vector<GeoPoint> placed;
+        for (const PlanePoint &point : points) {
+            const PlanePoint metres = m_placement.eastNorth(point, perUnit);
+            const auto at = m_placement.onEarth(metres.x, metres.y);
+            onEarth = onEarth && at;
+            placed.push_back(at.value_or(GeoPoint{0.0, 0.0}));
+        }
+        if (ring && !placed.empty())
+            placed.push_back(placed.front());
+        return placed;
+    };
+    for (FileFeature &feature : contents.features) {
+        for (const PlanePolygon &polygon : feature.planPolygons) {
+            GeoPolygon placed{place(polygon.exterior, true), {}};
+            for (const auto &hole : polygon.holes)
+                placed.holes.push_back(place(hole, true));
+            feature.polygons.push_back(std::move(placed));
+        }
+        for (const auto &line : feature.planLines)
+            feature.lines.push_back(place(line, false));
+        if (!onEarth)
+            return QStringLiteral("%1: the plan does not fit on the earth from --origin")
+                    .arg(featureWhere(m_path, feature));
+    }
+    return std::nullopt;
+}
 
 std::variant<QString, std::optional<SiteFeature::Role>>
 FileFeatures::roleOf(const FileFeature &feature) const
@@ -145,15 +282,29 @@ std::variant<QString, std::optional<double>> FileFeatures::heightOf(const FileFe
     return metres;
 }
 
-std::optional<QString> FileFeatures::take(FileContents contents, SiteRead &read)
+std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileContents contents,
+                                                                       SiteRead &read)
 {
-    if (!contents.planLayers.isEmpty())
-        return QStringLiteral("%1, layer %2: it has no coordinate system, so it is not on the "
-                              "earth; give the file one (in a GIS program, or with ogr2ogr "
-                              "-a_srs)")
-                .arg(m_path, contents.planLayers.first());
     for (const QString &warning : contents.warnings)
         read.warnings << QStringLiteral("%1: %2").arg(m_path, warning);
+    std::vector<SiteFeature::Role> roles;
+    for (const FileFeature &feature : contents.features) {
+        const auto role = roleOf(feature);
+        if (const auto *problem = std::get_if<QString>(&role))
+            return *problem;
+        roles.push_back(std::get<std::optional<SiteFeature::Role>>(role).value_or(
+                SiteFeature::Role::background));
+    }
+    std::vector<bool> consumed(contents.features.size(), false);
+    if (!contents.planLayers.isEmpty()) {
+        const auto perUnit = planUnits(contents, read);
+        if (const auto *problem = std::get_if<QString>(&perUnit))
+            return *problem;
+        if (auto problem = joinLines(contents, roles, consumed, std::get<double>(perUnit), read))
+            return problem;
+        if (const auto problem = placePlan(contents, std::get<double>(perUnit)))
+            return *problem;
+    }
     struct LayerCount
     {
         int withRole = 0;
@@ -161,12 +312,11 @@ std::optional<QString> FileFeatures::take(FileContents contents, SiteRead &read)
         QString first; // the first left out, and why
     };
     std::map<QString, LayerCount> counts;
-    for (FileFeature &feature : contents.features) {
-        const auto role = roleOf(feature);
-        if (const auto *problem = std::get_if<QString>(&role))
-            return *problem;
-        const SiteFeature::Role settled = std::get<std::optional<SiteFeature::Role>>(role).value_or(
-                SiteFeature::Role::background);
+    for (std::size_t index = 0; index < contents.features.size(); ++index) {
+        if (consumed[index])
+            continue;
+        FileFeature &feature = contents.features[index];
+        const SiteFeature::Role settled = roles[index];
         const auto height = heightOf(feature, settled);
         if (const auto *problem = std::get_if<QString>(&height))
             return *problem;
@@ -213,8 +363,8 @@ std::optional<QString> FileFeatures::take(FileContents contents, SiteRead &read)
 
 } // namespace
 
-std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths,
-                                                        const LayerRules &rules)
+std::variant<ModuleProblem, QString, SiteRead>
+readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement &placement)
 {
     SiteRead read;
     QStringList layers;
@@ -239,9 +389,12 @@ std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths
             return std::move(*problem);
         FileContents &found = std::get<FileContents>(contents);
         layers << found.layers;
-        FileFeatures files(path, rules, paths.size() > 1);
-        if (const auto problem = files.take(std::move(found), read))
-            return *problem;
+        FileFeatures files(path, rules, placement, paths.size() > 1);
+        if (auto problem = files.take(std::move(found), read)) {
+            if (auto *module = std::get_if<ModuleProblem>(&*problem))
+                return std::move(*module);
+            return std::get<QString>(std::move(*problem));
+        }
     }
     for (const QString &pattern : rules.unmatchedRoles(layers))
         read.warnings << QStringLiteral("--role \"%1\" matches no layer of the site, whose layers "

@@ -2,6 +2,7 @@
 
 #include "layerrules.h"
 #include "loadablemodule.h"
+#include "planplacement.h"
 #include "sitemodel.h"
 
 #include <QStringList>
@@ -17,11 +18,14 @@ struct SiteRead
     // What was left out or did not match, each once, to be said before
     // the run: the run goes on without it.
     QStringList warnings;
+    // The plan's units, when a file is a plan: the schedule's x and y too.
+    std::optional<double> planMetresPerUnit;
 };
 
 // Every feature's role and height settled by its own attributes, else by
 // the rules, else it is background (an area in GeoJSON, as before). A
 // feature whose geometry does not fit its role is left out, with a warning
-// for its layer; a layer where none fits is refused.
-std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths,
-                                                        const LayerRules &rules);
+// for its layer; a layer where none fits is refused. A plan is placed on
+// the earth as placement says, in its units or else the drawing's own.
+std::variant<ModuleProblem, QString, SiteRead>
+readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement &placement);

@@ -137,6 +137,51 @@ Geometry PlaneGeometry::point(PlanePoint at) const
     return checked(GEOSGeom_createPointFromXY_r(m_context.handle(), at.x, at.y), "make a point");
 }
 
+Geometry PlaneGeometry::lines(const std::vector<PlaneRing> &lines) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    std::vector<Geometry> parts;
+    for (const PlaneRing &line : lines) {
+        if (line.size() < 2)
+            throw GeosFailure("a line of fewer than two points");
+        GEOSCoordSequence *points
+                = GEOSCoordSeq_create_r(handle, static_cast<unsigned>(line.size()), 2);
+        if (!points)
+            m_context.fail("make a sequence of points");
+        for (unsigned index = 0; index < line.size(); ++index) {
+            if (GEOSCoordSeq_setXY_r(handle, points, index, line[index].x, line[index].y) == 0) {
+                GEOSCoordSeq_destroy_r(handle, points);
+                m_context.fail("set a point of a sequence");
+            }
+        }
+        parts.push_back(checked(GEOSGeom_createLineString_r(handle, points), "make a line"));
+    }
+    return collected(std::move(parts), GEOS_MULTILINESTRING);
+}
+
+Geometry PlaneGeometry::noded(const GEOSGeometry &lines) const
+{
+    return checked(GEOSNode_r(m_context.handle(), &lines), "node lines");
+}
+
+Geometry PlaneGeometry::polygonized(const GEOSGeometry &noded) const
+{
+    const GEOSGeometry *const all[] = {&noded};
+    return checked(GEOSPolygonize_r(m_context.handle(), all, 1), "join lines into polygons");
+}
+
+Geometry PlaneGeometry::boundary(const GEOSGeometry &geometry) const
+{
+    return checked(GEOSBoundary_r(m_context.handle(), &geometry), "find a boundary");
+}
+
+double PlaneGeometry::length(const GEOSGeometry &geometry) const
+{
+    double metres = 0.0;
+    checked(GEOSLength_r(m_context.handle(), &geometry, &metres), "measure a length");
+    return metres;
+}
+
 Geometry PlaneGeometry::box(double minX, double minY, double maxX, double maxY) const
 {
     return checked(GEOSGeom_createRectangle_r(m_context.handle(), minX, minY, maxX, maxY),

@@ -87,6 +87,15 @@ public:
         return this->polygon(polygon.exterior, polygon.holes);
     }
     Geometry point(PlanePoint at) const;
+    // Lines of two points or more, as one MultiLineString.
+    Geometry lines(const std::vector<PlaneRing> &lines) const;
+    // The lines split wherever they cross or touch, so that each piece
+    // meets others only at its ends.
+    Geometry noded(const GEOSGeometry &lines) const;
+    // Every face that the noded lines close, as a polygon.
+    Geometry polygonized(const GEOSGeometry &noded) const;
+    Geometry boundary(const GEOSGeometry &geometry) const;
+    double length(const GEOSGeometry &geometry) const;
     Geometry box(double minX, double minY, double maxX, double maxY) const;
     // The smallest convex polygon that holds all the points.
     Geometry convexHull(const PlaneRing &points) const;

@@ -10,10 +10,16 @@
 using SiteModuleVersion = const char *(*)();
 constexpr char siteModuleVersionSymbol[] = "kavreloSiteModuleVersion";
 // Bump with any change to the entry points or to the model they take.
-#define KAVRELO_SITE_INTERFACE "7"
+#define KAVRELO_SITE_INTERFACE "8"
 
 // Places a site: true with the site in *placed, else false with why in
 // *error.
 using PlaceSite
         = bool (*)(const Site &site, std::shared_ptr<const SiteGeometry> *placed, QString *error);
 constexpr char placeSiteSymbol[] = "kavreloPlaceSite";
+
+// Joins a plan's loose lines into the polygons they close, ends nearer
+// than slip meeting: true with them in *joined, else false with why.
+using JoinRings = bool (*)(const std::vector<std::vector<PlanePoint>> &lines, double slip,
+                           JoinedRings *joined, QString *error);
+constexpr char joinRingsSymbol[] = "kavreloJoinRings";

@@ -103,6 +103,14 @@ struct PlanePolygon
     std::vector<std::vector<PlanePoint>> holes;
 };
 
+// A plan's loose lines joined into the polygons they close.
+struct JoinedRings
+{
+    std::vector<PlanePolygon> polygons;
+    // The lines, by index, of which no polygon's edge takes any part.
+    std::vector<std::size_t> unused;
+};
+
 // A polygon's outline with its area in square metres.
 struct MeasuredArea
 {

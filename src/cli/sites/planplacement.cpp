@@ -1,0 +1,58 @@
+#include "planplacement.h"
+
+#include "angles.h"
+
+#include <QStringList>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+struct PlanUnit
+{
+    const char *name;
+    int drawingCode; // as $INSUNITS has it
+    double metres;
+};
+constexpr std::array<PlanUnit, 5> planUnits{
+        {{"mm", 4, 0.001}, {"cm", 5, 0.01}, {"m", 6, 1.0}, {"in", 1, 0.0254}, {"ft", 2, 0.3048}}};
+
+} // namespace
+
+// North lies n clockwise from +y: in the plan, north is (sin n, cos n) and
+// east, a right angle clockwise from it, (cos n, -sin n); a point's east
+// and north are its projections on them.
+PlanePoint PlanPlacement::eastNorth(PlanePoint plan, double metresPerUnit) const
+{
+    const double turn = northDegrees * pi / 180.0;
+    const double x = plan.x * metresPerUnit;
+    const double y = plan.y * metresPerUnit;
+    return {x * std::cos(turn) - y * std::sin(turn), x * std::sin(turn) + y * std::cos(turn)};
+}
+
+QString planUnitNames()
+{
+    QStringList names;
+    for (const PlanUnit &unit : planUnits)
+        names << QLatin1String(unit.name);
+    return names.join(QLatin1Char('|'));
+}
+
+std::optional<double> metresPerUnitNamed(const QString &name)
+{
+    for (const PlanUnit &unit : planUnits) {
+        if (name == QLatin1String(unit.name))
+            return unit.metres;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> metresPerDrawingUnit(int code)
+{
+    for (const PlanUnit &unit : planUnits) {
+        if (code == unit.drawingCode)
+            return unit.metres;
+    }
+    return std::nullopt;
+}

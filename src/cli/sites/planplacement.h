@@ -1,0 +1,30 @@
+#pragma once
+
+#include "sitemodel.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// A plan drawn in its own units, x to the right and y up (a CAD drawing, a
+// layer without a coordinate system), placed on the earth: its (0, 0) at
+// --origin, north --north degrees clockwise from its +y.
+struct PlanPlacement
+{
+    std::optional<double> metresPerUnit; // from --units, before the drawing's own
+    std::optional<GeoPoint> origin;
+    double northDegrees = 0.0;
+    // The point east and north of the origin, in metres, on the earth: the
+    // site module's azimuthal equidistant plane, about the origin.
+    std::function<std::optional<GeoPoint>(double east, double north)> onEarth;
+
+    // Metres east and north of the origin.
+    PlanePoint eastNorth(PlanePoint plan, double metresPerUnit) const;
+};
+
+// The units that --units names, "mm|cm|m|in|ft", and their lengths.
+QString planUnitNames();
+std::optional<double> metresPerUnitNamed(const QString &name);
+// A drawing's $INSUNITS, of those that --units names.
+std::optional<double> metresPerDrawingUnit(int code);
