@@ -36,6 +36,8 @@ private slots:
     void withoutTheSiteModule();
     void unnameablePicture();
     void reportSameInEveryProcess();
+    void filesSameInEveryProcess_data();
+    void filesSameInEveryProcess();
     void fullDiskFiles_data();
     void fullDiskFiles();
 
@@ -406,6 +408,47 @@ void CliTest::unnameablePicture()
 // Qt seeds its hashes anew in each process, and its PDF engine wrote the
 // fonts in hash order: of six runs, about half came out otherwise. A run
 // twice in one process cannot see that.
+void CliTest::filesSameInEveryProcess_data()
+{
+    QTest::addColumn<QString>("extension");
+    // A GeoPackage keeps dates, and a Shapefile's table the day it changed.
+    QTest::addRow("GeoPackage") << "gpkg";
+    QTest::addRow("Shapefile") << "shp";
+    QTest::addRow("FlatGeobuf") << "fgb";
+    QTest::addRow("DXF") << "dxf";
+}
+
+// The files of GIS and CAD programs, byte for byte in every process: QHash
+// orders by a seed of each process's own.
+void CliTest::filesSameInEveryProcess()
+{
+    QFETCH(QString, extension);
+    QSet<QByteArray> files;
+    for (int run = 0; run < 3; ++run) {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("SOURCE_DATE_EPOCH");
+        environment.remove("QT_HASH_SEED");
+        process.setProcessEnvironment(environment);
+        process.start(m_program,
+                      {"footprint", "--site", KAVRELO_DATA_DIR "/yard.geojson", "--batch",
+                       KAVRELO_DATA_DIR "/yard.csv", "--origin", "48.1,11.5", "--output",
+                       folder.filePath("map." + extension)});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QByteArray all;
+        for (const QString &name : QDir(folder.path()).entryList(QDir::Files, QDir::Name)) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            all += name.toUtf8() + '\n' + file.readAll();
+        }
+        files << all;
+    }
+    QCOMPARE(files.size(), 1);
+}
+
 void CliTest::reportSameInEveryProcess()
 {
     QSet<QByteArray> reports;

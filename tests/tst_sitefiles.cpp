@@ -2,10 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QProcess>
+
 #include <cmath>
+
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
 
 // Sites as GIS programs hand them over, read through OGR: the yard of
 // data/yard.geojson in other formats and coordinate systems gives the
@@ -28,6 +35,11 @@ private slots:
     void floorPlan();
     void officeOnTheEarth_data();
     void officeOnTheEarth();
+    void mapFiles_data();
+    void mapFiles();
+    void drawingForCad();
+    void gapsFiles_data();
+    void gapsFiles();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -461,6 +473,221 @@ void SiteFilesTest::officeOnTheEarth()
         QVERIFY2(got.count(name), qPrintable(name));
         QVERIFY2(std::fabs(got.at(name).share - covered.share) <= 0.01, qPrintable(name));
     }
+}
+
+namespace {
+
+// A layer as OGR reads it back: its features, its geometry and its fields.
+struct LayerRead
+{
+    QString name;
+    int features = 0;
+    QString geometry; // OGR's name of its type
+    QMap<QString, QString> fields; // name: OGR's name of its type
+    QString authority; // of its coordinate system, as "EPSG:4326"
+};
+
+std::vector<LayerRead> readBack(const QString &path)
+{
+    GDALAllRegister();
+    std::vector<LayerRead> layers;
+    GDALDatasetH dataset = GDALOpenEx(path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY,
+                                      nullptr, nullptr, nullptr);
+    if (!dataset)
+        return layers;
+    for (int index = 0; index < GDALDatasetGetLayerCount(dataset); ++index) {
+        OGRLayerH layer = GDALDatasetGetLayer(dataset, index);
+        OGRFeatureDefnH definition = OGR_L_GetLayerDefn(layer);
+        LayerRead read{QString::fromUtf8(OGR_L_GetName(layer)),
+                       static_cast<int>(OGR_L_GetFeatureCount(layer, TRUE)),
+                       QString::fromUtf8(OGRGeometryTypeToName(OGR_FD_GetGeomType(definition))),
+                       {},
+                       {}};
+        for (int field = 0; field < OGR_FD_GetFieldCount(definition); ++field) {
+            OGRFieldDefnH each = OGR_FD_GetFieldDefn(definition, field);
+            read.fields[QString::fromUtf8(OGR_Fld_GetNameRef(each))]
+                    = QString::fromUtf8(OGR_GetFieldTypeName(OGR_Fld_GetType(each)));
+        }
+        if (OGRSpatialReferenceH system = OGR_L_GetSpatialRef(layer)) {
+            OSRAutoIdentifyEPSG(system);
+            read.authority = QStringLiteral("%1:%2").arg(
+                    QString::fromUtf8(OSRGetAuthorityName(system, nullptr)),
+                    QString::fromUtf8(OSRGetAuthorityCode(system, nullptr)));
+        }
+        layers.push_back(read);
+    }
+    GDALClose(dataset);
+    return layers;
+}
+
+const LayerRead *layerNamed(const std::vector<LayerRead> &layers, const QString &name)
+{
+    for (const LayerRead &layer : layers) {
+        if (layer.name == name)
+            return &layer;
+    }
+    return nullptr;
+}
+
+// An independent reader's verdict on a drawing, with what it reads of it.
+QString ezdxfReport(const QString &path, const QString &more)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {"-c",
+                  "import sys, ezdxf\n"
+                  "doc = ezdxf.readfile(sys.argv[1])\n"
+                  "auditor = doc.audit()\n"
+                  "print('errors', len(auditor.errors), 'units', doc.header['$INSUNITS'])\n"
+                          + more,
+                  path});
+    if (!python.waitForFinished(60000))
+        return QStringLiteral("python3 did not finish");
+    return QString::fromUtf8(python.readAllStandardOutput() + python.readAllStandardError());
+}
+
+const QStringList yardMap{"--site", data + "yard.geojson", "--batch", data + "yard.csv"};
+
+} // namespace
+
+void SiteFilesTest::mapFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("layerFiles"); // each layer's file, beside FILE
+    QTest::addColumn<QStringList>("layers"); // their names as read back
+    QTest::addColumn<QStringList>("realFields"); // of bands or views, and of cameras
+
+    const QStringList fullNames{"area_m2", "bearing_deg"};
+    QTest::addRow("GeoPackage") << "map.gpkg" << QStringList{"map.gpkg", "map.gpkg", "map.gpkg"}
+                                << QStringList{"bands", "views", "cameras"} << fullNames;
+    QTest::addRow("Shapefile") << "map.shp"
+                               << QStringList{"map.shp", "map_views.shp", "map_cameras.shp"}
+                               << QStringList{"map", "map_views", "map_cameras"}
+                               // A Shapefile's fields have ten letters at most.
+                               << QStringList{"area_m2", "bearing_de"};
+    QTest::addRow("FlatGeobuf") << "map.fgb"
+                                << QStringList{"map.fgb", "map_views.fgb", "map_cameras.fgb"}
+                                << QStringList{"bands", "views", "cameras"} << fullNames;
+    QTest::addRow("GeoJSON") << "map.geojson"
+                             << QStringList{"map.geojson", "map_views.geojson",
+                                            "map_cameras.geojson"}
+                             << QStringList{"bands", "views", "cameras"} << fullNames;
+    QTest::addRow("KML") << "map.kml" << QStringList{"map.kml", "map.kml", "map.kml"}
+                         << QStringList{"bands", "views", "cameras"} << fullNames;
+}
+
+// footprint --output: every camera, view and band that the GeoJSON on
+// standard output has, in the layers of each kind, numbers as reals, on
+// WGS 84; nothing on standard output.
+void SiteFilesTest::mapFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, layerFiles);
+    QFETCH(QStringList, layers);
+    QFETCH(QStringList, realFields);
+    const CliRun geoJson = runCli(QStringList{"footprint"} + yardMap);
+    QCOMPARE(int(geoJson.status), 0);
+    const int bands = int(geoJson.output.count("\"kind\":\"band\""));
+    QCOMPARE(int(geoJson.output.count("\"kind\":\"camera\"")), 3);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const CliRun run
+            = runCli(QStringList{"footprint", "--output", folder.filePath(file)} + yardMap);
+    // GDAL's own word on the names it shortened, once each, as a warning.
+    if (file.endsWith(".shp"))
+        QVERIFY(run.errors.startsWith("kavrelo-cli footprint: warning: "));
+    else
+        QCOMPARE(run.errors, QByteArray());
+    QCOMPARE(int(run.status), 0);
+    QCOMPARE(run.output, QByteArray());
+    const std::vector<int> counts{bands, 3, 3};
+    for (int layer = 0; layer < 3; ++layer) {
+        const auto read = readBack(folder.filePath(layerFiles.at(layer)));
+        const LayerRead *found = layerNamed(read, layers.at(layer));
+        QVERIFY2(found, qPrintable(layers.at(layer)));
+        QCOMPARE(found->features, counts[static_cast<std::size_t>(layer)]);
+        QCOMPARE(found->authority, QStringLiteral("EPSG:4326"));
+        QCOMPARE(found->fields.value("camera"), QStringLiteral("String"));
+        QCOMPARE(found->fields.value(realFields.at(layer == 2 ? 1 : 0)), QStringLiteral("Real"));
+    }
+}
+
+// A drawing for the architect's CAD: in the plan's millimetres, a layer of
+// each level in its true colour, every band a solid hatch in its layer's
+// colour with a closed outline, the camera a point and its name; and an
+// independent reader finds no error in it.
+void SiteFilesTest::drawingForCad()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath("office.dxf");
+    // Its camera, without coverage's --format csv.
+    const QStringList camera = officeCamera.mid(0, officeCamera.indexOf("--format"));
+    const CliRun run = runCli(QStringList{"footprint"} + officePlan + camera
+                              + QStringList{"--obstacle-height", "A-GLAZ=1.1", "--output", path});
+    QCOMPARE(int(run.status), 0);
+    const QString report = ezdxfReport(
+            path,
+            "layers = {layer.dxf.name: layer.rgb for layer in doc.layers}\n"
+            "print('detect', layers.get('KAVRELO-DETECT'))\n"
+            "for entity in doc.modelspace():\n"
+            "    kind = entity.dxftype()\n"
+            "    if kind == 'POINT':\n"
+            "        print('camera', entity.dxf.layer, round(entity.dxf.location.x, 2),"
+            " round(entity.dxf.location.y, 2))\n"
+            "    if kind == 'HATCH' and entity.dxf.layer == 'KAVRELO-DETECT':\n"
+            "        print('hatch', entity.dxf.solid_fill, entity.dxf.color)\n"
+            "    if kind == 'LWPOLYLINE' and entity.dxf.layer == 'KAVRELO-DETECT':\n"
+            "        print('outline', entity.closed or entity[0] == entity[-1])\n"
+            "    if kind in ('TEXT', 'MTEXT'):\n"
+            "        print('name', entity.dxf.layer, entity.plain_text() if kind == 'MTEXT'"
+            " else entity.dxf.text)\n");
+    // $INSUNITS 4 is millimetres; detect's colour is the palette's second.
+    QVERIFY2(report.startsWith("errors 0 units 4\ndetect (158, 202, 225)\n"), qPrintable(report));
+    QVERIFY2(report.contains("camera KAVRELO-CAMERAS 10000.0 1000.0\n"), qPrintable(report));
+    QVERIFY2(report.contains("hatch 1 256\n"), qPrintable(report));
+    QVERIFY2(report.contains("outline True\n"), qPrintable(report));
+    QVERIFY2(report.contains("name KAVRELO-CAMERAS camera\n"), qPrintable(report));
+    // OGR reads it back too.
+    const auto read = readBack(path);
+    QVERIFY(layerNamed(read, "entities"));
+}
+
+void SiteFilesTest::gapsFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("layer");
+    QTest::addRow("GeoPackage") << "gaps.gpkg"
+                                << "gaps";
+    QTest::addRow("Shapefile") << "gaps.shp"
+                               << "gaps";
+    QTest::addRow("FlatGeobuf") << "gaps.fgb"
+                                << "gaps";
+}
+
+// coverage --gaps: as many features as the GeoJSON file has, one per gap.
+void SiteFilesTest::gapsFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, layer);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const CliRun json
+            = runCli(QStringList{"coverage", "--gaps", folder.filePath("gaps.geojson")} + yardMap);
+    QCOMPARE(int(json.status), 0);
+    QFile written(folder.filePath("gaps.geojson"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const int gaps = int(written.readAll().count("\"gap\":"));
+    QVERIFY(gaps > 6);
+    const CliRun run = runCli(QStringList{"coverage", "--gaps", folder.filePath(file)} + yardMap);
+    QCOMPARE(run.errors, QByteArray());
+    QCOMPARE(int(run.status), 0);
+    const auto read = readBack(folder.filePath(file));
+    QCOMPARE(int(read.size()), 1);
+    QCOMPARE(read.front().features, gaps);
+    QCOMPARE(read.front().fields.value("area_m2"), QStringLiteral("Real"));
+    QCOMPARE(read.front().fields.value("level"), QStringLiteral("String"));
+    Q_UNUSED(layer);
 }
 
 QTEST_GUILESS_MAIN(SiteFilesTest)

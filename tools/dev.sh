@@ -18,7 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 build_packages="cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev fonts-dejavu-core"
 # Reports are read back by poppler's tools.
-test_packages="poppler-utils"
+test_packages="poppler-utils python3-ezdxf"
 case "$mode" in
 run) packages="$build_packages" ;;
 sanitize) packages="$build_packages $test_packages" ;;

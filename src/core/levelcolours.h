@@ -23,6 +23,8 @@ constexpr std::array<Rgb, 6> standardLevelColours{{{0xc6, 0xdb, 0xef},
 
 // The view itself, under the bands: a lavender that no level has.
 constexpr Rgb viewColour{0xbc, 0xbd, 0xdc};
+// The ground that a level leaves uncovered: a purple that no level has.
+constexpr Rgb gapColour{0x54, 0x27, 0x88};
 
 // The colour of level `index` of `count`: the standard's own for six, and
 // otherwise evenly along the same ramp.

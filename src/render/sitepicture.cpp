@@ -1,6 +1,7 @@
 #include "pictureentry.h"
 #include "svgpicture.h"
 
+#include "levelcolours.h"
 #include "sitemodel.h"
 
 #include <QLineF>
@@ -33,7 +34,7 @@ const QColor privacyColour(0xcb, 0x18, 0x1d);
 const QColor cameraColour(0x08, 0x45, 0x94);
 const QColor markedColour(0xe6, 0x55, 0x0d);
 const QColor otherCameraColour(0x96, 0x96, 0x96);
-const QColor gapColour(0x54, 0x27, 0x88);
+const QColor gapInk(gapColour.red, gapColour.green, gapColour.blue);
 const QColor backgroundInk(0x80, 0x80, 0x80);
 
 // Metres to the picture, north up, the same scale both ways. The frame is
@@ -272,7 +273,7 @@ void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing 
     }
 
     if (marks.gaps)
-        drawHatched(painter, view.path(*marks.gaps), gapColour);
+        drawHatched(painter, view.path(*marks.gaps), gapInk);
     for (const auto &zone : drawing.privacy)
         drawHatched(painter, view.path(zone.polygons), privacyColour);
 
@@ -394,7 +395,7 @@ std::vector<LegendEntry> legendEntries(const SiteDrawing &drawing, const Drawing
     entries.push_back(
             {privacyColour.lighter(170), QPen(privacyColour, 1), QStringLiteral("Privacy")});
     if (marks.gaps)
-        entries.push_back({gapColour.lighter(170), QPen(gapColour, 1), marks.gapsLabel});
+        entries.push_back({gapInk.lighter(170), QPen(gapInk, 1), marks.gapsLabel});
     return entries;
 }
 

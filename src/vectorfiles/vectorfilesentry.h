@@ -6,12 +6,17 @@
 // of every run several times over, so this is a module that the site
 // commands load for the first such file; this header is what crosses.
 
+#include "levelcolours.h"
 #include "sitemodel.h"
+
+#include <QByteArray>
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 // An attribute as the file holds it: a number field, or text to be read.
@@ -58,9 +63,143 @@ struct FileContents
 using VectorFilesVersion = const char *(*)();
 constexpr char vectorFilesVersionSymbol[] = "kavreloVectorFilesVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_VECTOR_FILES_INTERFACE "2"
+#define KAVRELO_VECTOR_FILES_INTERFACE "4"
 
 // Reads every layer of a file: true with its contents in *read, else
 // false with why in *error, GDAL's reason included.
 using ReadVectorFile = bool (*)(const QString &path, FileContents *read, QString *error);
 constexpr char readVectorFileSymbol[] = "kavreloReadVectorFile";
+
+// The formats written through OGR, by the extension of the file's name.
+struct OutputFormatFile
+{
+    const char *extension;
+    const char *driver; // GDAL's short name
+    const char *description;
+    bool layersInOneFile;
+    bool drawing; // CAD's layers, colours and units
+};
+constexpr OutputFormatFile outputFormatFiles[]
+        = {{"gpkg", "GPKG", "GeoPackage, a layer of each kind", true, false},
+           {"shp", "ESRI Shapefile", "Shapefile, beside it one for each other layer", false, false},
+           {"fgb", "FlatGeobuf", "FlatGeobuf, beside it one for each other layer", false, false},
+           {"dxf", "DXF", "DXF drawing, a CAD layer of each kind", true, true},
+           {"geojson", "GeoJSON", "GeoJSON, beside it one for each other layer", false, false},
+           {"kml", "LIBKML", "KML, a folder of each kind", true, false}};
+
+// "gpkg, shp, fgb, dxf, geojson, kml"
+inline QString outputExtensions()
+{
+    QStringList extensions;
+    for (const OutputFormatFile &format : outputFormatFiles)
+        extensions << QLatin1String(format.extension);
+    return extensions.join(QStringLiteral(", "));
+}
+// The format that a file's name asks for, if any.
+inline const OutputFormatFile *outputFormatOf(const QString &path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString suffix = dot < 0 ? QString() : path.mid(dot + 1).toLower();
+    for (const OutputFormatFile &format : outputFormatFiles) {
+        if (suffix == QLatin1String(format.extension))
+            return &format;
+    }
+    return nullptr;
+}
+
+// Every file that a file of this name is, or will be, in a format of one
+// layer to a file: a Shapefile's own beside it (.shx, .dbf, .prj, .cpg),
+// and with the layers beyond the first as FILE_LAYER, each the same way.
+inline QStringList filesOf(const QString &path, const QStringList &laterLayers = {})
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (dot <= slash + 1)
+        return {path};
+    const QString stem = path.left(dot);
+    const QString suffix = path.mid(dot + 1);
+    const OutputFormatFile *format = outputFormatOf(path);
+    QStringList stems{stem};
+    if (format && !format->layersInOneFile) {
+        for (const QString &layer : laterLayers)
+            stems << QStringLiteral("%1_%2").arg(stem, layer);
+    }
+    QStringList files;
+    for (const QString &each : stems) {
+        files << QStringLiteral("%1.%2").arg(each, suffix);
+        if (suffix.compare(QLatin1String("shp"), Qt::CaseInsensitive) == 0) {
+            for (const char *companion : {"shx", "dbf", "prj", "cpg"})
+                files << QStringLiteral("%1.%2").arg(each, QLatin1String(companion));
+        }
+    }
+    return files;
+}
+
+// A file to write, through OGR, in the format that its name's extension
+// names (outputFormats()): its layers, each of points or of polygons with
+// fields of text or reals, on the earth in WGS84.
+struct OutputField
+{
+    QString name;
+    bool real = false; // else text
+};
+struct OutputLayer
+{
+    QString name;
+    bool points = false; // else polygons
+    std::vector<OutputField> fields;
+};
+// A drawing's layer, which CAD colours its features by: the writer puts
+// them in the drawing's layer table with their true colour.
+struct CadLayer
+{
+    QString name;
+    Rgb colour;
+};
+struct OutputRequest
+{
+    QString path;
+    // The first is the file itself; in a format of one layer to a file
+    // (Shapefile, FlatGeobuf) each other goes beside it, as FILE_LAYER.
+    std::vector<OutputLayer> layers;
+    std::vector<CadLayer> cadLayers;
+    // A drawing's $INSUNITS: 6, metres, unless the plan read had others.
+    int cadUnits = 6;
+};
+// A value of a field: none, text or a real.
+using OutputValue = std::variant<std::monostate, QString, double>;
+struct OutputFeature
+{
+    std::size_t layer = 0;
+    std::vector<OutputValue> values; // one per field
+    std::optional<GeoPoint> point; // of a layer of points
+    GeoArea area; // of a layer of polygons; may be empty
+    QString cadLayer; // in a drawing
+    QString label; // in a drawing, written beside a point
+    // In a drawing, instead of point and area: the plan's own units, its
+    // rings open.
+    std::optional<PlanePoint> planPoint;
+    std::vector<PlanePolygon> planArea;
+};
+// A file that OGR made, named as it goes beside the path asked for.
+struct MadeFile
+{
+    QString name;
+    QByteArray bytes;
+};
+// The features go into memory, as they come; finish() gives the files,
+// for the program to put in place whole.
+class OutputFile
+{
+public:
+    virtual ~OutputFile() = default;
+    virtual std::optional<QString> add(const OutputFeature &feature) = 0;
+    virtual std::variant<QString, std::vector<MadeFile>> finish() = 0;
+    // GDAL's warnings while it wrote, each once, in its words.
+    virtual QStringList warnings() const = 0;
+};
+
+// Starts a file: true with it in *file, else false with why in *error.
+using StartOutputFile
+        = bool (*)(const OutputRequest &request, std::unique_ptr<OutputFile> *file, QString *error);
+constexpr char startOutputFileSymbol[] = "kavreloStartOutputFile";

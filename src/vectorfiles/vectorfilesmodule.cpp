@@ -1,5 +1,6 @@
 #include "vectorfilereader.h"
 #include "vectorfilesentry.h"
+#include "vectorfilewriter.h"
 
 #include <QtGlobal>
 
@@ -17,5 +18,18 @@ extern "C" Q_DECL_EXPORT bool kavreloReadVectorFile(const QString &path, FileCon
         return false;
     }
     *read = std::get<FileContents>(std::move(made));
+    return true;
+}
+
+extern "C" Q_DECL_EXPORT bool kavreloStartOutputFile(const OutputRequest &request,
+                                                     std::unique_ptr<OutputFile> *file,
+                                                     QString *error)
+{
+    auto made = startOutputFile(request);
+    if (auto *problem = std::get_if<QString>(&made)) {
+        *error = std::move(*problem);
+        return false;
+    }
+    *file = std::get<std::unique_ptr<OutputFile>>(std::move(made));
     return true;
 }

@@ -1,5 +1,6 @@
 #include "coveragecommand.h"
 
+#include "gapfiles.h"
 #include "mapsinks.h"
 #include "picturemodule.h"
 #include "readfiles.h"
@@ -30,38 +31,6 @@ QString shortOf(double share, double required)
            && std::round(share * std::pow(10.0, decimals)) / std::pow(10.0, decimals) >= required)
         ++decimals;
     return fixed(share, decimals);
-}
-
-// The uncovered ground of each level, as GeoJSON.
-// One feature per gap, largest first in each level, so that a GIS program
-// counts as the table does. A gap too thin to draw at the file's grid has
-// no geometry, as RFC 7946 allows, rather than an invalid one.
-QByteArray gapsDocument(const CoverageReport &report, const std::vector<SiteLevel> &levels)
-{
-    OutputBuffer out;
-    out += "{\"type\":\"FeatureCollection\",\"features\":[";
-    bool first = true;
-    for (std::size_t level = 0; level < report.levels.size(); ++level) {
-        const std::vector<MeasuredArea> &gaps = report.levels[level].gaps;
-        for (std::size_t gap = 0; gap < gaps.size(); ++gap) {
-            out += first ? "\n" : ",\n";
-            first = false;
-            out += "{\"type\":\"Feature\",\"properties\":{\"level\":";
-            appendJsonString(out, levels[level].name.toStdString());
-            out += ",\"gap\":";
-            out += std::to_string(gap + 1);
-            out += ",\"area_m2\":";
-            appendFixed(out, gaps[gap].squareMetres, 2);
-            out += "},\"geometry\":";
-            if (gaps[gap].area.empty())
-                out += "null";
-            else
-                appendGeoJsonArea(out, gaps[gap].area);
-            out += '}';
-        }
-    }
-    out += "\n]}\n";
-    return QByteArray(out.data(), static_cast<int>(out.size()));
 }
 
 } // namespace
@@ -107,6 +76,10 @@ std::variant<UsageError, CoveragePlan> CoverageCommand::prepare(const GivenInput
     if (auto *error = std::get_if<UsageError>(&site))
         return std::move(*error);
     plan.site = std::get<SiteInputs>(std::move(site));
+    if (plan.gaps) {
+        if (const auto problem = refusesGapsFile(*plan.gaps, plan.site))
+            return UsageError{*problem};
+    }
     if (const auto require = given.commandLine[m_require]) {
         auto parsed = parseRequirements(*require, plan.site.levels);
         if (const auto *problem = std::get_if<QString>(&parsed))
@@ -205,7 +178,7 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
     if (plan.plot)
         problem = drawSite(*ended.coverage.drawing, *plan.plot, files);
     if (plan.gaps && !problem)
-        problem = files.add(*plan.gaps, gapsDocument(report, plan.site.levels));
+        problem = addGapsFile(*plan.gaps, report, plan.site, files);
     if (!problem)
         problem = files.put();
     if (problem)

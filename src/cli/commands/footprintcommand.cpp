@@ -1,5 +1,13 @@
 #include "footprintcommand.h"
 
+#include "planplacement.h"
+#include "streams.h"
+#include "vectorfilesmodule.h"
+#include "wholefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 #include <cstring>
 
 FootprintCommand::FootprintCommand()
@@ -12,9 +20,14 @@ FootprintCommand::FootprintCommand()
                     "it. The ground in view and the band where each level is the strictest met,\n"
                     "on the target's plane, are exact trapezoids; the obstacles of --site cut\n"
                     "out what they hide. Written as one GeoJSON FeatureCollection or one KML\n"
-                    "document, for QGIS, geojson.io or Google Earth."))
+                    "document, for QGIS, geojson.io or Google Earth; or with --output into a\n"
+                    "file that GIS and CAD programs open, in the format its extension names."))
     , m_site([this](InputSpec input) { return addInput(std::move(input)); },
              [this](ResultSpec result) { return addResult(std::move(result)); })
+    , m_output(addInput(commandLineOnly(
+              {QStringLiteral("output"), QStringLiteral("FILE"),
+               QStringLiteral("Write the map into FILE instead, as its extension says: %1.")
+                       .arg(outputExtensions())})))
 {
     setFormats({{"geojson", "RFC 7946, the default", nullptr}, {"kml", "KML 2.2", nullptr}});
 }
@@ -24,25 +37,53 @@ QStringList FootprintCommand::ownFieldNames() const
     return {QString::fromLatin1(kindProperty)};
 }
 
-std::variant<UsageError, SiteInputs> FootprintCommand::prepare(const GivenInputs &given) const
+std::variant<UsageError, FootprintPlan> FootprintCommand::prepare(const GivenInputs &given) const
 {
-    return m_site.prepare(given, SiteInputReader::Area::optional, [] { return std::nullopt; });
+    FootprintPlan plan;
+    auto site = m_site.prepare(
+            given, SiteInputReader::Area::optional, [&]() -> std::optional<QString> {
+                plan.output = given.commandLine[m_output];
+                if (!plan.output)
+                    return std::nullopt;
+                const OutputFormatFile *format = outputFormatOf(*plan.output);
+                if (!format)
+                    return QStringLiteral("--output %1: name the file .%2")
+                            .arg(*plan.output,
+                                 outputExtensions().replace(QStringLiteral(", "),
+                                                            QStringLiteral(", .")));
+                return std::nullopt;
+            });
+    if (auto *error = std::get_if<UsageError>(&site))
+        return std::move(*error);
+    plan.site = std::get<SiteInputs>(std::move(site));
+    if (plan.output && outputFormatOf(*plan.output)->drawing && !plan.site.origin)
+        return UsageError{QStringLiteral("--output %1: a drawing is in a plan's units about its "
+                                         "(0, 0), or in metres about a point: give --origin")
+                                  .arg(*plan.output)};
+    return plan;
 }
 
-std::optional<QString> FootprintCommand::refusesOutput(const SiteInputs &plan) const
+std::optional<QString> FootprintCommand::refusesOutput(const FootprintPlan &plan) const
 {
-    return m_site.refusesOutput(plan, {}, false);
+    return m_site.refusesOutput(plan.site, outputFiles(plan), false);
 }
 
-std::optional<QString> FootprintCommand::calculate(const SiteInputs &plan,
+QStringList FootprintCommand::outputFiles(const FootprintPlan &plan) const
+{
+    // Each layer of a file of one layer each beside the first.
+    return plan.output ? filesOf(*plan.output, {QStringLiteral("views"), QStringLiteral("cameras")})
+                       : QStringList();
+}
+
+std::optional<QString> FootprintCommand::calculate(const FootprintPlan &plan,
                                                    const InputValues &values, Results &results,
                                                    PlacedFootprint &product) const
 {
-    if (const auto problem = m_site.place(plan, values, false, results, product.placed))
+    if (const auto problem = m_site.place(plan.site, values, false, results, product.placed))
         return problem;
     if (const auto problem = nonFiniteResult(results, values))
         return problem;
-    auto footprint = plan.site->footprint(product.placed.camera, plan.levels);
+    auto footprint = plan.site.site->footprint(product.placed.camera, plan.site.levels);
     if (const auto *problem = std::get_if<QString>(&footprint))
         return *problem;
     product.footprint = std::get<CameraFootprint>(std::move(footprint));
@@ -51,20 +92,39 @@ std::optional<QString> FootprintCommand::calculate(const SiteInputs &plan,
     return std::nullopt;
 }
 
-std::unique_ptr<RecordSink> FootprintCommand::makeSink(const SiteInputs &plan, FootprintRun &run,
+std::unique_ptr<RecordSink> FootprintCommand::makeSink(const FootprintPlan &plan, FootprintRun &run,
                                                        const OutputFormat &format,
                                                        const QStringList &passThroughNames,
                                                        const Streams &streams) const
 {
-    auto map = makeMapSink(std::strcmp(format.name, "kml") == 0 ? MapFormat::kml
-                                                                : MapFormat::geoJson,
-                           resultTable(), passThroughNames, plan.levels, streams, messagePrefix());
-    run.map = map.get();
     run.nameColumn = nameColumnOf(passThroughNames);
+    std::unique_ptr<MapSink> map;
+    if (plan.output) {
+        const double perUnit = plan.site.plan.metresPerUnit.value_or(1.0);
+        auto file = startOutputFile(mapFileRequest(*plan.output, resultTable(), passThroughNames,
+                                                   plan.site.levels, drawingUnitCode(perUnit)));
+        if (auto *problem = std::get_if<ModuleProblem>(&file))
+            run.fileProblem = problem->message;
+        else if (auto *problem = std::get_if<QString>(&file))
+            run.fileProblem = *problem;
+        else
+            run.file = std::get<std::unique_ptr<OutputFile>>(std::move(file));
+    }
+    if (run.file) {
+        ToDrawing toDrawing;
+        if (outputFormatOf(*plan.output)->drawing)
+            toDrawing = [&site = plan.site](GeoPoint point) { return inDrawing(site, point); };
+        map = makeFileMapSink(*run.file, std::move(toDrawing), resultTable(), passThroughNames,
+                              plan.site.levels, streams, messagePrefix());
+    } else
+        map = makeMapSink(
+                std::strcmp(format.name, "kml") == 0 ? MapFormat::kml : MapFormat::geoJson,
+                resultTable(), passThroughNames, plan.site.levels, streams, messagePrefix());
+    run.map = map.get();
     return map;
 }
 
-std::optional<QString> FootprintCommand::write(const SiteInputs & /*plan*/, FootprintRun &run,
+std::optional<QString> FootprintCommand::write(const FootprintPlan & /*plan*/, FootprintRun &run,
                                                PlacedFootprint &&product, RecordSink & /*sink*/,
                                                const Results &results,
                                                const RecordAnswer &answer) const
@@ -74,7 +134,34 @@ std::optional<QString> FootprintCommand::write(const SiteInputs & /*plan*/, Foot
     return std::nullopt;
 }
 
-QStringList FootprintCommand::warnings(const SiteInputs &plan) const
+RunEnd FootprintCommand::endRun(const FootprintPlan &plan, FootprintRun &&run,
+                                RecordSink & /*sink*/, const Streams &streams) const
 {
-    return plan.warnings;
+    if (!plan.output)
+        return {};
+    if (run.fileProblem)
+        return {ExitStatus::outputFailed, run.fileProblem};
+    if (const auto problem = run.map->problem())
+        return {ExitStatus::outputFailed, problem};
+    auto made = run.file->finish();
+    if (const auto *problem = std::get_if<QString>(&made))
+        return {ExitStatus::outputFailed, *problem};
+    for (const QString &warning : run.file->warnings())
+        printLine(streams,
+                  messagePrefix() + QStringLiteral("warning: %1: %2").arg(*plan.output, warning));
+    // Every file of it, or none.
+    WholeFiles files;
+    const QDir folder = QFileInfo(*plan.output).dir();
+    for (const MadeFile &file : std::get<std::vector<MadeFile>>(made)) {
+        if (const auto problem = files.add(folder.filePath(file.name), file.bytes))
+            return {ExitStatus::outputFailed, problem};
+    }
+    if (const auto problem = files.put())
+        return {ExitStatus::outputFailed, problem};
+    return {};
+}
+
+QStringList FootprintCommand::warnings(const FootprintPlan &plan) const
+{
+    return plan.site.warnings;
 }

@@ -1,10 +1,20 @@
 #include "vectorfilesmodule.h"
 
-std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString &path)
+namespace {
+
+LoadableModule &vectorFilesModule()
 {
     static LoadableModule module("kavrelo-vectorfiles", vectorFilesVersionSymbol,
                                  KAVRELO_VERSION "/" KAVRELO_VECTOR_FILES_INTERFACE,
-                                 "read GIS and CAD files");
+                                 "read or write GIS and CAD files");
+    return module;
+}
+
+} // namespace
+
+std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString &path)
+{
+    LoadableModule &module = vectorFilesModule();
     if (const auto problem = module.problem({readVectorFileSymbol}))
         return ModuleProblem{*problem};
     const auto read = reinterpret_cast<ReadVectorFile>(module.resolve(readVectorFileSymbol));
@@ -13,4 +23,18 @@ std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString 
     if (!read(path, &contents, &error))
         return error;
     return contents;
+}
+
+std::variant<ModuleProblem, QString, std::unique_ptr<OutputFile>>
+startOutputFile(const OutputRequest &request)
+{
+    LoadableModule &module = vectorFilesModule();
+    if (const auto problem = module.problem({startOutputFileSymbol}))
+        return ModuleProblem{*problem};
+    const auto start = reinterpret_cast<StartOutputFile>(module.resolve(startOutputFileSymbol));
+    std::unique_ptr<OutputFile> file;
+    QString error;
+    if (!start(request, &file, &error))
+        return error;
+    return file;
 }

@@ -10,3 +10,8 @@
 // Every layer of the file, read by the module; or why the module cannot
 // be used; or why the file cannot be read.
 std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString &path);
+
+// A file of GIS or CAD programs begun by the module, for features to go
+// into; or why the module cannot be used; or why the file cannot be made.
+std::variant<ModuleProblem, QString, std::unique_ptr<OutputFile>>
+startOutputFile(const OutputRequest &request);

@@ -1,9 +1,11 @@
 #include "mapsinks.h"
 
+#include "fieldtext.h"
 #include "levelcolours.h"
 #include "siteinputs.h"
 #include "streams.h"
 #include "textappend.h"
+#include "vectorfilesentry.h"
 
 #include <cmath>
 #include <cstdio>
@@ -87,6 +89,22 @@ protected:
                 number(m_resultKeys[static_cast<std::size_t>(column)], *value,
                        m_results.at(column).decimals);
         }
+    }
+
+    // The same, one value for each, none where a result has none.
+    std::vector<OutputValue> cameraValues(const FieldList &passThrough,
+                                          const Results &results) const
+    {
+        std::vector<OutputValue> values;
+        for (const auto &[column, name] : m_passThroughProperties)
+            values.emplace_back(fieldText(passThrough[static_cast<std::size_t>(column)]));
+        for (int column = 0; column < m_results.size(); ++column) {
+            if (const auto &value = resultValue(results, column))
+                values.emplace_back(*value);
+            else
+                values.emplace_back(std::monostate());
+        }
+        return values;
     }
 
     const std::vector<SiteLevel> &m_levels;
@@ -415,6 +433,143 @@ void appendGeoJsonArea(OutputBuffer &out, const GeoArea &area)
         out += ']';
     }
     out += multi ? "]}" : "}";
+}
+
+namespace {
+
+// The layers of a map file, in this order.
+enum MapLayer : std::size_t { bandsLayer, viewsLayer, camerasLayer };
+
+QString cadLayerName(const QString &kind)
+{
+    return QStringLiteral("KAVRELO-%1").arg(kind.toUpper());
+}
+
+class FileMapSink final : public MapSinkBase
+{
+public:
+    FileMapSink(OutputFile &file, ToDrawing toDrawing, const ResultTable &results,
+                const QStringList &passThroughNames, const std::vector<SiteLevel> &levels,
+                const Streams &streams, const QString &messagePrefix)
+        : MapSinkBase(results, passThroughNames, levels, streams, messagePrefix, streams.output)
+        , m_file(file)
+        , m_toDrawing(std::move(toDrawing))
+    {
+    }
+    void begin() override { }
+    void finish() override { }
+
+private:
+    void writeCamera(const QString &name, const FieldList &passThrough, const Results &results,
+                     GeoPoint at, const CameraFootprint &footprint) override;
+    void add(OutputFeature feature)
+    {
+        if (m_toDrawing) {
+            if (feature.point)
+                feature.planPoint = m_toDrawing(*feature.point);
+            for (const GeoPolygon &polygon : feature.area) {
+                PlanePolygon drawn{inDrawing(polygon.exterior), {}};
+                for (const GeoRing &hole : polygon.holes)
+                    drawn.holes.push_back(inDrawing(hole));
+                feature.planArea.push_back(std::move(drawn));
+            }
+        }
+        // The first failure is the file's; nothing after it is written.
+        if (!m_problem)
+            m_problem = m_file.add(feature);
+    }
+
+    std::optional<QString> problem() const override { return m_problem; }
+
+    // A closed ring, open in the drawing's plane.
+    std::vector<PlanePoint> inDrawing(const GeoRing &ring) const
+    {
+        std::vector<PlanePoint> drawn;
+        for (std::size_t index = 0; index + 1 < ring.size(); ++index)
+            drawn.push_back(m_toDrawing(ring[index]));
+        return drawn;
+    }
+
+    OutputFile &m_file;
+    ToDrawing m_toDrawing;
+    std::optional<QString> m_problem;
+};
+
+void FileMapSink::writeCamera(const QString &name, const FieldList &passThrough,
+                              const Results &results, GeoPoint at, const CameraFootprint &footprint)
+{
+    OutputFeature camera{camerasLayer, {name}, at, {}, cadLayerName(QStringLiteral("cameras")),
+                         name,         {},     {}};
+    for (OutputValue &value : cameraValues(passThrough, results))
+        camera.values.push_back(std::move(value));
+    add(camera);
+    if (!footprint.view.area.empty())
+        add({viewsLayer,
+             {name, footprint.viewSpan->near, footprint.viewSpan->far, footprint.view.squareMetres},
+             std::nullopt,
+             footprint.view.area,
+             cadLayerName(QStringLiteral("views")),
+             {},
+             {},
+             {}});
+    for (std::size_t level = 0; level < footprint.bands.size(); ++level) {
+        const auto &band = footprint.bands[level];
+        if (!band)
+            continue;
+        const QString levelName = QString::fromStdString(m_levelNames[level]);
+        add({bandsLayer,
+             {name, levelName, m_levels[level].pixelsPerMetre, band->span.near, band->span.far,
+              band->area.squareMetres, QString::fromStdString(m_levelColours[level])},
+             std::nullopt,
+             band->area.area,
+             cadLayerName(levelName),
+             {},
+             {},
+             {}});
+    }
+}
+
+} // namespace
+
+OutputRequest mapFileRequest(const QString &path, const ResultTable &results,
+                             const QStringList &passThroughNames,
+                             const std::vector<SiteLevel> &levels, int drawingUnits)
+{
+    const auto real = [](const char *name) { return OutputField{QLatin1String(name), true}; };
+    const auto text = [](const QString &name) { return OutputField{name, false}; };
+    OutputLayer bands{QStringLiteral("bands"),
+                      false,
+                      {text(QStringLiteral("camera")), text(QStringLiteral("level")),
+                       real("px_per_m"), real("near_m"), real("far_m"), real("area_m2"),
+                       text(QStringLiteral("fill"))}};
+    OutputLayer views{
+            QStringLiteral("views"),
+            false,
+            {text(QStringLiteral("camera")), real("near_m"), real("far_m"), real("area_m2")}};
+    OutputLayer cameras{QStringLiteral("cameras"), true, {text(QStringLiteral("camera"))}};
+    for (const QString &column : passThroughNames) {
+        if (!isNameColumn(column))
+            cameras.fields.push_back(text(column));
+    }
+    for (const ResultSpec &result : results.specs())
+        cameras.fields.push_back({result.key, true});
+    OutputRequest request{path, {bands, views, cameras}, {}, drawingUnits};
+    request.cadLayers.push_back({cadLayerName(QStringLiteral("cameras")), Rgb{0, 0, 0}});
+    request.cadLayers.push_back({cadLayerName(QStringLiteral("views")), viewColour});
+    for (std::size_t level = 0; level < levels.size(); ++level)
+        request.cadLayers.push_back(
+                {cadLayerName(levels[level].name), levelColour(level, levels.size())});
+    return request;
+}
+
+std::unique_ptr<MapSink> makeFileMapSink(OutputFile &file, ToDrawing toDrawing,
+                                         const ResultTable &results,
+                                         const QStringList &passThroughNames,
+                                         const std::vector<SiteLevel> &levels,
+                                         const Streams &streams, const QString &messagePrefix)
+{
+    return std::make_unique<FileMapSink>(file, std::move(toDrawing), results, passThroughNames,
+                                         levels, streams, messagePrefix);
 }
 
 std::unique_ptr<MapSink> makeMapSink(MapFormat format, const ResultTable &results,

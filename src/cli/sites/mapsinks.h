@@ -3,7 +3,9 @@
 #include "recordsink.h"
 #include "sitemodel.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct Streams;
@@ -29,6 +31,9 @@ public:
         flushIfFull();
     }
 
+    // Why the map's file cannot be written, once that is known.
+    virtual std::optional<QString> problem() const { return std::nullopt; }
+
 protected:
     virtual void writeCamera(const QString &name, const FieldList &passThrough,
                              const Results &results, GeoPoint at, const CameraFootprint &footprint)
@@ -38,6 +43,23 @@ std::unique_ptr<MapSink> makeMapSink(MapFormat format, const ResultTable &result
                                      const QStringList &passThroughNames,
                                      const std::vector<SiteLevel> &levels, const Streams &streams,
                                      const QString &messagePrefix);
+
+// The same map into a file of GIS or CAD programs, begun by the module of
+// them: bands first, then the views and the cameras, as its layers; put in
+// place by whoever finishes the file.
+// A drawing takes its points in the plan's units, through toDrawing.
+class OutputFile;
+using ToDrawing = std::function<PlanePoint(GeoPoint)>;
+std::unique_ptr<MapSink> makeFileMapSink(OutputFile &file, ToDrawing toDrawing,
+                                         const ResultTable &results,
+                                         const QStringList &passThroughNames,
+                                         const std::vector<SiteLevel> &levels,
+                                         const Streams &streams, const QString &messagePrefix);
+// What such a file's layers are, for the module to begin it.
+struct OutputRequest;
+OutputRequest mapFileRequest(const QString &path, const ResultTable &results,
+                             const QStringList &passThroughNames,
+                             const std::vector<SiteLevel> &levels, int drawingUnits);
 
 // A GeoJSON geometry of an area: a Polygon for one part, else a
 // MultiPolygon.

@@ -31,6 +31,26 @@ PlanePoint PlanPlacement::eastNorth(PlanePoint plan, double metresPerUnit) const
     return {x * std::cos(turn) - y * std::sin(turn), x * std::sin(turn) + y * std::cos(turn)};
 }
 
+// The rotation undone: its transpose.
+PlanePoint PlanPlacement::planOf(PlanePoint eastNorth, double metresPerUnit) const
+{
+    const double turn = northDegrees * pi / 180.0;
+    const double e = eastNorth.x;
+    const double n = eastNorth.y;
+    return {(e * std::cos(turn) + n * std::sin(turn)) / metresPerUnit,
+            (-e * std::sin(turn) + n * std::cos(turn)) / metresPerUnit};
+}
+
+// $INSUNITS of a plan's units, 6 (metres) for none of ours.
+int drawingUnitCode(double metresPerUnit)
+{
+    for (const PlanUnit &unit : planUnits) {
+        if (metresPerUnit == unit.metres)
+            return unit.drawingCode;
+    }
+    return 6;
+}
+
 QString planUnitNames()
 {
     QStringList names;

@@ -21,10 +21,13 @@ struct PlanPlacement
 
     // Metres east and north of the origin.
     PlanePoint eastNorth(PlanePoint plan, double metresPerUnit) const;
+    // The plan's point, in its units, of metres east and north of the origin.
+    PlanePoint planOf(PlanePoint eastNorth, double metresPerUnit) const;
 };
 
 // The units that --units names, "mm|cm|m|in|ft", and their lengths.
 QString planUnitNames();
 std::optional<double> metresPerUnitNamed(const QString &name);
-// A drawing's $INSUNITS, of those that --units names.
+// A drawing's $INSUNITS, of those that --units names, and back.
 std::optional<double> metresPerDrawingUnit(int code);
+int drawingUnitCode(double metresPerUnit);

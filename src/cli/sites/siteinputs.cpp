@@ -10,6 +10,7 @@
 #include "sitelevels.h"
 #include "sitemodule.h"
 #include "sitereading.h"
+#include "vectorfilesentry.h"
 
 #include <array>
 #include <cmath>
@@ -79,6 +80,12 @@ std::optional<GeoPoint> parseOrigin(const QString &text)
 }
 
 } // namespace
+
+PlanePoint inDrawing(const SiteInputs &inputs, GeoPoint point)
+{
+    return inputs.plan.planOf(inputs.site->toPlane(*inputs.origin, point),
+                              inputs.plan.metresPerUnit.value_or(1.0));
+}
 
 int nameColumnOf(const QStringList &passThroughNames)
 {
@@ -284,9 +291,14 @@ std::optional<QString> SiteInputReader::refusesOutput(const SiteInputs &inputs,
     for (const QString &file : files) {
         if (const auto refusal = refusesPictureFile(file))
             return refusal;
+        // A Shapefile read is several files, and so is one written.
         for (const QString &sitePath : inputs.sitePaths) {
-            if (const auto refusal = refusesReadFile(file, sitePath, QStringLiteral("site")))
-                return refusal;
+            for (const QString &read : filesOf(sitePath)) {
+                for (const QString &written : filesOf(file)) {
+                    if (const auto refusal = refusesReadFile(written, read, QStringLiteral("site")))
+                        return refusal;
+                }
+            }
         }
     }
     if (draws)

@@ -30,6 +30,10 @@ struct SiteInputs
     std::optional<QString> moduleProblem;
 };
 
+// A drawing's point for a point on the earth: in the plan's units about
+// its (0, 0), or in metres east and north of --origin; only with --origin.
+PlanePoint inDrawing(const SiteInputs &inputs, GeoPoint point);
+
 // One camera as placed from its record.
 struct PlacedRecord
 {

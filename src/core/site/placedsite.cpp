@@ -244,6 +244,11 @@ std::optional<GeoPoint> PlacedSite::fromPlane(GeoPoint origin, double x, double 
     return point;
 }
 
+PlanePoint PlacedSite::toPlane(GeoPoint origin, GeoPoint point) const
+{
+    return LocalPlane(origin).forward(point);
+}
+
 std::variant<QString, CameraFootprint>
 PlacedSite::footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const
 {

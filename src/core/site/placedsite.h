@@ -25,6 +25,7 @@ public:
     std::optional<GeoPoint> centre() const override;
     double distance(GeoPoint from, GeoPoint to) const override;
     std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const override;
+    PlanePoint toPlane(GeoPoint origin, GeoPoint point) const override;
     std::variant<QString, CameraFootprint>
     footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const override;
     std::unique_ptr<CoverageBuilder>

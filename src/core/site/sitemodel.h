@@ -235,6 +235,8 @@ public:
     // The point x metres east and y north of the origin in its azimuthal
     // equidistant plane; nothing when that is not on the earth.
     virtual std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const = 0;
+    // The other way: a point's metres east (x) and north (y) of the origin.
+    virtual PlanePoint toPlane(GeoPoint origin, GeoPoint point) const = 0;
 
     // One camera alone, in a plane of its own, with the site's obstacles.
     virtual std::variant<QString, CameraFootprint>
