@@ -80,7 +80,7 @@ GeoRing ring(Geo from, const std::vector<std::pair<double, double>> &corners)
 // The site placed, or the test stops with why not.
 std::shared_ptr<const SiteGeometry> placed(const Site &site = {})
 {
-    auto made = placeSite(site);
+    auto made = placeSite(site, SiteUse::coverage);
     if (const auto *problem = std::get_if<QString>(&made))
         qFatal("the site was not placed: %s", qPrintable(*problem));
     return std::get<std::shared_ptr<const SiteGeometry>>(std::move(made));

@@ -216,7 +216,8 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
     }
     if (const auto problem = ownOptions())
         return UsageError{*problem};
-    auto placed = placeSite(site);
+    // Only a footprint's site is placed without its ground.
+    auto placed = placeSite(site, area == Area::optional ? SiteUse::footprints : SiteUse::coverage);
     if (const auto *problem = std::get_if<ModuleProblem>(&placed)) {
         inputs.moduleProblem = problem->message;
         return inputs;
@@ -258,7 +259,7 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     // site without features has them.
     std::shared_ptr<const SiteGeometry> surveyor;
     if (plan.origin) {
-        auto made = placeSite(Site{});
+        auto made = placeSite(Site{}, SiteUse::footprints);
         if (const auto *problem = std::get_if<ModuleProblem>(&made)) {
             inputs.moduleProblem = problem->message;
             return std::nullopt;

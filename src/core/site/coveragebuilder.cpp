@@ -23,6 +23,8 @@ const QString finishedAlready
 std::unique_ptr<CoverageBuilder>
 PlacedSite::startCoverage(const std::vector<SiteLevel> &levels) const
 {
+    if (m_use != SiteUse::coverage)
+        return nullptr;
     return std::make_unique<GeosCoverageBuilder>(shared_from_this(), levels);
 }
 

@@ -76,14 +76,15 @@ PlanePolygon projected(const LocalPlane &plane, const GeoPolygon &polygon)
     return planar;
 }
 
-PlacedSite::PlacedSite(Key, Site site)
-    : m_geometry(m_context), m_site(std::move(site)), m_ground(m_geometry.empty())
+PlacedSite::PlacedSite(Key, Site site, SiteUse use)
+    : m_geometry(m_context), m_site(std::move(site)), m_use(use), m_ground(m_geometry.empty())
 {
 }
 
-std::variant<QString, std::shared_ptr<const PlacedSite>> PlacedSite::place(const Site &site)
+std::variant<QString, std::shared_ptr<const PlacedSite>> PlacedSite::place(const Site &site,
+                                                                           SiteUse use)
 {
-    auto placed = guarded([&] { return std::make_shared<PlacedSite>(Key{}, site); });
+    auto placed = guarded([&] { return std::make_shared<PlacedSite>(Key{}, site, use); });
     if (const auto *problem = std::get_if<QString>(&placed))
         return *problem;
     std::shared_ptr<PlacedSite> made = std::get<std::shared_ptr<PlacedSite>>(std::move(placed));
@@ -146,6 +147,9 @@ std::optional<QString> PlacedSite::placeFeatures()
             }
             parts.push_back(std::move(shape));
         }
+        // Checked for every use, so that a site is refused alike by all.
+        if (m_use == SiteUse::footprints)
+            continue;
         Geometry united = m_geometry.unite(std::move(parts));
         switch (feature.role) {
         case SiteFeature::Role::area:
@@ -161,6 +165,8 @@ std::optional<QString> PlacedSite::placeFeatures()
             break;
         }
     }
+    if (m_use == SiteUse::footprints)
+        return std::nullopt;
     m_obstacles = obstaclesIn(*m_plane, {}, -1.0);
     m_ground = m_geometry.subtract(*m_geometry.unite(std::move(areaParts)),
                                    *m_geometry.unite(std::move(obstacleParts)));

@@ -20,7 +20,8 @@ class PlacedSite final : public SiteGeometry, public std::enable_shared_from_thi
 public:
     // Why the site cannot be used: a polygon that crosses itself, a site
     // across the antimeridian, or what GEOS could not work out.
-    static std::variant<QString, std::shared_ptr<const PlacedSite>> place(const Site &site);
+    static std::variant<QString, std::shared_ptr<const PlacedSite>> place(const Site &site,
+                                                                          SiteUse use);
 
     std::optional<GeoPoint> centre() const override;
     double distance(GeoPoint from, GeoPoint to) const override;
@@ -48,7 +49,7 @@ public:
     struct Key
     {
     };
-    PlacedSite(Key, Site site);
+    PlacedSite(Key, Site site, SiteUse use);
 
 private:
     std::optional<QString> placeFeatures();
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<BoxIndex> m_obstacleIndex; // of the same, x longitude, y latitude
     std::optional<LocalPlane> m_plane;
     std::vector<PlaneObstacle> m_obstacles; // in m_plane
+    SiteUse m_use;
     Geometry m_ground;
     std::vector<Zone> m_privacy;
 };

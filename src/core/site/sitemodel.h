@@ -220,6 +220,11 @@ public:
                                                        StopRequested stop) && = 0;
 };
 
+// What a site is placed for: cameras' footprints alone, or a coverage too,
+// which needs the ground to cover (areas less every obstacle, a union that
+// takes seconds for a town) and every obstacle in the site's plane.
+enum class SiteUse { footprints, coverage };
+
 // A site placed once on its plane and kept unchanged: its features by
 // value, its obstacles in a spatial index. Built by the module's
 // placeSite(); whatever is asked of it, in any order, leaves it as it was.
@@ -242,6 +247,7 @@ public:
     virtual std::variant<QString, CameraFootprint>
     footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const = 0;
     // A coverage of this site by these levels. It keeps the site alive.
+    // Only of a site placed for a coverage: else nothing.
     virtual std::unique_ptr<CoverageBuilder>
     startCoverage(const std::vector<SiteLevel> &levels) const = 0;
 };
