@@ -24,6 +24,7 @@ class ReportTest : public QObject
 private slots:
     void initTestCase();
     void pages();
+    void floorPlanPage();
     void coveragePage();
     void schedulePage();
     void cameraPages();
@@ -235,6 +236,60 @@ void ReportTest::pages()
             differences << difference;
     }
     QVERIFY2(differences.isEmpty(), qPrintable(differences.join('\n')));
+}
+
+// The report over an architect's drawing: the office of data/plans, its
+// walls and glass as obstacles, the rest of the drawing (the door's swing,
+// the desks, the hatch) thin and grey behind the bands.
+void ReportTest::floorPlanPage()
+{
+    READS_THE_PDF();
+    const QString plans = QStringLiteral(KAVRELO_DATA_DIR "/plans/");
+    const QString path = m_folder.filePath("office.pdf");
+    const CliRun run = runCli({"report",
+                               "--site",
+                               plans + "office.dxf",
+                               "--origin",
+                               "48.1,11.5",
+                               "--role",
+                               "A-AREA=area",
+                               "--role",
+                               "A-AREA-PRIV=privacy",
+                               "--role",
+                               "A-WALL=obstacle",
+                               "--role",
+                               "A-GLAZ=obstacle",
+                               "--obstacle-height",
+                               "A-GLAZ=1.1",
+                               "-x",
+                               "10000",
+                               "-y",
+                               "1000",
+                               "--bearing",
+                               "0",
+                               "--hfov",
+                               "143.13010235415598",
+                               "--resolution",
+                               "1920x1080",
+                               "--height",
+                               "3",
+                               "--tilt",
+                               "30",
+                               "--max-range",
+                               "12",
+                               "--title",
+                               "Office, level 1",
+                               "--output",
+                               path});
+    QCOMPARE(int(run.status), 0);
+    const QString prefix = m_folder.filePath("office");
+    QVERIFY(popplerRun("pdftoppm", {"-r", "60", "-png", "-f", "1", "-l", "1", path, prefix}));
+    const QImage picture(prefix + QStringLiteral("-1.png"));
+    QVERIFY(!picture.isNull());
+    const QString difference = differenceFromBaseline(
+            picture.convertToFormat(QImage::Format_RGB32), QStringLiteral("report-office-1.png"),
+            QStringLiteral(KAVRELO_BASELINE_DIR), QStringLiteral(KAVRELO_ACTUAL_DIR));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 // Each row of coverage's table, with every figure as coverage prints it.

@@ -198,6 +198,9 @@ std::optional<QString> LayerReader::read(FileContents &contents)
     }
     int number = 0;
     m_layer.ResetReading();
+    const GIntBig count = m_layer.GetFeatureCount(FALSE);
+    if (count > 0)
+        contents.features.reserve(contents.features.size() + static_cast<std::size_t>(count));
     for (const auto &feature : m_layer) {
         ++number;
         FileFeature read;

@@ -14,8 +14,8 @@ LoadableModule &siteModule()
 
 } // namespace
 
-std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>>
-placeSite(const Site &site, SiteUse use)
+std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>> placeSite(Site site,
+                                                                                    SiteUse use)
 {
     LoadableModule &module = siteModule();
     if (const auto problem = module.problem({placeSiteSymbol}))
@@ -23,7 +23,7 @@ placeSite(const Site &site, SiteUse use)
     const auto place = reinterpret_cast<PlaceSite>(module.resolve(placeSiteSymbol));
     std::shared_ptr<const SiteGeometry> placed;
     QString error;
-    if (!place(site, use, &placed, &error))
+    if (!place(std::move(site), use, &placed, &error))
         return error;
     return placed;
 }

@@ -12,8 +12,8 @@
 
 // The site placed by the module; or why the module cannot place it; or why
 // the site cannot be used.
-std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>>
-placeSite(const Site &site, SiteUse use);
+std::variant<ModuleProblem, QString, std::shared_ptr<const SiteGeometry>> placeSite(Site site,
+                                                                                    SiteUse use);
 
 // A plan's loose lines joined by the module into the polygons they close.
 std::variant<ModuleProblem, QString, JoinedRings>

@@ -217,7 +217,8 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
     if (const auto problem = ownOptions())
         return UsageError{*problem};
     // Only a footprint's site is placed without its ground.
-    auto placed = placeSite(site, area == Area::optional ? SiteUse::footprints : SiteUse::coverage);
+    auto placed = placeSite(std::move(site),
+                            area == Area::optional ? SiteUse::footprints : SiteUse::coverage);
     if (const auto *problem = std::get_if<ModuleProblem>(&placed)) {
         inputs.moduleProblem = problem->message;
         return inputs;

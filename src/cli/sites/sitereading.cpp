@@ -305,6 +305,7 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
         if (const auto problem = placePlan(contents, std::get<double>(perUnit)))
             return *problem;
     }
+    read.site.features.reserve(read.site.features.size() + contents.features.size());
     struct LayerCount
     {
         int withRole = 0;

@@ -81,10 +81,10 @@ PlacedSite::PlacedSite(Key, Site site, SiteUse use)
 {
 }
 
-std::variant<QString, std::shared_ptr<const PlacedSite>> PlacedSite::place(const Site &site,
-                                                                           SiteUse use)
+std::variant<QString, std::shared_ptr<const PlacedSite>> PlacedSite::place(Site site, SiteUse use)
 {
-    auto placed = guarded([&] { return std::make_shared<PlacedSite>(Key{}, site, use); });
+    auto placed
+            = guarded([&] { return std::make_shared<PlacedSite>(Key{}, std::move(site), use); });
     if (const auto *problem = std::get_if<QString>(&placed))
         return *problem;
     std::shared_ptr<PlacedSite> made = std::get<std::shared_ptr<PlacedSite>>(std::move(placed));

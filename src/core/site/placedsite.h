@@ -20,8 +20,7 @@ class PlacedSite final : public SiteGeometry, public std::enable_shared_from_thi
 public:
     // Why the site cannot be used: a polygon that crosses itself, a site
     // across the antimeridian, or what GEOS could not work out.
-    static std::variant<QString, std::shared_ptr<const PlacedSite>> place(const Site &site,
-                                                                          SiteUse use);
+    static std::variant<QString, std::shared_ptr<const PlacedSite>> place(Site site, SiteUse use);
 
     std::optional<GeoPoint> centre() const override;
     double distance(GeoPoint from, GeoPoint to) const override;

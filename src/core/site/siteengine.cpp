@@ -2,9 +2,9 @@
 
 #include "placedsite.h"
 
-std::variant<QString, std::shared_ptr<const SiteGeometry>> placeSite(const Site &site, SiteUse use)
+std::variant<QString, std::shared_ptr<const SiteGeometry>> placeSite(Site site, SiteUse use)
 {
-    auto placed = PlacedSite::place(site, use);
+    auto placed = PlacedSite::place(std::move(site), use);
     if (auto *problem = std::get_if<QString>(&placed))
         return std::move(*problem);
     return std::shared_ptr<const SiteGeometry>(

@@ -10,12 +10,13 @@
 using SiteModuleVersion = const char *(*)();
 constexpr char siteModuleVersionSymbol[] = "kavreloSiteModuleVersion";
 // Bump with any change to the entry points or to the model they take.
-#define KAVRELO_SITE_INTERFACE "10"
+#define KAVRELO_SITE_INTERFACE "11"
 
 // Places a site: true with the site in *placed, else false with why in
 // *error.
-using PlaceSite = bool (*)(const Site &site, SiteUse use,
-                           std::shared_ptr<const SiteGeometry> *placed, QString *error);
+// The site is taken, not copied: a town's is large.
+using PlaceSite = bool (*)(Site &&site, SiteUse use, std::shared_ptr<const SiteGeometry> *placed,
+                           QString *error);
 constexpr char placeSiteSymbol[] = "kavreloPlaceSite";
 
 // Joins a plan's loose lines into the polygons they close, ends nearer

@@ -10,11 +10,11 @@ extern "C" Q_DECL_EXPORT const char *kavreloSiteModuleVersion()
     return KAVRELO_VERSION "/" KAVRELO_SITE_INTERFACE;
 }
 
-extern "C" Q_DECL_EXPORT bool kavreloPlaceSite(const Site &site, SiteUse use,
+extern "C" Q_DECL_EXPORT bool kavreloPlaceSite(Site &&site, SiteUse use,
                                                std::shared_ptr<const SiteGeometry> *placed,
                                                QString *error)
 {
-    auto made = placeSite(site, use);
+    auto made = placeSite(std::move(site), use);
     if (auto *problem = std::get_if<QString>(&made)) {
         *error = std::move(*problem);
         return false;
