@@ -40,6 +40,8 @@ private slots:
     void drawingForCad();
     void gapsFiles_data();
     void gapsFiles();
+    void scheduleOfPoints();
+    void pointsOneRecordEach();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -688,6 +690,57 @@ void SiteFilesTest::gapsFiles()
     QCOMPARE(read.front().fields.value("area_m2"), QStringLiteral("Real"));
     QCOMPARE(read.front().fields.value("level"), QStringLiteral("String"));
     Q_UNUSED(layer);
+}
+
+// The yard's cameras as a GeoPackage of points in UTM, their fields typed
+// (bearing, hfov, height and tilt integers): the coverage of the CSV.
+void SiteFilesTest::scheduleOfPoints()
+{
+    const QStringList coverage{"coverage", "--site", data + "yard.geojson", "--format", "csv"};
+    const CliRun csv = runCli(coverage + QStringList{"--batch", data + "yard.csv"});
+    const CliRun points = runCli(coverage + QStringList{"--batch", gis + "yard-cameras.gpkg"});
+    QCOMPARE(points.errors, QByteArray());
+    QCOMPARE(int(points.status), 0);
+    const auto want = coveredByLevel(csv.output);
+    const auto got = coveredByLevel(points.output);
+    QCOMPARE(got.size(), want.size());
+    for (const auto &[name, covered] : want)
+        QVERIFY2(std::fabs(got.at(name).share - covered.share) <= 0.01, qPrintable(name));
+}
+
+// Every feature is one record, in order: one without a point is a record
+// in error, named as its line would be; a layer of other shapes is no
+// schedule at all.
+void SiteFilesTest::pointsOneRecordEach()
+{
+    const QByteArray points
+            = "{\"type\":\"FeatureCollection\",\"features\":["
+              "{\"type\":\"Feature\",\"properties\":{\"camera\":\"gate\",\"bearing\":45},"
+              "\"geometry\":{\"type\":\"Point\",\"coordinates\":[11.5000269,48.100018]}},"
+              "{\"type\":\"Feature\",\"properties\":{\"camera\":\"lost\",\"bearing\":90},"
+              "\"geometry\":null},"
+              "{\"type\":\"Feature\",\"properties\":{\"camera\":\"dock\",\"bearing\":\"W\"},"
+              "\"geometry\":{\"type\":\"Point\",\"coordinates\":[11.5015872,48.1003597]}}]}";
+    const QString path = write("cameras.geojson", points);
+    QVERIFY(!path.isEmpty());
+    const QStringList camera{"--resolution", "2688x1520", "--hfov", "70",
+                             "--height",     "6",         "--tilt", "25"};
+    const CliRun run = runCli(QStringList{"footprint", "--batch", path} + camera);
+    QCOMPARE(int(run.status), 1);
+    QCOMPARE(int(run.output.count("\"kind\":\"camera\"")), 2);
+    QVERIFY(run.output.indexOf("\"camera\":\"gate\"") < run.output.indexOf("\"camera\":\"dock\""));
+    QCOMPARE(QString::fromUtf8(run.errors),
+             QStringLiteral("kavrelo-cli footprint: line 3: Latitude: no value given\n"));
+
+    const CliRun polygons
+            = runCli(QStringList{"footprint", "--batch", data + "yard.geojson"} + camera);
+    QCOMPARE(int(polygons.status), 2);
+    QVERIFY(polygons.errors.startsWith(
+            QString("kavrelo-cli footprint: %1yard.geojson, layer yard, feature 1: a Polygon is "
+                    "not where a camera stands; a schedule is a layer of points\n")
+                    .arg(data)
+                    .toUtf8()));
+    QCOMPARE(polygons.output, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(SiteFilesTest)

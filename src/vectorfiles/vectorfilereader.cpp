@@ -8,6 +8,7 @@
 #include <ogrsf_frmts.h>
 
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cmath>
 #include <memory>
@@ -238,18 +239,17 @@ std::optional<QString> LayerReader::read(FileContents &contents)
 
 } // namespace
 
-std::variant<QString, FileContents> readVectorFile(const QString &path)
+namespace {
+
+// The file opened for reading, GDAL's drivers registered once; or why not.
+std::variant<QString, std::unique_ptr<GDALDataset>> openForReading(const QString &path,
+                                                                   const GdalMessages &messages)
 {
     static const bool registered = [] {
         GDALAllRegister();
         return true;
     }();
     (void)registered;
-    GdalMessages messages;
-    const auto failed = [&](const QString &what) {
-        return messages.lastError() ? QStringLiteral("%1: %2").arg(what, *messages.lastError())
-                                    : what;
-    };
     const QByteArray name = path.toUtf8();
     // Reading writes nothing: GML would leave a .gfs of the schema it
     // guessed beside the file, unless told not to; other drivers would warn
@@ -258,11 +258,107 @@ std::variant<QString, FileContents> readVectorFile(const QString &path)
             = GDALIdentifyDriverEx(name.constData(), GDAL_OF_VECTOR, nullptr, nullptr);
     const bool gml = driver && QByteArray(GDALGetDriverShortName(driver)) == "GML";
     const char *const gmlOptions[] = {"WRITE_GFS=NO", nullptr};
-    const std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
+    std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
             name.constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
             gml ? gmlOptions : nullptr, nullptr));
-    if (!dataset)
-        return failed(QStringLiteral("cannot read %1 as a GIS or CAD file").arg(path));
+    if (!dataset) {
+        const QString what = QStringLiteral("cannot read %1 as a GIS or CAD file").arg(path);
+        return messages.lastError() ? QStringLiteral("%1: %2").arg(what, *messages.lastError())
+                                    : what;
+    }
+    return dataset;
+}
+
+// A coordinate in its shortest digits, which read back as the same double.
+std::string shortest(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest).toStdString();
+}
+
+} // namespace
+
+std::variant<QString, PointTable> readPointTable(const QString &path)
+{
+    GdalMessages messages;
+    auto opened = openForReading(path, messages);
+    if (auto *problem = std::get_if<QString>(&opened))
+        return std::move(*problem);
+    GDALDataset &dataset = *std::get<std::unique_ptr<GDALDataset>>(opened);
+    if (dataset.GetLayerCount() != 1)
+        return QStringLiteral("%1 has %2 layers, and a schedule is one layer of points")
+                .arg(path)
+                .arg(dataset.GetLayerCount());
+    OGRLayer &layer = *dataset.GetLayer(0);
+    const QString layerName = QString::fromUtf8(layer.GetName());
+    const OGRSpatialReference *system = layer.GetSpatialRef();
+    std::unique_ptr<OGRCoordinateTransformation> toEarth;
+    if (system) {
+        OGRSpatialReference wgs84;
+        wgs84.SetWellKnownGeogCS("WGS84");
+        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        toEarth.reset(OGRCreateCoordinateTransformation(system, &wgs84));
+        if (!toEarth)
+            return QStringLiteral("%1, layer %2: its coordinate system cannot be turned into "
+                                  "longitude and latitude")
+                    .arg(path, layerName);
+    }
+    PointTable table;
+    OGRFeatureDefn &definition = *layer.GetLayerDefn();
+    for (int field = 0; field < definition.GetFieldCount(); ++field)
+        table.header << QString::fromUtf8(definition.GetFieldDefn(field)->GetNameRef());
+    table.header << (system ? QStringList{QStringLiteral("lat"), QStringLiteral("lon")}
+                            : QStringList{QStringLiteral("x"), QStringLiteral("y")});
+    int number = 0;
+    for (const auto &feature : layer) {
+        ++number;
+        std::vector<std::string> row;
+        for (int field = 0; field < definition.GetFieldCount(); ++field)
+            row.emplace_back(feature->IsFieldSetAndNotNull(field) ? feature->GetFieldAsString(field)
+                                                                  : "");
+        OGRGeometry *geometry = feature->GetGeometryRef();
+        if (!geometry || geometry->IsEmpty()) {
+            row.emplace_back();
+            row.emplace_back();
+        } else if (wkbFlatten(geometry->getGeometryType()) != wkbPoint) {
+            return QStringLiteral("%1, layer %2, feature %3: a %4 is not where a camera stands; "
+                                  "a schedule is a layer of points")
+                    .arg(path, layerName)
+                    .arg(number)
+                    .arg(geometryTypeName(*geometry));
+        } else {
+            OGRPoint &point = *geometry->toPoint();
+            if (toEarth && point.transform(toEarth.get()) != OGRERR_NONE)
+                return QStringLiteral("%1, layer %2, feature %3 cannot be turned into "
+                                      "longitude and latitude")
+                        .arg(path, layerName)
+                        .arg(number);
+            if (toEarth) {
+                row.push_back(shortest(point.getY()));
+                row.push_back(shortest(point.getX()));
+            } else {
+                row.push_back(shortest(point.getX()));
+                row.push_back(shortest(point.getY()));
+            }
+        }
+        table.rows.push_back(std::move(row));
+    }
+    if (messages.lastError())
+        return QStringLiteral("cannot read %1: %2").arg(path, *messages.lastError());
+    return table;
+}
+
+std::variant<QString, FileContents> readVectorFile(const QString &path)
+{
+    GdalMessages messages;
+    const auto failed = [&](const QString &what) {
+        return messages.lastError() ? QStringLiteral("%1: %2").arg(what, *messages.lastError())
+                                    : what;
+    };
+    auto opened = openForReading(path, messages);
+    if (auto *problem = std::get_if<QString>(&opened))
+        return std::move(*problem);
+    const std::unique_ptr<GDALDataset> dataset
+            = std::get<std::unique_ptr<GDALDataset>>(std::move(opened));
     const QByteArray format = dataset->GetDriver()->GetDescription();
     // A drawing holds one table of entities, each on its CAD layer.
     const bool byCadLayer = format == "DXF" || format == "CAD";

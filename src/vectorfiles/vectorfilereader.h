@@ -9,3 +9,5 @@
 // as the layer declares it. A layer without a coordinate system is named
 // in the contents instead, its features left for a plan.
 std::variant<QString, FileContents> readVectorFile(const QString &path);
+// A schedule from a file's one layer of points.
+std::variant<QString, PointTable> readPointTable(const QString &path);

@@ -60,15 +60,28 @@ struct FileContents
     QStringList warnings;
 };
 
+// A schedule of cameras from a layer of points: its fields as text, then
+// the point as lat and lon (on the earth) or x and y (a plan, in its units),
+// in their shortest digits; a feature without a point has them empty.
+struct PointTable
+{
+    QStringList header;
+    std::vector<std::vector<std::string>> rows;
+};
+
 using VectorFilesVersion = const char *(*)();
 constexpr char vectorFilesVersionSymbol[] = "kavreloVectorFilesVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_VECTOR_FILES_INTERFACE "4"
+#define KAVRELO_VECTOR_FILES_INTERFACE "5"
 
 // Reads every layer of a file: true with its contents in *read, else
 // false with why in *error, GDAL's reason included.
 using ReadVectorFile = bool (*)(const QString &path, FileContents *read, QString *error);
 constexpr char readVectorFileSymbol[] = "kavreloReadVectorFile";
+// Reads a file's one layer of points: true with it in *table, else false
+// with why, naming the file, the layer and a feature that is not a point.
+using ReadPointTable = bool (*)(const QString &path, PointTable *table, QString *error);
+constexpr char readPointTableSymbol[] = "kavreloReadPointTable";
 
 // The formats written through OGR, by the extension of the file's name.
 struct OutputFormatFile

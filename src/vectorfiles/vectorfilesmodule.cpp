@@ -21,6 +21,18 @@ extern "C" Q_DECL_EXPORT bool kavreloReadVectorFile(const QString &path, FileCon
     return true;
 }
 
+extern "C" Q_DECL_EXPORT bool kavreloReadPointTable(const QString &path, PointTable *table,
+                                                    QString *error)
+{
+    auto made = readPointTable(path);
+    if (auto *problem = std::get_if<QString>(&made)) {
+        *error = std::move(*problem);
+        return false;
+    }
+    *table = std::get<PointTable>(std::move(made));
+    return true;
+}
+
 extern "C" Q_DECL_EXPORT bool kavreloStartOutputFile(const OutputRequest &request,
                                                      std::unique_ptr<OutputFile> *file,
                                                      QString *error)

@@ -1,5 +1,7 @@
 #include "coveragecommand.h"
 
+#include "pointschedule.h"
+
 #include "gapfiles.h"
 #include "mapsinks.h"
 #include "picturemodule.h"
@@ -189,4 +191,10 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
 QStringList CoverageCommand::warnings(const CoveragePlan &plan) const
 {
     return plan.site.warnings;
+}
+
+std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
+CoverageCommand::otherBatch(const QString &path) const
+{
+    return pointSchedule(path);
 }

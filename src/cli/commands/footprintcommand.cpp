@@ -1,5 +1,7 @@
 #include "footprintcommand.h"
 
+#include "pointschedule.h"
+
 #include "planplacement.h"
 #include "streams.h"
 #include "vectorfilesmodule.h"
@@ -164,4 +166,10 @@ RunEnd FootprintCommand::endRun(const FootprintPlan &plan, FootprintRun &&run,
 QStringList FootprintCommand::warnings(const FootprintPlan &plan) const
 {
     return plan.site.warnings;
+}
+
+std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
+FootprintCommand::otherBatch(const QString &path) const
+{
+    return pointSchedule(path);
 }

@@ -1,5 +1,7 @@
 #include "reportcommand.h"
 
+#include "pointschedule.h"
+
 #include "interruption.h"
 #include "sitelevels.h"
 
@@ -467,4 +469,10 @@ RunEnd ReportCommand::endRun(const ReportPlan &plan, ReportRun &&run, RecordSink
 QStringList ReportCommand::warnings(const ReportPlan &plan) const
 {
     return plan.site.warnings;
+}
+
+std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
+ReportCommand::otherBatch(const QString &path) const
+{
+    return pointSchedule(path);
 }

@@ -91,6 +91,14 @@ ExitStatus BatchRun::run(const BatchCommand &command, const Streams &streams, co
         return read(command, streams, reader, QStringLiteral("standard input"),
                     streams.input.descriptor(), commandLine, format);
     }
+    if (command.otherSource) {
+        if (auto other = command.otherSource(path)) {
+            if (const auto *problem = std::get_if<QString>(&*other))
+                return messages.usage(streams, *problem);
+            return read(command, streams, *std::get<std::unique_ptr<RecordSource>>(*other), path,
+                        -1, commandLine, format);
+        }
+    }
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return messages.usage(streams, cannotRead(path, systemErrorText(errno)));

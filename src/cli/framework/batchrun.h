@@ -2,6 +2,7 @@
 
 #include "calculation.h"
 #include "messages.h"
+#include "recordsource.h"
 
 #include <QStringList>
 #include <QVector>
@@ -26,9 +27,12 @@ struct BatchCommand
             const InputValues &commandLine, const QVector<int> &columnOfInput,
             const QStringList &header)>
             prepare;
+    // A batch that is not CSV, as the command reads it: nothing for CSV,
+    // else its records or why it cannot be read.
+    std::function<std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>(
+            const QString &path)>
+            otherSource;
 };
-
-class RecordSource;
 
 // A batch from a file, or - for standard input: its header, then each
 // record computed and written in turn, then the run's end.

@@ -157,11 +157,15 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
         }
     }
     if (parser.isSet(batchOption)) {
-        const BatchCommand batch{m_inputs, m_results, ownFieldNames(), m_messages,
+        const BatchCommand batch{m_inputs,
+                                 m_results,
+                                 ownFieldNames(),
+                                 m_messages,
                                  [this](const InputValues &values, const QVector<int> &columns,
                                         const QStringList &header) {
                                      return prepareCalculation(values, columns, &header);
-                                 }};
+                                 },
+                                 [this](const QString &path) { return otherBatch(path); }};
         return BatchRun::run(batch, streams, parser.value(batchOption), commandLine, *chosen);
     }
 

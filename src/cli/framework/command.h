@@ -9,6 +9,7 @@
 
 #include "calculation.h"
 #include "messages.h"
+#include "recordsource.h"
 
 #include <QCommandLineOption>
 #include <QList>
@@ -57,6 +58,13 @@ protected:
     // Names the output gives fields of its own beside the results, which a
     // batch's column may not take.
     virtual QStringList ownFieldNames() const { return {}; }
+    // A batch that is not CSV, as this command reads it (a layer of points
+    // for the site commands): nothing for CSV, else the records or why not.
+    virtual std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
+    otherBatch(const QString & /*path*/) const
+    {
+        return std::nullopt;
+    }
     // A sink that writes each record's results in a record format.
     static std::unique_ptr<RecordSink> recordSink(const ResultTable &results,
                                                   const OutputFormat &format,

@@ -12,3 +12,13 @@ QStringList Record::texts() const
 }
 
 RecordSource::~RecordSource() = default;
+
+void Record::assign(const std::vector<std::string> &fields)
+{
+    m_bytes.clear();
+    m_ends.clear();
+    for (const std::string &field : fields) {
+        m_bytes += field;
+        m_ends.push_back(m_bytes.size());
+    }
+}

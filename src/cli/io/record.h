@@ -25,9 +25,11 @@ public:
                                                 m_ends[static_cast<std::size_t>(index)] - start);
     }
     QStringList texts() const;
+    // The record of these fields, for a source that holds them whole.
+    void assign(const std::vector<std::string> &fields);
 
 private:
-    friend class CsvReader; // the one source today
+    friend class CsvReader; // which fills it byte by byte
     std::string m_bytes; // the fields one after another
     std::vector<std::size_t> m_ends; // where each field ends in m_bytes
 };

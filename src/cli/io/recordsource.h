@@ -8,7 +8,8 @@
 #include <optional>
 
 // Where a batch's records come from, one at a time, so that a batch of any
-// length takes the same memory. CSV is the one source today.
+// length takes the same memory: CSV, or a table held whole (a layer of
+// points read by the module of GIS files).
 class RecordSource
 {
 public:

@@ -38,3 +38,16 @@ startOutputFile(const OutputRequest &request)
         return error;
     return file;
 }
+
+std::variant<ModuleProblem, QString, PointTable> readPointTable(const QString &path)
+{
+    LoadableModule &module = vectorFilesModule();
+    if (const auto problem = module.problem({readPointTableSymbol}))
+        return ModuleProblem{*problem};
+    const auto read = reinterpret_cast<ReadPointTable>(module.resolve(readPointTableSymbol));
+    PointTable table;
+    QString error;
+    if (!read(path, &table, &error))
+        return error;
+    return table;
+}

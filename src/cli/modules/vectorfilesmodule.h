@@ -11,6 +11,9 @@
 // be used; or why the file cannot be read.
 std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString &path);
 
+// A file's one layer of points, read by the module as a schedule.
+std::variant<ModuleProblem, QString, PointTable> readPointTable(const QString &path);
+
 // A file of GIS or CAD programs begun by the module, for features to go
 // into; or why the module cannot be used; or why the file cannot be made.
 std::variant<ModuleProblem, QString, std::unique_ptr<OutputFile>>

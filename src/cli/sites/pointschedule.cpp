@@ -1,0 +1,39 @@
+#include "pointschedule.h"
+
+#include "recordtable.h"
+#include "vectorfilesmodule.h"
+
+#include <QFileInfo>
+
+#include <array>
+
+namespace {
+
+// Extensions of GIS formats that a schedule of points comes in; a CSV file
+// may be named anything else, and GDAL loads for these alone.
+constexpr std::array<const char *, 11> pointFormats{
+        "gpkg", "shp", "fgb", "geojson", "json", "kml", "kmz", "gml", "sqlite", "gdb", "tab"};
+
+} // namespace
+
+std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
+pointSchedule(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool gis
+            = std::any_of(pointFormats.cbegin(), pointFormats.cend(),
+                          [&](const char *format) { return suffix == QLatin1String(format); });
+    if (!gis || path == QLatin1String("-"))
+        return std::nullopt;
+    auto read = readPointTable(path);
+    if (auto *problem = std::get_if<ModuleProblem>(&read))
+        return problem->message;
+    if (auto *problem = std::get_if<QString>(&read))
+        return *problem;
+    PointTable &table = std::get<PointTable>(read);
+    std::vector<std::string> header;
+    for (const QString &name : table.header)
+        header.push_back(name.toStdString());
+    return std::unique_ptr<RecordSource>(
+            std::make_unique<RecordTable>(std::move(header), std::move(table.rows)));
+}
