@@ -11,7 +11,7 @@ struct Pair
     QByteArray value;
 };
 
-bool readPair(QFile &file, Pair &pair)
+bool readPair(QIODevice &file, Pair &pair)
 {
     if (file.atEnd())
         return false;
@@ -30,6 +30,11 @@ std::optional<int> drawingUnits(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    return drawingUnits(file);
+}
+
+std::optional<int> drawingUnits(QIODevice &file)
+{
     Pair pair;
     bool inHeader = false;
     while (readPair(file, pair)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QString>
 
 #include <optional>
@@ -8,3 +9,4 @@
 // GDAL reads but does not give; nothing when the drawing does not say, or
 // is binary. Only the header is read: it ends before the first entity.
 std::optional<int> drawingUnits(const QString &path);
+std::optional<int> drawingUnits(QIODevice &drawing);
