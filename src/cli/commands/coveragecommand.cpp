@@ -179,8 +179,11 @@ RunEnd CoverageCommand::endRun(const CoveragePlan &plan, SiteRun &&run, RecordSi
     std::optional<QString> problem;
     if (plan.plot)
         problem = drawSite(*ended.coverage.drawing, *plan.plot, files);
+    QStringList warnings;
     if (plan.gaps && !problem)
-        problem = addGapsFile(*plan.gaps, report, plan.site, files);
+        problem = addGapsFile(*plan.gaps, report, plan.site, files, warnings);
+    for (const QString &warning : warnings)
+        printLine(streams, messagePrefix() + QStringLiteral("warning: %1").arg(warning));
     if (!problem)
         problem = files.put();
     if (problem)

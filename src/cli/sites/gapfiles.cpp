@@ -64,7 +64,7 @@ std::optional<QString> refusesGapsFile(const QString &path, const SiteInputs &si
 }
 
 std::optional<QString> addGapsFile(const QString &path, const CoverageReport &report,
-                                   const SiteInputs &site, WholeFiles &files)
+                                   const SiteInputs &site, WholeFiles &files, QStringList &warnings)
 {
     const OutputFormatFile *format = gisFormatOf(path);
     if (!format)
@@ -119,6 +119,8 @@ std::optional<QString> addGapsFile(const QString &path, const CoverageReport &re
     auto made = file.finish();
     if (const auto *problem = std::get_if<QString>(&made))
         return *problem;
+    for (const QString &warning : file.warnings())
+        warnings << QStringLiteral("%1: %2").arg(path, warning);
     const QDir folder = QFileInfo(path).dir();
     for (const MadeFile &each : std::get<std::vector<MadeFile>>(made)) {
         if (const auto problem = files.add(folder.filePath(each.name), each.bytes))
