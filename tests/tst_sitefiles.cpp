@@ -254,6 +254,20 @@ void SiteFilesTest::refusals_data()
                 + QStringList{"--site", gis + "yard-utm.gpkg", "--obstacle-height", "zaun=-1"})
             << QString() << QByteArray()
             << "--obstacle-height \"zaun=-1\" is not PATTERN=m, with m metres, 0 or above";
+    // A coordinate system that PROJ does not know: GDAL's reason, with the
+    // file and the layer.
+    QTest::addRow("an unknown coordinate system")
+            << (coverage + QStringList{"--site", "FOLDER/site.gml"}) << "site.gml"
+            << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+                          "<ogr:FeatureCollection xmlns:ogr=\"http://ogr.maptools.org/\" "
+                          "xmlns:gml=\"http://www.opengis.net/gml/3.2\"><ogr:featureMember>"
+                          "<ogr:yard gml:id=\"yard.0\"><ogr:geometryProperty><gml:Polygon "
+                          "srsName=\"urn:ogc:def:crs:EPSG::5800\"><gml:exterior><gml:LinearRing>"
+                          "<gml:posList>0 0 100 0 100 100 0 100 0 0</gml:posList>"
+                          "</gml:LinearRing></gml:exterior></gml:Polygon></ogr:geometryProperty>"
+                          "<ogr:role>area</ogr:role></ogr:yard></ogr:featureMember>"
+                          "</ogr:FeatureCollection>\n")
+            << "cannot read FOLDER/site.gml, layer yard: PROJ: proj_create: crs not found";
     // Plans: no units, units that plans do not use, no place.
     QTest::addRow("a drawing without units")
             << (coverage + QStringList{"--site", "FOLDER/plan.dxf", "--origin", "48.1,11.5"})
