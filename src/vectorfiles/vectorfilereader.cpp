@@ -1,6 +1,7 @@
 #include "vectorfilereader.h"
 
 #include "dxfheader.h"
+#include "earthsystem.h"
 #include "gdalmessages.h"
 
 #include <gdal_priv.h>
@@ -188,11 +189,7 @@ std::optional<QString> LayerReader::read(FileContents &contents)
     const OGRSpatialReference *system = m_layer.GetSpatialRef();
     std::unique_ptr<OGRCoordinateTransformation> toEarth;
     if (system) {
-        OGRSpatialReference wgs84;
-        wgs84.SetWellKnownGeogCS("WGS84");
-        // Longitude first, as the rest of the program has it.
-        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        toEarth.reset(OGRCreateCoordinateTransformation(system, &wgs84));
+        toEarth = toEarthFrom(*system);
         if (!toEarth)
             return problem(QStringLiteral("its coordinate system cannot be turned into "
                                           "longitude and latitude"));
@@ -293,10 +290,7 @@ std::variant<QString, PointTable> readPointTable(const QString &path)
     const OGRSpatialReference *system = layer.GetSpatialRef();
     std::unique_ptr<OGRCoordinateTransformation> toEarth;
     if (system) {
-        OGRSpatialReference wgs84;
-        wgs84.SetWellKnownGeogCS("WGS84");
-        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        toEarth.reset(OGRCreateCoordinateTransformation(system, &wgs84));
+        toEarth = toEarthFrom(*system);
         if (!toEarth)
             return QStringLiteral("%1, layer %2: its coordinate system cannot be turned into "
                                   "longitude and latitude")

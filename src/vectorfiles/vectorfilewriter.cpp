@@ -1,6 +1,7 @@
 #include "vectorfilewriter.h"
 
 #include "dxftemplate.h"
+#include "earthsystem.h"
 #include "gdalmessages.h"
 
 #include <gdal_priv.h>
@@ -107,10 +108,9 @@ std::optional<QString> OgrOutputFile::open()
     if (!driver)
         return failure(messages,
                        QStringLiteral("GDAL has no %1 driver").arg(QLatin1String(m_format.driver)));
-    OGRSpatialReference wgs84;
-    wgs84.SetWellKnownGeogCS("WGS84");
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const QByteArray date = recordedDate().toString(Qt::ISODate).toUtf8();
+    OGRSpatialReference wgs84 = longitudeFirstWgs84();
+    const QDateTime recorded = recordedDate();
+    const QByteArray date = recorded.toString(Qt::ISODate).toUtf8();
     CPLSetThreadLocalConfigOption("OGR_CURRENT_DATE", date.constData());
     const bool oneDataset = m_format.layersInOneFile;
     // A drawing starts from a header with its units and its layers.
@@ -150,7 +150,7 @@ std::optional<QString> OgrOutputFile::open()
                 return failure(messages, QStringLiteral("GDAL cannot make its entities"));
             continue;
         }
-        const QByteArray dbfDate = recordedDate().date().toString(Qt::ISODate).toUtf8();
+        const QByteArray dbfDate = recorded.date().toString(Qt::ISODate).toUtf8();
         const QByteArray dbfOption = "DBF_DATE_LAST_UPDATE=" + dbfDate;
         const char *const shapefileOptions[] = {dbfOption.constData(), "ENCODING=UTF-8", nullptr};
         const bool shapefile = qstrcmp(m_format.driver, "ESRI Shapefile") == 0;

@@ -97,21 +97,9 @@ std::optional<QString> addGapsFile(const QString &path, const CoverageReport &re
                     {},
                     {},
                     {}};
-            if (format->drawing) {
-                for (const GeoPolygon &polygon : gaps[gap].area) {
-                    PlanePolygon drawn;
-                    const auto ring = [&](const GeoRing &points) {
-                        std::vector<PlanePoint> open;
-                        for (std::size_t index = 0; index + 1 < points.size(); ++index)
-                            open.push_back(inDrawing(site, points[index]));
-                        return open;
-                    };
-                    drawn.exterior = ring(polygon.exterior);
-                    for (const GeoRing &hole : polygon.holes)
-                        drawn.holes.push_back(ring(hole));
-                    feature.planArea.push_back(std::move(drawn));
-                }
-            }
+            if (format->drawing)
+                feature.planArea = drawnArea(
+                        gaps[gap].area, [&site](GeoPoint point) { return inDrawing(site, point); });
             if (const auto problem = file.add(feature))
                 return problem;
         }

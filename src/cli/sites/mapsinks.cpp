@@ -467,12 +467,7 @@ private:
         if (m_toDrawing) {
             if (feature.point)
                 feature.planPoint = m_toDrawing(*feature.point);
-            for (const GeoPolygon &polygon : feature.area) {
-                PlanePolygon drawn{inDrawing(polygon.exterior), {}};
-                for (const GeoRing &hole : polygon.holes)
-                    drawn.holes.push_back(inDrawing(hole));
-                feature.planArea.push_back(std::move(drawn));
-            }
+            feature.planArea = drawnArea(feature.area, m_toDrawing);
         }
         // The first failure is the file's; nothing after it is written.
         if (!m_problem)
@@ -480,15 +475,6 @@ private:
     }
 
     std::optional<QString> problem() const override { return m_problem; }
-
-    // A closed ring, open in the drawing's plane.
-    std::vector<PlanePoint> inDrawing(const GeoRing &ring) const
-    {
-        std::vector<PlanePoint> drawn;
-        for (std::size_t index = 0; index + 1 < ring.size(); ++index)
-            drawn.push_back(m_toDrawing(ring[index]));
-        return drawn;
-    }
 
     OutputFile &m_file;
     ToDrawing m_toDrawing;
@@ -530,6 +516,23 @@ void FileMapSink::writeCamera(const QString &name, const FieldList &passThrough,
 }
 
 } // namespace
+
+std::vector<PlanePolygon> drawnArea(const GeoArea &area, const ToDrawing &toDrawing)
+{
+    const auto open = [&](const GeoRing &ring) {
+        std::vector<PlanePoint> drawn;
+        for (std::size_t index = 0; index + 1 < ring.size(); ++index)
+            drawn.push_back(toDrawing(ring[index]));
+        return drawn;
+    };
+    std::vector<PlanePolygon> drawn;
+    for (const GeoPolygon &polygon : area) {
+        drawn.push_back({open(polygon.exterior), {}});
+        for (const GeoRing &hole : polygon.holes)
+            drawn.back().holes.push_back(open(hole));
+    }
+    return drawn;
+}
 
 OutputRequest mapFileRequest(const QString &path, const ResultTable &results,
                              const QStringList &passThroughNames,

@@ -55,6 +55,8 @@ std::unique_ptr<MapSink> makeFileMapSink(OutputFile &file, ToDrawing toDrawing,
                                          const QStringList &passThroughNames,
                                          const std::vector<SiteLevel> &levels,
                                          const Streams &streams, const QString &messagePrefix);
+// An area on the earth in a drawing's plane, its closed rings made open.
+std::vector<PlanePolygon> drawnArea(const GeoArea &area, const ToDrawing &toDrawing);
 // What such a file's layers are, for the module to begin it.
 struct OutputRequest;
 OutputRequest mapFileRequest(const QString &path, const ResultTable &results,

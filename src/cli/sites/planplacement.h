@@ -13,10 +13,10 @@
 struct PlanPlacement
 {
     std::optional<double> metresPerUnit; // from --units, before the drawing's own
-    std::optional<GeoPoint> origin;
     double northDegrees = 0.0;
     // The point east and north of the origin, in metres, on the earth: the
-    // site module's azimuthal equidistant plane, about the origin.
+    // site module's azimuthal equidistant plane, about the origin; none
+    // without --origin.
     std::function<std::optional<GeoPoint>(double east, double north)> onEarth;
 
     // Metres east and north of the origin.

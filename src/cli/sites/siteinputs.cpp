@@ -238,7 +238,6 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     if (const auto *problem = std::get_if<QString>(&rules))
         return *problem;
     PlanPlacement &plan = inputs.plan;
-    plan.origin = inputs.origin;
     if (const auto units = given.commandLine[m_units]) {
         plan.metresPerUnit = metresPerUnitNamed(*units);
         if (!plan.metresPerUnit)
@@ -259,14 +258,14 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     // The earth's points about the origin come from the site module, as a
     // site without features has them.
     std::shared_ptr<const SiteGeometry> surveyor;
-    if (plan.origin) {
+    if (inputs.origin) {
         auto made = placeSite(Site{}, SiteUse::footprints);
         if (const auto *problem = std::get_if<ModuleProblem>(&made)) {
             inputs.moduleProblem = problem->message;
             return std::nullopt;
         }
         surveyor = std::get<std::shared_ptr<const SiteGeometry>>(std::move(made));
-        plan.onEarth = [surveyor, origin = *plan.origin](double east, double north) {
+        plan.onEarth = [surveyor, origin = *inputs.origin](double east, double north) {
             return surveyor->fromPlane(origin, east, north);
         };
     }

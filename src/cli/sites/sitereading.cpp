@@ -215,7 +215,7 @@ FileFeatures::joinLines(FileContents &contents, std::vector<SiteFeature::Role> &
 // The plan's layers placed on the earth.
 std::optional<QString> FileFeatures::placePlan(FileContents &contents, double perUnit) const
 {
-    if (!m_placement.origin)
+    if (!m_placement.onEarth)
         return QStringLiteral("%1 is a plan (its layer %2 has no coordinate system) with no "
                               "place on the earth: place its (0, 0) with --origin LAT,LON and "
                               "its north with --north DEGREES")
