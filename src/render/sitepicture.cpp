@@ -351,16 +351,19 @@ void drawCameras(QPainter &painter, const DrawingView &view, const SiteDrawing &
     drawObstacleLabels(painter, view, drawing, places);
 }
 
-void drawNorthAndScale(QPainter &painter, const DrawingView &view)
+// A plan whose north nobody gave has no arrow: its up is only the plan's.
+void drawNorthAndScale(QPainter &painter, const DrawingView &view, bool northKnown)
 {
     const QRectF &planArea = view.plan();
-    const QPointF north(planArea.right() - 30, planArea.top() + 50);
-    painter.setPen(QPen(inkColour, 2));
-    painter.setBrush(inkColour);
-    painter.drawPolygon(QPolygonF(QVector<QPointF>{north + QPointF(0, -30), north + QPointF(-8, 0),
-                                                   north + QPointF(8, 0)}));
-    painter.drawText(QRectF(north.x() - 20, north.y() + 4, 40, 16), Qt::AlignCenter,
-                     QStringLiteral("N"));
+    if (northKnown) {
+        const QPointF north(planArea.right() - 30, planArea.top() + 50);
+        painter.setPen(QPen(inkColour, 2));
+        painter.setBrush(inkColour);
+        painter.drawPolygon(QPolygonF(QVector<QPointF>{
+                north + QPointF(0, -30), north + QPointF(-8, 0), north + QPointF(8, 0)}));
+        painter.drawText(QRectF(north.x() - 20, north.y() + 4, 40, 16), Qt::AlignCenter,
+                         QStringLiteral("N"));
+    }
 
     // A bar of a round number of metres, about a fifth of the plan across.
     const double metres = roundStep(planArea.width() / 5.0 / view.scale(), 1.0);
@@ -469,7 +472,7 @@ void drawSite(QPainter &painter, const SiteDrawing &drawing, const DrawingMarks 
     painter.setPen(QPen(inkColour, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plan);
-    drawNorthAndScale(painter, view);
+    drawNorthAndScale(painter, view, drawing.northKnown);
     if (view.beyond() >= 0.5)
         painter.drawText(QRectF(plan.left(), plan.bottom() - 28, plan.width() - 10, 16),
                          Qt::AlignRight | Qt::AlignVCenter,

@@ -221,6 +221,8 @@ std::optional<QString> LayerReader::read(FileContents &contents)
                 if (m_cadLayer >= 0)
                     closedLinesAsPolygons(read);
             } else {
+                if (!contents.earthLayers.contains(read.layer))
+                    contents.earthLayers << read.layer;
                 if (geometry->transform(toEarth.get()) != OGRERR_NONE)
                     return problem(QStringLiteral("feature %1 cannot be turned into longitude "
                                                   "and latitude from the layer's coordinate "

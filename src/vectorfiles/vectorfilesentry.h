@@ -51,8 +51,9 @@ struct FileContents
 {
     QStringList layers; // in the file's order, each once
     std::vector<FileFeature> features;
-    // Layers without a coordinate system: a plan's.
+    // Layers without a coordinate system, a plan's, and with one.
     QStringList planLayers;
+    QStringList earthLayers;
     // A drawing's $INSUNITS, when it has one: 1 inches, 2 feet, 4
     // millimetres, 5 centimetres, 6 metres and others that plans never use.
     std::optional<int> drawingUnits;
@@ -72,7 +73,7 @@ struct PointTable
 using VectorFilesVersion = const char *(*)();
 constexpr char vectorFilesVersionSymbol[] = "kavreloVectorFilesVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_VECTOR_FILES_INTERFACE "5"
+#define KAVRELO_VECTOR_FILES_INTERFACE "6"
 
 // Reads every layer of a file: true with its contents in *read, else
 // false with why in *error, GDAL's reason included.
@@ -91,21 +92,28 @@ struct OutputFormatFile
     const char *description;
     bool layersInOneFile;
     bool drawing; // CAD's layers, colours and units
+    // Longitude and latitude only, as RFC 7946 and KML 2.2 have them; the
+    // others hold a plan's own units too, with no coordinate system.
+    bool earthOnly;
 };
-constexpr OutputFormatFile outputFormatFiles[]
-        = {{"gpkg", "GPKG", "GeoPackage, a layer of each kind", true, false},
-           {"shp", "ESRI Shapefile", "Shapefile, beside it one for each other layer", false, false},
-           {"fgb", "FlatGeobuf", "FlatGeobuf, beside it one for each other layer", false, false},
-           {"dxf", "DXF", "DXF drawing, a CAD layer of each kind", true, true},
-           {"geojson", "GeoJSON", "GeoJSON, beside it one for each other layer", false, false},
-           {"kml", "LIBKML", "KML, a folder of each kind", true, false}};
+constexpr OutputFormatFile outputFormatFiles[] = {
+        {"gpkg", "GPKG", "GeoPackage, a layer of each kind", true, false, false},
+        {"shp", "ESRI Shapefile", "Shapefile, beside it one for each other layer", false, false,
+         false},
+        {"fgb", "FlatGeobuf", "FlatGeobuf, beside it one for each other layer", false, false,
+         false},
+        {"dxf", "DXF", "DXF drawing, a CAD layer of each kind", true, true, false},
+        {"geojson", "GeoJSON", "GeoJSON, beside it one for each other layer", false, false, true},
+        {"kml", "LIBKML", "KML, a folder of each kind", true, false, true}};
 
-// "gpkg, shp, fgb, dxf, geojson, kml"
-inline QString outputExtensions()
+// "gpkg, shp, fgb, dxf, geojson, kml", or only those that hold a plan.
+inline QString outputExtensions(bool inPlan = false)
 {
     QStringList extensions;
-    for (const OutputFormatFile &format : outputFormatFiles)
-        extensions << QLatin1String(format.extension);
+    for (const OutputFormatFile &format : outputFormatFiles) {
+        if (!inPlan || !format.earthOnly)
+            extensions << QLatin1String(format.extension);
+    }
     return extensions.join(QStringLiteral(", "));
 }
 // The format that a file's name asks for, if any.
@@ -150,7 +158,7 @@ inline QStringList filesOf(const QString &path, const QStringList &laterLayers =
 
 // A file to write, through OGR, in the format that its name's extension
 // names (outputFormats()): its layers, each of points or of polygons with
-// fields of text or reals, on the earth in WGS84.
+// fields of text or reals, on the earth in WGS84 or in a plan.
 struct OutputField
 {
     QString name;
@@ -178,6 +186,8 @@ struct OutputRequest
     std::vector<CadLayer> cadLayers;
     // A drawing's $INSUNITS: 6, metres, unless the plan read had others.
     int cadUnits = 6;
+    // In WGS84; else in a plan's own units, with no coordinate system.
+    bool onEarth = true;
 };
 // A value of a field: none, text or a real.
 using OutputValue = std::variant<std::monostate, QString, double>;
@@ -189,8 +199,8 @@ struct OutputFeature
     GeoArea area; // of a layer of polygons; may be empty
     QString cadLayer; // in a drawing
     QString label; // in a drawing, written beside a point
-    // In a drawing, instead of point and area: the plan's own units, its
-    // rings open.
+    // In a drawing, or a plan with no place on the earth, instead of point
+    // and area: the plan's own units, its rings open.
     std::optional<PlanePoint> planPoint;
     std::vector<PlanePolygon> planArea;
 };

@@ -44,6 +44,30 @@ std::unique_ptr<OGRMultiPolygon> multiPolygon(const GeoArea &area)
     return made;
 }
 
+// A plan's ring, open as it comes, closed as OGR has rings.
+std::unique_ptr<OGRLinearRing> closedRing(const std::vector<PlanePoint> &points)
+{
+    auto line = std::make_unique<OGRLinearRing>();
+    for (const PlanePoint &point : points)
+        line->addPoint(point.x, point.y);
+    if (!points.empty())
+        line->addPoint(points.front().x, points.front().y);
+    return line;
+}
+
+std::unique_ptr<OGRMultiPolygon> multiPolygon(const std::vector<PlanePolygon> &area)
+{
+    auto made = std::make_unique<OGRMultiPolygon>();
+    for (const PlanePolygon &polygon : area) {
+        OGRPolygon part;
+        part.addRingDirectly(closedRing(polygon.exterior).release());
+        for (const auto &hole : polygon.holes)
+            part.addRingDirectly(closedRing(hole).release());
+        made->addGeometry(&part);
+    }
+    return made;
+}
+
 class OgrOutputFile final : public OutputFile
 {
 public:
@@ -109,6 +133,13 @@ std::optional<QString> OgrOutputFile::open()
         return failure(messages,
                        QStringLiteral("GDAL has no %1 driver").arg(QLatin1String(m_format.driver)));
     OGRSpatialReference wgs84 = longitudeFirstWgs84();
+    // A plan's file has no coordinate system. A GeoPackage says so by its
+    // undefined Cartesian system (srs_id -1), which GDAL takes by this
+    // name; with none at all it would call the plan undefined geographic.
+    OGRSpatialReference cartesian;
+    cartesian.SetLocalCS("Undefined Cartesian SRS");
+    const bool geoPackage = qstrcmp(m_format.driver, "GPKG") == 0;
+    OGRSpatialReference *system = m_request.onEarth ? &wgs84 : (geoPackage ? &cartesian : nullptr);
     const QDateTime recorded = recordedDate();
     const QByteArray date = recorded.toString(Qt::ISODate).toUtf8();
     CPLSetThreadLocalConfigOption("OGR_CURRENT_DATE", date.constData());
@@ -155,7 +186,7 @@ std::optional<QString> OgrOutputFile::open()
         const char *const shapefileOptions[] = {dbfOption.constData(), "ENCODING=UTF-8", nullptr};
         const bool shapefile = qstrcmp(m_format.driver, "ESRI Shapefile") == 0;
         OGRLayer *made = dataset.CreateLayer(
-                layer.name.toUtf8().constData(), &wgs84, layer.points ? wkbPoint : wkbMultiPolygon,
+                layer.name.toUtf8().constData(), system, layer.points ? wkbPoint : wkbMultiPolygon,
                 const_cast<char **>(shapefile ? shapefileOptions : nullptr));
         if (!made)
             return failure(messages,
@@ -189,7 +220,11 @@ std::optional<QString> OgrOutputFile::add(const OutputFeature &given)
         else
             feature.SetFieldNull(index);
     }
-    if (given.point)
+    if (given.planPoint)
+        feature.SetGeometryDirectly(new OGRPoint(given.planPoint->x, given.planPoint->y));
+    else if (!given.planArea.empty())
+        feature.SetGeometryDirectly(multiPolygon(given.planArea).release());
+    else if (given.point)
         feature.SetGeometryDirectly(new OGRPoint(given.point->lon, given.point->lat));
     else if (!given.area.empty())
         feature.SetGeometryDirectly(multiPolygon(given.area).release());
@@ -213,14 +248,6 @@ std::optional<QString> OgrOutputFile::addToDrawing(const OutputFeature &given)
         feature.SetGeometryDirectly(geometry);
         return layer.CreateFeature(&feature) == OGRERR_NONE;
     };
-    const auto closed = [](const std::vector<PlanePoint> &points) {
-        auto line = std::make_unique<OGRLinearRing>();
-        for (const PlanePoint &point : points)
-            line->addPoint(point.x, point.y);
-        if (!points.empty())
-            line->addPoint(points.front().x, points.front().y);
-        return line;
-    };
     bool ok = true;
     if (given.planPoint) {
         const PlanePoint at = *given.planPoint;
@@ -231,19 +258,11 @@ std::optional<QString> OgrOutputFile::addToDrawing(const OutputFeature &given)
             ok = written(new OGRPoint(at.x, at.y), QStringLiteral("LABEL(t:\"%1\",p:1)").arg(text));
         }
     } else if (!given.planArea.empty()) {
-        auto area = new OGRMultiPolygon;
+        ok = written(multiPolygon(given.planArea).release(), QString());
         for (const PlanePolygon &polygon : given.planArea) {
-            OGRPolygon part;
-            part.addRingDirectly(closed(polygon.exterior).release());
+            ok = ok && written(new OGRLineString(*closedRing(polygon.exterior)), QString());
             for (const auto &hole : polygon.holes)
-                part.addRingDirectly(closed(hole).release());
-            area->addGeometryDirectly(part.clone());
-        }
-        ok = written(area, QString());
-        for (const PlanePolygon &polygon : given.planArea) {
-            ok = ok && written(new OGRLineString(*closed(polygon.exterior)), QString());
-            for (const auto &hole : polygon.holes)
-                ok = ok && written(new OGRLineString(*closed(hole)), QString());
+                ok = ok && written(new OGRLineString(*closedRing(hole)), QString());
         }
     }
     if (!ok)

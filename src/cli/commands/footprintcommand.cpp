@@ -58,10 +58,12 @@ std::variant<UsageError, FootprintPlan> FootprintCommand::prepare(const GivenInp
     if (auto *error = std::get_if<UsageError>(&site))
         return std::move(*error);
     plan.site = std::get<SiteInputs>(std::move(site));
-    if (plan.output && outputFormatOf(*plan.output)->drawing && !plan.site.origin)
-        return UsageError{QStringLiteral("--output %1: a drawing is in a plan's units about its "
-                                         "(0, 0), or in metres about a point: give --origin")
-                                  .arg(*plan.output)};
+    if (const auto problem
+        = refusesWrittenAs(plan.site,
+                           plan.output ? QStringLiteral("--output %1").arg(*plan.output)
+                                       : QStringLiteral("the map on standard output"),
+                           plan.output ? outputFormatOf(*plan.output) : nullptr))
+        return UsageError{*problem};
     return plan;
 }
 
@@ -103,8 +105,10 @@ std::unique_ptr<RecordSink> FootprintCommand::makeSink(const FootprintPlan &plan
     std::unique_ptr<MapSink> map;
     if (plan.output) {
         const double perUnit = plan.site.plan.metresPerUnit.value_or(1.0);
-        auto file = startOutputFile(mapFileRequest(*plan.output, resultTable(), passThroughNames,
-                                                   plan.site.levels, drawingUnitCode(perUnit)));
+        OutputRequest request = mapFileRequest(*plan.output, resultTable(), passThroughNames,
+                                               plan.site.levels, drawingUnitCode(perUnit));
+        request.onEarth = plan.site.frame == SiteFrame::earth;
+        auto file = startOutputFile(request);
         if (auto *problem = std::get_if<ModuleProblem>(&file))
             run.fileProblem = problem->message;
         else if (auto *problem = std::get_if<QString>(&file))
@@ -114,7 +118,7 @@ std::unique_ptr<RecordSink> FootprintCommand::makeSink(const FootprintPlan &plan
     }
     if (run.file) {
         ToDrawing toDrawing;
-        if (outputFormatOf(*plan.output)->drawing)
+        if (writtenInPlanUnits(plan.site, *outputFormatOf(*plan.output)))
             toDrawing = [&site = plan.site](GeoPoint point) { return inDrawing(site, point); };
         map = makeFileMapSink(*run.file, std::move(toDrawing), resultTable(), passThroughNames,
                               plan.site.levels, streams, messagePrefix());

@@ -127,6 +127,7 @@ public:
 
 private:
     QString lensText(const PlacedRecord &record) const;
+    QString planPositions() const;
 
     const ReportPlan &m_plan;
     const SiteRun::Ended &m_ended;
@@ -191,9 +192,13 @@ void ReportPages::fillCameras(ReportDocument &document) const
 {
     const std::vector<SiteLevel> &levels = m_plan.site.levels;
     ReportTable &table = document.schedule;
-    table.header << QStringLiteral("Camera") << QStringLiteral("Latitude")
-                 << QStringLiteral("Longitude") << QStringLiteral("Bearing")
-                 << QStringLiteral("Height") << QStringLiteral("Tilt")
+    // A plan with no place on the earth has its own x and y instead.
+    const bool inPlan = m_plan.site.frame == SiteFrame::plan;
+    const ShownUnit unit = shownUnit(m_plan.site.plan.metresPerUnit.value_or(1.0));
+    table.header << QStringLiteral("Camera")
+                 << (inPlan ? QStringLiteral("x (%1)").arg(unit.name) : QStringLiteral("Latitude"))
+                 << (inPlan ? QStringLiteral("y (%1)").arg(unit.name) : QStringLiteral("Longitude"))
+                 << QStringLiteral("Bearing") << QStringLiteral("Height") << QStringLiteral("Tilt")
                  << QStringLiteral("Angle or lens") << QStringLiteral("Resolution");
     for (const SiteLevel &level : levels)
         table.header << levelLabel(level.name, level.pixelsPerMetre) + QStringLiteral(" to");
@@ -214,9 +219,10 @@ void ReportPages::fillCameras(ReportDocument &document) const
             if (!camera.fields.at(field).isEmpty() && !isNameColumn(m_passThroughNames.at(field)))
                 page.fields.emplace_back(m_passThroughNames.at(field), camera.fields.at(field));
         }
+        const PlanePoint inDrawn = inPlan ? inDrawing(m_plan.site, placed.at) : PlanePoint{};
         QStringList row{camera.name,
-                        fixed(placed.at.lat, 6),
-                        fixed(placed.at.lon, 6),
+                        inPlan ? fixed(inDrawn.x, unit.decimals) : fixed(placed.at.lat, 6),
+                        inPlan ? fixed(inDrawn.y, unit.decimals) : fixed(placed.at.lon, 6),
                         shown(m_placedTable, m_placed.bearingDegrees, placed.bearingDegrees),
                         shown(m_placedTable, m_placed.heightMetres, placed.camera.height),
                         shown(m_placedTable, m_placed.tiltDegrees, placed.camera.tiltDegrees),
@@ -261,18 +267,36 @@ void ReportPages::fillBill(ReportDocument &document) const
         bill.rows.push_back(kind + QStringList{QString::number(counts.value(kind))});
 }
 
+// A plan with no place on the earth, as the model takes it.
+QString ReportPages::planPositions() const
+{
+    const PlanPlacement &plan = m_plan.site.plan;
+    const QString north = plan.northGiven
+            ? QStringLiteral("clockwise from north, which lies %1\u00B0 clockwise from the "
+                             "plan's +y")
+                      .arg(plan.northDegrees)
+            : QStringLiteral("clockwise from the plan's +y, since no north was given");
+    return QStringLiteral("Positions are in the plan's own plane, in %1 about its (0, 0), with "
+                          "no place on the earth and no projection; bearings are %2.")
+            .arg(shownUnit(plan.metresPerUnit.value_or(1.0)).name, north);
+}
+
 void ReportPages::fillAssumptions(ReportDocument &document) const
 {
     auto &notes = document.assumptions;
     notes.push_back(
             {QStringLiteral("The model"),
              {QStringLiteral(
-                     "Each camera is an ideal pinhole camera without roll, on a pole over flat "
-                     "ground. Distances are ground distances from the foot of its pole; "
-                     "densities are taken at the depth along the optical axis, on the target's "
-                     "plane. Positions are on the WGS84 ellipsoid; the plans are drawn in an "
-                     "azimuthal equidistant plane about the site's centre, or about the first "
-                     "camera without a site.")}});
+                      "Each camera is an ideal pinhole camera without roll, on a pole over flat "
+                      "ground. Distances are ground distances from the foot of its pole; "
+                      "densities are taken at the depth along the optical axis, on the target's "
+                      "plane. %1")
+                      .arg(m_plan.site.frame == SiteFrame::plan
+                                   ? planPositions()
+                                   : QStringLiteral("Positions are on the WGS84 ellipsoid; the "
+                                                    "plans are drawn in an azimuthal equidistant "
+                                                    "plane about the site's centre, or about the "
+                                                    "first camera without a site."))}});
     QStringList levels;
     levels << (m_plan.site.ownLevels ? QStringLiteral("The levels given with --levels:")
                                      : QStringLiteral("The standard's levels, loosest first:"));

@@ -55,12 +55,7 @@ QString gapsLayerName(const QString &level)
 
 std::optional<QString> refusesGapsFile(const QString &path, const SiteInputs &site)
 {
-    const OutputFormatFile *format = gisFormatOf(path);
-    if (format && format->drawing && !site.origin)
-        return QStringLiteral("--gaps %1: a drawing is in a plan's units about its (0, 0), or "
-                              "in metres about a point: give --origin")
-                .arg(path);
-    return std::nullopt;
+    return refusesWrittenAs(site, QStringLiteral("--gaps %1").arg(path), gisFormatOf(path));
 }
 
 std::optional<QString> addGapsFile(const QString &path, const CoverageReport &report,
@@ -76,7 +71,8 @@ std::optional<QString> addGapsFile(const QString &path, const CoverageReport &re
                              {QStringLiteral("gap"), true},
                              {QStringLiteral("area_m2"), true}}}},
                           {},
-                          drawingUnitCode(site.plan.metresPerUnit.value_or(1.0))};
+                          drawingUnitCode(site.plan.metresPerUnit.value_or(1.0)),
+                          site.frame == SiteFrame::earth};
     for (const SiteLevel &level : site.levels)
         request.cadLayers.push_back({gapsLayerName(level.name), gapColour});
     auto started = startOutputFile(request);
@@ -97,7 +93,7 @@ std::optional<QString> addGapsFile(const QString &path, const CoverageReport &re
                     {},
                     {},
                     {}};
-            if (format->drawing)
+            if (writtenInPlanUnits(site, *format))
                 feature.planArea = drawnArea(
                         gaps[gap].area, [&site](GeoPoint point) { return inDrawing(site, point); });
             if (const auto problem = file.add(feature))

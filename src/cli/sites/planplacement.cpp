@@ -14,9 +14,13 @@ struct PlanUnit
     const char *name;
     int drawingCode; // as $INSUNITS has it
     double metres;
+    int decimals; // that show a millimetre
 };
-constexpr std::array<PlanUnit, 5> planUnits{
-        {{"mm", 4, 0.001}, {"cm", 5, 0.01}, {"m", 6, 1.0}, {"in", 1, 0.0254}, {"ft", 2, 0.3048}}};
+constexpr std::array<PlanUnit, 5> planUnits{{{"mm", 4, 0.001, 0},
+                                             {"cm", 5, 0.01, 1},
+                                             {"m", 6, 1.0, 3},
+                                             {"in", 1, 0.0254, 2},
+                                             {"ft", 2, 0.3048, 3}}};
 
 } // namespace
 
@@ -75,4 +79,13 @@ std::optional<double> metresPerDrawingUnit(int code)
             return unit.metres;
     }
     return std::nullopt;
+}
+
+ShownUnit shownUnit(double metresPerUnit)
+{
+    for (const PlanUnit &unit : planUnits) {
+        if (metresPerUnit == unit.metres)
+            return {QLatin1String(unit.name), unit.decimals};
+    }
+    return {QStringLiteral("m"), 3};
 }

@@ -14,6 +14,7 @@ struct PlanPlacement
 {
     std::optional<double> metresPerUnit; // from --units, before the drawing's own
     double northDegrees = 0.0;
+    bool northGiven = false; // else a plan's +y stands for north
     // The point east and north of the origin, in metres, on the earth: the
     // site module's azimuthal equidistant plane, about the origin; none
     // without --origin.
@@ -31,3 +32,11 @@ std::optional<double> metresPerUnitNamed(const QString &name);
 // A drawing's $INSUNITS, of those that --units names, and back.
 std::optional<double> metresPerDrawingUnit(int code);
 int drawingUnitCode(double metresPerUnit);
+// A plan's unit as a table shows it: its name, and the decimals that show
+// a millimetre.
+struct ShownUnit
+{
+    QString name;
+    int decimals;
+};
+ShownUnit shownUnit(double metresPerUnit);

@@ -18,6 +18,14 @@
 namespace {
 
 const QString degree = QStringLiteral("\u00B0");
+
+// "gpkg, .shp, .fgb or .dxf"
+QString inPlanFormats()
+{
+    QString names = outputExtensions(true).replace(QStringLiteral(", "), QStringLiteral(", ."));
+    const int last = names.lastIndexOf(QStringLiteral(", "));
+    return last < 0 ? names : names.replace(last, 2, QStringLiteral(" or "));
+}
 const QString metre = QStringLiteral("m");
 
 PlacedResults declaredResults(const std::function<ResultId(ResultSpec)> &add)
@@ -83,7 +91,7 @@ std::optional<GeoPoint> parseOrigin(const QString &text)
 
 PlanePoint inDrawing(const SiteInputs &inputs, GeoPoint point)
 {
-    return inputs.plan.planOf(inputs.site->toPlane(*inputs.origin, point),
+    return inputs.plan.planOf(inputs.site->toPlane(inputs.planeOrigin(), point),
                               inputs.plan.metresPerUnit.value_or(1.0));
 }
 
@@ -156,6 +164,26 @@ SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInp
 {
 }
 
+std::optional<QString> refusesWrittenAs(const SiteInputs &inputs, const QString &what,
+                                        const OutputFormatFile *format)
+{
+    if (inputs.frame == SiteFrame::plan && (!format || format->earthOnly))
+        return QStringLiteral("%1: the plan has no place on the earth, and GeoJSON and KML hold "
+                              "longitude and latitude only: write a file of .%2 instead, or "
+                              "place the plan's (0, 0) with --origin LAT,LON")
+                .arg(what, inPlanFormats());
+    if (format && format->drawing && inputs.frame == SiteFrame::earth && !inputs.origin)
+        return QStringLiteral("%1: a drawing is in a plan's units about its (0, 0), or in "
+                              "metres about a point: give --origin")
+                .arg(what);
+    return std::nullopt;
+}
+
+bool writtenInPlanUnits(const SiteInputs &inputs, const OutputFormatFile &format)
+{
+    return format.drawing || inputs.frame == SiteFrame::plan;
+}
+
 std::variant<UsageError, SiteInputs>
 SiteInputReader::prepare(const GivenInputs &given, Area area,
                          const std::function<std::optional<QString>()> &ownOptions) const
@@ -179,8 +207,6 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
             return UsageError{
                     QStringLiteral("--origin \"%1\" is not LAT,LON on the earth").arg(*origin)};
     }
-    if (planar && !inputs.origin)
-        return UsageError{QStringLiteral("-x and -y need --origin")};
     if (const auto levels = given.commandLine[m_levels]) {
         auto parsed = parseLevels(*levels);
         if (const auto *problem = std::get_if<QString>(&parsed))
@@ -193,6 +219,13 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         return UsageError{*problem};
     if (inputs.moduleProblem)
         return inputs;
+    inputs.frame = site.frame;
+    if (planar && !inputs.origin && inputs.frame != SiteFrame::plan)
+        return UsageError{QStringLiteral("-x and -y need --origin, or a plan as --site")};
+    if (geographic && inputs.frame == SiteFrame::plan)
+        return UsageError{QStringLiteral("the plan has no place on the earth, so cameras stand "
+                                         "at -x and -y in its units; or place its (0, 0) with "
+                                         "--origin LAT,LON")};
     // A lone file names the site in messages; several name their features.
     const QString siteName = inputs.sitePaths.size() == 1 ? inputs.sitePaths.first() : QString();
     if (area == Area::needed && inputs.sitePaths.isEmpty())
@@ -246,6 +279,7 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     if (const auto north = given.commandLine[m_north]) {
         bool ok = false;
         plan.northDegrees = north->toDouble(&ok);
+        plan.northGiven = true;
         if (!ok || !std::isfinite(plan.northDegrees))
             return QStringLiteral("--north \"%1\" is not a number of degrees").arg(*north);
     }
@@ -322,7 +356,7 @@ std::variant<QString, GeoPoint> SiteInputReader::position(const SiteInputs &inpu
         return *parse.error();
     const PlanePoint metres
             = inputs.plan.eastNorth({x, y}, inputs.plan.metresPerUnit.value_or(1.0));
-    const auto point = inputs.site->fromPlane(*inputs.origin, metres.x, metres.y);
+    const auto point = inputs.site->fromPlane(inputs.planeOrigin(), metres.x, metres.y);
     if (!point)
         return QStringLiteral("x %1, y %2 is not on the earth from --origin").arg(x).arg(y);
     return *point;

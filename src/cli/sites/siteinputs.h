@@ -15,8 +15,13 @@
 struct SiteInputs
 {
     MountInputs::Ways ways{};
-    bool byPlane = false; // x and y from --origin, rather than lat and lon
+    bool byPlane = false; // x and y from --origin or in a plan, rather than lat and lon
     std::optional<GeoPoint> origin;
+    // A plan with no place on the earth: its points are metres about its
+    // (0, 0), and nothing is written as longitude and latitude.
+    SiteFrame frame = SiteFrame::earth;
+    // Where x and y start: --origin, or a plan's (0, 0).
+    GeoPoint planeOrigin() const { return origin.value_or(GeoPoint{0.0, 0.0}); }
     // How -x and -y, and a plan's features, come onto the earth.
     PlanPlacement plan;
     QStringList sitePaths; // from --site, each once or more
@@ -30,9 +35,23 @@ struct SiteInputs
     std::optional<QString> moduleProblem;
 };
 
-// A drawing's point for a point on the earth: in the plan's units about
-// its (0, 0), or in metres east and north of --origin; only with --origin.
+// A drawing's point for a site's point: in the plan's units about its
+// (0, 0), or in metres east and north of --origin; only with either.
 PlanePoint inDrawing(const SiteInputs &inputs, GeoPoint point);
+
+// Why the site's results cannot be written as what says (an option and
+// its file, or the map on standard output): in a format of GIS and CAD
+// programs, or in the program's own GeoJSON and KML when format is none.
+// A plan with no place on the earth has no longitude and latitude, and a
+// drawing of a site on the earth needs a point to measure from.
+struct OutputFormatFile;
+std::optional<QString> refusesWrittenAs(const SiteInputs &inputs, const QString &what,
+                                        const OutputFormatFile *format);
+
+// Whether such a file takes the site's points in the plan's units, through
+// inDrawing: a drawing does, and so does every file of a plan with no place
+// on the earth.
+bool writtenInPlanUnits(const SiteInputs &inputs, const OutputFormatFile &format);
 
 // One camera as placed from its record.
 struct PlacedRecord

@@ -212,20 +212,18 @@ FileFeatures::joinLines(FileContents &contents, std::vector<SiteFeature::Role> &
     return std::nullopt;
 }
 
-// The plan's layers placed on the earth.
+// The plan's layers placed on the earth, or kept in the plan's own plane,
+// in metres, when it has no place there.
 std::optional<QString> FileFeatures::placePlan(FileContents &contents, double perUnit) const
 {
-    if (!m_placement.onEarth)
-        return QStringLiteral("%1 is a plan (its layer %2 has no coordinate system) with no "
-                              "place on the earth: place its (0, 0) with --origin LAT,LON and "
-                              "its north with --north DEGREES")
-                .arg(m_path, contents.planLayers.first());
     bool onEarth = true;
     const auto place = [&](const std::vector<PlanePoint> &points, bool ring) {
         std::vector<GeoPoint> placed;
         for (const PlanePoint &point : points) {
             const PlanePoint metres = m_placement.eastNorth(point, perUnit);
-            const auto at = m_placement.onEarth(metres.x, metres.y);
+            const auto at = m_placement.onEarth
+                    ? m_placement.onEarth(metres.x, metres.y)
+                    : std::optional<GeoPoint>(GeoPoint{metres.y, metres.x});
             onEarth = onEarth && at;
             placed.push_back(at.value_or(GeoPoint{0.0, 0.0}));
         }
@@ -296,7 +294,13 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
                 SiteFeature::Role::background));
     }
     std::vector<bool> consumed(contents.features.size(), false);
+    if (!contents.earthLayers.isEmpty() && read.firstOnEarth.isEmpty())
+        read.firstOnEarth = QStringLiteral("%1 (its layer %2 has a coordinate system)")
+                                    .arg(m_path, contents.earthLayers.first());
     if (!contents.planLayers.isEmpty()) {
+        if (read.firstPlan.isEmpty())
+            read.firstPlan = QStringLiteral("%1 (its layer %2 has no coordinate system)")
+                                     .arg(m_path, contents.planLayers.first());
         const auto perUnit = planUnits(contents, read);
         if (const auto *problem = std::get_if<QString>(&perUnit))
             return *problem;
@@ -321,8 +325,10 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
         const auto height = heightOf(feature, settled);
         if (const auto *problem = std::get_if<QString>(&height))
             return *problem;
+        // A plan's, placed, were checked there; unplaced, they are metres.
+        const bool fromPlan = !feature.planPolygons.empty() || !feature.planLines.empty();
         for (const GeoPolygon &polygon : feature.polygons) {
-            if (!onTheEarth(polygon.exterior))
+            if (!fromPlan && !onTheEarth(polygon.exterior))
                 return QStringLiteral("%1: a position is not on the earth")
                         .arg(featureWhere(m_path, feature));
         }
@@ -381,6 +387,8 @@ readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement 
             }
             // Its one layer, as parseSite names it, for the rules.
             layers << QFileInfo(path).completeBaseName();
+            if (read.firstOnEarth.isEmpty())
+                read.firstOnEarth = path;
             continue;
         }
         auto contents = readVectorFile(path);
@@ -396,6 +404,15 @@ readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement 
                 return std::move(*module);
             return std::get<QString>(std::move(*problem));
         }
+    }
+    if (!read.firstPlan.isEmpty() && !placement.onEarth) {
+        if (!read.firstOnEarth.isEmpty())
+            return QStringLiteral("%1 is a plan with no place on the earth, and %2 lies on the "
+                                  "earth: place the plan's (0, 0) with --origin LAT,LON and its "
+                                  "north with --north DEGREES")
+                    .arg(read.firstPlan, read.firstOnEarth);
+        read.site.frame = SiteFrame::plan;
+        read.site.northKnown = placement.northGiven;
     }
     for (const QString &pattern : rules.unmatchedRoles(layers))
         read.warnings << QStringLiteral("--role \"%1\" matches no layer of the site, whose layers "

@@ -20,12 +20,18 @@ struct SiteRead
     QStringList warnings;
     // The plan's units, when a file is a plan: the schedule's x and y too.
     std::optional<double> planMetresPerUnit;
+    // The first file of a plan and the first on the earth, for the message
+    // that refuses both together with no place for the plan.
+    QString firstPlan;
+    QString firstOnEarth;
 };
 
 // Every feature's role and height settled by its own attributes, else by
 // the rules, else it is background (an area in GeoJSON, as before). A
 // feature whose geometry does not fit its role is left out, with a warning
 // for its layer; a layer where none fits is refused. A plan is placed on
-// the earth as placement says, in its units or else the drawing's own.
+// the earth as placement says, in its units or else the drawing's own;
+// without a place there, the site is the plan's (SiteFrame::plan), and no
+// file on the earth may join it.
 std::variant<ModuleProblem, QString, SiteRead>
 readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement &placement);

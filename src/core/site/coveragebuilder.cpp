@@ -56,7 +56,7 @@ std::optional<QString> GeosCoverageBuilder::addCamera(const NamedCamera &named,
 {
     const PlacedCamera &camera = named.placed;
     // Without a site, the cameras are drawn about the first of them.
-    const LocalPlane plane = m_plane ? *m_plane : LocalPlane(camera.at);
+    const LocalPlane plane = m_plane ? *m_plane : LocalPlane(camera.at, m_site->frame());
     double north = 0.0;
     const PlanePoint foot = plane.forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
@@ -117,6 +117,7 @@ SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
     SiteDrawing drawn;
     drawn.levels = m_levels;
     drawn.cameras = m_cameras;
+    drawn.northKnown = m_site->site().northKnown;
     // Where a level holds and the next stricter does not.
     for (std::size_t camera = 0; camera < drawn.cameras.size(); ++camera) {
         stop.check();

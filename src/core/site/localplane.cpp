@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-LocalPlane::LocalPlane(GeoPoint centre)
-    : m_centre(centre), m_projection(GeographicLib::Geodesic::WGS84())
+LocalPlane::LocalPlane(GeoPoint centre, SiteFrame frame)
+    : m_centre(centre), m_frame(frame), m_projection(GeographicLib::Geodesic::WGS84())
 {
 }
 
@@ -19,6 +19,10 @@ PlanePoint LocalPlane::forward(GeoPoint point) const
 
 PlanePoint LocalPlane::forward(GeoPoint point, double *northDegrees) const
 {
+    if (m_frame == SiteFrame::plan) {
+        *northDegrees = 0.0;
+        return {point.lon - m_centre.lon, point.lat - m_centre.lat};
+    }
     PlanePoint planar{0.0, 0.0};
     double azimuth = 0.0;
     double scale = 0.0;
@@ -33,6 +37,8 @@ PlanePoint LocalPlane::forward(GeoPoint point, double *northDegrees) const
 
 GeoPoint LocalPlane::reverse(PlanePoint point) const
 {
+    if (m_frame == SiteFrame::plan)
+        return {m_centre.lat + point.y, m_centre.lon + point.x};
     GeoPoint geographic{0.0, 0.0};
     double azimuth = 0.0;
     double scale = 0.0;

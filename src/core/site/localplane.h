@@ -8,11 +8,12 @@
 // a point hypot(x, y) metres along the geodesic that leaves the centre at
 // azimuth atan2(x, y). Distances and azimuths from the centre are exact;
 // elsewhere the plane stretches across by (s / R) / sin(s / R), 4e-11 at
-// 100 m and 1e-5 at 50 km from the centre.
+// 100 m and 1e-5 at 50 km from the centre. A plan's points are in a plane
+// already: it only moves them to the centre.
 class LocalPlane
 {
 public:
-    explicit LocalPlane(GeoPoint centre);
+    explicit LocalPlane(GeoPoint centre, SiteFrame frame = SiteFrame::earth);
 
     GeoPoint centre() const { return m_centre; }
     PlanePoint forward(GeoPoint point) const;
@@ -25,5 +26,6 @@ public:
 
 private:
     GeoPoint m_centre;
+    SiteFrame m_frame;
     GeographicLib::AzimuthalEquidistant m_projection;
 };

@@ -35,16 +35,18 @@ void addToBox(const SiteFeature &feature, SiteBox &box)
 }
 
 // Degrees of latitude are at least 110.5 km; of longitude, that times the
-// cosine of the widest latitude within reach.
+// cosine of the widest latitude within reach. A plan's units are metres.
 constexpr double leastMetresPerDegree = 110000.0;
 
-double latitudeMargin(double reach)
+double latitudeMargin(SiteFrame frame, double reach)
 {
-    return reach / leastMetresPerDegree + 1e-6;
+    return frame == SiteFrame::plan ? reach + 1e-6 : reach / leastMetresPerDegree + 1e-6;
 }
 
-double longitudeMargin(double margin, double widestLatitude)
+double longitudeMargin(SiteFrame frame, double margin, double widestLatitude)
 {
+    if (frame == SiteFrame::plan)
+        return margin;
     return margin / std::cos(std::min(89.99, widestLatitude + margin) * pi / 180.0);
 }
 
@@ -120,13 +122,17 @@ std::optional<QString> PlacedSite::placeFeatures()
         return std::nullopt;
     // As RFC 7946 has a site split at the antimeridian: its parts lie near
     // -180 and near 180.
-    if (all.maxLon - all.minLon > 180.0)
+    if (m_site.frame == SiteFrame::earth && all.maxLon - all.minLon > 180.0)
         return QStringLiteral("the site lies on both sides of the antimeridian, and sites "
                               "across it are not supported");
     m_obstacleIndex = std::make_unique<BoxIndex>(m_geometry, boxes);
     const SiteBox &framed = areas.empty() ? all : areas;
-    m_plane.emplace(
-            GeoPoint{(framed.minLat + framed.maxLat) / 2.0, (framed.minLon + framed.maxLon) / 2.0});
+    GeoPoint centre{(framed.minLat + framed.maxLat) / 2.0, (framed.minLon + framed.maxLon) / 2.0};
+    // A plan's plane about a whole metre of it, so that the grids that the
+    // gaps are joined on lie on the plan's own millimetres.
+    if (m_site.frame == SiteFrame::plan)
+        centre = {std::round(centre.lat), std::round(centre.lon)};
+    m_plane.emplace(centre, m_site.frame);
 
     std::vector<Geometry> areaParts;
     std::vector<Geometry> obstacleParts;
@@ -140,10 +146,13 @@ std::optional<QString> PlacedSite::placeFeatures()
             if (const auto invalid = m_geometry.invalidity(*shape)) {
                 // Where the file has it, not in the plane's metres.
                 const GeoPoint at = m_plane->reverse(invalid->at);
-                return QStringLiteral("%1: its polygon is not valid: %2 at [%3, %4]")
-                        .arg(featureName(feature), QString::fromStdString(invalid->reason))
-                        .arg(at.lon, 0, 'f', 7)
-                        .arg(at.lat, 0, 'f', 7);
+                const QString where = m_site.frame == SiteFrame::plan
+                        ? QStringLiteral("%1 m, %2 m from the plan's (0, 0)")
+                                  .arg(at.lon, 0, 'f', 3)
+                                  .arg(at.lat, 0, 'f', 3)
+                        : QStringLiteral("[%1, %2]").arg(at.lon, 0, 'f', 7).arg(at.lat, 0, 'f', 7);
+                return QStringLiteral("%1: its polygon is not valid: %2 at %3")
+                        .arg(featureName(feature), QString::fromStdString(invalid->reason), where);
             }
             parts.push_back(std::move(shape));
         }
@@ -209,8 +218,8 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoP
             candidates.push_back(entry);
     } else if (m_obstacleIndex) {
         // Wide enough for every box, whose own margin below is the test.
-        const double margin = latitudeMargin(reach);
-        const double lonMargin = longitudeMargin(margin, m_widestObstacleLatitude);
+        const double margin = latitudeMargin(m_site.frame, reach);
+        const double lonMargin = longitudeMargin(m_site.frame, margin, m_widestObstacleLatitude);
         candidates = m_obstacleIndex->overlapping(
                 {near.lon - lonMargin, near.lat - margin, near.lon + lonMargin, near.lat + margin});
     }
@@ -218,9 +227,9 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoP
     for (const std::size_t entry : candidates) {
         if (reach >= 0.0) {
             const GeoBox &box = m_obstacleBoxes[entry];
-            const double margin = latitudeMargin(reach);
+            const double margin = latitudeMargin(m_site.frame, reach);
             const double lonMargin = longitudeMargin(
-                    margin, std::max(std::fabs(box.minLat), std::fabs(box.maxLat)));
+                    m_site.frame, margin, std::max(std::fabs(box.minLat), std::fabs(box.maxLat)));
             if (near.lat < box.minLat - margin || near.lat > box.maxLat + margin
                 || near.lon < box.minLon - lonMargin || near.lon > box.maxLon + lonMargin)
                 continue;
@@ -235,8 +244,15 @@ std::optional<GeoPoint> PlacedSite::centre() const
     return m_plane ? std::optional<GeoPoint>(m_plane->centre()) : std::nullopt;
 }
 
+SiteFrame PlacedSite::frame() const
+{
+    return m_site.frame;
+}
+
 double PlacedSite::distance(GeoPoint from, GeoPoint to) const
 {
+    if (m_site.frame == SiteFrame::plan)
+        return std::hypot(to.lon - from.lon, to.lat - from.lat);
     double metres = 0.0;
     GeographicLib::Geodesic::WGS84().Inverse(from.lat, from.lon, to.lat, to.lon, metres);
     return metres;
@@ -244,7 +260,7 @@ double PlacedSite::distance(GeoPoint from, GeoPoint to) const
 
 std::optional<GeoPoint> PlacedSite::fromPlane(GeoPoint origin, double x, double y) const
 {
-    const GeoPoint point = LocalPlane(origin).reverse({x, y});
+    const GeoPoint point = LocalPlane(origin, m_site.frame).reverse({x, y});
     if (!std::isfinite(point.lat) || !std::isfinite(point.lon))
         return std::nullopt;
     return point;
@@ -252,7 +268,7 @@ std::optional<GeoPoint> PlacedSite::fromPlane(GeoPoint origin, double x, double 
 
 PlanePoint PlacedSite::toPlane(GeoPoint origin, GeoPoint point) const
 {
-    return LocalPlane(origin).forward(point);
+    return LocalPlane(origin, m_site.frame).forward(point);
 }
 
 std::variant<QString, CameraFootprint>
@@ -271,7 +287,7 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
                                                                const ViewSpans &spans) const
 {
     // Each camera in a plane of its own, where its view is exact.
-    const LocalPlane plane(camera.at);
+    const LocalPlane plane(camera.at, m_site.frame);
     const CameraInPlane where{{0.0, 0.0}, camera.bearingDegrees * pi / 180.0};
     // Every point in view is within (|D| + height) (1 + tan(hfov / 2)) of
     // the pole.
@@ -291,6 +307,8 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     // that as lon/lat; elsewhere an edge that jumps half the earth's
     // longitudes crosses the antimeridian.
     for (const double pole : {90.0, -90.0}) {
+        if (m_site.frame == SiteFrame::plan)
+            break;
         const PlanePoint at = plane.forward({pole, 0.0});
         if (std::hypot(at.x, at.y) <= localPlaneReach
             && m_geometry.contains(*found.view, *m_geometry.point(at)))
@@ -320,6 +338,8 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
         }
         return false;
     };
+    if (m_site.frame == SiteFrame::plan)
+        return footprint;
     footprint.crossesAntimeridian = crosses(footprint.view);
     for (const auto &band : footprint.bands)
         footprint.crossesAntimeridian

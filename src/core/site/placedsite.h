@@ -23,6 +23,7 @@ public:
     static std::variant<QString, std::shared_ptr<const PlacedSite>> place(Site site, SiteUse use);
 
     std::optional<GeoPoint> centre() const override;
+    SiteFrame frame() const override;
     double distance(GeoPoint from, GeoPoint to) const override;
     std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const override;
     PlanePoint toPlane(GeoPoint origin, GeoPoint point) const override;

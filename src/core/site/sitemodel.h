@@ -27,7 +27,7 @@
 // - band: where a level is the strictest met, on the target's plane: a span
 //   and the polygons of it left after the shadows.
 
-// WGS84 degrees.
+// WGS84 degrees; in a site of SiteFrame::plan, metres instead (see there).
 struct GeoPoint
 {
     double lat;
@@ -73,9 +73,21 @@ struct SiteFeature
     std::vector<std::vector<GeoPoint>> lines; // walls and fences without thickness
 };
 
+// Where a site's points lie. A plan with no place on the earth (a CAD
+// drawing without --origin) keeps one model with the earth's sites: its
+// points are metres, x as lon and y as lat, about the plan's (0, 0) and
+// turned so that y is north when north is known. Its geometry is then the
+// plain plane's, with no projection, and nothing of it is written as
+// longitude and latitude.
+enum class SiteFrame { earth, plan };
+
 struct Site
 {
     std::vector<SiteFeature> features;
+    SiteFrame frame = SiteFrame::earth;
+    // Whether the plane's y is north, so that a drawing shows it: always
+    // on the earth, and in a plan when --north says where north lies.
+    bool northKnown = true;
 };
 
 // A level as a site is covered by it.
@@ -177,6 +189,7 @@ struct SiteDrawing
     };
     std::vector<Camera> cameras;
     std::vector<SiteLevel> levels;
+    bool northKnown = true; // else bearings are from the plan's +y, and no arrow says north
 };
 
 // A camera as the coverage takes it: placed, and named for the drawing.
@@ -236,9 +249,11 @@ public:
     // Where the site's centre is, for the distance to a camera; nothing for
     // a site without features.
     virtual std::optional<GeoPoint> centre() const = 0;
+    virtual SiteFrame frame() const = 0;
     virtual double distance(GeoPoint from, GeoPoint to) const = 0;
     // The point x metres east and y north of the origin in its azimuthal
-    // equidistant plane; nothing when that is not on the earth.
+    // equidistant plane, or in a plan plainly; nothing when that is not on
+    // the earth.
     virtual std::optional<GeoPoint> fromPlane(GeoPoint origin, double x, double y) const = 0;
     // The other way: a point's metres east (x) and north (y) of the origin.
     virtual PlanePoint toPlane(GeoPoint origin, GeoPoint point) const = 0;
