@@ -24,6 +24,7 @@ class ReportTest : public QObject
 private slots:
     void initTestCase();
     void pages();
+    void floorPlanPage_data();
     void floorPlanPage();
     void coveragePage();
     void schedulePage();
@@ -238,58 +239,88 @@ void ReportTest::pages()
     QVERIFY2(differences.isEmpty(), qPrintable(differences.join('\n')));
 }
 
+void ReportTest::floorPlanPage_data()
+{
+    QTest::addColumn<QStringList>("placement");
+    QTest::addColumn<QString>("baseline");
+    QTest::addColumn<QStringList>("schedule"); // what its page says of the camera's position
+    QTest::addColumn<QString>("positions"); // the assumptions' words on them
+
+    QTest::addRow("placed on the earth")
+            << QStringList{"--origin", "48.1,11.5"} << "report-office-1.png"
+            << QStringList{"Latitude", "Longitude", "camera 48.100009 11.500134 0.0000\u00B0"}
+            << "Positions are on the WGS84 ellipsoid";
+    // No north arrow: nobody said where north is.
+    QTest::addRow("with no place on the earth")
+            << QStringList{} << "report-office-plan-1.png"
+            << QStringList{"x y", "(mm) (mm)", "camera 10000 1000 0.0000\u00B0"}
+            << "Positions are in the plan's own plane, in mm about its (0, 0), with no place on "
+               "the earth and no projection; bearings are clockwise from the plan's +y, since "
+               "no north was given.";
+}
+
 // The report over an architect's drawing: the office of data/plans, its
 // walls and glass as obstacles, the rest of the drawing (the door's swing,
 // the desks, the hatch) thin and grey behind the bands.
 void ReportTest::floorPlanPage()
 {
     READS_THE_PDF();
+    QFETCH(QStringList, placement);
+    QFETCH(QString, baseline);
+    QFETCH(QStringList, schedule);
+    QFETCH(QString, positions);
     const QString plans = QStringLiteral(KAVRELO_DATA_DIR "/plans/");
     const QString path = m_folder.filePath("office.pdf");
-    const CliRun run = runCli({"report",
-                               "--site",
-                               plans + "office.dxf",
-                               "--origin",
-                               "48.1,11.5",
-                               "--role",
-                               "A-AREA=area",
-                               "--role",
-                               "A-AREA-PRIV=privacy",
-                               "--role",
-                               "A-WALL=obstacle",
-                               "--role",
-                               "A-GLAZ=obstacle",
-                               "--obstacle-height",
-                               "A-GLAZ=1.1",
-                               "-x",
-                               "10000",
-                               "-y",
-                               "1000",
-                               "--bearing",
-                               "0",
-                               "--hfov",
-                               "143.13010235415598",
-                               "--resolution",
-                               "1920x1080",
-                               "--height",
-                               "3",
-                               "--tilt",
-                               "30",
-                               "--max-range",
-                               "12",
-                               "--title",
-                               "Office, level 1",
-                               "--output",
-                               path});
+    const CliRun run = runCli(QStringList{"report",
+                                          "--site",
+                                          plans + "office.dxf",
+                                          "--role",
+                                          "A-AREA=area",
+                                          "--role",
+                                          "A-AREA-PRIV=privacy",
+                                          "--role",
+                                          "A-WALL=obstacle",
+                                          "--role",
+                                          "A-GLAZ=obstacle",
+                                          "--obstacle-height",
+                                          "A-GLAZ=1.1",
+                                          "-x",
+                                          "10000",
+                                          "-y",
+                                          "1000",
+                                          "--bearing",
+                                          "0",
+                                          "--hfov",
+                                          "143.13010235415598",
+                                          "--resolution",
+                                          "1920x1080",
+                                          "--height",
+                                          "3",
+                                          "--tilt",
+                                          "30",
+                                          "--max-range",
+                                          "12",
+                                          "--title",
+                                          "Office, level 1",
+                                          "--output",
+                                          path}
+                              + placement);
     QCOMPARE(int(run.status), 0);
     const QString prefix = m_folder.filePath("office");
     QVERIFY(popplerRun("pdftoppm", {"-r", "60", "-png", "-f", "1", "-l", "1", path, prefix}));
     const QImage picture(prefix + QStringLiteral("-1.png"));
     QVERIFY(!picture.isNull());
     const QString difference = differenceFromBaseline(
-            picture.convertToFormat(QImage::Format_RGB32), QStringLiteral("report-office-1.png"),
+            picture.convertToFormat(QImage::Format_RGB32), baseline,
             QStringLiteral(KAVRELO_BASELINE_DIR), QStringLiteral(KAVRELO_ACTUAL_DIR));
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    const QString scheduleText = pageText(path, 3).simplified();
+    for (const QString &words : schedule)
+        QVERIFY2(scheduleText.contains(words), qPrintable(scheduleText));
+    QString assumptions;
+    for (int page = 4; page <= 6; ++page)
+        assumptions += pageText(path, page).simplified() + QLatin1Char(' ');
+    QVERIFY2(assumptions.contains(positions), qPrintable(assumptions));
 }
 
 // Each row of coverage's table, with every figure as coverage prints it.

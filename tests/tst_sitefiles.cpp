@@ -40,6 +40,8 @@ private slots:
     void drawingForCad();
     void gapsFiles_data();
     void gapsFiles();
+    void planFiles_data();
+    void planFiles();
     void scheduleOfPoints();
     void pointsOneRecordEach();
 
@@ -114,10 +116,12 @@ const QStringList officeCamera{"--bearing",    "0",         "--hfov",      "143.
                                "--format",     "csv"};
 const QStringList officeRoles{"--role", "A-AREA=area",     "--role", "A-AREA-PRIV=privacy",
                               "--role", "A-WALL=obstacle", "--role", "A-GLAZ=obstacle"};
+// The plan as it is, with no place on the earth, and placed at 48.1 N,
+// 11.5 E.
 const QStringList officePlan
-        = QStringList{"--site", plans + "office.dxf", "--origin", "48.1,11.5", "-x", "10000", "-y",
-                      "1000"}
-        + officeRoles;
+        = QStringList{"--site", plans + "office.dxf", "-x", "10000", "-y", "1000"} + officeRoles;
+const QStringList officeOrigin{"--origin", "48.1,11.5"};
+const QStringList officePlaced = officePlan + officeOrigin;
 
 // covered_pct and area_m2 of each level's row, by the level's name.
 struct Covered
@@ -289,9 +293,67 @@ void SiteFilesTest::refusals_data()
                 + QStringList{"--site", data + "yard.geojson", "--site", plans + "office.dxf"})
             << QString() << QByteArray()
             << plans
-                    + "office.dxf is a plan (its layer A-AREA has no coordinate system) with no "
-                      "place on the earth: place its (0, 0) with --origin LAT,LON and its north "
-                      "with --north DEGREES";
+                    + "office.dxf (its layer A-AREA has no coordinate system) is a plan with no "
+                      "place on the earth, and "
+                    + data
+                    + "yard.geojson lies on the earth: place the plan's (0, 0) with --origin "
+                      "LAT,LON and its north with --north DEGREES";
+    QTest::addRow("a plan with no place, after the yard in UTM")
+            << (coverage
+                + QStringList{"--site", plans + "office.dxf", "--site", gis + "yard-utm.gpkg"})
+            << QString() << QByteArray()
+            << plans
+                    + "office.dxf (its layer A-AREA has no coordinate system) is a plan with no "
+                      "place on the earth, and "
+                    + gis
+                    + "yard-utm.gpkg (its layer Site_Area has a coordinate system) lies on the "
+                      "earth: place the plan's (0, 0) with --origin LAT,LON and its north with "
+                      "--north DEGREES";
+    const QStringList unplaced = QStringList{"--site",       plans + "office.dxf",
+                                             "--role",       "A-AREA=area",
+                                             "--hfov",       "90",
+                                             "--resolution", "1920x1080",
+                                             "--height",     "3",
+                                             "--tilt",       "30",
+                                             "--bearing",    "0"};
+    const QStringList inPlan{"-x", "10000", "-y", "1000"};
+    const QString noLonLat = QStringLiteral(
+            "the plan has no place on the earth, and GeoJSON and KML hold longitude and latitude "
+            "only: write a file of .gpkg, .shp, .fgb or .dxf instead, or place the plan's (0, 0) "
+            "with --origin LAT,LON");
+    QTest::addRow("a plan with no place, mapped on standard output")
+            << (QStringList{"footprint"} + unplaced + inPlan) << QString() << QByteArray()
+            << "the map on standard output: " + noLonLat;
+    QTest::addRow("a plan with no place, mapped as KML")
+            << (QStringList{"footprint", "--output", "FOLDER/map.kml"} + unplaced + inPlan)
+            << QString() << QByteArray() << "--output FOLDER/map.kml: " + noLonLat;
+    QTest::addRow("a plan with no place, its gaps as GeoJSON")
+            << (QStringList{"coverage", "--gaps", "FOLDER/gaps.geojson"} + unplaced + inPlan)
+            << QString() << QByteArray() << "--gaps FOLDER/gaps.geojson: " + noLonLat;
+    QTest::addRow("a plan with no place, a camera in degrees")
+            << (QStringList{"coverage"} + unplaced + QStringList{"--lat", "48.1", "--lon", "11.5"})
+            << QString() << QByteArray()
+            << "the plan has no place on the earth, so cameras stand at -x and -y in its units; or "
+               "place its (0, 0) with --origin LAT,LON";
+    QTest::addRow("x and y on the earth, from nowhere")
+            << QStringList{"coverage",
+                           "--site",
+                           data + "yard.geojson",
+                           "-x",
+                           "1",
+                           "-y",
+                           "2",
+                           "--hfov",
+                           "90",
+                           "--resolution",
+                           "1920",
+                           "--height",
+                           "3",
+                           "--tilt",
+                           "30",
+                           "--bearing",
+                           "0"}
+            << QString() << QByteArray() << "-x and -y need --origin, or a plan as --site";
     QTest::addRow("--units of no plan")
             << (coverage + QStringList{"--site", plans + "office.dxf", "--units", "yd"})
             << QString() << QByteArray() << "--units \"yd\" is none of mm|cm|m|in|ft";
@@ -409,19 +471,26 @@ void SiteFilesTest::floorPlan_data()
     // The glass, 1.1 m high, is below every line from the lens (3 m) to
     // the target's plane (1.6 m), and hides nothing.
     QTest::addRow("walls, and glass of 1.1 m")
+            << QStringList{"--obstacle-height", "A-GLAZ=1.1"} + officeOrigin << 74.4;
+    // Worked in the plan's own plane, as the figures were.
+    QTest::addRow("walls, and glass of 1.1 m, with no place on the earth")
             << QStringList{"--obstacle-height", "A-GLAZ=1.1"} << 74.4;
     // Without its height the glass hides at every height: from (8, 3) and
     // (12, 3) the rays widen to x = 5 and 15 at the wall, (4 + 10) / 2 * 3 =
     // 21 m^2, and they cover the door, so the corridor's 5.6 m^2 go too.
-    QTest::addRow("glass without a height") << QStringList{} << 74.4 + 21.0 + 5.6;
+    QTest::addRow("glass without a height") << officeOrigin << 74.4 + 21.0 + 5.6;
+    QTest::addRow("glass without a height, with no place on the earth")
+            << QStringList{} << 74.4 + 21.0 + 5.6;
     // The same plan turned: north along its +x, the camera's bearing along
     // its +y is then 270.
-    QTest::addRow("north along the plan's x")
-            << QStringList{"--obstacle-height", "A-GLAZ=1.1", "--north", "90", "--bearing", "270"}
-            << 74.4;
+    const QStringList northAlongX{"--obstacle-height", "A-GLAZ=1.1", "--north", "90",
+                                  "--bearing",         "270"};
+    QTest::addRow("north along the plan's x") << northAlongX + officeOrigin << 74.4;
+    QTest::addRow("north along the plan's x, with no place on the earth") << northAlongX << 74.4;
     // The units said again change nothing.
     QTest::addRow("--units mm, as the drawing says")
-            << QStringList{"--obstacle-height", "A-GLAZ=1.1", "--units", "mm"} << 74.4;
+            << QStringList{"--obstacle-height", "A-GLAZ=1.1", "--units", "mm"} + officeOrigin
+            << 74.4;
 }
 
 // The office's DXF: loose floor lines joined, a slip of 0.4 mm closed, a
@@ -436,7 +505,7 @@ void SiteFilesTest::floorPlan()
     // The first pattern that matches decides.
     const CliRun open = runCli(
             QStringList{"coverage", "--role", "A-WALL=background", "--role", "A-GLAZ=background"}
-            + officePlan + officeCamera);
+            + officePlan + officeCamera + more);
     QCOMPARE(int(open.status), 0);
     const CliRun run = runCli(arguments + more);
     QCOMPARE(int(run.status), 0);
@@ -475,7 +544,7 @@ void SiteFilesTest::officeOnTheEarth()
 {
     QFETCH(QStringList, site);
     QFETCH(QStringList, camera);
-    const CliRun plan = runCli(QStringList{"coverage"} + officePlan + officeCamera
+    const CliRun plan = runCli(QStringList{"coverage"} + officePlaced + officeCamera
                                + QStringList{"--obstacle-height", "A-GLAZ=1.1"});
     QCOMPARE(int(plan.status), 0);
     const CliRun run = runCli(QStringList{"coverage"} + site + camera + officeCamera);
@@ -564,6 +633,48 @@ QString ezdxfReport(const QString &path, const QString &more)
 
 const QStringList yardMap{"--site", data + "yard.geojson", "--batch", data + "yard.csv"};
 
+// A layer's first feature as OGR reads it back, of those that an OGR SQL
+// filter takes (a FlatGeobuf has them in its index's order): its envelope,
+// a field's value and the name of the layer's coordinate system, if any.
+struct FirstFeature
+{
+    OGREnvelope box;
+    double value = 0.0;
+    QString system;
+    bool read = false;
+};
+
+FirstFeature firstFeature(const QString &path, const char *field, const char *layerName,
+                          const char *filter)
+{
+    GDALAllRegister();
+    FirstFeature first;
+    GDALDatasetH dataset = GDALOpenEx(path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY,
+                                      nullptr, nullptr, nullptr);
+    if (!dataset)
+        return first;
+    OGRLayerH layer = layerName ? GDALDatasetGetLayerByName(dataset, layerName)
+                                : GDALDatasetGetLayer(dataset, 0);
+    if (!layer) {
+        GDALClose(dataset);
+        return first;
+    }
+    if (OGRSpatialReferenceH system = OGR_L_GetSpatialRef(layer))
+        first.system = QString::fromUtf8(OSRGetName(system));
+    OGR_L_SetAttributeFilter(layer, filter);
+    if (OGRFeatureH feature = OGR_L_GetNextFeature(layer)) {
+        if (OGRGeometryH geometry = OGR_F_GetGeometryRef(feature)) {
+            OGR_G_GetEnvelope(geometry, &first.box);
+            first.read = true;
+        }
+        const int index = OGR_F_GetFieldIndex(feature, field);
+        first.value = index >= 0 ? OGR_F_GetFieldAsDouble(feature, index) : 0.0;
+        OGR_F_Destroy(feature);
+    }
+    GDALClose(dataset);
+    return first;
+}
+
 } // namespace
 
 void SiteFilesTest::mapFiles_data()
@@ -639,7 +750,7 @@ void SiteFilesTest::drawingForCad()
     const QString path = folder.filePath("office.dxf");
     // Its camera, without coverage's --format csv.
     const QStringList camera = officeCamera.mid(0, officeCamera.indexOf("--format"));
-    const CliRun run = runCli(QStringList{"footprint"} + officePlan + camera
+    const CliRun run = runCli(QStringList{"footprint"} + officePlaced + camera
                               + QStringList{"--obstacle-height", "A-GLAZ=1.1", "--output", path});
     QCOMPARE(int(run.status), 0);
     const QString report = ezdxfReport(
@@ -704,6 +815,57 @@ void SiteFilesTest::gapsFiles()
     QCOMPARE(read.front().fields.value("area_m2"), QStringLiteral("Real"));
     QCOMPARE(read.front().fields.value("level"), QStringLiteral("String"));
     Q_UNUSED(layer);
+}
+
+void SiteFilesTest::planFiles_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("system"); // of the plan's files, as OGR names it
+
+    // A GeoPackage has its undefined Cartesian system; the others none.
+    QTest::addRow("GeoPackage") << "gpkg"
+                                << "Undefined Cartesian SRS";
+    QTest::addRow("Shapefile") << "shp" << QString();
+    QTest::addRow("FlatGeobuf") << "fgb" << QString();
+}
+
+// The office with no place on the earth, written in the plan's millimetres.
+// The largest gap at monitor is the corridor west of the ray from the
+// camera at (10, 1) m through the door's west post (14, 6), which meets the
+// north wall at x = 17.2: a quadrilateral from (0, 6) to (17.2, 10) of
+// (14 + 17.2) / 2 * 4 = 62.4 m^2.
+void SiteFilesTest::planFiles()
+{
+    QFETCH(QString, extension);
+    QFETCH(QString, system);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString gaps = folder.filePath("gaps." + extension);
+    const QString map = folder.filePath("map." + extension);
+    const QStringList office = officePlan + officeCamera.mid(0, officeCamera.indexOf("--format"))
+            + QStringList{"--obstacle-height", "A-GLAZ=1.1"};
+    const CliRun coverage = runCli(QStringList{"coverage", "--gaps", gaps} + office);
+    QCOMPARE(int(coverage.status), 0);
+    const CliRun footprint = runCli(QStringList{"footprint", "--output", map} + office);
+    QCOMPARE(int(footprint.status), 0);
+
+    const FirstFeature gap
+            = firstFeature(gaps, "area_m2", nullptr, "level = 'monitor' AND gap = 1");
+    QVERIFY(gap.read);
+    QCOMPARE(gap.system, system);
+    QCOMPARE(gap.value, 62.4);
+    QCOMPARE(std::vector<double>({gap.box.MinX, gap.box.MinY, gap.box.MaxX, gap.box.MaxY}),
+             std::vector<double>({0.0, 6000.0, 17200.0, 10000.0}));
+    // The camera where -x and -y put it, 3 m up.
+    const bool oneFile = extension == "gpkg";
+    const FirstFeature camera
+            = firstFeature(oneFile ? map : folder.filePath("map_cameras." + extension), "height_m",
+                           oneFile ? "cameras" : nullptr, nullptr);
+    QVERIFY(camera.read);
+    QCOMPARE(camera.system, system);
+    QCOMPARE(camera.value, 3.0);
+    QCOMPARE(std::vector<double>({camera.box.MinX, camera.box.MinY}),
+             std::vector<double>({10000.0, 1000.0}));
 }
 
 // The yard's cameras as a GeoPackage of points in UTM, their fields typed
