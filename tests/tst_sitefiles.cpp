@@ -43,6 +43,7 @@ private slots:
     void planFiles_data();
     void planFiles();
     void scheduleOfPoints();
+    void scheduleInPlan();
     void pointsOneRecordEach();
 
 private:
@@ -96,13 +97,15 @@ const QByteArray onePoint = "<Point><coordinates>11.5008,48.1003</coordinates></
 
 const QByteArray yardArea = folder("yard", placemark("yard", "area", yardSquare));
 
-// A drawing in text, one LINE on A-WALL, with the header given.
-QByteArray drawing(const QByteArray &header)
+// A drawing in text, with the header given, of one LINE on A-WALL unless
+// the entities are given.
+QByteArray drawing(const QByteArray &header,
+                   const QByteArray &entities
+                   = "0\nLINE\n8\nA-WALL\n10\n0\n20\n0\n11\n1000\n21\n0\n")
 {
-    const QByteArray line = "0\nLINE\n8\nA-WALL\n10\n0\n20\n0\n11\n1000\n21\n0\n";
     const QByteArray headerSection
             = header.isNull() ? QByteArray() : "0\nSECTION\n2\nHEADER\n" + header + "0\nENDSEC\n";
-    return headerSection + "0\nSECTION\n2\nENTITIES\n" + line + "0\nENDSEC\n0\nEOF\n";
+    return headerSection + "0\nSECTION\n2\nENTITIES\n" + entities + "0\nENDSEC\n0\nEOF\n";
 }
 
 // The office of data/plans: its camera in the doorway of the south wall's
@@ -882,6 +885,23 @@ void SiteFilesTest::scheduleOfPoints()
     QCOMPARE(got.size(), want.size());
     for (const auto &[name, covered] : want)
         QVERIFY2(std::fabs(got.at(name).share - covered.share) <= 0.01, qPrintable(name));
+}
+
+// Cameras drawn as points into a drawing, in the plan's millimetres: the
+// coverage of the same camera at -x and -y.
+void SiteFilesTest::scheduleInPlan()
+{
+    const QString path = write(
+            "cameras.dxf",
+            drawing("9\n$INSUNITS\n70\n4\n", "0\nPOINT\n8\nCAMERAS\n10\n10000\n20\n1000\n"));
+    QVERIFY(!path.isEmpty());
+    const QStringList office
+            = QStringList{"coverage", "--site", plans + "office.dxf"} + officeRoles + officeCamera;
+    const CliRun one = runCli(office + QStringList{"-x", "10000", "-y", "1000"});
+    QCOMPARE(int(one.status), 0);
+    const CliRun points = runCli(office + QStringList{"--batch", path});
+    QCOMPARE(int(points.status), 0);
+    QCOMPARE(points.output, one.output);
 }
 
 // Every feature is one record, in order: one without a point is a record

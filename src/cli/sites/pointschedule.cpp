@@ -11,8 +11,8 @@ namespace {
 
 // Extensions of GIS formats that a schedule of points comes in; a CSV file
 // may be named anything else, and GDAL loads for these alone.
-constexpr std::array<const char *, 11> pointFormats{
-        "gpkg", "shp", "fgb", "geojson", "json", "kml", "kmz", "gml", "sqlite", "gdb", "tab"};
+constexpr std::array<const char *, 12> pointFormats{"gpkg", "shp", "fgb", "geojson", "json", "kml",
+                                                    "kmz",  "gml", "dxf", "sqlite",  "gdb",  "tab"};
 
 } // namespace
 
