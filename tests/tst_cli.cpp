@@ -28,6 +28,7 @@ private slots:
     void interrupted();
     void siteRunInterrupted_data();
     void siteRunInterrupted();
+    void mapFileInterrupted();
     void picture();
     void refusedPictures_data();
     void refusedPictures();
@@ -259,6 +260,35 @@ void CliTest::siteRunInterrupted()
     }
     QCOMPARE(QDir(m_files.path()).entryList({"kept-*"}, QDir::Files),
              QStringList({"kept-1", "kept-2"}));
+}
+
+// footprint's map into a GeoPackage is put in place at the end, whole: a
+// signal while it waits on its schedule keeps the old file and says so.
+void CliTest::mapFileInterrupted()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString map = folder.filePath("map.gpkg");
+    QFile old(map);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    QProcess process;
+    process.start(m_program,
+                  {"footprint", "--output", map, "--batch", "-", "--resolution", "1920x1080",
+                   "--hfov", "70", "--height", "6", "--tilt", "25"});
+    QVERIFY(process.waitForStarted());
+    process.write("lat,lon,bearing\n48.1,11.5,0\n48.1,11.5001,90\n");
+    QTest::qWait(500);
+    QCOMPARE(process.state(), QProcess::Running);
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(process.readAllStandardError(),
+             QByteArray("kavrelo-cli footprint: stopped by a signal before the end: nothing was "
+                        "printed, and every file is as it was\n"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"map.gpkg"});
 }
 
 // A picture needs fonts, which the program sets up on its own, off screen

@@ -42,7 +42,7 @@ protected:
                     const Streams &streams) const override;
     RunEnd endRun(const CoveragePlan &plan, SiteRun &&run, RecordSink &sink,
                   const Streams &streams) const override;
-    bool answersAtEnd() const override { return true; }
+    bool answersAtEnd(const CoveragePlan & /*plan*/) const override { return true; }
 
 private:
     const SiteInputReader m_site;

@@ -58,6 +58,8 @@ protected:
                                  const Results &results, const RecordAnswer &answer) const override;
     RunEnd endRun(const FootprintPlan &plan, FootprintRun &&run, RecordSink &sink,
                   const Streams &streams) const override;
+    // A file of GIS or CAD programs is put in place whole, at the end.
+    bool answersAtEnd(const FootprintPlan &plan) const override { return plan.output.has_value(); }
 
 private:
     const SiteInputReader m_site;

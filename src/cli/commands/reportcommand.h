@@ -60,7 +60,7 @@ protected:
                     const Streams &streams) const override;
     RunEnd endRun(const ReportPlan &plan, ReportRun &&run, RecordSink &sink,
                   const Streams &streams) const override;
-    bool answersAtEnd() const override { return true; }
+    bool answersAtEnd(const ReportPlan & /*plan*/) const override { return true; }
 
 private:
     // Checks the report's own options into the plan.

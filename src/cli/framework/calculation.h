@@ -100,7 +100,8 @@ public:
     // After the last record, before the sink finishes.
     virtual RunEnd endRun(RecordSink &sink, const Streams &streams) = 0;
     // Whether all of the run's answer comes at its end, from all its
-    // records (coverage, report), so that a run cut short answers nothing;
-    // else its records are handed on as they come.
+    // records (coverage, report, a footprint into a GIS file), so that a
+    // run cut short answers nothing; else its records are handed on as
+    // they come.
     virtual bool answersAtEnd() const = 0;
 };

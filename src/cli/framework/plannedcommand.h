@@ -73,7 +73,7 @@ protected:
     {
         return {};
     }
-    virtual bool answersAtEnd() const { return false; }
+    virtual bool answersAtEnd(const Plan & /*plan*/) const { return false; }
 
 private:
     class Bound final : public Calculation
@@ -119,7 +119,7 @@ private:
         {
             return m_command.endRun(m_plan, std::move(m_run), sink, streams);
         }
-        bool answersAtEnd() const override { return m_command.answersAtEnd(); }
+        bool answersAtEnd() const override { return m_command.answersAtEnd(m_plan); }
 
     private:
         const PlannedCommand &m_command;
