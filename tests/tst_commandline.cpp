@@ -193,6 +193,23 @@ void CommandLineTest::run_data()
           "Detect (25 px/m)       66.51 m\nObserve (62.5 px/m)    26.60 m\n"
           "Recognize (125 px/m)   13.30 m\nIdentify (250 px/m)     6.65 m\n"
           "Inspect (1000 px/m)     1.66 m\n");
+    // tan(45 deg) = 1: 1920 px span 2 d metres, so a level of D px/m
+    // reaches 960 / D metres.
+    works("density, the 2025 edition's levels", "density --hfov 90 --resolution 1920 --levels 2025",
+          "Overview (20 px/m)       48.00 m\nOutline (40 px/m)        24.00 m\n"
+          "Discern (80 px/m)        12.00 m\nPerceive (125 px/m)       7.68 m\n"
+          "Characterize (250 px/m)   3.84 m\nValidate (500 px/m)       1.92 m\n"
+          "Scrutinize (1500 px/m)    0.64 m\n");
+    works("density, the 2025 edition's levels and one of 2014's, by density",
+          "density --hfov 90 --resolution 1920 --levels 2025,inspect=1000 --format csv",
+          "scene_width_m,px_per_m,px_per_ft,overview_m,outline_m,discern_m,perceive_m,"
+          "characterize_m,validate_m,inspect_m,scrutinize_m,error\n"
+          ",,,48.00,24.00,12.00,7.68,3.84,1.92,0.96,0.64,\n");
+    // Perceive, 125 px/m, at 8 m: 1920 px span 15.36 m, tan(hfov / 2) =
+    // 7.68 / 8 = 0.96, and f = 1920 * 2.9 um / (2 * 0.96) = 2.9 mm.
+    works("lens, a level of the 2025 edition",
+          "lens --level perceive --levels 2025 --distance 8 --resolution 1920 --pixel-size 2.9",
+          "Focal length       2.90 mm\nHorizontal FOV  87.6617\u00B0\n");
     works("density, csv, no distance, WxH counts the width",
           "density --hfov 60 --resolution 1920x1080 --format csv",
           densityHeader + ",,," + densityReach + "\n");

@@ -24,6 +24,8 @@ class ReportTest : public QObject
 private slots:
     void initTestCase();
     void pages();
+    void editionNamed_data();
+    void editionNamed();
     void floorPlanPage_data();
     void floorPlanPage();
     void coveragePage();
@@ -237,6 +239,38 @@ void ReportTest::pages()
             differences << difference;
     }
     QVERIFY2(differences.isEmpty(), qPrintable(differences.join('\n')));
+}
+
+void ReportTest::editionNamed_data()
+{
+    QTest::addColumn<QStringList>("more");
+    QTest::addColumn<QString>("levels"); // as the assumptions say them
+
+    QTest::addRow("by default") << QStringList{}
+                                << "The levels of IEC 62676-4:2014, loosest first: Monitor "
+                                   "(12.5 px/m) Detect (25 px/m)";
+    QTest::addRow("2025") << QStringList{"--levels", "2025"}
+                          << "The levels of IEC 62676-4:2025, loosest first: Overview (20 px/m) "
+                             "Outline (40 px/m) Discern (80 px/m) Perceive (125 px/m) "
+                             "Characterize (250 px/m) Validate (500 px/m) Scrutinize (1500 "
+                             "px/m)";
+    QTest::addRow("2025 and one of one's own")
+            << QStringList{"--levels", "2025,inspect=1000"}
+            << "The levels of IEC 62676-4:2025 and those given with --levels, loosest first:";
+    QTest::addRow("one's own alone") << QStringList{"--levels", "near=10,far=100"}
+                                     << "The levels given with --levels: Near (10 px/m)";
+}
+
+// The assumptions name the edition whose levels the report measures by.
+void ReportTest::editionNamed()
+{
+    READS_THE_PDF();
+    QFETCH(QStringList, more);
+    QFETCH(QString, levels);
+    const QString path = report(more);
+    QVERIFY(!path.isEmpty());
+    const QString text = pageText(path, pageCount(path)).simplified();
+    QVERIFY2(text.contains(levels), qPrintable(text));
 }
 
 void ReportTest::floorPlanPage_data()

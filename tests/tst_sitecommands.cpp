@@ -28,6 +28,8 @@ private slots:
     void refusals();
     void footprintGeoJson();
     void footprintKml();
+    void editionColours_data();
+    void editionColours();
     void oneKeyEach_data();
     void oneKeyEach();
     void mapsWrittenAsTheyGo_data();
@@ -236,8 +238,17 @@ void SiteCommandsTest::refusals_data()
             << "kavrelo-cli report: SITE has no area to cover";
     QTest::addRow("levels without densities")
             << s1 + QStringList{"--levels", "near=10,far"} << siteS1 << scheduleS1 << 2
-            << "kavrelo-cli coverage: --levels: \"far\" is not NAME=PX with PX a finite number "
-               "above 0";
+            << "kavrelo-cli coverage: --levels: \"far\" is neither a year of the standard's "
+               "levels (2014 or 2025) nor NAME=PX with PX a finite number above 0";
+    QTest::addRow("two sets of the standard, thirteen levels")
+            << s1 + QStringList{"--levels", "2014,2025"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --levels takes 1 to 12 levels, not 13";
+    QTest::addRow("a set of the standard with one of its levels again")
+            << s1 + QStringList{"--levels", "2025,perceive=100"} << siteS1 << scheduleS1 << 2
+            << "kavrelo-cli coverage: --levels: \"perceive\" is named twice";
+    QTest::addRow("requiring a level of the other edition")
+            << s1 + QStringList{"--levels", "2025", "--require", "detect=50"} << siteS1
+            << scheduleS1 << 2 << "kavrelo-cli coverage: --require: no level is named \"detect\"";
     QTest::addRow("levels named twice")
             << s1 + QStringList{"--levels", "a=10,a=20"} << siteS1 << scheduleS1 << 2
             << "kavrelo-cli coverage: --levels: \"a\" is named twice";
@@ -385,6 +396,42 @@ void SiteCommandsTest::footprintGeoJson()
 
 // Well-formed KML 2.2: a shared style per level, a folder per camera, its
 // colours aabbggrr, polygons on the ground.
+void SiteCommandsTest::editionColours_data()
+{
+    QTest::addColumn<QString>("tilt");
+    QTest::addColumn<QStringList>("bands"); // each band's level and fill, nearest last
+
+    // ColorBrewer's YlOrRd of seven classes, as colorbrewer2.org lists it,
+    // loosest first. Tilted 10 degrees, 3840 px across 60 degrees from 3 m
+    // up meet all but scrutinize (1500 px/m reach 2.2 m, short of the
+    // view's near edge at 2.7 m); tilted 30, only the two strictest.
+    QTest::addRow("the loose levels")
+            << "10" << QStringList{"overview #ffffb2", "outline #fed976",      "discern #feb24c",
+                                   "perceive #fd8d3c", "characterize #fc4e2a", "validate #e31a1c"};
+    QTest::addRow("the strict levels")
+            << "30" << QStringList{"validate #e31a1c", "scrutinize #b10026"};
+}
+
+// The 2025 edition's levels in the colours of a published palette that
+// readers with red-green colour blindness tell apart.
+void SiteCommandsTest::editionColours()
+{
+    QFETCH(QString, tilt);
+    QFETCH(QStringList, bands);
+    const CliRun run = runCli({"footprint", "--lat", "48.1", "--lon", "11.5", "--bearing", "0",
+                               "--hfov", "60", "--resolution", "3840x2160", "--height", "3",
+                               "--tilt", tilt, "--levels", "2025"});
+    QCOMPARE(int(run.status), 0);
+    QStringList found;
+    const QJsonArray features = QJsonDocument::fromJson(run.output).object()["features"].toArray();
+    for (const QJsonValue &feature : features) {
+        const QJsonObject properties = feature.toObject()["properties"].toObject();
+        if (properties["kind"].toString() == "band")
+            found << properties["level"].toString() + " " + properties["fill"].toString();
+    }
+    QCOMPARE(found, bands);
+}
+
 void SiteCommandsTest::footprintKml()
 {
     const CliRun run = runCli({"footprint", "--format", "kml", "--batch", "-"},

@@ -27,9 +27,15 @@ QString densityLevelLabel(const DensityLevel &level)
 
 std::vector<NamedLevel> standardLevels()
 {
+    return editionLevels(levelEditions.front());
+}
+
+std::vector<NamedLevel> editionLevels(const LevelEdition &edition)
+{
     std::vector<NamedLevel> levels;
-    for (const DensityLevel &level : densityLevels)
-        levels.push_back({QString::fromLatin1(level.name), level.pixelsPerMetre});
+    for (std::size_t index = 0; index < edition.count; ++index)
+        levels.push_back({QString::fromLatin1(edition.levels[index].name),
+                          edition.levels[index].pixelsPerMetre});
     return levels;
 }
 

@@ -30,7 +30,7 @@ constexpr double legendLineHeight = 17;
 
 QColor levelColour(const MountSurvey &survey, std::size_t level)
 {
-    return paletteColour(level, survey.levels->size());
+    return paletteColour(*survey.levels, level);
 }
 const QColor groundColour(0xd9, 0xd9, 0xd9);
 const QColor viewColour(::viewColour.red, ::viewColour.green, ::viewColour.blue, 0x90);

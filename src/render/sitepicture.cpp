@@ -252,7 +252,7 @@ void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing 
         painter.drawPath(view.path(area.polygons));
 
     for (std::size_t level = 0; level < drawing.levels.size(); ++level) {
-        QColor colour = paletteColour(level, drawing.levels.size());
+        QColor colour = paletteColour(drawing.levels, level);
         painter.setPen(Qt::NoPen);
         colour.setAlpha(200);
         painter.setBrush(colour);
@@ -391,7 +391,7 @@ std::vector<LegendEntry> legendEntries(const SiteDrawing &drawing, const Drawing
         QString name = shown.name;
         if (!name.isEmpty())
             name[0] = name.at(0).toUpper();
-        entries.push_back({paletteColour(level, drawing.levels.size()), Qt::NoPen,
+        entries.push_back({paletteColour(drawing.levels, level), Qt::NoPen,
                            QStringLiteral("%1 (%2 px/m)").arg(name).arg(shown.pixelsPerMetre)});
     }
     entries.push_back({obstacleColour, Qt::NoPen, QStringLiteral("Obstacle")});

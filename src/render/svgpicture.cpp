@@ -67,8 +67,8 @@ double roundStep(double length, double parts)
     return 10.0 * power;
 }
 
-QColor paletteColour(std::size_t level, std::size_t count)
+QColor paletteColour(const std::vector<NamedLevel> &levels, std::size_t level)
 {
-    const Rgb rgb = levelColour(level, count);
+    const Rgb rgb = levelColour(levels, level);
     return QColor(rgb.red, rgb.green, rgb.blue);
 }

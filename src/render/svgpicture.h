@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+struct NamedLevel;
 struct MountSurvey;
 struct PlanePolygon;
 struct SiteDrawing;
@@ -65,4 +66,4 @@ inline bool handOn(std::variant<QString, QByteArray> drawn, QByteArray *bytes, Q
 // 1, 2 or 5 times a power of ten, so that a length has about `parts` of them.
 double roundStep(double length, double parts);
 // The level's colour in the one palette.
-QColor paletteColour(std::size_t level, std::size_t count);
+QColor paletteColour(const std::vector<NamedLevel> &levels, std::size_t level);

@@ -45,9 +45,9 @@ LensCommand::LensCommand()
     , m_hfov(addInput(horizontalFovInput(Need::optional)))
     , m_density(addInput({QStringLiteral("density"), QStringLiteral("px/m"),
                           QStringLiteral("Wanted pixels per metre at the distance.")}))
-    , m_level(addInput(
-              {QStringLiteral("level"), QStringLiteral("name"),
-               QStringLiteral("Wanted IEC 62676-4 level: ") + levelNames() + QLatin1Char('.')}))
+    , m_level(addInput({QStringLiteral("level"), QStringLiteral("name"),
+                        QStringLiteral("Wanted IEC 62676-4 level: ") + levelNames()
+                                + QStringLiteral(", or one of --levels.")}))
     , m_distance(addInput(distanceInput()))
     , m_levels(addInput(levelsInput()))
     , m_focalLength(addResult({QStringLiteral("focal_length_mm"), QStringLiteral("Focal length"), 2,

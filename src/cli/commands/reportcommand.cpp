@@ -298,8 +298,16 @@ void ReportPages::fillAssumptions(ReportDocument &document) const
                                                     "plane about the site's centre, or about the "
                                                     "first camera without a site."))}});
     QStringList levels;
-    levels << (m_plan.site.ownLevels ? QStringLiteral("The levels given with --levels:")
-                                     : QStringLiteral("The standard's levels, loosest first:"));
+    const SiteInputs &site = m_plan.site;
+    const QString editions = site.editions.isEmpty()
+            ? QString()
+            : QStringLiteral("IEC 62676-4:%1").arg(site.editions.join(QStringLiteral(", ")));
+    levels << (editions.isEmpty() ? QStringLiteral("The levels given with --levels:")
+                       : site.ownLevels
+                       ? QStringLiteral("The levels of %1 and those given with --levels, loosest "
+                                        "first:")
+                                 .arg(editions)
+                       : QStringLiteral("The levels of %1, loosest first:").arg(editions));
     for (const SiteLevel &level : m_plan.site.levels)
         levels << levelLabel(level.name, level.pixelsPerMetre);
     notes.push_back({QStringLiteral("Levels"), levels});

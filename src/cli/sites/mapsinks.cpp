@@ -18,9 +18,9 @@ constexpr double bandOpacity = 0.6;
 constexpr double viewOpacity = 0.25;
 
 // "#rrggbb", simplestyle's form.
-std::string htmlColour(std::size_t level, std::size_t count)
+std::string htmlColour(const std::vector<SiteLevel> &levels, std::size_t level)
 {
-    const Rgb rgb = levelColour(level, count);
+    const Rgb rgb = levelColour(levels, level);
     return QStringLiteral("#%1%2%3")
             .arg(rgb.red, 2, 16, QLatin1Char('0'))
             .arg(rgb.green, 2, 16, QLatin1Char('0'))
@@ -64,7 +64,7 @@ public:
             m_resultKeys.push_back(result.key.toStdString());
         for (std::size_t level = 0; level < levels.size(); ++level) {
             m_levelNames.push_back(levels[level].name.toStdString());
-            m_levelColours.push_back(htmlColour(level, levels.size()));
+            m_levelColours.push_back(htmlColour(levels, level));
         }
     }
 
@@ -287,7 +287,7 @@ void KmlSink::begin()
     m_buffer += kmlColour(viewColour, viewOpacity);
     m_buffer += "</color></PolyStyle></Style>\n";
     for (std::size_t level = 0; level < m_levels.size(); ++level) {
-        const Rgb rgb = levelColour(level, m_levels.size());
+        const Rgb rgb = levelColour(m_levels, level);
         m_buffer += "<Style id=\"level-";
         appendXml(m_buffer, m_levelNames[level]);
         m_buffer += "\"><LineStyle><color>";
@@ -560,8 +560,7 @@ OutputRequest mapFileRequest(const QString &path, const ResultTable &results,
     request.cadLayers.push_back({cadLayerName(QStringLiteral("cameras")), Rgb{0, 0, 0}});
     request.cadLayers.push_back({cadLayerName(QStringLiteral("views")), viewColour});
     for (std::size_t level = 0; level < levels.size(); ++level)
-        request.cadLayers.push_back(
-                {cadLayerName(levels[level].name), levelColour(level, levels.size())});
+        request.cadLayers.push_back({cadLayerName(levels[level].name), levelColour(levels, level)});
     return request;
 }
 

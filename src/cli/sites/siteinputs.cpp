@@ -212,7 +212,8 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         if (const auto *problem = std::get_if<QString>(&parsed))
             return UsageError{*problem};
         inputs.levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
-        inputs.ownLevels = true;
+        inputs.editions = levelEditionsIn(*levels);
+        inputs.ownLevels = inputs.editions.size() < levels->split(QLatin1Char(',')).size();
     }
     Site site;
     if (const auto problem = readSiteFiles(given, inputs, site))

@@ -28,7 +28,10 @@ struct SiteInputs
     // What reading the site left out or found odd, said before the run.
     QStringList warnings;
     std::vector<SiteLevel> levels;
-    bool ownLevels = false; // from --levels, rather than the standard's
+    // The standard's editions whose levels these are, by year, and whether
+    // --levels gave levels of one's own too, or alone.
+    QStringList editions{QLatin1String(levelEditions.front().year)};
+    bool ownLevels = false;
     // The site placed, or a site without features when none was given;
     // none when the module cannot be used, and then why.
     std::shared_ptr<const SiteGeometry> site;

@@ -23,12 +23,43 @@ std::optional<std::pair<QString, double>> namedNumber(const QString &item)
     return std::make_pair(item.left(equals).trimmed(), number);
 }
 
+// The edition that an item of --levels names by its year, if it does.
+const LevelEdition *editionNamed(const QString &item)
+{
+    for (const LevelEdition &edition : levelEditions) {
+        if (item.trimmed() == QLatin1String(edition.year))
+            return &edition;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+QString levelEditionYears()
+{
+    QStringList years;
+    for (const LevelEdition &edition : levelEditions)
+        years << QLatin1String(edition.year);
+    return years.join(QStringLiteral(" or "));
+}
 
 InputSpec levelsInput()
 {
-    return commandLineOnly({QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
-                            QStringLiteral("Levels of one's own instead of the standard's six.")});
+    return commandLineOnly(
+            {QStringLiteral("levels"), QStringLiteral("NAME=PX,..."),
+             QStringLiteral("Levels of one's own, or the standard's of a year, %1 (%2 by "
+                            "default), or both.")
+                     .arg(levelEditionYears(), QLatin1String(levelEditions.front().year))});
+}
+
+QStringList levelEditionsIn(const QString &text)
+{
+    QStringList years;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        if (const LevelEdition *edition = editionNamed(item))
+            years << QLatin1String(edition->year);
+    }
+    return years;
 }
 
 std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
@@ -42,10 +73,20 @@ std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
     std::vector<SiteLevel> levels;
     QSet<QString> names;
     for (const QString &item : items) {
+        if (const LevelEdition *edition = editionNamed(item)) {
+            for (const NamedLevel &level : editionLevels(*edition)) {
+                if (names.contains(level.name))
+                    return QStringLiteral("--levels: \"%1\" is named twice").arg(level.name);
+                names << level.name;
+                levels.push_back(level);
+            }
+            continue;
+        }
         const auto pair = namedNumber(item);
         if (!pair || !(pair->second > 0.0))
-            return QStringLiteral("--levels: \"%1\" is not NAME=PX with PX a finite number above 0")
-                    .arg(item);
+            return QStringLiteral("--levels: \"%1\" is neither a year of the standard's levels "
+                                  "(%2) nor NAME=PX with PX a finite number above 0")
+                    .arg(item, levelEditionYears());
         if (!nameShape.match(pair->first).hasMatch())
             return QStringLiteral("--levels: the name \"%1\" must be lowercase letters, digits "
                                   "and -")
@@ -55,6 +96,10 @@ std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
         names << pair->first;
         levels.push_back({pair->first, pair->second});
     }
+    if (levels.size() > mostLevels)
+        return QStringLiteral("--levels takes 1 to %1 levels, not %2")
+                .arg(mostLevels)
+                .arg(levels.size());
     std::sort(levels.begin(), levels.end(), [](const SiteLevel &a, const SiteLevel &b) {
         return a.pixelsPerMetre < b.pixelsPerMetre;
     });

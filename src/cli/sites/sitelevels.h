@@ -9,11 +9,16 @@
 #include <variant>
 #include <vector>
 
-// The levels a site is measured by: the standard's six, or the user's own
-// as "name=px,name=px", loosest first whatever the order given.
+// The levels a site is measured by: the standard's of an edition by its
+// year ("2025"), or the user's own as "name=px,name=px", or both, loosest
+// first whatever the order given.
 // --levels, as every command that counts levels takes it.
 InputSpec levelsInput();
 std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text);
+// The editions that --levels names, by their years, in its order.
+QStringList levelEditionsIn(const QString &text);
+// "2014 or 2025"
+QString levelEditionYears();
 
 // Where the level of that name is among them, if it is.
 std::optional<std::size_t> levelNamed(const QString &name, const std::vector<SiteLevel> &levels);
