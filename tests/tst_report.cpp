@@ -26,6 +26,7 @@ private slots:
     void pages();
     void editionNamed_data();
     void editionNamed();
+    void steepestAngleNamed();
     void floorPlanPage_data();
     void floorPlanPage();
     void coveragePage();
@@ -271,6 +272,26 @@ void ReportTest::editionNamed()
     QVERIFY(!path.isEmpty());
     const QString text = pageText(path, pageCount(path)).simplified();
     QVERIFY2(text.contains(levels), qPrintable(text));
+}
+
+// A level's steepest angle is named on each camera's page, beside where
+// the level starts, and among the assumptions.
+void ReportTest::steepestAngleNamed()
+{
+    READS_THE_PDF();
+    const QString path = report({"--max-angle", "identify=45"});
+    QVERIFY(!path.isEmpty());
+    // The gate's camera, 6 m up over a target at 1.6 m: 4.4 / tan 45.
+    const QString camera = pageText(path, 5).simplified();
+    for (const QString &words :
+         {QStringLiteral("Identify (250 px/m) from 4.40 m"),
+          QStringLiteral("Identify (250 px/m) seen at most 45\u00B0 below the horizontal")})
+        QVERIFY2(camera.contains(words), qPrintable(camera));
+    const QString assumptions = pageText(path, pageCount(path)).simplified();
+    QVERIFY2(assumptions.contains("Faces seen from the front Identify (250 px/m) counts only "
+                                  "where the line from the lens to the target is at most 45\u00B0 "
+                                  "below the horizontal"),
+             qPrintable(assumptions));
 }
 
 void ReportTest::floorPlanPage_data()

@@ -30,6 +30,10 @@ private slots:
     void footprintKml();
     void editionColours_data();
     void editionColours();
+    void steepestAngle_data();
+    void steepestAngle();
+    void mountSteepestAngle_data();
+    void mountSteepestAngle();
     void oneKeyEach_data();
     void oneKeyEach();
     void mapsWrittenAsTheyGo_data();
@@ -259,6 +263,31 @@ void SiteCommandsTest::refusals_data()
     QTest::addRow("requiring an unknown level")
             << s1 + QStringList{"--require", "spot=50"} << siteS1 << scheduleS1 << 2
             << "kavrelo-cli coverage: --require: no level is named \"spot\"";
+    const QStringList onePole{"footprint", "--lat",    "48.1",   "--lon",  "11.5",
+                              "--bearing", "0",        "--hfov", "90",     "--resolution",
+                              "1920x1080", "--height", "6",      "--tilt", "0"};
+    QTest::addRow("a steepest angle of 0")
+            << onePole + QStringList{"--max-angle", "identify=0"} << QByteArray() << QByteArray()
+            << 2
+            << "kavrelo-cli footprint: --max-angle: identify=0 must be above 0 and below 90 "
+               "degrees";
+    QTest::addRow("a steepest angle of 90")
+            << onePole + QStringList{"--max-angle", "identify=90"} << QByteArray() << QByteArray()
+            << 2
+            << "kavrelo-cli footprint: --max-angle: identify=90 must be above 0 and below 90 "
+               "degrees";
+    QTest::addRow("a steepest angle in words")
+            << onePole + QStringList{"--max-angle", "identify=thirty"} << QByteArray()
+            << QByteArray() << 2
+            << "kavrelo-cli footprint: --max-angle: \"identify=thirty\" is not LEVEL=DEGREES";
+    QTest::addRow("a steepest angle of a level not in the set")
+            << onePole + QStringList{"--levels", "2025", "--max-angle", "identify=30"}
+            << QByteArray() << QByteArray() << 2
+            << "kavrelo-cli footprint: --max-angle: no level is named \"identify\"";
+    QTest::addRow("a level limited twice")
+            << onePole + QStringList{"--max-angle", "identify=30", "--max-angle", "identify=20"}
+            << QByteArray() << QByteArray() << 2
+            << "kavrelo-cli footprint: --max-angle: identify is limited twice";
     QTest::addRow("requiring over 100 percent")
             << s1 + QStringList{"--require", "detect=101"} << siteS1 << scheduleS1 << 2
             << "kavrelo-cli coverage: --require: detect=101 must be a percentage from 0 to 100";
@@ -430,6 +459,120 @@ void SiteCommandsTest::editionColours()
             found << properties["level"].toString() + " " + properties["fill"].toString();
     }
     QCOMPARE(found, bands);
+}
+
+void SiteCommandsTest::steepestAngle_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("degrees");
+    QTest::addColumn<double>("area"); // m^2 where the one level holds; 0: nowhere
+
+    // Level, 1920 px across 90 degrees, 6 m up, the target's plane at 1.6 m:
+    // the view is the wedge |X| <= D about the pole, its near edge where
+    // the image's lower edge, atan(0.5625) down, meets the plane, at
+    // 4.4 / 0.5625 = 7.8222 m, and one (30 px/m) holds to 960 / 30 = 32 m:
+    // 32^2 - 7.8222^2 = 962.8128 m^2. At most 25 degrees steep, the circle
+    // of 4.4 / tan 25 = 9.4358 m goes: beyond the near edge it is a segment
+    // of r^2 acos(n / r) - n sqrt(r^2 - n^2) = 11.5631 m^2, its chord (5.28 m
+    // either side) inside the wedge.
+    const double wedge = 32.0 * 32.0 - std::pow(4.4 / 0.5625, 2);
+    const double r = 4.4 / std::tan(25.0 * M_PI / 180.0);
+    const double n = 4.4 / 0.5625;
+    const double segment = r * r * std::acos(n / r) - n * std::sqrt(r * r - n * n);
+    for (const QString command : {"footprint", "coverage"}) {
+        QTest::addRow("%s, no limit", qPrintable(command)) << command << QString() << wedge;
+        QTest::addRow("%s, 25 degrees", qPrintable(command)) << command << "25" << wedge - segment;
+        // 4.4 / tan 35 = 6.28 m, short of the near edge.
+        QTest::addRow("%s, a circle short of the view", qPrintable(command))
+                << command << "35" << wedge;
+        // 4.4 / tan 5 = 50.3 m, past the wedge's far corners at 45.3 m.
+        QTest::addRow("%s, a circle past the view", qPrintable(command)) << command << "5" << 0.0;
+    }
+}
+
+// A level under a steepest angle loses the circle about the pole, and the
+// area left agrees with the analytic figure to 0.01 m^2.
+void SiteCommandsTest::steepestAngle()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, degrees);
+    QFETCH(double, area);
+    QStringList arguments{command, "--lat",  "52.5205", "--lon",        "13.4055",   "--bearing",
+                          "0",     "--hfov", "90",      "--resolution", "1920x1080", "--height",
+                          "6",     "--tilt", "0",       "--levels",     "one=30"};
+    if (!degrees.isEmpty())
+        arguments << "--max-angle"
+                  << "one=" + degrees;
+    double found = 0.0;
+    if (command == "coverage") {
+        // A site of 111 m by 68 m about the pole, wider than the wedge.
+        arguments << "--site" << site(feature(R"({"role":"area"})", square)) << "--format"
+                  << "json";
+        const CliRun run = runCli(arguments);
+        QCOMPARE(int(run.status), 0);
+        for (const QByteArray &line : run.output.split('\n')) {
+            const QJsonObject row = QJsonDocument::fromJson(line).object();
+            if (row["name"].toString() == "one")
+                found = row["covered_m2"].toDouble();
+        }
+    } else {
+        const CliRun run = runCli(arguments);
+        QCOMPARE(int(run.status), 0);
+        const QJsonArray features
+                = QJsonDocument::fromJson(run.output).object()["features"].toArray();
+        for (const QJsonValue &feature : features) {
+            const QJsonObject properties = feature.toObject()["properties"].toObject();
+            if (properties["kind"].toString() == "band")
+                found += properties["area_m2"].toDouble();
+        }
+    }
+    // Two decimals shown, and 0.01 m^2 of the circle's polygon.
+    QVERIFY2(std::fabs(found - area) <= 0.015, qPrintable(QString::number(found, 'f', 4)));
+}
+
+void SiteCommandsTest::mountSteepestAngle_data()
+{
+    QTest::addColumn<QString>("degrees");
+    QTest::addColumn<QJsonValue>("from"); // identify's, in metres; null: not met
+    QTest::addColumn<QJsonValue>("to");
+
+    // 1920 px across 60 degrees, 6 m up, tilted 30, the target at 1.6 m
+    // (4.4 m below the lens). tan(vfov / 2) = tan 30 * 1080 / 1920 =
+    // 0.324760, so the image's lower edge is 47.9907 degrees down and the
+    // target's plane is in view from 4.4 / tan 47.9907 = 3.9629 m. Identify
+    // (250 px/m) holds to a depth 1920 / (2 * 250 * tan 30) = 6.6511 m, the
+    // depth being D cos 30 + 4.4 sin 30: to D = 4.4511 / 0.866025 = 5.1397 m.
+    QTest::addRow("the circle inside the band, 45 degrees: 4.4 / tan 45")
+            << "45" << QJsonValue(4.4) << QJsonValue(5.1397);
+    QTest::addRow("the circle short of the band, 60 degrees: 4.4 / tan 60 = 2.54")
+            << "60" << QJsonValue(3.9629) << QJsonValue(5.1397);
+    QTest::addRow("the circle swallowing the band, 30 degrees: 4.4 / tan 30 = 7.62")
+            << "30" << QJsonValue() << QJsonValue();
+}
+
+// mount shows where a level under a steepest angle starts, and that it is
+// not met where the circle takes all of it.
+void SiteCommandsTest::mountSteepestAngle()
+{
+    QFETCH(QString, degrees);
+    QFETCH(QJsonValue, from);
+    QFETCH(QJsonValue, to);
+    const CliRun run
+            = runCli({"mount", "--resolution", "1920x1080", "--hfov", "60", "--height", "6",
+                      "--tilt", "30", "--max-angle", "identify=" + degrees, "--format", "json"});
+    QCOMPARE(int(run.status), 0);
+    const QJsonObject figures = QJsonDocument::fromJson(run.output).object();
+    for (const auto &[key, want] :
+         {std::pair<const char *, QJsonValue>{"identify_from_m", from}, {"identify_to_m", to}}) {
+        const QJsonValue got = figures[QLatin1String(key)];
+        QVERIFY2(figures.contains(QLatin1String(key)), key);
+        if (want.isNull())
+            QVERIFY2(got.isNull(), key);
+        else
+            QVERIFY2(std::fabs(got.toDouble() - want.toDouble()) < 5e-5, key);
+    }
+    // The looser levels keep their reach.
+    QVERIFY(std::fabs(figures["recognize_to_m"].toDouble() - 12.8197) < 5e-5);
 }
 
 void SiteCommandsTest::footprintKml()

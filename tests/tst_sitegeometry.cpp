@@ -1,3 +1,4 @@
+#include "circlering.h"
 #include "geosgeometry.h"
 #include "siteengine.h"
 #include "viewspans.h"
@@ -31,6 +32,8 @@ class SiteGeometryTest : public QObject
     Q_OBJECT
 
 private slots:
+    void circleWithinAMillimetre_data();
+    void circleWithinAMillimetre();
     void obstacles_data();
     void obstacles();
     void bandsBehindAWall();
@@ -793,6 +796,39 @@ void SiteGeometryTest::viewSpansWorked()
         QCOMPARE(fourDecimals(spans.bands[level]->near), bands[level]->near);
         QCOMPARE(fourDecimals(spans.bands[level]->far), bands[level]->far);
     }
+}
+
+void SiteGeometryTest::circleWithinAMillimetre_data()
+{
+    QTest::addColumn<double>("radius");
+    for (const double radius : {0.0005, 0.5, 7.6, 100.0, 5000.0, 50000.0})
+        QTest::addRow("%g m", radius) << radius;
+}
+
+// The circle cut out of a level: every point of every edge within 1 mm of
+// the circle (the corners the farthest out, the edges' middles the farthest
+// in), and the circle's own area, at every radius.
+void SiteGeometryTest::circleWithinAMillimetre()
+{
+    QFETCH(double, radius);
+    const PlanePoint centre{123.0, -45.0};
+    const PlaneRing ring = circleRing(centre, radius, 0.001);
+    QVERIFY(ring.size() >= 8);
+    double twiceArea = 0.0;
+    for (std::size_t index = 0; index < ring.size(); ++index) {
+        const PlanePoint &a = ring[index];
+        const PlanePoint &b = ring[(index + 1) % ring.size()];
+        const double corner = std::hypot(a.x - centre.x, a.y - centre.y);
+        const double middle
+                = std::hypot((a.x + b.x) / 2.0 - centre.x, (a.y + b.y) / 2.0 - centre.y);
+        QVERIFY2(std::fabs(corner - radius) <= 0.001 + 1e-9, qPrintable(QString::number(corner)));
+        QVERIFY2(std::fabs(middle - radius) <= 0.001 + 1e-9, qPrintable(QString::number(middle)));
+        twiceArea += (a.x - centre.x) * (b.y - centre.y) - (b.x - centre.x) * (a.y - centre.y);
+    }
+    // Counter-clockwise, and as large as the circle.
+    QVERIFY(twiceArea > 0.0);
+    QVERIFY2(std::fabs(twiceArea / 2.0 - M_PI * radius * radius) <= 1e-9 * radius * radius + 1e-12,
+             qPrintable(QString::number(twiceArea / 2.0 - M_PI * radius * radius)));
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)

@@ -151,9 +151,17 @@ const std::vector<NamedLevel> &standardLevelList()
 MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
                         std::optional<double> distance, const std::vector<NamedLevel> &levels)
 {
-    MountSurvey survey{
-            camera, targetHeight, planeInView(camera, camera.height), {}, {}, {}, {}, &levels, {},
-            {}};
+    MountSurvey survey{camera,
+                       targetHeight,
+                       planeInView(camera, camera.height),
+                       {},
+                       {},
+                       {},
+                       {},
+                       &levels,
+                       {},
+                       {},
+                       {}};
     const double drop = camera.height - targetHeight;
     survey.target = planeInView(camera, drop);
     if (const auto &ground = survey.ground) {
@@ -165,9 +173,20 @@ MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
         survey.targetDensity = {horizontalDensity(camera, target->near, drop),
                                 horizontalDensity(camera, target->far, drop)};
     for (std::size_t level = 0; survey.target && level < levels.size() && level < mostLevels;
-         ++level)
-        survey.levelReach[level]
-                = levelReach(camera, *survey.target, drop, levels[level].pixelsPerMetre);
+         ++level) {
+        auto &reach = survey.levelReach[level];
+        reach = levelReach(camera, *survey.target, drop, levels[level].pixelsPerMetre);
+        const auto &steepest = levels[level].maxAngleDegrees;
+        const auto radius = steepest ? steepestRadius(drop, *steepest) : std::nullopt;
+        if (!reach || !radius)
+            continue;
+        // Along the axis, where the figures are taken, the circle's radius
+        // is the ground distance.
+        if (*radius >= *reach)
+            reach.reset();
+        else
+            survey.levelFrom[level] = std::max(survey.target->near, *radius);
+    }
     if (distance) {
         MountSurvey::AtDistance at{*distance,
                                    slantRange(*distance, drop),
@@ -186,4 +205,11 @@ MountSurvey surveyMount(const MountedCamera &camera, double targetHeight,
         survey.at = at;
     }
     return survey;
+}
+
+std::optional<double> steepestRadius(double drop, double degrees)
+{
+    if (!(drop > 0.0))
+        return std::nullopt;
+    return drop / std::tan(degrees * pi / 180.0);
 }

@@ -82,6 +82,12 @@ double verticalDensity(const MountedCamera &camera, double distance, double drop
 double slantRange(double distance, double drop);
 double depressionDegrees(double distance, double drop);
 
+// The circle's radius for a steepest angle: the line from the lens to the
+// plane `drop` below it leaves the horizontal at atan(drop / r) at ground
+// distance r, so it is at most `degrees` steep from drop / tan(degrees)
+// out. None where the plane is not below the lens.
+std::optional<double> steepestRadius(double drop, double degrees);
+
 // The farthest ground distance at which a target in `inView` has the given
 // density, or nothing when it does not have it even at its near edge.
 std::optional<double> levelReach(const MountedCamera &camera, const Span &inView, double drop,
@@ -107,8 +113,11 @@ struct MountSurvey
     std::optional<Edges> targetDensity; // horizontal pixels per metre at its edges
     // Loosest first: the standard's, or a run's own, which outlive it.
     const std::vector<NamedLevel> *levels;
-    // Of each level, from target.near; without an allocation per survey.
+    // Of each level, from target.near, or from where its steepest angle
+    // lets it start (levelFrom, where it has one); without an allocation
+    // per survey. A level whose circle takes all of its reach has neither.
     std::array<std::optional<double>, mostLevels> levelReach;
+    std::array<std::optional<double>, mostLevels> levelFrom;
 
     struct AtDistance
     {

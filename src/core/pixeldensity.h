@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 // Pixel density in the sense of the video-surveillance standard IEC 62676-4:
@@ -66,6 +67,10 @@ struct NamedLevel
 {
     QString name;
     double pixelsPerMetre;
+    // A face must be seen from the front: the level counts only where the
+    // line from the lens to the target is at most this steep below the
+    // horizontal, in degrees, above 0 and below 90. None: at any angle.
+    std::optional<double> maxAngleDegrees = std::nullopt;
 };
 // The standard's, loosest first: the 2014 edition's, or another's.
 std::vector<NamedLevel> standardLevels();

@@ -200,6 +200,16 @@ void drawSideView(QPainter &painter, const View &view, const MountSurvey &survey
         if (std::isinf(survey.target->far))
             drawHorizonMark(painter, view, survey.targetHeight);
     }
+    // Each steepest angle's line of sight, to where it meets the target.
+    const double drop = camera.height - survey.targetHeight;
+    for (std::size_t level = 0; level < survey.levels->size(); ++level) {
+        const auto &steepest = (*survey.levels)[level].maxAngleDegrees;
+        if (const auto radius = steepest ? steepestRadius(drop, *steepest) : std::nullopt) {
+            painter.setPen(QPen(levelColour(survey, level).darker(130), 2, Qt::DashLine));
+            painter.drawLine(view.at(0, camera.height),
+                             view.at(view.clamped(*radius), survey.targetHeight));
+        }
+    }
     painter.setPen(QPen(inkColour, 4, Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(view.at(0, 0), view.at(0, camera.height));
     painter.setPen(Qt::NoPen);
@@ -234,10 +244,21 @@ void drawTopView(QPainter &painter, const View &view, const MountSurvey &survey)
         painter.drawPolygon(band(view, camera, drop, survey.target->near, survey.target->far));
         painter.setPen(Qt::NoPen);
         for (std::size_t level = 0; level < survey.levels->size(); ++level) {
-            if (const auto &reach = survey.levelReach[level]) {
-                painter.setBrush(levelColour(survey, level));
-                painter.drawPolygon(band(view, camera, drop, survey.target->near, *reach));
+            const auto &reach = survey.levelReach[level];
+            if (!reach)
+                continue;
+            painter.setBrush(levelColour(survey, level));
+            QPainterPath shape;
+            shape.addPolygon(band(view, camera, drop, survey.target->near, *reach));
+            // A level under a steepest angle is not met within its circle.
+            const auto &steepest = (*survey.levels)[level].maxAngleDegrees;
+            if (const auto radius = steepest ? steepestRadius(drop, *steepest) : std::nullopt) {
+                QPainterPath circle;
+                circle.addEllipse(QRectF(view.at(-*radius, *radius), view.at(*radius, -*radius))
+                                          .normalized());
+                shape = shape.subtracted(circle);
             }
+            painter.drawPath(shape);
         }
         if (std::isinf(survey.target->far))
             drawHorizonMark(painter, view, view.yTo * 0.85);
@@ -300,8 +321,12 @@ std::vector<LegendLine> legendLines(const MountSurvey &survey)
                 levelLabel((*survey.levels)[level].name, (*survey.levels)[level].pixelsPerMetre)
                 + QStringLiteral(": ")
                 + (reach ? QStringLiteral("%1 to %2 m")
-                                   .arg(metres(survey.target->near), metres(*reach))
+                                   .arg(metres(survey.levelFrom[level].value_or(
+                                                survey.target->near)),
+                                        metres(*reach))
                          : QStringLiteral("not met"))};
+        if (const auto &steepest = (*survey.levels)[level].maxAngleDegrees)
+            line.text += QStringLiteral(", seen at most %1\u00B0 down").arg(*steepest);
         if (bandShows(survey, level))
             line.patch = levelColour(survey, level);
         lines.push_back(line);

@@ -21,7 +21,7 @@ struct SiteDrawing;
 using PictureModuleVersion = const char *(*)();
 constexpr char pictureModuleVersionSymbol[] = "kavreloPictureModuleVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_PICTURE_INTERFACE "9"
+#define KAVRELO_PICTURE_INTERFACE "10"
 
 // Each entry point draws into bytes, which the program writes whole: false,
 // with the reason, when the picture could not be drawn.

@@ -36,6 +36,7 @@ MountCommand::MountCommand()
     , m_distance(addInput(metresInput("distance", "Also what holds at this ground distance.")))
     , m_plot(addInput(plotInput()))
     , m_levels(addInput(levelsInput()))
+    , m_maxAngles(addInput(maxAnglesInput()))
     , m_standardLevels(standardLevels())
     , m_figures([this](ResultSpec result) { return addResult(std::move(result)); },
                 m_standardLevels)
@@ -53,12 +54,18 @@ std::variant<UsageError, MountPlan> MountCommand::prepare(const GivenInputs &giv
     plan.batch = given.batch;
     if (plan.plot && plan.plot->isEmpty())
         return UsageError{QStringLiteral("--plot needs a file name")};
+    std::vector<SiteLevel> levels = m_standardLevels;
     if (const auto text = given.commandLine[m_levels]) {
         auto parsed = parseLevels(*text);
         if (const auto *problem = std::get_if<QString>(&parsed))
             return UsageError{*problem};
-        plan.own.emplace(std::move(std::get<std::vector<SiteLevel>>(parsed)));
+        levels = std::move(std::get<std::vector<SiteLevel>>(parsed));
     }
+    const QStringList limits = wholeValues(given.commandLine[m_maxAngles]);
+    if (const auto problem = applyMaxAngles(limits, levels))
+        return UsageError{*problem};
+    if (given.commandLine.given(m_levels) || !limits.isEmpty())
+        plan.own.emplace(std::move(levels));
     return plan;
 }
 

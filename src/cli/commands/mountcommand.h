@@ -13,8 +13,8 @@ struct MountPlan
     MountInputs::Ways ways{};
     std::optional<QString> plot; // a picture, or in a batch a folder of them
     bool batch = false;
-    // With --levels: the figures with those levels' reaches in the place
-    // of the standard's.
+    // With --levels or --max-angle: the figures with those levels' reaches
+    // in the place of the standard's.
     std::optional<MountFigureTable> own;
 };
 
@@ -50,6 +50,7 @@ private:
     const InputId m_distance;
     const InputId m_plot;
     const InputId m_levels;
+    const InputId m_maxAngles;
     const std::vector<NamedLevel> m_standardLevels; // each survey points to them
     const MountFigures m_figures; // of the standard's levels
 };

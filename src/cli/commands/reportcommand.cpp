@@ -219,6 +219,14 @@ void ReportPages::fillCameras(ReportDocument &document) const
             if (!camera.fields.at(field).isEmpty() && !isNameColumn(m_passThroughNames.at(field)))
                 page.fields.emplace_back(m_passThroughNames.at(field), camera.fields.at(field));
         }
+        // The figures say where such a level starts; the page names why.
+        for (const SiteLevel &level : levels) {
+            if (level.maxAngleDegrees)
+                page.fields.emplace_back(levelLabel(level.name, level.pixelsPerMetre),
+                                         QStringLiteral("seen at most %1\u00B0 below the "
+                                                        "horizontal")
+                                                 .arg(*level.maxAngleDegrees));
+        }
         const PlanePoint inDrawn = inPlan ? inDrawing(m_plan.site, placed.at) : PlanePoint{};
         QStringList row{camera.name,
                         inPlan ? fixed(inDrawn.x, unit.decimals) : fixed(placed.at.lat, 6),
@@ -318,6 +326,18 @@ void ReportPages::fillAssumptions(ReportDocument &document) const
         if (!heights.contains(height))
             heights << height;
     }
+    QStringList limits;
+    for (const SiteLevel &level : m_plan.site.levels) {
+        if (level.maxAngleDegrees)
+            limits << QStringLiteral("%1 counts only where the line from the lens to the target "
+                                     "is at most %2\u00B0 below the horizontal, so that a face is "
+                                     "seen from the front: not within (lens height \u2212 target "
+                                     "height) / tan %2\u00B0 of the pole.")
+                              .arg(levelLabel(level.name, level.pixelsPerMetre))
+                              .arg(*level.maxAngleDegrees);
+    }
+    if (!limits.isEmpty())
+        notes.push_back({QStringLiteral("Faces seen from the front"), limits});
     notes.push_back({QStringLiteral("Target height"),
                      {heights.isEmpty() ? QStringLiteral("No camera was placed.")
                                         : QStringLiteral("The target's plane stands %1 above "

@@ -21,14 +21,22 @@ ResultSpec density(const char *key, const char *label)
     return {QString::fromLatin1(key), QString::fromLatin1(label), 1, perMetre};
 }
 
+// Each level's reach, after where it starts for a level with a steepest
+// angle.
 std::vector<ResultId> levelResults(const MountFigures::AddResult &add,
-                                   const std::vector<NamedLevel> &levels)
+                                   const std::vector<NamedLevel> &levels,
+                                   std::vector<std::optional<ResultId>> &starts)
 {
     std::vector<ResultId> reaches;
-    for (const NamedLevel &level : levels)
-        reaches.push_back(add({level.name + QStringLiteral("_to_m"),
-                               levelLabel(level.name, level.pixelsPerMetre) + QStringLiteral(" to"),
-                               2, metre}));
+    for (const NamedLevel &level : levels) {
+        const QString label = levelLabel(level.name, level.pixelsPerMetre);
+        starts.push_back(level.maxAngleDegrees ? std::optional<ResultId>(
+                                 add({level.name + QStringLiteral("_from_m"),
+                                      label + QStringLiteral(" from"), 2, metre}))
+                                               : std::nullopt);
+        reaches.push_back(add(
+                {level.name + QStringLiteral("_to_m"), label + QStringLiteral(" to"), 2, metre}));
+    }
     return reaches;
 }
 
@@ -64,7 +72,7 @@ MountFigures::MountFigures(const AddResult &add, const std::vector<NamedLevel> &
     , m_targetFar(add(metres("target_far_m", "Target to")))
     , m_targetNearDensity(add(density("target_near_px_per_m", "Density, target near")))
     , m_targetFarDensity(add(density("target_far_px_per_m", "Density, target far")))
-    , m_levelReach(levelResults(add, levels))
+    , m_levelReach(levelResults(add, levels, m_levelFrom))
     , m_atDistance(atDistanceResults(add))
 {
 }
@@ -88,8 +96,11 @@ void MountFigures::set(const MountSurvey &mount, Results &results) const
         results.set(m_targetNearDensity, mount.targetDensity->near);
         results.set(m_targetFarDensity, mount.targetDensity->far);
     }
-    for (std::size_t level = 0; level < m_levelReach.size(); ++level)
+    for (std::size_t level = 0; level < m_levelReach.size(); ++level) {
         setIfAny(results, m_levelReach[level], mount.levelReach[level]);
+        if (m_levelFrom[level])
+            setIfAny(results, *m_levelFrom[level], mount.levelFrom[level]);
+    }
     if (const auto &at = mount.at) {
         results.set(m_atDistance.slant, at->slant);
         results.set(m_atDistance.depression, at->depressionDegrees);

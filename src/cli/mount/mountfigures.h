@@ -53,6 +53,7 @@ private:
     ResultId m_targetFar;
     ResultId m_targetNearDensity;
     ResultId m_targetFarDensity;
+    std::vector<std::optional<ResultId>> m_levelFrom; // of the levels with a steepest angle
     std::vector<ResultId> m_levelReach; // loosest first
     AtDistanceResults m_atDistance;
 };

@@ -160,6 +160,7 @@ SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInp
                QStringLiteral("The height of obstacles without one in the layers PATTERN "
                               "matches; repeatable.")})))
     , m_levels(addInput(levelsInput()))
+    , m_maxAngles(addInput(maxAnglesInput()))
     , m_results(declaredResults(addResult))
 {
 }
@@ -215,6 +216,9 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         inputs.editions = levelEditionsIn(*levels);
         inputs.ownLevels = inputs.editions.size() < levels->split(QLatin1Char(',')).size();
     }
+    if (const auto problem
+        = applyMaxAngles(wholeValues(given.commandLine[m_maxAngles]), inputs.levels))
+        return UsageError{*problem};
     Site site;
     if (const auto problem = readSiteFiles(given, inputs, site))
         return UsageError{*problem};

@@ -111,6 +111,35 @@ std::variant<QString, std::vector<SiteLevel>> parseLevels(const QString &text)
     return levels;
 }
 
+InputSpec maxAnglesInput()
+{
+    InputSpec input = commandLineOnly(
+            {QStringLiteral("max-angle"), QStringLiteral("LEVEL=deg"),
+             QStringLiteral("The level counts only where the line of sight to the target is at "
+                            "most this steep below the horizontal; repeatable.")});
+    input.repeatable = true;
+    input.joinedBy = wholeValuesSeparator;
+    return input;
+}
+
+std::optional<QString> applyMaxAngles(const QStringList &items, std::vector<SiteLevel> &levels)
+{
+    for (const QString &item : items) {
+        const auto pair = namedNumber(item);
+        if (!pair)
+            return QStringLiteral("--max-angle: \"%1\" is not LEVEL=DEGREES").arg(item);
+        const auto level = levelNamed(pair->first, levels);
+        if (!level)
+            return QStringLiteral("--max-angle: no level is named \"%1\"").arg(pair->first);
+        if (!(pair->second > 0.0 && pair->second < 90.0))
+            return QStringLiteral("--max-angle: %1 must be above 0 and below 90 degrees").arg(item);
+        if (levels[*level].maxAngleDegrees)
+            return QStringLiteral("--max-angle: %1 is limited twice").arg(pair->first);
+        levels[*level].maxAngleDegrees = pair->second;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::size_t> levelNamed(const QString &name, const std::vector<SiteLevel> &levels)
 {
     const auto level = std::find_if(levels.cbegin(), levels.cend(),

@@ -20,6 +20,10 @@ QStringList levelEditionsIn(const QString &text);
 // "2014 or 2025"
 QString levelEditionYears();
 
+// --max-angle's LEVEL=DEGREES, each once, set on the levels they name.
+InputSpec maxAnglesInput();
+std::optional<QString> applyMaxAngles(const QStringList &items, std::vector<SiteLevel> &levels);
+
 // Where the level of that name is among them, if it is.
 std::optional<std::size_t> levelNamed(const QString &name, const std::vector<SiteLevel> &levels);
 

@@ -118,9 +118,21 @@ SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
     drawn.levels = m_levels;
     drawn.cameras = m_cameras;
     drawn.northKnown = m_site->site().northKnown;
-    // Where a level holds and the next stricter does not.
+    // Where a level holds and the next stricter does not; with a steepest
+    // angle, where no stricter one holds.
+    const bool anyLimit
+            = std::any_of(m_levels.cbegin(), m_levels.cend(),
+                          [](const SiteLevel &level) { return level.maxAngleDegrees.has_value(); });
     for (std::size_t camera = 0; camera < drawn.cameras.size(); ++camera) {
         stop.check();
+        if (anyLimit) {
+            std::vector<const GEOSGeometry *> held;
+            for (std::size_t level = 0; level < m_held.size(); ++level)
+                held.push_back(m_held[level][camera].get());
+            for (const Geometry &band : strictestMet(m_geometry, held))
+                drawn.cameras[camera].bands.push_back(m_geometry.polygons(*band));
+            continue;
+        }
         for (std::size_t level = 0; level < m_held.size(); ++level) {
             const GEOSGeometry &held = *m_held[level][camera];
             if (level + 1 < m_held.size())

@@ -24,6 +24,10 @@ struct ViewSpans
     // where the level holds, and where it is the strictest that holds.
     std::vector<std::optional<Span>> held;
     std::vector<std::optional<Span>> bands;
+    // Per level with a steepest angle: the circle about the pole, on the
+    // target's plane, inside which the line of sight is steeper and the
+    // level is not met. The spans above are before it is cut out.
+    std::vector<std::optional<double>> cutRadius;
 };
 
 // levels: pixels per metre, loosest (smallest) first; maxRange bounds D.

@@ -1,5 +1,7 @@
 #include "visibility.h"
 
+#include "circlering.h"
+
 #include "angles.h"
 
 #include <algorithm>
@@ -62,7 +64,13 @@ ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &
     std::vector<double> densities;
     for (const SiteLevel &level : levels)
         densities.push_back(level.pixelsPerMetre);
-    return viewSpans(camera.camera, camera.targetHeight, camera.maxRange, densities);
+    ViewSpans spans = viewSpans(camera.camera, camera.targetHeight, camera.maxRange, densities);
+    const double drop = camera.camera.height - camera.targetHeight;
+    for (const SiteLevel &level : levels)
+        spans.cutRadius.push_back(level.maxAngleDegrees
+                                          ? steepestRadius(drop, *level.maxAngleDegrees)
+                                          : std::nullopt);
+    return spans;
 }
 
 std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans &spans)
@@ -144,12 +152,42 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
         const Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
         return geometry.subtract(*whole, *shade);
     };
+    bool anyCircle = false;
     for (std::size_t level = 0; level < spans.held.size(); ++level) {
-        found.held.push_back(cut(spans.held[level]));
-        if (withBands)
-            found.bands.push_back(cut(spans.bands[level]));
+        Geometry held = cut(spans.held[level]);
+        const auto &radius
+                = level < spans.cutRadius.size() ? spans.cutRadius[level] : std::optional<double>();
+        if (radius && !geometry.isEmpty(*held)) {
+            held = geometry.subtract(
+                    *held, *geometry.polygon(circleRing(where.foot, *radius, circleTolerance)));
+            anyCircle = true;
+        }
+        found.held.push_back(std::move(held));
     }
+    if (!withBands)
+        return found;
+    if (!anyCircle) {
+        for (std::size_t level = 0; level < spans.held.size(); ++level)
+            found.bands.push_back(cut(spans.bands[level]));
+        return found;
+    }
+    std::vector<const GEOSGeometry *> held;
+    for (const Geometry &each : found.held)
+        held.push_back(each.get());
+    found.bands = strictestMet(geometry, held);
     return found;
+}
+
+std::vector<Geometry> strictestMet(const PlaneGeometry &geometry,
+                                   const std::vector<const GEOSGeometry *> &held)
+{
+    std::vector<Geometry> bands(held.size());
+    Geometry stricter = geometry.empty();
+    for (std::size_t level = held.size(); level-- > 0;) {
+        bands[level] = geometry.subtract(*held[level], *stricter);
+        stricter = geometry.unite(*stricter, *held[level]);
+    }
+    return bands;
 }
 
 MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,

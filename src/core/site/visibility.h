@@ -21,6 +21,9 @@ struct CameraInPlane
     PlanePoint at(double forward, double across) const;
 };
 
+// How far a circle's polygon may leave the circle, in metres.
+constexpr double circleTolerance = 0.001;
+
 struct Regions
 {
     Geometry view; // on the ground
@@ -51,3 +54,9 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
 // exteriors and clockwise holes, as RFC 7946 has them.
 MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
                       const GEOSGeometry &area);
+
+// Where each level is the strictest met, of where each is met, loosest
+// first: a level cut by its steepest angle no longer lies inside the
+// looser ones' regions, so each stricter one is taken out whole.
+std::vector<Geometry> strictestMet(const PlaneGeometry &geometry,
+                                   const std::vector<const GEOSGeometry *> &held);
