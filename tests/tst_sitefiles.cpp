@@ -230,6 +230,15 @@ void SiteFilesTest::refusals_data()
             << kml(yardArea + folder("walls", placemark("w1", "obstacle", wallLine, "-2")))
             << "FOLDER/site.kml, layer walls, feature 1 (w1): height must be a number of metres, "
                "0 or above";
+    // As fuzzing found it: a wall that runs off the earth, which GDAL reads.
+    QTest::addRow("a line off the earth")
+            << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
+            << kml(yardArea
+                   + folder("walls",
+                            placemark("w1", "obstacle",
+                                      "<LineString><coordinates>11.5,48.1001 "
+                                      "11.5002,96.1001</coordinates></LineString>")))
+            << "FOLDER/site.kml, layer walls, feature 1 (w1): a position is not on the earth";
     QTest::addRow("a layer where nothing fits its role")
             << (coverage + QStringList{"--site", "FOLDER/site.kml"}) << "site.kml"
             << kml(folder("yard", placemark("edge", "area", wallLine)))

@@ -59,6 +59,20 @@ bool onTheEarth(const std::vector<GeoPoint> &points)
     });
 }
 
+// Every ring of every polygon, and every line: a reader may hand over a
+// latitude of 96 as readily as one of 48.
+bool onTheEarth(const FileFeature &feature)
+{
+    for (const GeoPolygon &polygon : feature.polygons) {
+        if (!onTheEarth(polygon.exterior)
+            || !std::all_of(polygon.holes.cbegin(), polygon.holes.cend(),
+                            [](const GeoRing &hole) { return onTheEarth(hole); }))
+            return false;
+    }
+    return std::all_of(feature.lines.cbegin(), feature.lines.cend(),
+                       [](const std::vector<GeoPoint> &line) { return onTheEarth(line); });
+}
+
 bool closedRing(const GeoRing &ring)
 {
     return ring.size() >= 4 && ring.front().lat == ring.back().lat
@@ -327,11 +341,9 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
             return *problem;
         // A plan's, placed, were checked there; unplaced, they are metres.
         const bool fromPlan = !feature.planPolygons.empty() || !feature.planLines.empty();
-        for (const GeoPolygon &polygon : feature.polygons) {
-            if (!fromPlan && !onTheEarth(polygon.exterior))
-                return QStringLiteral("%1: a position is not on the earth")
-                        .arg(featureWhere(m_path, feature));
-        }
+        if (!fromPlan && !onTheEarth(feature))
+            return QStringLiteral("%1: a position is not on the earth")
+                    .arg(featureWhere(m_path, feature));
         if (settled != SiteFeature::Role::background) {
             LayerCount &count = counts[feature.layer];
             ++count.withRole;
