@@ -25,23 +25,13 @@ QDateTime recordedDate()
     return QDateTime::fromSecsSinceEpoch(ok ? seconds : 0, Qt::UTC);
 }
 
-std::unique_ptr<OGRMultiPolygon> multiPolygon(const GeoArea &area)
+// A ring on the earth, closed already, longitude first.
+std::unique_ptr<OGRLinearRing> earthRing(const GeoRing &points)
 {
-    auto made = std::make_unique<OGRMultiPolygon>();
-    for (const GeoPolygon &polygon : area) {
-        OGRPolygon part;
-        const auto ring = [](const GeoRing &points) {
-            auto linear = std::make_unique<OGRLinearRing>();
-            for (const GeoPoint &point : points)
-                linear->addPoint(point.lon, point.lat);
-            return linear;
-        };
-        part.addRingDirectly(ring(polygon.exterior).release());
-        for (const GeoRing &hole : polygon.holes)
-            part.addRingDirectly(ring(hole).release());
-        made->addGeometry(&part);
-    }
-    return made;
+    auto linear = std::make_unique<OGRLinearRing>();
+    for (const GeoPoint &point : points)
+        linear->addPoint(point.lon, point.lat);
+    return linear;
 }
 
 // A plan's ring, open as it comes, closed as OGR has rings.
@@ -55,14 +45,16 @@ std::unique_ptr<OGRLinearRing> closedRing(const std::vector<PlanePoint> &points)
     return line;
 }
 
-std::unique_ptr<OGRMultiPolygon> multiPolygon(const std::vector<PlanePolygon> &area)
+// Polygons on the earth or in a plan, each ring made by ring().
+template <typename Polygon, typename MakeRing>
+std::unique_ptr<OGRMultiPolygon> multiPolygon(const std::vector<Polygon> &area, MakeRing ring)
 {
     auto made = std::make_unique<OGRMultiPolygon>();
-    for (const PlanePolygon &polygon : area) {
+    for (const Polygon &polygon : area) {
         OGRPolygon part;
-        part.addRingDirectly(closedRing(polygon.exterior).release());
+        part.addRingDirectly(ring(polygon.exterior).release());
         for (const auto &hole : polygon.holes)
-            part.addRingDirectly(closedRing(hole).release());
+            part.addRingDirectly(ring(hole).release());
         made->addGeometry(&part);
     }
     return made;
@@ -223,11 +215,11 @@ std::optional<QString> OgrOutputFile::add(const OutputFeature &given)
     if (given.planPoint)
         feature.SetGeometryDirectly(new OGRPoint(given.planPoint->x, given.planPoint->y));
     else if (!given.planArea.empty())
-        feature.SetGeometryDirectly(multiPolygon(given.planArea).release());
+        feature.SetGeometryDirectly(multiPolygon(given.planArea, closedRing).release());
     else if (given.point)
         feature.SetGeometryDirectly(new OGRPoint(given.point->lon, given.point->lat));
     else if (!given.area.empty())
-        feature.SetGeometryDirectly(multiPolygon(given.area).release());
+        feature.SetGeometryDirectly(multiPolygon(given.area, earthRing).release());
     if (layer.CreateFeature(&feature) != OGRERR_NONE)
         return failure(messages, QStringLiteral("GDAL cannot write a feature"));
     keepWarnings(messages);
@@ -258,7 +250,7 @@ std::optional<QString> OgrOutputFile::addToDrawing(const OutputFeature &given)
             ok = written(new OGRPoint(at.x, at.y), QStringLiteral("LABEL(t:\"%1\",p:1)").arg(text));
         }
     } else if (!given.planArea.empty()) {
-        ok = written(multiPolygon(given.planArea).release(), QString());
+        ok = written(multiPolygon(given.planArea, closedRing).release(), QString());
         for (const PlanePolygon &polygon : given.planArea) {
             ok = ok && written(new OGRLineString(*closedRing(polygon.exterior)), QString());
             for (const auto &hole : polygon.holes)

@@ -122,20 +122,43 @@ InputSpec maxAnglesInput()
     return input;
 }
 
+namespace {
+
+// An item of --option as LEVEL=NUMBER, the level one of them: where it is,
+// and the number; else why not, in words of the option's own.
+struct LevelNumber
+{
+    std::size_t level;
+    double number;
+};
+std::variant<QString, LevelNumber> levelNumber(const QString &option, const QString &numberName,
+                                               const QString &item,
+                                               const std::vector<SiteLevel> &levels)
+{
+    const auto pair = namedNumber(item);
+    if (!pair)
+        return QStringLiteral("%1: \"%2\" is not LEVEL=%3").arg(option, item, numberName);
+    const auto level = levelNamed(pair->first, levels);
+    if (!level)
+        return QStringLiteral("%1: no level is named \"%2\"").arg(option, pair->first);
+    return LevelNumber{*level, pair->second};
+}
+
+} // namespace
+
 std::optional<QString> applyMaxAngles(const QStringList &items, std::vector<SiteLevel> &levels)
 {
     for (const QString &item : items) {
-        const auto pair = namedNumber(item);
-        if (!pair)
-            return QStringLiteral("--max-angle: \"%1\" is not LEVEL=DEGREES").arg(item);
-        const auto level = levelNamed(pair->first, levels);
-        if (!level)
-            return QStringLiteral("--max-angle: no level is named \"%1\"").arg(pair->first);
-        if (!(pair->second > 0.0 && pair->second < 90.0))
+        const auto found = levelNumber(QStringLiteral("--max-angle"), QStringLiteral("DEGREES"),
+                                       item, levels);
+        if (const auto *problem = std::get_if<QString>(&found))
+            return *problem;
+        const auto [level, degrees] = std::get<LevelNumber>(found);
+        if (!(degrees > 0.0 && degrees < 90.0))
             return QStringLiteral("--max-angle: %1 must be above 0 and below 90 degrees").arg(item);
-        if (levels[*level].maxAngleDegrees)
-            return QStringLiteral("--max-angle: %1 is limited twice").arg(pair->first);
-        levels[*level].maxAngleDegrees = pair->second;
+        if (levels[level].maxAngleDegrees)
+            return QStringLiteral("--max-angle: %1 is limited twice").arg(levels[level].name);
+        levels[level].maxAngleDegrees = degrees;
     }
     return std::nullopt;
 }
@@ -154,15 +177,14 @@ parseRequirements(const QString &text, const std::vector<SiteLevel> &levels)
 {
     std::vector<Requirement> requirements;
     for (const QString &item : text.split(QLatin1Char(','))) {
-        const auto pair = namedNumber(item);
-        if (!pair)
-            return QStringLiteral("--require: \"%1\" is not LEVEL=PERCENT").arg(item);
-        const auto level = levelNamed(pair->first, levels);
-        if (!level)
-            return QStringLiteral("--require: no level is named \"%1\"").arg(pair->first);
-        if (!(pair->second >= 0.0 && pair->second <= 100.0))
+        const auto found
+                = levelNumber(QStringLiteral("--require"), QStringLiteral("PERCENT"), item, levels);
+        if (const auto *problem = std::get_if<QString>(&found))
+            return *problem;
+        const auto [level, percent] = std::get<LevelNumber>(found);
+        if (!(percent >= 0.0 && percent <= 100.0))
             return QStringLiteral("--require: %1 must be a percentage from 0 to 100").arg(item);
-        requirements.push_back({*level, pair->second});
+        requirements.push_back({level, percent});
     }
     return requirements;
 }
