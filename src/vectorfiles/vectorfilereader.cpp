@@ -3,6 +3,7 @@
 #include "dxfheader.h"
 #include "earthsystem.h"
 #include "gdalmessages.h"
+#include "ogrshapes.h"
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
@@ -15,96 +16,6 @@
 #include <memory>
 
 namespace {
-
-// GeoJSON's names for the geometries it has, which messages use for every
-// format; the rest keep their WKT names.
-QString geometryTypeName(const OGRGeometry &geometry)
-{
-    switch (wkbFlatten(geometry.getGeometryType())) {
-    case wkbPoint:
-        return QStringLiteral("Point");
-    case wkbMultiPoint:
-        return QStringLiteral("MultiPoint");
-    case wkbLineString:
-        return QStringLiteral("LineString");
-    case wkbMultiLineString:
-        return QStringLiteral("MultiLineString");
-    case wkbPolygon:
-        return QStringLiteral("Polygon");
-    case wkbMultiPolygon:
-        return QStringLiteral("MultiPolygon");
-    case wkbGeometryCollection:
-        return QStringLiteral("GeometryCollection");
-    default:
-        return QString::fromLatin1(geometry.getGeometryName());
-    }
-}
-
-// On the earth, longitude is x; in a plan, x is x.
-template <typename Point>
-Point pointOf(const OGRSimpleCurve &curve, int index);
-template <>
-GeoPoint pointOf<GeoPoint>(const OGRSimpleCurve &curve, int index)
-{
-    return {curve.getY(index), curve.getX(index)};
-}
-template <>
-PlanePoint pointOf<PlanePoint>(const OGRSimpleCurve &curve, int index)
-{
-    return {curve.getX(index), curve.getY(index)};
-}
-
-template <typename Point>
-std::vector<Point> pointsOf(const OGRSimpleCurve &curve)
-{
-    std::vector<Point> points;
-    points.reserve(static_cast<std::size_t>(curve.getNumPoints()));
-    for (int index = 0; index < curve.getNumPoints(); ++index)
-        points.push_back(pointOf<Point>(curve, index));
-    return points;
-}
-
-// A plan's rings are open, as the rest of the program has them.
-void open(std::vector<GeoPoint> & /*ring*/)
-{
-}
-void open(std::vector<PlanePoint> &ring)
-{
-    if (ring.size() > 1 && ring.front().x == ring.back().x && ring.front().y == ring.back().y)
-        ring.pop_back();
-}
-
-// Polygons and lines, whatever collections hold them; points hold neither.
-template <typename Polygon, typename Line>
-void flatten(const OGRGeometry &geometry, std::vector<Polygon> &polygons, std::vector<Line> &lines)
-{
-    using Point = typename Line::value_type;
-    const OGRwkbGeometryType type = wkbFlatten(geometry.getGeometryType());
-    if ((OGR_GT_IsCurve(type) || OGR_GT_IsSurface(type)) && geometry.hasCurveGeometry()) {
-        const std::unique_ptr<OGRGeometry> linear(geometry.getLinearGeometry());
-        flatten(*linear, polygons, lines);
-        return;
-    }
-    if (type == wkbLineString || type == wkbLinearRing) {
-        auto points = pointsOf<Point>(*geometry.toSimpleCurve());
-        if (!points.empty())
-            lines.push_back(std::move(points));
-    } else if (type == wkbPolygon) {
-        const OGRPolygon &polygon = *geometry.toPolygon();
-        if (polygon.IsEmpty())
-            return;
-        Polygon made{pointsOf<Point>(*polygon.getExteriorRing()), {}};
-        open(made.exterior);
-        for (int hole = 0; hole < polygon.getNumInteriorRings(); ++hole) {
-            made.holes.push_back(pointsOf<Point>(*polygon.getInteriorRing(hole)));
-            open(made.holes.back());
-        }
-        polygons.push_back(std::move(made));
-    } else if (OGR_GT_IsSubClassOf(type, wkbGeometryCollection)) {
-        for (const OGRGeometry *part : *geometry.toGeometryCollection())
-            flatten(*part, polygons, lines);
-    }
-}
 
 // A drawing's closed polyline is a room or a column, not a wall around
 // nothing; three corners at least.
@@ -238,11 +149,9 @@ std::optional<QString> LayerReader::read(FileContents &contents)
 
 } // namespace
 
-namespace {
-
 // The file opened for reading, GDAL's drivers registered once; or why not.
-std::variant<QString, std::unique_ptr<GDALDataset>> openForReading(const QString &path,
-                                                                   const GdalMessages &messages)
+std::variant<QString, std::unique_ptr<GDALDataset>>
+openForReading(const QString &path, const GdalMessages &messages, const char *const *options)
 {
     static const bool registered = [] {
         GDALAllRegister();
@@ -257,9 +166,11 @@ std::variant<QString, std::unique_ptr<GDALDataset>> openForReading(const QString
             = GDALIdentifyDriverEx(name.constData(), GDAL_OF_VECTOR, nullptr, nullptr);
     const bool gml = driver && QByteArray(GDALGetDriverShortName(driver)) == "GML";
     const char *const gmlOptions[] = {"WRITE_GFS=NO", nullptr};
+    if (!options && gml)
+        options = gmlOptions;
     std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(
             name.constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-            gml ? gmlOptions : nullptr, nullptr));
+            options, nullptr));
     if (!dataset) {
         const QString what = QStringLiteral("cannot read %1 as a GIS or CAD file").arg(path);
         return messages.lastError() ? QStringLiteral("%1: %2").arg(what, *messages.lastError())
@@ -267,6 +178,8 @@ std::variant<QString, std::unique_ptr<GDALDataset>> openForReading(const QString
     }
     return dataset;
 }
+
+namespace {
 
 // A coordinate in its shortest digits, which read back as the same double.
 std::string shortest(double value)

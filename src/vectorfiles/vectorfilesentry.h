@@ -14,8 +14,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -70,10 +72,62 @@ struct PointTable
     std::vector<std::vector<std::string>> rows;
 };
 
+// An OpenStreetMap extract (.osm, .osm.pbf) as elements with their tags,
+// before any tag is read for what it means: the keys below alone, each
+// value as the mapper wrote it.
+constexpr const char *osmKeys[] = {"building",
+                                   "building:part",
+                                   "building:levels",
+                                   "roof:height",
+                                   "height",
+                                   "barrier",
+                                   "highway",
+                                   "width",
+                                   "area",
+                                   "man_made",
+                                   "surveillance:type",
+                                   "camera:direction",
+                                   "direction",
+                                   "camera:angle",
+                                   "ref",
+                                   "name"};
+constexpr int osmKeyCount = static_cast<int>(std::size(osmKeys));
+struct OsmElement
+{
+    enum class Kind { node, way, relation };
+    Kind kind = Kind::node;
+    qint64 id = 0;
+    // By the index of its key in osmKeys; only the keys it has.
+    std::vector<std::pair<int, QString>> tags;
+    // A node's point, a way's line, or the polygons of a closed way that
+    // is an area or of a multipolygon relation, on the earth.
+    std::optional<GeoPoint> point;
+    std::vector<GeoPoint> line;
+    GeoArea polygons;
+
+    const QString *tag(int key) const
+    {
+        for (const auto &[index, value] : tags) {
+            if (index == key)
+                return &value;
+        }
+        return nullptr;
+    }
+};
+// What a run wants of an extract: its cameras, which are nodes, or the
+// ways and relations of a site; the rest is never built.
+enum class OsmInterest { cameras, site };
+struct OsmContents
+{
+    std::vector<OsmElement> elements; // in the file's order, nodes first
+    // GDAL's own warnings, each once, in its words.
+    QStringList warnings;
+};
+
 using VectorFilesVersion = const char *(*)();
 constexpr char vectorFilesVersionSymbol[] = "kavreloVectorFilesVersion";
 // Bump with any change to the entry points or to what they take.
-#define KAVRELO_VECTOR_FILES_INTERFACE "6"
+#define KAVRELO_VECTOR_FILES_INTERFACE "7"
 
 // Reads every layer of a file: true with its contents in *read, else
 // false with why in *error, GDAL's reason included.
@@ -83,6 +137,11 @@ constexpr char readVectorFileSymbol[] = "kavreloReadVectorFile";
 // with why, naming the file, the layer and a feature that is not a point.
 using ReadPointTable = bool (*)(const QString &path, PointTable *table, QString *error);
 constexpr char readPointTableSymbol[] = "kavreloReadPointTable";
+// Reads an OpenStreetMap extract for what the run wants of it: true with
+// its elements in *read, else false with why.
+using ReadOsmFile
+        = bool (*)(const QString &path, OsmInterest interest, OsmContents *read, QString *error);
+constexpr char readOsmFileSymbol[] = "kavreloReadOsmFile";
 
 // The formats written through OGR, by the extension of the file's name.
 struct OutputFormatFile

@@ -1,3 +1,4 @@
+#include "osmreader.h"
 #include "vectorfilereader.h"
 #include "vectorfilesentry.h"
 #include "vectorfilewriter.h"
@@ -30,6 +31,18 @@ extern "C" Q_DECL_EXPORT bool kavreloReadPointTable(const QString &path, PointTa
         return false;
     }
     *table = std::get<PointTable>(std::move(made));
+    return true;
+}
+
+extern "C" Q_DECL_EXPORT bool kavreloReadOsmFile(const QString &path, OsmInterest interest,
+                                                 OsmContents *read, QString *error)
+{
+    auto made = readOsmFile(path, interest);
+    if (auto *problem = std::get_if<QString>(&made)) {
+        *error = std::move(*problem);
+        return false;
+    }
+    *read = std::get<OsmContents>(std::move(made));
     return true;
 }
 

@@ -197,7 +197,7 @@ QStringList CoverageCommand::warnings(const CoveragePlan &plan) const
 }
 
 std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-CoverageCommand::otherBatch(const QString &path) const
+CoverageCommand::otherBatch(const QString &path, const InputValues &commandLine) const
 {
-    return pointSchedule(path);
+    return pointSchedule(path, m_site.bearingGiven(commandLine));
 }

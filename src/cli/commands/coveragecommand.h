@@ -23,7 +23,7 @@ public:
 
 protected:
     std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-    otherBatch(const QString &path) const override;
+    otherBatch(const QString &path, const InputValues &commandLine) const override;
     std::variant<UsageError, CoveragePlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const CoveragePlan &plan) const override;
     QStringList warnings(const CoveragePlan &plan) const override;

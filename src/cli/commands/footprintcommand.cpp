@@ -173,7 +173,7 @@ QStringList FootprintCommand::warnings(const FootprintPlan &plan) const
 }
 
 std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-FootprintCommand::otherBatch(const QString &path) const
+FootprintCommand::otherBatch(const QString &path, const InputValues &commandLine) const
 {
-    return pointSchedule(path);
+    return pointSchedule(path, m_site.bearingGiven(commandLine));
 }

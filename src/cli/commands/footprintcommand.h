@@ -42,7 +42,7 @@ public:
 protected:
     QStringList ownFieldNames() const override;
     std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-    otherBatch(const QString &path) const override;
+    otherBatch(const QString &path, const InputValues &commandLine) const override;
     std::variant<UsageError, FootprintPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const FootprintPlan &plan) const override;
     QStringList outputFiles(const FootprintPlan &plan) const override;

@@ -345,9 +345,11 @@ void ReportPages::fillAssumptions(ReportDocument &document) const
                                                   .arg(heights.join(QStringLiteral(", ")))}});
     notes.push_back(
             {QStringLiteral("Obstacles"),
-             {QStringLiteral("An obstacle with a height hides what lies behind it on the "
-                             "target's plane, below the line from the camera over its top. One "
-                             "without a height blocks the view at every height.")}});
+             QStringList{QStringLiteral("An obstacle with a height hides what lies behind it on "
+                                        "the target's plane, below the line from the camera "
+                                        "over its top. One without a height blocks the view at "
+                                        "every height.")}
+                     + site.heightRules});
     if (!m_ended.leftOut.isEmpty())
         notes.push_back({QStringLiteral("Records left out"), m_ended.leftOut});
     notes.push_back({QStringLiteral("Made by"), {document.producer}});
@@ -524,7 +526,7 @@ QStringList ReportCommand::warnings(const ReportPlan &plan) const
 }
 
 std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-ReportCommand::otherBatch(const QString &path) const
+ReportCommand::otherBatch(const QString &path, const InputValues &commandLine) const
 {
-    return pointSchedule(path);
+    return pointSchedule(path, m_site.bearingGiven(commandLine));
 }

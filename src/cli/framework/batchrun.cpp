@@ -92,7 +92,7 @@ ExitStatus BatchRun::run(const BatchCommand &command, const Streams &streams, co
                     streams.input.descriptor(), commandLine, format);
     }
     if (command.otherSource) {
-        if (auto other = command.otherSource(path)) {
+        if (auto other = command.otherSource(path, commandLine)) {
             if (const auto *problem = std::get_if<QString>(&*other))
                 return messages.usage(streams, *problem);
             return read(command, streams, *std::get<std::unique_ptr<RecordSource>>(*other), path,

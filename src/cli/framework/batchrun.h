@@ -30,7 +30,7 @@ struct BatchCommand
     // A batch that is not CSV, as the command reads it: nothing for CSV,
     // else its records or why it cannot be read.
     std::function<std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>(
-            const QString &path)>
+            const QString &path, const InputValues &commandLine)>
             otherSource;
 };
 

@@ -165,7 +165,9 @@ ExitStatus Command::execute(const QStringList &arguments, const Streams &streams
                                         const QStringList &header) {
                                      return prepareCalculation(values, columns, &header);
                                  },
-                                 [this](const QString &path) { return otherBatch(path); }};
+                                 [this](const QString &path, const InputValues &values) {
+                                     return otherBatch(path, values);
+                                 }};
         return BatchRun::run(batch, streams, parser.value(batchOption), commandLine, *chosen);
     }
 

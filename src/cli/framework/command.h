@@ -59,9 +59,10 @@ protected:
     // batch's column may not take.
     virtual QStringList ownFieldNames() const { return {}; }
     // A batch that is not CSV, as this command reads it (a layer of points
-    // for the site commands): nothing for CSV, else the records or why not.
+    // for the site commands), knowing the command line's values: nothing for
+    // CSV, else the records or why not.
     virtual std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-    otherBatch(const QString & /*path*/) const
+    otherBatch(const QString & /*path*/, const InputValues & /*commandLine*/) const
     {
         return std::nullopt;
     }

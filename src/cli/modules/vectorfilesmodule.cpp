@@ -51,3 +51,17 @@ std::variant<ModuleProblem, QString, PointTable> readPointTable(const QString &p
         return error;
     return table;
 }
+
+std::variant<ModuleProblem, QString, OsmContents> readOsmFile(const QString &path,
+                                                              OsmInterest interest)
+{
+    LoadableModule &module = vectorFilesModule();
+    if (const auto problem = module.problem({readOsmFileSymbol}))
+        return ModuleProblem{*problem};
+    const auto read = reinterpret_cast<ReadOsmFile>(module.resolve(readOsmFileSymbol));
+    OsmContents contents;
+    QString error;
+    if (!read(path, interest, &contents, &error))
+        return error;
+    return contents;
+}

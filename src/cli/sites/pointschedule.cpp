@@ -1,5 +1,6 @@
 #include "pointschedule.h"
 
+#include "osmsite.h"
 #include "recordtable.h"
 #include "vectorfilesmodule.h"
 
@@ -17,8 +18,16 @@ constexpr std::array<const char *, 12> pointFormats{"gpkg", "shp", "fgb", "geojs
 } // namespace
 
 std::optional<std::variant<QString, std::unique_ptr<RecordSource>>>
-pointSchedule(const QString &path)
+pointSchedule(const QString &path, bool bearingGiven)
 {
+    if (path != QLatin1String("-") && isOsmExtract(path)) {
+        auto cameras = osmCameraSchedule(path, bearingGiven);
+        if (auto *problem = std::get_if<ModuleProblem>(&cameras))
+            return problem->message;
+        if (auto *problem = std::get_if<QString>(&cameras))
+            return *problem;
+        return std::get<std::unique_ptr<RecordSource>>(std::move(cameras));
+    }
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool gis
             = std::any_of(pointFormats.cbegin(), pointFormats.cend(),

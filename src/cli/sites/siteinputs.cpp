@@ -318,6 +318,7 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     SiteRead &found = std::get<SiteRead>(read);
     site = std::move(found.site);
     inputs.warnings = std::move(found.warnings);
+    inputs.heightRules = std::move(found.heightRules);
     if (!plan.metresPerUnit)
         plan.metresPerUnit = found.planMetresPerUnit;
     return std::nullopt;

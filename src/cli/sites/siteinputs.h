@@ -27,6 +27,8 @@ struct SiteInputs
     QStringList sitePaths; // from --site, each once or more
     // What reading the site left out or found odd, said before the run.
     QStringList warnings;
+    // How an extract's obstacles got their heights, for the report.
+    QStringList heightRules;
     std::vector<SiteLevel> levels;
     // The standard's editions whose levels these are, by year, and whether
     // --levels gave levels of one's own too, or alone.
@@ -104,6 +106,9 @@ public:
     std::optional<QString> place(const SiteInputs &inputs, const InputValues &values, bool nearSite,
                                  Results &results, PlacedRecord &placed) const;
     const PlacedResults &results() const { return m_results; }
+    // Whether the command line gives a bearing, for the cameras of a
+    // schedule that map none.
+    bool bearingGiven(const InputValues &commandLine) const { return commandLine.given(m_bearing); }
 
 private:
     // The files of --site, as one site; nothing when none is given, or the

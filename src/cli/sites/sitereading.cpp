@@ -1,5 +1,6 @@
 #include "sitereading.h"
 
+#include "osmsite.h"
 #include "sitefile.h"
 #include "sitemodule.h"
 #include "vectorfilesmodule.h"
@@ -61,15 +62,15 @@ bool onTheEarth(const std::vector<GeoPoint> &points)
 
 // Every ring of every polygon, and every line: a reader may hand over a
 // latitude of 96 as readily as one of 48.
-bool onTheEarth(const FileFeature &feature)
+bool onTheEarth(const GeoArea &polygons, const std::vector<std::vector<GeoPoint>> &lines)
 {
-    for (const GeoPolygon &polygon : feature.polygons) {
+    for (const GeoPolygon &polygon : polygons) {
         if (!onTheEarth(polygon.exterior)
             || !std::all_of(polygon.holes.cbegin(), polygon.holes.cend(),
                             [](const GeoRing &hole) { return onTheEarth(hole); }))
             return false;
     }
-    return std::all_of(feature.lines.cbegin(), feature.lines.cend(),
+    return std::all_of(lines.cbegin(), lines.cend(),
                        [](const std::vector<GeoPoint> &line) { return onTheEarth(line); });
 }
 
@@ -341,7 +342,7 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
             return *problem;
         // A plan's, placed, were checked there; unplaced, they are metres.
         const bool fromPlan = !feature.planPolygons.empty() || !feature.planLines.empty();
-        if (!fromPlan && !onTheEarth(feature))
+        if (!fromPlan && !onTheEarth(feature.polygons, feature.lines))
             return QStringLiteral("%1: a position is not on the earth")
                     .arg(featureWhere(m_path, feature));
         if (settled != SiteFeature::Role::background) {
@@ -380,6 +381,29 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
     return std::nullopt;
 }
 
+// An extract's obstacles, each on the earth.
+std::optional<std::variant<ModuleProblem, QString>> takeOsm(const QString &path, bool severalFiles,
+                                                            SiteRead &read)
+{
+    auto osm = readOsmSite(path, severalFiles ? QStringLiteral("%1, ").arg(path) : QString());
+    if (auto *problem = std::get_if<ModuleProblem>(&osm))
+        return std::move(*problem);
+    if (auto *problem = std::get_if<QString>(&osm))
+        return std::move(*problem);
+    OsmSite &site = std::get<OsmSite>(osm);
+    for (SiteFeature &feature : site.features) {
+        if (!onTheEarth(feature.polygons, feature.lines))
+            return QStringLiteral("%1, %2: a position is not on the earth").arg(path, feature.name);
+        read.site.features.push_back(std::move(feature));
+    }
+    read.warnings << site.warnings;
+    for (const QString &rule : site.heightRules)
+        read.heightRules << QStringLiteral("In %1, %2").arg(QFileInfo(path).fileName(), rule);
+    if (read.firstOnEarth.isEmpty())
+        read.firstOnEarth = path;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<ModuleProblem, QString, SiteRead>
@@ -388,6 +412,14 @@ readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement 
     SiteRead read;
     QStringList layers;
     for (const QString &path : paths) {
+        if (isOsmExtract(path)) {
+            if (auto problem = takeOsm(path, paths.size() > 1, read)) {
+                if (auto *module = std::get_if<ModuleProblem>(&*problem))
+                    return std::move(*module);
+                return std::get<QString>(std::move(*problem));
+            }
+            continue;
+        }
         if (isGeoJson(path)) {
             auto site = readGeoJson(path, rules);
             if (auto *problem = std::get_if<QString>(&site))

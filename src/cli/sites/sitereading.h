@@ -24,9 +24,13 @@ struct SiteRead
     // that refuses both together with no place for the plan.
     QString firstPlan;
     QString firstOnEarth;
+    // How the obstacles of an extract got their heights, a sentence each,
+    // for the report's assumptions.
+    QStringList heightRules;
 };
 
-// Every feature's role and height settled by its own attributes, else by
+// An OpenStreetMap extract's obstacles come by its tags (osmsite.h).
+// Every other file's features have their role and height settled by its own attributes, else by
 // the rules, else it is background (an area in GeoJSON, as before). A
 // feature whose geometry does not fit its role is left out, with a warning
 // for its layer; a layer where none fits is refused. A plan is placed on
