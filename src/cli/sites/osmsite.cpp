@@ -56,7 +56,7 @@ constexpr double storeyHeight = 3.0;
 class ObstacleReader
 {
 public:
-    explicit ObstacleReader(const QString &source) : m_source(source) { }
+    ObstacleReader(const QString &path, const QString &source) : m_path(path), m_source(source) { }
 
     void take(OsmElement &element, OsmSite &site);
     void finish(OsmSite &site) const;
@@ -65,6 +65,7 @@ private:
     std::optional<double> buildingHeight(const OsmElement &element);
     void add(OsmElement &element, std::optional<double> height, OsmSite &site);
 
+    const QString &m_path;
     const QString &m_source;
     int m_byHeight = 0;
     int m_byLevels = 0;
@@ -170,8 +171,8 @@ void ObstacleReader::finish(OsmSite &site) const
 {
     const auto warn = [&](const Unread &unread, const QString &then) {
         if (unread.count > 0)
-            site.warnings << QStringLiteral("%1%2 %3 that cannot be read, %4; the first, %5")
-                                     .arg(m_source)
+            site.warnings << QStringLiteral("%1: %2 %3 that cannot be read, %4; the first, %5")
+                                     .arg(m_path)
                                      .arg(unread.count)
                                      .arg(unread.count == 1 ? QStringLiteral("value")
                                                             : QStringLiteral("values"),
@@ -183,9 +184,11 @@ void ObstacleReader::finish(OsmSite &site) const
     warn(m_wallHeight, QStringLiteral("so those walls and hedges hide up to 2 m"));
     warn(m_fenceHeight, QStringLiteral("so those fences are left out"));
     if (m_notClosed > 0)
-        site.warnings << QStringLiteral("%1left out %2 buildings whose outline does not close")
-                                 .arg(m_source)
-                                 .arg(m_notClosed);
+        site.warnings << QStringLiteral("%1: left out %2 whose outline does not close")
+                                 .arg(m_path,
+                                      m_notClosed == 1
+                                              ? QStringLiteral("1 building")
+                                              : QStringLiteral("%1 buildings").arg(m_notClosed));
     const int buildings = m_byHeight + m_byLevels + m_byNone;
     if (buildings > 0)
         site.heightRules << QStringLiteral("of its %1 buildings and building parts, %2 took their "
@@ -288,7 +291,7 @@ std::variant<ModuleProblem, QString, OsmSite> readOsmSite(const QString &path,
     OsmSite site;
     for (const QString &warning : contents.warnings)
         site.warnings << QStringLiteral("%1: %2").arg(path, warning);
-    ObstacleReader obstacles(source);
+    ObstacleReader obstacles(path, source);
     for (OsmElement &element : contents.elements)
         obstacles.take(element, site);
     obstacles.finish(site);

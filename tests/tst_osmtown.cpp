@@ -1,0 +1,452 @@
+#include "clirun.h"
+#include "osmtags.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <optional>
+
+// A town from an OpenStreetMap extract: tags read as mappers write them,
+// and an extract that gives the same coverage, to the byte, as the same
+// site written by hand with its heights worked out.
+class OsmTownTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void lengths_data();
+    void lengths();
+    void counts_data();
+    void counts();
+    void bearings_data();
+    void bearings();
+    void sameAsByHand_data();
+    void sameAsByHand();
+    void cameraErrors();
+
+private:
+    QString write(const QString &name, const QByteArray &bytes);
+    QTemporaryDir m_folder;
+};
+
+namespace {
+
+// A way or a relation's ring, as lon,lat corners; closed ones repeat
+// their first corner at the end.
+using Corners = std::vector<std::pair<const char *, const char *>>;
+
+Corners box(const char *west, const char *south, const char *east, const char *north)
+{
+    return {{west, south}, {east, south}, {east, north}, {west, north}, {west, south}};
+}
+
+struct Way
+{
+    Corners corners;
+    QByteArray tags; // as <tag k=... v=.../> elements
+};
+
+// The town: each building, wall, hedge, fence and street of the extract.
+// The heights that the hand-made GeoJSON gives them were worked out from
+// the tags beside each, by the rules of the README.
+struct Obstacle
+{
+    Way way;
+    std::optional<double> heightByHand; // nothing: not an obstacle, or no height
+    bool obstacle = true;
+};
+
+QByteArray tag(const char *key, const char *value)
+{
+    QByteArray escaped(value);
+    escaped.replace("&", "&amp;").replace("\"", "&quot;").replace("'", "&apos;");
+    return QByteArray("<tag k=\"") + key + "\" v=\"" + escaped + "\"/>";
+}
+
+const std::vector<Obstacle> &town()
+{
+    static const std::vector<Obstacle> ways{
+            // 12 m
+            {{box("11.5003", "48.09995", "11.5005", "48.10008"),
+              tag("building", "yes") + tag("height", "12 m")},
+             12.0},
+            // 15.5 ft = 15.5 x 0.3048 m
+            {{box("11.5006", "48.1001", "11.5008", "48.1003"),
+              tag("building", "house") + tag("height", "15'6\"")},
+             4.7244},
+            // a storey of 3 m and a roof of 2.5 m
+            {{box("11.5005", "48.1006", "11.5007", "48.1008"),
+              tag("building", "yes") + tag("building:levels", "1") + tag("roof:height", "2.5 m")},
+             5.5},
+            // 3 storeys; a list's first
+            {{box("11.5012", "48.1004", "11.5015", "48.1006"),
+              tag("building", "retail") + tag("building:levels", "3;4")},
+             9.0},
+            // no height at all: every height
+            {{box("11.5016", "48.1", "11.5017", "48.1001"), tag("building:part", "yes")},
+             std::nullopt},
+            // a height that cannot be read gives way to the levels: 2 x 3 m
+            {{box("11.501", "48.0998", "11.5012", "48.1"),
+              tag("building", "yes") + tag("height", "tall") + tag("building:levels", "2")},
+             6.0},
+            // a wall without a height: 2 m
+            {{{{"11.5013", "48.0997"}, {"11.5018", "48.0997"}}, tag("barrier", "wall")}, 2.0},
+            // a hedge of 1.5 m
+            {{{{"11.5002", "48.0998"}, {"11.5002", "48.1002"}},
+              tag("barrier", "hedge") + tag("height", " 1.5m ")},
+             1.5},
+            // a fence without a height is seen through: left out
+            {{{{"11.5001", "48.0999"}, {"11.5001", "48.1001"}}, tag("barrier", "fence")},
+             std::nullopt,
+             false},
+            // a fence of 6 ft = 6 x 0.3048 m
+            {{{{"11.5003", "48.1009"}, {"11.5004", "48.1005"}},
+              tag("barrier", "fence") + tag("height", "6 ft")},
+             1.8288},
+            // streets, with and without a width, hide nothing
+            {{{{"11.499", "48.1003"}, {"11.503", "48.1003"}},
+              tag("highway", "residential") + tag("width", "8")},
+             std::nullopt,
+             false},
+            {{{{"11.5011", "48.099"}, {"11.5011", "48.102"}}, tag("highway", "service")},
+             std::nullopt,
+             false},
+            // a building's outline that does not close is left out
+            {{{{"11.5025", "48.1012"}, {"11.5027", "48.1012"}, {"11.5027", "48.1014"}},
+              tag("building", "yes")},
+             std::nullopt,
+             false},
+    };
+    return ways;
+}
+
+// A building with a courtyard, as a multipolygon relation: 10 m.
+const Corners courtOuter = box("11.5018", "48.1003", "11.5024", "48.1008");
+const Corners courtInner = box("11.502", "48.1005", "11.5022", "48.1006");
+constexpr double courtHeight = 10.0;
+
+// The ground to cover, given beside the extract.
+const Corners yard = box("11.499", "48.099", "11.503", "48.102");
+
+struct Camera
+{
+    const char *lon;
+    const char *lat;
+    QByteArray tags;
+};
+const std::vector<Camera> cameras{
+        {"11.5", "48.1",
+         tag("man_made", "surveillance") + tag("camera:direction", "90") + tag("ref", "C-1")
+                 + tag("height", "72 ft")},
+        {"11.501", "48.101",
+         tag("man_made", "surveillance") + tag("surveillance:type", "camera")
+                 + tag("direction", "SW") + tag("name", "Gate")},
+        // In the courtyard of the building with one.
+        {"11.5021", "48.10055",
+         tag("man_made", "surveillance") + tag("camera:direction", "270;90")
+                 + tag("camera:angle", "20")},
+        // A dome: no direction.
+        {"11.5021", "48.1011", tag("man_made", "surveillance") + tag("camera:type", "dome")},
+        // A panning camera's sweep.
+        {"11.5022", "48.1012",
+         tag("man_made", "surveillance") + tag("camera:direction", "180-360")},
+        // A guard is not a camera: no record at all.
+        {"11.5023", "48.1013",
+         tag("man_made", "surveillance") + tag("surveillance:type", "guard")
+                 + tag("camera:direction", "0")},
+        // Look-alikes of height are no height: the command line's counts.
+        {"11.5015", "48.0995",
+         tag("man_made", "surveillance") + tag("camera:direction", "0") + tag("camera:height", "9")
+                 + tag("est_height", "12")},
+        // A height that cannot be read.
+        {"11.5024", "48.1014",
+         tag("man_made", "surveillance") + tag("camera:direction", "45") + tag("height", "high")},
+};
+
+// The extract: the cameras' nodes first, then each way's own nodes, the
+// ways, and the courtyard's relation.
+QByteArray extract()
+{
+    QByteArray nodes;
+    QByteArray ways;
+    qint64 next = 1;
+    for (const Camera &camera : cameras)
+        nodes += "<node id=\"" + QByteArray::number(next++) + "\" lat=\"" + camera.lat + "\" lon=\""
+                + camera.lon + "\" version=\"1\">" + camera.tags + "</node>\n";
+    qint64 wayId = 100;
+    const auto addWay = [&](const Corners &corners, const QByteArray &tags) {
+        const bool closed = corners.size() > 2 && corners.front() == corners.back();
+        const qint64 first = next;
+        QByteArray refs;
+        for (std::size_t index = 0; index < corners.size(); ++index) {
+            if (closed && index + 1 == corners.size()) {
+                refs += "<nd ref=\"" + QByteArray::number(first) + "\"/>";
+                break;
+            }
+            nodes += "<node id=\"" + QByteArray::number(next) + "\" lat=\"" + corners[index].second
+                    + "\" lon=\"" + corners[index].first + "\"/>\n";
+            refs += "<nd ref=\"" + QByteArray::number(next++) + "\"/>";
+        }
+        ways += "<way id=\"" + QByteArray::number(wayId) + "\">" + refs + tags + "</way>\n";
+        return wayId++;
+    };
+    for (const Obstacle &obstacle : town())
+        addWay(obstacle.way.corners, obstacle.way.tags);
+    const qint64 outer = addWay(courtOuter, {});
+    const qint64 inner = addWay(courtInner, {});
+    const QByteArray relation = "<relation id=\"900\"><member type=\"way\" ref=\""
+            + QByteArray::number(outer) + "\" role=\"outer\"/><member type=\"way\" ref=\""
+            + QByteArray::number(inner) + "\" role=\"inner\"/>" + tag("type", "multipolygon")
+            + tag("building", "yes") + tag("height", "10") + "</relation>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<osm version=\"0.6\" generator=\"tests\">\n"
+            + nodes + ways + relation + "</osm>\n";
+}
+
+QByteArray coordinates(const Corners &corners)
+{
+    QByteArray text;
+    for (const auto &[lon, lat] : corners)
+        text += QByteArray(text.isEmpty() ? "" : ",") + "[" + lon + "," + lat + "]";
+    return "[" + text + "]";
+}
+
+QByteArray feature(const QByteArray &role, std::optional<double> height, const QByteArray &geometry)
+{
+    const QByteArray heightProperty
+            = height ? ",\"height\":" + QByteArray::number(*height, 'g', 17) : QByteArray();
+    return "{\"type\":\"Feature\",\"properties\":{\"role\":\"" + role + "\"" + heightProperty
+            + "},\"geometry\":" + geometry + "}";
+}
+
+// The same site by hand: the yard to cover, and each obstacle with the
+// height worked out above.
+QByteArray byHand()
+{
+    QList<QByteArray> features;
+    features << feature("area", std::nullopt,
+                        "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(yard) + "]}");
+    for (const Obstacle &obstacle : town()) {
+        if (!obstacle.obstacle)
+            continue;
+        const Corners &corners = obstacle.way.corners;
+        const bool closed = corners.size() > 2 && corners.front() == corners.back();
+        features << feature(
+                "obstacle", obstacle.heightByHand,
+                closed ? "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(corners) + "]}"
+                       : "{\"type\":\"LineString\",\"coordinates\":" + coordinates(corners) + "}");
+    }
+    features << feature("obstacle", courtHeight,
+                        "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(courtOuter) + ","
+                                + coordinates(courtInner) + "]}");
+    return "{\"type\":\"FeatureCollection\",\"features\":[" + features.join(",\n") + "]}\n";
+}
+
+// The cameras that have a record, as a schedule by hand: bearings, tilts
+// and heights as their tags say them (72 ft = 72 x 0.3048 m), the rest
+// from the command line.
+const QByteArray scheduleByHand = "camera,bearing,tilt,height,lat,lon\n"
+                                  "C-1,90,,21.9456,48.1,11.5\n"
+                                  "Gate,225,,,48.101,11.501\n"
+                                  "node/3,270,20,,48.10055,11.5021\n"
+                                  "node/7,0,,,48.0995,11.5015\n";
+
+// Above every roof, and the target on the ground, so that every obstacle's
+// height counts.
+const QStringList lens{"--hfov", "80",     "--resolution", "1920x1080",       "--height",
+                       "20",     "--tilt", "30",           "--target-height", "0"};
+
+} // namespace
+
+void OsmTownTest::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+}
+
+QString OsmTownTest::write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+void OsmTownTest::lengths_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<double>("metres"); // NaN: none
+
+    const double none = std::nan("");
+    QTest::addRow("metres") << "12" << 12.0;
+    QTest::addRow("a unit") << "12 m" << 12.0;
+    QTest::addRow("a unit close") << "12.5m" << 12.5;
+    QTest::addRow("stray blanks") << "  7 " << 7.0;
+    QTest::addRow("a list") << "12;15" << 12.0;
+    QTest::addRow("a point first") << ".5" << 0.5;
+    QTest::addRow("feet") << "40'" << 12.192;
+    QTest::addRow("ft") << "40 ft" << 12.192;
+    QTest::addRow("feet and inches") << "40'6\"" << 12.3444;
+    QTest::addRow("ft and in") << "40 ft 6 in" << 12.3444;
+    QTest::addRow("half an inch") << "3'11.5\"" << 1.2065;
+    QTest::addRow("comma") << "12,5" << none;
+    QTest::addRow("sign") << "-3" << none;
+    QTest::addRow("words") << "tall" << none;
+    QTest::addRow("kilometres") << "12 km" << none;
+    QTest::addRow("12 inches") << "40'12\"" << none;
+    QTest::addRow("inches alone") << "6\"" << none;
+    QTest::addRow("empty") << "" << none;
+    QTest::addRow("exponent") << "1e3" << none;
+    QTest::addRow("something after") << "12 m 3" << none;
+    QTest::addRow("two points") << "1.2.3" << none;
+}
+
+void OsmTownTest::lengths()
+{
+    QFETCH(QString, value);
+    QFETCH(double, metres);
+    const auto read = tagMetres(value);
+    if (std::isnan(metres)) {
+        QVERIFY2(!read, qPrintable(QString::number(read.value_or(0.0))));
+        return;
+    }
+    QVERIFY(read);
+    QVERIFY2(std::fabs(*read - metres) <= 1e-12, qPrintable(QString::number(*read, 'g', 17)));
+}
+
+void OsmTownTest::counts_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<double>("count"); // NaN: none
+
+    const double none = std::nan("");
+    QTest::addRow("whole") << "3" << 3.0;
+    QTest::addRow("a mezzanine") << "2.5" << 2.5;
+    QTest::addRow("a list") << "3;4" << 3.0;
+    QTest::addRow("blanks") << " 4 " << 4.0;
+    QTest::addRow("words") << "three" << none;
+    QTest::addRow("sign") << "-1" << none;
+    QTest::addRow("a unit") << "3 levels" << none;
+}
+
+void OsmTownTest::counts()
+{
+    QFETCH(QString, value);
+    QFETCH(double, count);
+    const auto read = tagCount(value);
+    QCOMPARE(read.has_value(), !std::isnan(count));
+    if (read)
+        QCOMPARE(*read, count);
+}
+
+void OsmTownTest::bearings_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("bearing");
+    QTest::addColumn<QString>("problem");
+
+    QTest::addRow("degrees") << "90"
+                             << "90"
+                             << "";
+    QTest::addRow("compass point") << "NE"
+                                   << "NE"
+                                   << "";
+    QTest::addRow("a list") << " 90 ; 180"
+                            << "90"
+                            << "";
+    QTest::addRow("a minus sign leads") << "-45"
+                                        << "-45"
+                                        << "";
+    QTest::addRow("a range")
+            << "180-360"
+            << ""
+            << "camera:direction=180-360 is a range that the camera pans over, not one bearing";
+    QTest::addRow("a range of points")
+            << "NE-SE;W"
+            << ""
+            << "camera:direction=NE-SE is a range that the camera pans over, not one bearing";
+    QTest::addRow("empty") << " ; 90"
+                           << ""
+                           << "camera:direction is empty";
+}
+
+void OsmTownTest::bearings()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, bearing);
+    QFETCH(QString, problem);
+    const TagBearing read = tagBearing(QStringLiteral("camera:direction"), value);
+    QCOMPARE(read.bearing.value_or(QString()), bearing);
+    QCOMPARE(read.problem.value_or(QString()), problem);
+}
+
+void OsmTownTest::sameAsByHand_data()
+{
+    QTest::addColumn<QStringList>("command");
+
+    QTest::addRow("coverage") << QStringList{"coverage", "--format", "csv"};
+    QTest::addRow("footprint") << QStringList{"footprint"};
+}
+
+// The extract's obstacles and cameras give what the site and schedule
+// by hand give, byte for byte; the records that the extract cannot give
+// are errors of their own, on standard error.
+void OsmTownTest::sameAsByHand()
+{
+    QFETCH(QStringList, command);
+    const QString osm = write("town.osm", extract());
+    const QString area = write(
+            "yard.geojson",
+            "{\"type\":\"FeatureCollection\",\"features\":["
+                    + feature("area", std::nullopt,
+                              "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(yard) + "]}")
+                    + "]}\n");
+    const QString site = write("town.geojson", byHand());
+    const QString schedule = write("town.csv", scheduleByHand);
+    QVERIFY(!osm.isEmpty() && !area.isEmpty() && !site.isEmpty() && !schedule.isEmpty());
+
+    const CliRun expected
+            = runCli(command + QStringList{"--site", site, "--batch", schedule} + lens);
+    QCOMPARE(expected.errors, QByteArray());
+    QCOMPARE(int(expected.status), 0);
+    const CliRun run
+            = runCli(command + QStringList{"--site", osm, "--site", area, "--batch", osm} + lens);
+    QCOMPARE(int(run.status), 1); // the rows that are errors
+    QCOMPARE(run.output, expected.output);
+}
+
+void OsmTownTest::cameraErrors()
+{
+    const QString osm = write("town.osm", extract());
+    const CliRun run = runCli(QStringList{"footprint", "--site", osm, "--batch", osm} + lens);
+    const QString prefix = QStringLiteral("kavrelo-cli footprint: ");
+    const QString warning = prefix + QStringLiteral("warning: ");
+    const QString errors = QString::fromUtf8(run.errors);
+    const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList expected{
+            warning + osm
+                    + ": 1 value that cannot be read, so the buildings' levels count instead; "
+                      "the first, way/105 has height=\"tall\"",
+            warning + osm + ": left out 1 building whose outline does not close",
+            prefix
+                    + "line 5: node/4 has no camera:direction, as a dome often has not: give "
+                      "every such camera one bearing with --bearing DEGREES, or map its direction",
+            prefix
+                    + "line 6: node/5: camera:direction=180-360 is a range that the camera pans "
+                      "over, not one bearing",
+            prefix + "line 8: node/8: height=\"high\" is not a length in metres or feet",
+    };
+    QCOMPARE(lines, expected);
+    QCOMPARE(int(run.status), 1);
+
+    // With a bearing for all, the dome stands in the schedule too.
+    const CliRun withBearing = runCli(
+            QStringList{"footprint", "--site", osm, "--batch", osm, "--bearing", "180"} + lens);
+    QVERIFY(!withBearing.errors.contains("node/4"));
+    QVERIFY(withBearing.output.contains("\"camera\":\"node/4\",\"bearing_deg\":180.0000"));
+}
+
+QTEST_GUILESS_MAIN(OsmTownTest)
+#include "tst_osmtown.moc"
