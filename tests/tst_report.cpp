@@ -27,6 +27,7 @@ private slots:
     void editionNamed_data();
     void editionNamed();
     void steepestAngleNamed();
+    void heightRulesNamed();
     void floorPlanPage_data();
     void floorPlanPage();
     void coveragePage();
@@ -292,6 +293,60 @@ void ReportTest::steepestAngleNamed()
                                   "where the line from the lens to the target is at most 45\u00B0 "
                                   "below the horizontal"),
              qPrintable(assumptions));
+}
+
+// How an extract's obstacles got their heights is counted, rule by rule,
+// among the assumptions: here one or two of each, north of the yard.
+void ReportTest::heightRulesNamed()
+{
+    READS_THE_PDF();
+    QByteArray nodes;
+    QByteArray ways;
+    int next = 1;
+    const auto way = [&](int corners, const QByteArray &tags) {
+        QByteArray refs;
+        const int first = next;
+        for (int corner = 0; corner < corners; ++corner) {
+            nodes += QStringLiteral("<node id=\"%1\" lat=\"%2\" lon=\"%3\"/>")
+                             .arg(next)
+                             .arg(48.102 + 0.0001 * (corner >= 2), 0, 'f', 4)
+                             .arg(11.5 + 0.0002 * first + 0.0001 * (corner == 1 || corner == 2), 0,
+                                  'f', 4)
+                             .toUtf8();
+            refs += "<nd ref=\"" + QByteArray::number(next++) + "\"/>";
+        }
+        if (corners == 4)
+            refs += "<nd ref=\"" + QByteArray::number(first) + "\"/>";
+        ways += "<way id=\"" + QByteArray::number(next) + "\">" + refs + tags + "</way>";
+    };
+    const auto tag = [](const char *key, const char *value) {
+        return QByteArray("<tag k=\"") + key + "\" v=\"" + value + "\"/>";
+    };
+    way(4, tag("building", "yes") + tag("height", "9"));
+    way(4, tag("building", "yes") + tag("building:levels", "2") + tag("roof:height", "1"));
+    way(4, tag("building", "yes") + tag("building:levels", "3"));
+    way(4, tag("building:part", "yes"));
+    way(2, tag("barrier", "wall"));
+    way(2, tag("barrier", "hedge") + tag("height", "1"));
+    way(2, tag("barrier", "fence") + tag("height", "1.2"));
+    way(2, tag("barrier", "fence"));
+    const QString osm = m_folder.filePath(QStringLiteral("heights.osm"));
+    QFile file(osm);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><osm version=\"0.6\">" + nodes + ways + "</osm>");
+    file.close();
+    const QString path = report({"--site", osm});
+    QVERIFY(!path.isEmpty());
+    const QString assumptions = pageText(path, pageCount(path)).simplified();
+    for (const char *rule :
+         {"In heights.osm, of its 4 buildings and building parts, 1 took their height from "
+          "height, 2 from building:levels at 3 m a storey (1 with roof:height added), and 1 had "
+          "neither and hide at every height.",
+          "In heights.osm, of its 2 walls and hedges, 1 took their height from height, and 1 "
+          "without one hide up to 2 m.",
+          "In heights.osm, of its 2 fences, 1 with a height hide up to it, and 1 without one "
+          "were left out, since most fences are seen through."})
+        QVERIFY2(assumptions.contains(QLatin1String(rule)), qPrintable(assumptions));
 }
 
 void ReportTest::floorPlanPage_data()
