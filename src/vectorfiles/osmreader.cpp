@@ -100,6 +100,13 @@ OsmElement ElementReader::read(const OGRFeature &feature) const
     }
     std::vector<std::vector<GeoPoint>> lines;
     flatten(*geometry, element.polygons, lines);
+    if (!element.polygons.empty()) {
+        // Where it crosses itself is said by the feature's name, not by
+        // GEOS's coordinates among GDAL's warnings.
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        element.valid = geometry->IsValid();
+        CPLPopErrorHandler();
+    }
     if (lines.size() == 1)
         element.line = std::move(lines.front());
     return element;

@@ -104,6 +104,9 @@ struct OsmElement
     std::optional<GeoPoint> point;
     std::vector<GeoPoint> line;
     GeoArea polygons;
+    // Whether its polygons are valid, as OGR finds them: an outline that
+    // crosses itself is a slip that mappers leave and others mend.
+    bool valid = true;
 
     const QString *tag(int key) const
     {

@@ -76,6 +76,7 @@ private:
     int m_fences = 0;
     int m_fencesLeftOut = 0;
     int m_notClosed = 0;
+    Unread m_invalid;
     Unread m_height;
     Unread m_levels;
     Unread m_roof;
@@ -140,11 +141,16 @@ void ObstacleReader::take(OsmElement &element, OsmSite &site)
             ++m_notClosed;
             return;
         }
+        if (!element.valid) {
+            if (m_invalid.count++ == 0)
+                m_invalid.first = elementName(element);
+            return;
+        }
         add(element, buildingHeight(element), site);
         return;
     }
     const auto barrier = tagOf(element, "barrier");
-    if (!barrier || (element.line.size() < 2 && element.polygons.empty()))
+    if (!barrier || (element.line.size() < 2 && element.polygons.empty()) || !element.valid)
         return;
     const QString kind = firstTagValue(*barrier).toLower();
     const auto given = tagOf(element, "height");
@@ -189,6 +195,14 @@ void ObstacleReader::finish(OsmSite &site) const
                                       m_notClosed == 1
                                               ? QStringLiteral("1 building")
                                               : QStringLiteral("%1 buildings").arg(m_notClosed));
+    if (m_invalid.count > 0)
+        site.warnings << QStringLiteral("%1: left out %2 whose outline crosses itself; the "
+                                        "first, %3")
+                                 .arg(m_path,
+                                      m_invalid.count == 1
+                                              ? QStringLiteral("1 building")
+                                              : QStringLiteral("%1 buildings").arg(m_invalid.count),
+                                      m_invalid.first);
     const int buildings = m_byHeight + m_byLevels + m_byNone;
     if (buildings > 0)
         site.heightRules << QStringLiteral("of its %1 buildings and building parts, %2 took their "
