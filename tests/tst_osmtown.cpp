@@ -26,6 +26,10 @@ private slots:
     void sameAsByHand_data();
     void sameAsByHand();
     void cameraErrors();
+    void streets_data();
+    void streets();
+    void extent_data();
+    void extent();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -175,43 +179,70 @@ const std::vector<Camera> cameras{
          tag("man_made", "surveillance") + tag("camera:direction", "45") + tag("height", "high")},
 };
 
-// The extract: the cameras' nodes first, then each way's own nodes, the
-// ways, and the courtyard's relation.
-QByteArray extract()
+// An extract of nodes and ways in OSM XML, each way's corners its own
+// nodes; a closed way ends on its first node again.
+class ExtractWriter
 {
-    QByteArray nodes;
-    QByteArray ways;
-    qint64 next = 1;
-    for (const Camera &camera : cameras)
-        nodes += "<node id=\"" + QByteArray::number(next++) + "\" lat=\"" + camera.lat + "\" lon=\""
-                + camera.lon + "\" version=\"1\">" + camera.tags + "</node>\n";
-    qint64 wayId = 100;
-    const auto addWay = [&](const Corners &corners, const QByteArray &tags) {
+public:
+    void node(const char *lon, const char *lat, const QByteArray &tags = {})
+    {
+        m_nodes += "<node id=\"" + QByteArray::number(m_next++) + "\" lat=\"" + lat + "\" lon=\""
+                + lon + "\" version=\"1\">" + tags + "</node>\n";
+    }
+    qint64 way(const Corners &corners, const QByteArray &tags)
+    {
         const bool closed = corners.size() > 2 && corners.front() == corners.back();
-        const qint64 first = next;
+        const qint64 first = m_next;
         QByteArray refs;
         for (std::size_t index = 0; index < corners.size(); ++index) {
             if (closed && index + 1 == corners.size()) {
                 refs += "<nd ref=\"" + QByteArray::number(first) + "\"/>";
                 break;
             }
-            nodes += "<node id=\"" + QByteArray::number(next) + "\" lat=\"" + corners[index].second
-                    + "\" lon=\"" + corners[index].first + "\"/>\n";
-            refs += "<nd ref=\"" + QByteArray::number(next++) + "\"/>";
+            refs += "<nd ref=\"" + QByteArray::number(m_next) + "\"/>";
+            node(corners[index].first, corners[index].second);
         }
-        ways += "<way id=\"" + QByteArray::number(wayId) + "\">" + refs + tags + "</way>\n";
-        return wayId++;
-    };
+        m_ways += "<way id=\"" + QByteArray::number(m_wayId) + "\">" + refs + tags + "</way>\n";
+        return m_wayId++;
+    }
+    void relation(const QByteArray &members, const QByteArray &tags)
+    {
+        m_relations += "<relation id=\"" + QByteArray::number(m_relationId++) + "\">" + members
+                + tags + "</relation>\n";
+    }
+    // bounds: as <bounds .../> has them, or nothing.
+    QByteArray file(const QByteArray &bounds = {}) const
+    {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<osm version=\"0.6\" "
+               "generator=\"tests\">\n"
+                + bounds + m_nodes + m_ways + m_relations + "</osm>\n";
+    }
+
+private:
+    QByteArray m_nodes;
+    QByteArray m_ways;
+    QByteArray m_relations;
+    qint64 m_next = 1;
+    qint64 m_wayId = 100;
+    qint64 m_relationId = 900;
+};
+
+// The extract: the cameras' nodes first, then each way's own nodes, the
+// ways, and the courtyard's relation.
+QByteArray extract()
+{
+    ExtractWriter writer;
+    for (const Camera &camera : cameras)
+        writer.node(camera.lon, camera.lat, camera.tags);
     for (const Obstacle &obstacle : town())
-        addWay(obstacle.way.corners, obstacle.way.tags);
-    const qint64 outer = addWay(courtOuter, {});
-    const qint64 inner = addWay(courtInner, {});
-    const QByteArray relation = "<relation id=\"900\"><member type=\"way\" ref=\""
-            + QByteArray::number(outer) + "\" role=\"outer\"/><member type=\"way\" ref=\""
-            + QByteArray::number(inner) + "\" role=\"inner\"/>" + tag("type", "multipolygon")
-            + tag("building", "yes") + tag("height", "10") + "</relation>\n";
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<osm version=\"0.6\" generator=\"tests\">\n"
-            + nodes + ways + relation + "</osm>\n";
+        writer.way(obstacle.way.corners, obstacle.way.tags);
+    const qint64 outer = writer.way(courtOuter, {});
+    const qint64 inner = writer.way(courtInner, {});
+    writer.relation("<member type=\"way\" ref=\"" + QByteArray::number(outer)
+                            + "\" role=\"outer\"/><member type=\"way\" ref=\""
+                            + QByteArray::number(inner) + "\" role=\"inner\"/>",
+                    tag("type", "multipolygon") + tag("building", "yes") + tag("height", "10"));
+    return writer.file();
 }
 
 QByteArray coordinates(const Corners &corners)
@@ -457,6 +488,107 @@ void OsmTownTest::cameraErrors()
             QStringList{"footprint", "--site", osm, "--batch", osm, "--bearing", "180"} + lens);
     QVERIFY(!withBearing.errors.contains("node/4"));
     QVERIFY(withBearing.output.contains("\"camera\":\"node/4\",\"bearing_deg\":180.0000"));
+}
+
+void OsmTownTest::streets_data()
+{
+    QTest::addColumn<QByteArray>("extract");
+    QTest::addColumn<double>("area"); // to cover, m^2
+    QTest::addColumn<QStringList>("warnings");
+
+    // Street A runs east along 48.1 N from 11.499 to 11.501 E, 8 m wide by
+    // its tag: on WGS84, N(48.1) cos 48.1 x 0.002 rad = 148.96204 m long.
+    // Street B runs north along 11.5 E from 48.0995 to 48.1005 N, a
+    // residential street of 6 m: the meridian's arc, 111.19227 m. They
+    // cross in 8 x 6 m: 8 x 148.96204 + 6 x 111.19227 - 48 = 1810.84995.
+    const auto streets = [](const char *widthA, const Way &third) {
+        ExtractWriter writer;
+        writer.way({{"11.499", "48.1"}, {"11.501", "48.1"}},
+                   tag("highway", "secondary") + tag("width", widthA));
+        writer.way({{"11.5", "48.0995"}, {"11.5", "48.1005"}}, tag("highway", "residential"));
+        writer.way(third.corners, third.tags);
+        return writer.file();
+    };
+    const Corners aside{{"11.4995", "48.0996"}, {"11.5005", "48.0996"}};
+    QTest::addRow("two crossing streets")
+            << streets("8", {aside, tag("highway", "proposed")}) << 1810.84995
+            << QStringList{": left out 1 way of highway=proposed, which are no street space"};
+    QTest::addRow("a width in feet")
+            << streets("26'3\"", {aside, tag("highway", "construction")})
+            // 26.25 ft = 8.001 m: 0.001 m more of street A, and of the crossing.
+            << 1810.84995 + 0.001 * (148.96204 - 6.0)
+            << QStringList{": left out 1 way of highway=construction, which are no street space"};
+    // A width that cannot be read: street A is a secondary street's 8 m.
+    QTest::addRow("a width that cannot be read")
+            << streets("eight", {aside, tag("barrier", "fence")}) << 1810.84995
+            << QStringList{": 1 width that cannot be read, so those streets are as wide as their "
+                           "class; the first, way/100 has width=\"eight\""};
+    // A building over street A's north edge, 48.10002 to 48.1001 N and
+    // 11.5005 to 11.5007 E: 4 m less 2.22385 m of meridian, by 14.89620 m
+    // of parallel, 26.45796 m^2 less.
+    QTest::addRow("less a building") << streets(
+            "8", {box("11.5005", "48.10002", "11.5007", "48.1001"), tag("building", "yes")})
+                                     << 1810.84995 - 26.45796 << QStringList{};
+}
+
+// The street space to cover, against the areas worked out by hand above.
+void OsmTownTest::streets()
+{
+    QFETCH(QByteArray, extract);
+    QFETCH(double, area);
+    QFETCH(QStringList, warnings);
+    const QString osm = write(QStringLiteral("%1.osm").arg(QTest::currentDataTag()), extract);
+    const CliRun run = runCli(QStringList{"coverage", "--site", osm, "--area", "streets", "--lat",
+                                          "48.1", "--lon", "11.4995", "--bearing", "90"}
+                              + lens + QStringList{"--format", "csv"});
+    QCOMPARE(int(run.status), 0);
+    QStringList said;
+    for (const QString &line : QString::fromUtf8(run.errors).split('\n', Qt::SkipEmptyParts))
+        said << line.mid(line.indexOf(osm) + osm.size());
+    QCOMPARE(said, warnings);
+    const QList<QByteArray> row = run.output.split('\n').value(1).split(',');
+    QCOMPARE(row.value(0), QByteArray("level"));
+    QVERIFY2(std::fabs(row.value(3).toDouble() - area) <= 0.005, row.value(3).constData());
+}
+
+void OsmTownTest::extent_data()
+{
+    QTest::addColumn<QByteArray>("bounds");
+    QTest::addColumn<QString>("warning");
+
+    // 11.499 to 11.501 E by 48.0995 to 48.1005 N on WGS84, the integral of
+    // M N cos(lat) over it: 16563.42735 m^2; less the building's 48.10002
+    // to 48.1001 N by 11.5005 to 11.5007 E, 132.50727 m^2: 16430.92009.
+    // Its corners in the plane are joined straight, where the parallels
+    // bend by half a millimetre over the box, each way, and cancel.
+    QTest::addRow("as it declares them")
+            << QByteArray("<bounds minlat=\"48.0995\" minlon=\"11.499\" maxlat=\"48.1005\" "
+                          "maxlon=\"11.501\"/>\n")
+            << QString();
+    // The streets span the same box.
+    QTest::addRow("around what it maps")
+            << QByteArray()
+            << "declares no bounds, so the ground to cover is the box around "
+               "what it maps";
+}
+
+void OsmTownTest::extent()
+{
+    QFETCH(QByteArray, bounds);
+    QFETCH(QString, warning);
+    ExtractWriter writer;
+    writer.way({{"11.499", "48.0995"}, {"11.499", "48.1005"}, {"11.501", "48.1005"}},
+               tag("highway", "footway"));
+    writer.way(box("11.5005", "48.10002", "11.5007", "48.1001"), tag("building", "yes"));
+    writer.way({{"11.5", "48.1"}, {"11.501", "48.0995"}}, tag("barrier", "wall"));
+    const QString osm = write(QStringLiteral("extent.osm"), writer.file(bounds));
+    const CliRun run = runCli(QStringList{"coverage", "--site", osm, "--area", "extent", "--lat",
+                                          "48.1", "--lon", "11.4995", "--bearing", "90"}
+                              + lens + QStringList{"--format", "csv"});
+    QCOMPARE(int(run.status), 0);
+    QCOMPARE(QString::fromUtf8(run.errors).section(osm, 1).trimmed(), warning);
+    const QList<QByteArray> row = run.output.split('\n').value(1).split(',');
+    QVERIFY2(std::fabs(row.value(3).toDouble() - 16430.92009) <= 0.01, row.value(3).constData());
 }
 
 QTEST_GUILESS_MAIN(OsmTownTest)

@@ -387,7 +387,7 @@ void SiteFilesTest::refusals_data()
                            "20",
                            "--role",
                            "A-WALL*=obstacle"}
-            << QString() << QByteArray() << "--role and --obstacle-height need --site";
+            << QString() << QByteArray() << "--role, --obstacle-height and --area need --site";
 }
 
 // Refused before anything is computed: a usage error, nothing on standard

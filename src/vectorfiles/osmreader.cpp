@@ -136,6 +136,12 @@ std::variant<QString, OsmContents> readOsmFile(const QString &path, OsmInterest 
     for (OGRLayer *layer : dataset.GetLayers())
         readers.emplace_back(*layer);
     OsmContents contents;
+    // Not forced: without bounds of its own the driver would read the
+    // whole file for a box around it.
+    OGREnvelope bounds;
+    if (dataset.GetLayerCount() > 0
+        && dataset.GetLayer(0)->GetExtent(&bounds, FALSE) == OGRERR_NONE)
+        contents.bounds = std::array<double, 4>{bounds.MinX, bounds.MinY, bounds.MaxX, bounds.MaxY};
     dataset.ResetReading();
     OGRLayer *layer = nullptr;
     while (const OGRFeatureUniquePtr feature{

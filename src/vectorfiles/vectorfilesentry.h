@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -123,6 +124,9 @@ enum class OsmInterest { cameras, site };
 struct OsmContents
 {
     std::vector<OsmElement> elements; // in the file's order, nodes first
+    // The extract's bounds as it declares them, when it does: west, south,
+    // east and north.
+    std::optional<std::array<double, 4>> bounds;
     // GDAL's own warnings, each once, in its words.
     QStringList warnings;
 };

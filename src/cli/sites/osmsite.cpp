@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -53,10 +55,86 @@ constexpr double unmappedWallHeight = 2.0;
 // A storey, floor to floor, for buildings mapped by their levels.
 constexpr double storeyHeight = 3.0;
 
+// The street space of an extract: each street's way widened by its width
+// tag or its class's, and the areas mapped as highways (a square).
+class StreetReader
+{
+public:
+    explicit StreetReader(const QString &path) : m_path(path) { }
+
+    void take(OsmElement &element, OsmSite &site);
+    void finish(OsmSite &site) const;
+
+private:
+    const QString &m_path;
+    Unread m_width;
+    int m_otherClasses = 0;
+    QStringList m_classesLeftOut;
+};
+
+void StreetReader::take(OsmElement &element, OsmSite &site)
+{
+    const auto highway = tagOf(element, "highway");
+    if (!highway || (element.line.size() < 2 && element.polygons.empty()) || !element.valid)
+        return;
+    const QString kind = firstTagValue(*highway).toLower();
+    const StreetClass *known = nullptr;
+    for (const StreetClass &street : streetClasses) {
+        if (kind == QLatin1String(street.highway))
+            known = &street;
+    }
+    if (!known) {
+        ++m_otherClasses;
+        if (!m_classesLeftOut.contains(kind))
+            m_classesLeftOut << kind;
+        return;
+    }
+    SiteFeature feature;
+    feature.role = SiteFeature::Role::area;
+    feature.number = static_cast<int>(site.features.size()) + 1;
+    feature.name = elementName(element);
+    feature.polygons = std::move(element.polygons);
+    if (feature.polygons.empty()) {
+        double width = known->metres;
+        if (const auto given = tagOf(element, "width")) {
+            if (const auto metres = tagMetres(*given); metres && *metres > 0.0)
+                width = *metres;
+            else
+                m_width.add(element, "width", *given);
+        }
+        feature.width = width;
+        feature.lines.push_back(std::move(element.line));
+    }
+    site.features.push_back(std::move(feature));
+}
+
+void StreetReader::finish(OsmSite &site) const
+{
+    if (m_width.count > 0)
+        site.warnings << QStringLiteral("%1: %2 that cannot be read, so those streets are as "
+                                        "wide as their class; the first, %3")
+                                 .arg(m_path,
+                                      m_width.count == 1
+                                              ? QStringLiteral("1 width")
+                                              : QStringLiteral("%1 widths").arg(m_width.count),
+                                      m_width.first);
+    if (m_otherClasses > 0) {
+        QStringList sorted = m_classesLeftOut;
+        sorted.sort();
+        site.warnings << QStringLiteral("%1: left out %2 of highway=%3, which are no street "
+                                        "space")
+                                 .arg(m_path,
+                                      m_otherClasses == 1
+                                              ? QStringLiteral("1 way")
+                                              : QStringLiteral("%1 ways").arg(m_otherClasses),
+                                      sorted.join(QLatin1Char('|')));
+    }
+}
+
 class ObstacleReader
 {
 public:
-    ObstacleReader(const QString &path, const QString &source) : m_path(path), m_source(source) { }
+    explicit ObstacleReader(const QString &path) : m_path(path) { }
 
     void take(OsmElement &element, OsmSite &site);
     void finish(OsmSite &site) const;
@@ -66,7 +144,6 @@ private:
     void add(OsmElement &element, std::optional<double> height, OsmSite &site);
 
     const QString &m_path;
-    const QString &m_source;
     int m_byHeight = 0;
     int m_byLevels = 0;
     int m_withRoof = 0;
@@ -117,7 +194,6 @@ void ObstacleReader::add(OsmElement &element, std::optional<double> height, OsmS
 {
     SiteFeature feature;
     feature.role = SiteFeature::Role::obstacle;
-    feature.source = m_source;
     feature.number = static_cast<int>(site.features.size()) + 1;
     feature.name = elementName(element);
     feature.height = height;
@@ -285,6 +361,38 @@ CameraRow cameraRow(const OsmElement &node, bool bearingGiven)
     return row;
 }
 
+// The extract's bounds as an area, or the box around what it maps.
+SiteFeature extentOf(const QString &path, const OsmContents &contents, QStringList &warnings)
+{
+    std::array<double, 4> box{180.0, 90.0, -180.0, -90.0};
+    if (contents.bounds) {
+        box = *contents.bounds;
+    } else {
+        const auto take = [&box](const std::vector<GeoPoint> &points) {
+            for (const GeoPoint &point : points)
+                box = {std::min(box[0], point.lon), std::min(box[1], point.lat),
+                       std::max(box[2], point.lon), std::max(box[3], point.lat)};
+        };
+        for (const OsmElement &element : contents.elements) {
+            take(element.line);
+            for (const GeoPolygon &polygon : element.polygons)
+                take(polygon.exterior);
+        }
+        warnings << QStringLiteral("%1 declares no bounds, so the ground to cover is the box "
+                                   "around what it maps")
+                            .arg(path);
+    }
+    SiteFeature feature;
+    feature.role = SiteFeature::Role::area;
+    feature.number = 1;
+    feature.name = QStringLiteral("the extract's bounds");
+    const auto [west, south, east, north] = box;
+    if (west < east && south < north)
+        feature.polygons.push_back(
+                {{{south, west}, {south, east}, {north, east}, {north, west}, {south, west}}, {}});
+    return feature;
+}
+
 } // namespace
 
 bool isOsmExtract(const QString &path)
@@ -294,7 +402,7 @@ bool isOsmExtract(const QString &path)
 }
 
 std::variant<ModuleProblem, QString, OsmSite> readOsmSite(const QString &path,
-                                                          const QString &source)
+                                                          const QString &source, OsmGround ground)
 {
     auto read = readOsmFile(path, OsmInterest::site);
     if (auto *problem = std::get_if<ModuleProblem>(&read))
@@ -305,10 +413,22 @@ std::variant<ModuleProblem, QString, OsmSite> readOsmSite(const QString &path,
     OsmSite site;
     for (const QString &warning : contents.warnings)
         site.warnings << QStringLiteral("%1: %2").arg(path, warning);
-    ObstacleReader obstacles(path, source);
-    for (OsmElement &element : contents.elements)
+    if (ground == OsmGround::extent) {
+        SiteFeature extent = extentOf(path, contents, site.warnings);
+        if (!extent.polygons.empty())
+            site.features.push_back(std::move(extent));
+    }
+    ObstacleReader obstacles(path);
+    StreetReader streets(path);
+    for (OsmElement &element : contents.elements) {
+        if (ground == OsmGround::streets)
+            streets.take(element, site);
         obstacles.take(element, site);
+    }
     obstacles.finish(site);
+    streets.finish(site);
+    for (SiteFeature &feature : site.features)
+        feature.source = source;
     return site;
 }
 

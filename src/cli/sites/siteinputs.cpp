@@ -120,6 +120,19 @@ bool isNameColumn(const QString &name)
     return normalizedColumnName(name) == QLatin1String("camera");
 }
 
+namespace {
+
+// "extent|streets"
+QString areaChoices()
+{
+    QStringList names;
+    for (const char *name : osmGroundNames)
+        names << QLatin1String(name);
+    return names.join(QLatin1Char('|'));
+}
+
+} // namespace
+
 SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInput,
                                  const std::function<ResultId(ResultSpec)> &addResult)
     : m_lat(addInput(degreesInput("lat", "Latitude of the camera, WGS84.")))
@@ -159,6 +172,10 @@ SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInp
               {QStringLiteral("obstacle-height"), QStringLiteral("PATTERN=m"),
                QStringLiteral("The height of obstacles without one in the layers PATTERN "
                               "matches; repeatable.")})))
+    , m_area(addInput(commandLineOnly(
+              {QStringLiteral("area"), areaChoices(),
+               QStringLiteral("The ground to cover from an OpenStreetMap extract in --site: "
+                              "its bounds, or its streets, less its buildings.")})))
     , m_levels(addInput(levelsInput()))
     , m_maxAngles(addInput(maxAnglesInput()))
     , m_results(declaredResults(addResult))
@@ -290,8 +307,9 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     }
     inputs.sitePaths = wholeValues(given.commandLine[m_site]);
     if (inputs.sitePaths.isEmpty()
-        && (given.commandLine.given(m_roles) || given.commandLine.given(m_obstacleHeights)))
-        return QStringLiteral("--role and --obstacle-height need --site");
+        && (given.commandLine.given(m_roles) || given.commandLine.given(m_obstacleHeights)
+            || given.commandLine.given(m_area)))
+        return QStringLiteral("--role, --obstacle-height and --area need --site");
     if (inputs.sitePaths.isEmpty())
         return std::nullopt;
     // The earth's points about the origin come from the site module, as a
@@ -308,7 +326,17 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
             return surveyor->fromPlane(origin, east, north);
         };
     }
-    auto read = readSite(inputs.sitePaths, std::get<LayerRules>(rules), plan);
+    OsmGround ground = OsmGround::none;
+    if (const auto area = given.commandLine[m_area]) {
+        const auto named
+                = std::find_if(std::cbegin(osmGroundNames), std::cend(osmGroundNames),
+                               [&](const char *name) { return *area == QLatin1String(name); });
+        if (named == std::cend(osmGroundNames))
+            return QStringLiteral("--area \"%1\" is none of %2")
+                    .arg(*area, areaChoices().replace(QLatin1Char('|'), QStringLiteral(", ")));
+        ground = static_cast<OsmGround>(named - std::cbegin(osmGroundNames) + 1);
+    }
+    auto read = readSite(inputs.sitePaths, std::get<LayerRules>(rules), plan, ground);
     if (const auto *problem = std::get_if<ModuleProblem>(&read)) {
         inputs.moduleProblem = problem->message;
         return std::nullopt;

@@ -131,6 +131,7 @@ private:
     const InputId m_site;
     const InputId m_roles;
     const InputId m_obstacleHeights;
+    const InputId m_area;
     const InputId m_levels;
     const InputId m_maxAngles;
     const PlacedResults m_results;

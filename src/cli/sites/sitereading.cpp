@@ -383,9 +383,10 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
 
 // An extract's obstacles, each on the earth.
 std::optional<std::variant<ModuleProblem, QString>> takeOsm(const QString &path, bool severalFiles,
-                                                            SiteRead &read)
+                                                            OsmGround ground, SiteRead &read)
 {
-    auto osm = readOsmSite(path, severalFiles ? QStringLiteral("%1, ").arg(path) : QString());
+    auto osm = readOsmSite(path, severalFiles ? QStringLiteral("%1, ").arg(path) : QString(),
+                           ground);
     if (auto *problem = std::get_if<ModuleProblem>(&osm))
         return std::move(*problem);
     if (auto *problem = std::get_if<QString>(&osm))
@@ -406,14 +407,22 @@ std::optional<std::variant<ModuleProblem, QString>> takeOsm(const QString &path,
 
 } // namespace
 
-std::variant<ModuleProblem, QString, SiteRead>
-readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement &placement)
+std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths,
+                                                        const LayerRules &rules,
+                                                        const PlanPlacement &placement,
+                                                        OsmGround ground)
 {
     SiteRead read;
+    if (ground != OsmGround::none
+        && std::none_of(paths.cbegin(), paths.cend(),
+                        [](const QString &path) { return isOsmExtract(path); }))
+        return QStringLiteral("--area %1 takes its ground from an OpenStreetMap extract "
+                              "(.osm or .osm.pbf) among --site, and none is given")
+                .arg(QLatin1String(osmGroundNames[static_cast<int>(ground) - 1]));
     QStringList layers;
     for (const QString &path : paths) {
         if (isOsmExtract(path)) {
-            if (auto problem = takeOsm(path, paths.size() > 1, read)) {
+            if (auto problem = takeOsm(path, paths.size() > 1, ground, read)) {
                 if (auto *module = std::get_if<ModuleProblem>(&*problem))
                     return std::move(*module);
                 return std::get<QString>(std::move(*problem));

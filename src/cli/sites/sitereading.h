@@ -2,6 +2,7 @@
 
 #include "layerrules.h"
 #include "loadablemodule.h"
+#include "osmsite.h"
 #include "planplacement.h"
 #include "sitemodel.h"
 
@@ -37,5 +38,8 @@ struct SiteRead
 // the earth as placement says, in its units or else the drawing's own;
 // without a place there, the site is the plan's (SiteFrame::plan), and no
 // file on the earth may join it.
-std::variant<ModuleProblem, QString, SiteRead>
-readSite(const QStringList &paths, const LayerRules &rules, const PlanPlacement &placement);
+// ground: what an extract gives to cover.
+std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths,
+                                                        const LayerRules &rules,
+                                                        const PlanPlacement &placement,
+                                                        OsmGround ground = OsmGround::none);

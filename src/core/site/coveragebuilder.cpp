@@ -146,8 +146,14 @@ SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
         SiteDrawing::Feature shown{feature.name, feature.height, {}, {}};
         for (const GeoPolygon &polygon : feature.polygons)
             shown.polygons.push_back(projected(*m_plane, polygon));
-        for (const auto &line : feature.lines)
-            shown.lines.push_back(projected(*m_plane, line, false));
+        if (feature.width && !feature.lines.empty()) {
+            for (PlanePolygon &polygon :
+                 m_geometry.polygons(*widenedArea(m_geometry, *m_plane, feature)))
+                shown.polygons.push_back(std::move(polygon));
+        } else {
+            for (const auto &line : feature.lines)
+                shown.lines.push_back(projected(*m_plane, line, false));
+        }
         switch (feature.role) {
         case SiteFeature::Role::area:
             drawn.areas.push_back(std::move(shown));

@@ -175,6 +175,13 @@ Geometry PlaneGeometry::boundary(const GEOSGeometry &geometry) const
     return checked(GEOSBoundary_r(m_context.handle(), &geometry), "find a boundary");
 }
 
+Geometry PlaneGeometry::widened(const GEOSGeometry &lines, double half) const
+{
+    return checked(GEOSBufferWithStyle_r(m_context.handle(), &lines, half, 1, GEOSBUF_CAP_FLAT,
+                                         GEOSBUF_JOIN_MITRE, 2.0),
+                   "widen lines");
+}
+
 double PlaneGeometry::length(const GEOSGeometry &geometry) const
 {
     double metres = 0.0;

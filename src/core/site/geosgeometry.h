@@ -95,6 +95,10 @@ public:
     // Every face that the noded lines close, as a polygon.
     Geometry polygonized(const GEOSGeometry &noded) const;
     Geometry boundary(const GEOSGeometry &geometry) const;
+    // Lines widened by half on each side: ends cut square, bends mitred
+    // (bevelled where the mitre would reach past twice the half), so that
+    // the outline has only the lines' corners and no arcs.
+    Geometry widened(const GEOSGeometry &lines, double half) const;
     double length(const GEOSGeometry &geometry) const;
     Geometry box(double minX, double minY, double maxX, double maxY) const;
     // The smallest convex polygon that holds all the points.

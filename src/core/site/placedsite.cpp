@@ -78,6 +78,15 @@ PlanePolygon projected(const LocalPlane &plane, const GeoPolygon &polygon)
     return planar;
 }
 
+Geometry widenedArea(const PlaneGeometry &geometry, const LocalPlane &plane,
+                     const SiteFeature &feature)
+{
+    std::vector<PlaneRing> lines;
+    for (const auto &line : feature.lines)
+        lines.push_back(projected(plane, line, false));
+    return geometry.widened(*geometry.lines(lines), feature.width.value_or(0.0) / 2.0);
+}
+
 PlacedSite::PlacedSite(Key, Site site, SiteUse use)
     : m_geometry(m_context), m_site(std::move(site)), m_use(use), m_ground(m_geometry.empty())
 {
@@ -156,6 +165,8 @@ std::optional<QString> PlacedSite::placeFeatures()
             }
             parts.push_back(std::move(shape));
         }
+        if (feature.width && !feature.lines.empty())
+            parts.push_back(widenedArea(m_geometry, *m_plane, feature));
         // Checked for every use, so that a site is refused alike by all.
         if (m_use == SiteUse::footprints)
             continue;

@@ -88,6 +88,10 @@ QString featureName(const SiteFeature &feature);
 // out.
 PlaneRing projected(const LocalPlane &plane, const std::vector<GeoPoint> &points, bool closed);
 PlanePolygon projected(const LocalPlane &plane, const GeoPolygon &polygon);
+// The ground of an area drawn as its middle lines (SiteFeature::width),
+// in a plane.
+Geometry widenedArea(const PlaneGeometry &geometry, const LocalPlane &plane,
+                     const SiteFeature &feature);
 
 // Runs work, turning what GEOS could not work out into its message: the
 // module's edge throws nothing.

@@ -71,6 +71,9 @@ struct SiteFeature
     std::optional<double> height; // of an obstacle; none blocks at every height
     GeoArea polygons;
     std::vector<std::vector<GeoPoint>> lines; // walls and fences without thickness
+    // An area drawn as its middle lines, as a street is mapped: it is the
+    // ground within half of this of them (PlaneGeometry::widened).
+    std::optional<double> width;
 };
 
 // Where a site's points lie. A plan with no place on the earth (a CAD
