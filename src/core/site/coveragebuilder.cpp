@@ -60,11 +60,12 @@ std::optional<QString> GeosCoverageBuilder::addCamera(const NamedCamera &named,
     double north = 0.0;
     const PlanePoint foot = plane.forward(camera.at, &north);
     const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
-    if (const auto problem
-        = standsInside(m_geometry, where, camera.camera.height, m_site->obstacles()))
+    const ViewCone cone = viewConeOf(where, camera, spans);
+    const std::vector<const PlaneObstacle *> near = m_site->obstaclesMeeting(cone);
+    if (const auto problem = standsInside(m_geometry, where, camera.camera.height, near))
         return problem;
     // The bands are drawn only: they come from the held regions.
-    Regions found = regions(m_geometry, where, camera, spans, m_site->obstacles(), false);
+    Regions found = regions(m_geometry, where, camera, spans, cone, near, false);
     // Nothing is kept of a camera until all of it is worked out.
     if (!m_plane)
         m_plane = plane;

@@ -188,6 +188,11 @@ std::optional<QString> PlacedSite::placeFeatures()
     if (m_use == SiteUse::footprints)
         return std::nullopt;
     m_obstacles = obstaclesIn(*m_plane, {}, -1.0);
+    std::vector<PlaneGeometry::Bounds> planeBoxes;
+    planeBoxes.reserve(m_obstacles.size());
+    for (const PlaneObstacle &obstacle : m_obstacles)
+        planeBoxes.push_back(obstacle.bounds);
+    m_planeIndex = std::make_unique<BoxIndex>(m_geometry, planeBoxes);
     m_ground = m_geometry.subtract(*m_geometry.unite(std::move(areaParts)),
                                    *m_geometry.unite(std::move(obstacleParts)));
     return std::nullopt;
@@ -246,6 +251,18 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoP
                 continue;
         }
         found.push_back(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
+    }
+    return found;
+}
+
+std::vector<const PlaneObstacle *> PlacedSite::obstaclesMeeting(const ViewCone &cone) const
+{
+    std::vector<const PlaneObstacle *> found;
+    if (!m_planeIndex)
+        return found;
+    for (const std::size_t index : m_planeIndex->overlapping(cone.bounds())) {
+        if (cone.meets(m_obstacles[index].bounds))
+            found.push_back(&m_obstacles[index]);
     }
     return found;
 }
@@ -310,10 +327,22 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     const double reach = (farthest + camera.camera.height)
                     * (1.0 + camera.camera.view.horizontal.halfFovTangent)
             + 1.0;
-    const std::vector<PlaneObstacle> obstacles = obstaclesIn(plane, camera.at, reach);
-    if (const auto problem = standsInside(m_geometry, where, camera.camera.height, obstacles))
+    // Only the obstacles about the view: its cone's box, as a circle about
+    // its middle with a metre to spare, within the reach.
+    const ViewCone cone = viewConeOf(where, camera, spans);
+    const PlaneGeometry::Bounds &box = cone.bounds();
+    const PlanePoint middle{(box.minX + box.maxX) / 2.0, (box.minY + box.maxY) / 2.0};
+    const double halfDiagonal = std::hypot(box.maxX - box.minX, box.maxY - box.minY) / 2.0;
+    const std::vector<PlaneObstacle> obstacles = halfDiagonal + 1.0 < reach
+            ? obstaclesIn(plane, plane.reverse(middle), halfDiagonal + 1.0)
+            : obstaclesIn(plane, camera.at, reach);
+    std::vector<const PlaneObstacle *> near;
+    near.reserve(obstacles.size());
+    for (const PlaneObstacle &obstacle : obstacles)
+        near.push_back(&obstacle);
+    if (const auto problem = standsInside(m_geometry, where, camera.camera.height, near))
         return *problem;
-    const Regions found = regions(m_geometry, where, camera, spans, obstacles, true);
+    const Regions found = regions(m_geometry, where, camera, spans, cone, near, true);
     // Around a pole every longitude is in view, and no local plane draws
     // that as lon/lat; elsewhere an edge that jumps half the earth's
     // longitudes crosses the antimeridian.

@@ -3,6 +3,7 @@
 #include "geosgeometry.h"
 #include "localplane.h"
 #include "shadows.h"
+#include "viewcone.h"
 #include "viewspans.h"
 
 #include <memory>
@@ -36,6 +37,9 @@ public:
     // Nothing for a site without features.
     const std::optional<LocalPlane> &plane() const { return m_plane; }
     const std::vector<PlaneObstacle> &obstacles() const { return m_obstacles; }
+    // Those of the site's plane that the cone may meet, in the site's
+    // order; none for a site placed for footprints alone.
+    std::vector<const PlaneObstacle *> obstaclesMeeting(const ViewCone &cone) const;
     const GEOSGeometry &ground() const { return *m_ground; }
     struct Zone
     {
@@ -76,6 +80,7 @@ private:
     std::unique_ptr<BoxIndex> m_obstacleIndex; // of the same, x longitude, y latitude
     std::optional<LocalPlane> m_plane;
     std::vector<PlaneObstacle> m_obstacles; // in m_plane
+    std::unique_ptr<BoxIndex> m_planeIndex; // of their bounds there
     SiteUse m_use;
     Geometry m_ground;
     std::vector<Zone> m_privacy;

@@ -32,15 +32,18 @@ double signedArea(const PlaneRing &ring)
 }
 
 Geometry hidden(const PlaneGeometry &geometry, const CameraInPlane &where,
-                const PlacedCamera &camera, const std::vector<PlaneObstacle> &obstacles,
-                double planeHeight, double reach)
+                const PlacedCamera &camera, const ViewCone &cone,
+                const std::vector<const PlaneObstacle *> &obstacles, double planeHeight,
+                double reach)
 {
     std::vector<Geometry> shadows;
-    for (const PlaneObstacle &obstacle : obstacles) {
+    for (const PlaneObstacle *each : obstacles) {
+        const PlaneObstacle &obstacle = *each;
         // Nothing of an obstacle out of reach is in view, nor behind it.
         const PlaneGeometry::Bounds &box = obstacle.bounds;
         if (box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
-            || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach)
+            || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach
+            || !cone.meets(box))
             continue;
         Geometry cast
                 = shadow(geometry, where.foot, camera.camera.height, planeHeight, obstacle, reach);
@@ -106,10 +109,12 @@ std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans
 }
 
 std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraInPlane &where,
-                                    double lensHeight, const std::vector<PlaneObstacle> &obstacles)
+                                    double lensHeight,
+                                    const std::vector<const PlaneObstacle *> &obstacles)
 {
     const Geometry foot = geometry.point(where.foot);
-    for (const PlaneObstacle &obstacle : obstacles) {
+    for (const PlaneObstacle *each : obstacles) {
+        const PlaneObstacle &obstacle = *each;
         const PlaneGeometry::Bounds &box = obstacle.bounds;
         if ((obstacle.height && *obstacle.height < lensHeight) || where.foot.x < box.minX
             || where.foot.x > box.maxX || where.foot.y < box.minY || where.foot.y > box.maxY)
@@ -123,9 +128,27 @@ std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraI
     return std::nullopt;
 }
 
+ViewCone viewConeOf(const CameraInPlane &where, const PlacedCamera &camera, const ViewSpans &spans)
+{
+    const MountedCamera &mounted = camera.camera;
+    const double drop = mounted.height - camera.targetHeight;
+    std::vector<PlaneRing> trapezoids;
+    if (spans.ground)
+        trapezoids.push_back(trapezoid(where, mounted, *spans.ground, mounted.height));
+    for (const auto *levels : {&spans.held, &spans.bands}) {
+        for (const auto &span : *levels) {
+            if (span)
+                trapezoids.push_back(trapezoid(where, mounted, *span, drop));
+        }
+    }
+    if (spans.target)
+        trapezoids.push_back(trapezoid(where, mounted, *spans.target, drop));
+    return ViewCone(where.foot, trapezoids);
+}
+
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
-                const PlacedCamera &camera, const ViewSpans &spans,
-                const std::vector<PlaneObstacle> &obstacles, bool withBands)
+                const PlacedCamera &camera, const ViewSpans &spans, const ViewCone &cone,
+                const std::vector<const PlaneObstacle *> &obstacles, bool withBands)
 {
     const MountedCamera &mounted = camera.camera;
     const double drop = mounted.height - camera.targetHeight;
@@ -139,11 +162,11 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
     if (spans.ground) {
         const Geometry whole
                 = geometry.polygon(trapezoid(where, mounted, *spans.ground, mounted.height));
-        const Geometry shade = hidden(geometry, where, camera, obstacles, 0.0,
+        const Geometry shade = hidden(geometry, where, camera, cone, obstacles, 0.0,
                                       reachOf(*spans.ground, mounted.height));
         found.view = geometry.subtract(*whole, *shade);
     }
-    const Geometry shade = spans.target ? hidden(geometry, where, camera, obstacles,
+    const Geometry shade = spans.target ? hidden(geometry, where, camera, cone, obstacles,
                                                  camera.targetHeight, reachOf(*spans.target, drop))
                                         : geometry.empty();
     const auto cut = [&](const std::optional<Span> &span) {
