@@ -148,32 +148,53 @@ void MountPictureTest::pictures()
 
 void MountPictureTest::sitePlans_data()
 {
-    QTest::addColumn<QString>("site");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("cameras"); // their labels
+
+    const QString data = QStringLiteral(KAVRELO_DATA_DIR "/");
+    const auto schedule = [&](const QString &site) {
+        QStringList arguments{"--site", data + site + ".geojson", "--batch", data + site + ".csv"};
+        QFile file(data + site + ".csv");
+        QStringList names;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : file.readAll().split('\n').mid(1)) {
+                if (!line.isEmpty())
+                    names << QString::fromUtf8(line.split(',').first());
+            }
+        }
+        return std::make_pair(arguments, names);
+    };
     // The worked example S1: one camera at the middle of a 100 x 60 m yard.
-    QTest::newRow("site-s1") << "s1";
+    const auto s1 = schedule("s1");
+    QTest::newRow("site-s1") << s1.first << s1.second;
     // Three cameras round a yard with a hall of 8 m, a fence of 2 m and the
     // neighbour's garden.
-    QTest::newRow("site-yard") << "yard";
+    const auto yard = schedule("yard");
+    QTest::newRow("site-yard") << yard.first << yard.second;
+    // Four blocks of a town from OpenStreetMap and its six mapped cameras,
+    // over its streets: the one mapped without a direction looks east.
+    const QString town = data + "town.osm";
+    QTest::newRow("site-town") << QStringList{"--site",   town, "--area",       "streets",
+                                              "--batch",  town, "--bearing",    "90",
+                                              "--hfov",   "80", "--resolution", "1920x1080",
+                                              "--height", "6",  "--tilt",       "20"}
+                               << QStringList{"CAM-0",     "node/1370", "node/1371",
+                                              "node/1372", "CAM-4",     "node/1374"};
 }
 
 // coverage's plan, drawn by the same module, named and labelled.
 void MountPictureTest::sitePlans()
 {
-    QFETCH(QString, site);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, cameras);
     const QString name = QString::fromLatin1(QTest::currentDataTag());
     const QString path = m_folder.filePath(name + ".svg");
-    const QString data = QStringLiteral(KAVRELO_DATA_DIR "/") + site;
-    QFile schedule(data + ".csv");
-    QVERIFY(schedule.open(QIODevice::ReadOnly));
-    const QByteArray cameras = schedule.readAll();
-    const CliRun run = runCli(
-            {"coverage", "--site", data + ".geojson", "--plot", path, "--batch", "-"}, cameras);
+    const CliRun run = runCli(QStringList{"coverage", "--plot", path} + arguments);
+    QCOMPARE(run.errors, QByteArray());
     QCOMPARE(run.status, ExitStatus::success);
     const QStringList texts = svgTexts(path);
-    for (const QByteArray &line : cameras.split('\n').mid(1)) {
-        if (!line.isEmpty())
-            QVERIFY(texts.contains(QString::fromUtf8(line.split(',').first())));
-    }
+    for (const QString &camera : cameras)
+        QVERIFY2(texts.contains(camera), qPrintable(camera));
     QVERIFY(texts.contains("Detect (25 px/m)"));
 
     const QString difference = renderedDifference(path, QSize(1000, 1000), name);

@@ -5,13 +5,16 @@
 # that site, with peak memory; the medians of ROUNDS runs of each. And kavrelo-cli fov's start-up, which the site libraries must
 # not slow: they are a module that only the site commands load. And a
 # GeoPackage of 100,000 buildings in UTM read and placed for one camera.
+# And a town from OpenStreetMap (generate-town.awk, made a .osm.pbf by
+# osmium): how reading it, footprint and coverage of its streets grow from
+# 50,000 to 200,000 buildings and from 1,000 to 5,000 mapped cameras.
 # Usage: site-benchmark.sh [ROUNDS]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-5}
 
 "$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev \
-    libgeographiclib-dev fonts-dejavu-core poppler-utils time gdal-bin
+    libgeographiclib-dev fonts-dejavu-core poppler-utils time gdal-bin osmium-tool
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" --target kavrelo-cli kavrelo_sites \
     kavrelo_pictures kavrelo_vectorfiles >/dev/null
@@ -26,6 +29,12 @@ ogr2ogr -f GPKG -t_srs EPSG:32632 "$work/buildings.gpkg" "$work/buildings.geojso
 for count in 100 1000 10000 100000; do
     awk -v what=cameras -v count="$count" -f "$generate" >"$work/cameras-$count.csv"
 done
+for town in 50000:5000 100000:5000 200000:1000 200000:2500 200000:5000; do
+    awk -v buildings="${town%:*}" -v cameras="${town#*:}" \
+        -f "$root/tools/benchmarks/generate-town.awk" >"$work/town.osm"
+    osmium cat --overwrite "$work/town.osm" -o "$work/town-${town%:*}-${town#*:}.osm.pbf"
+done
+rm -f "$work/town.osm"
 
 # Seconds and peak KiB of each run, then the median of each column.
 median() {
@@ -35,7 +44,8 @@ measure() {
     : >"$work/runs"
     i=0
     while [ "$i" -lt "$rounds" ]; do
-        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
+        # A town's cameras without a direction are records in error.
+        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1 || [ "$?" -eq 1 ]
         cat "$work/time" >>"$work/runs"
         i=$((i + 1))
     done
@@ -63,6 +73,23 @@ done
 printf 'footprint, one camera over 100,000 buildings of a GeoPackage: %s (aim: 2 s)\n' \
     "$(measure "$cli" footprint --site "$work/buildings.gpkg" --lat 48.12 --lon 11.53 \
         --bearing 0 --hfov 60 --resolution 1920x1080 --height 5 --tilt 20)"
+# The towns: one camera placed after the read, then every mapped camera.
+lens="--hfov 80 --resolution 1920x1080 --height 5 --tilt 15"
+for town in 50000:5000 100000:5000 200000:1000 200000:2500 200000:5000; do
+    pbf="$work/town-${town%:*}-${town#*:}.osm.pbf"
+    printf 'town of %s buildings, %s cameras:\n' "${town%:*}" "${town#*:}"
+    # shellcheck disable=SC2086 # the lens's options are meant to split
+    read=$(measure "$cli" footprint --site "$pbf" --lat 48.11 --lon 11.52 --bearing 0 $lens)
+    printf '  footprint, read and one camera: %s (aim: 5 s)\n' "$read"
+    # shellcheck disable=SC2086
+    all=$(measure "$cli" footprint --site "$pbf" --batch "$pbf" $lens)
+    printf '  footprint, every camera: %s, %s cameras/s after the read (aim: 2,000/s)\n' "$all" \
+        "$(awk -v n="${town#*:}" -v a="${all%% s*}" -v r="${read%% s*}" \
+            'BEGIN { printf "%d", (a > r ? n / (a - r) : 0) }')"
+    # shellcheck disable=SC2086
+    printf '  coverage --area streets: %s (aim: 30 s, 2 GiB)\n' \
+        "$(measure "$cli" coverage --site "$pbf" --area streets --batch "$pbf" $lens)"
+done
 # A hundred starts of a command that has nothing to do with sites.
 start=$(date +%s.%N)
 i=0

@@ -170,6 +170,19 @@ public:
     // The box the text takes near the point, which it then blocks.
     QRectF place(const QFontMetricsF &metrics, const QString &text, QPointF at, double gap)
     {
+        return *place(metrics, text, at, gap, true);
+    }
+    // The same where a free place is found, else nothing and nothing blocked.
+    std::optional<QRectF> placeIfFree(const QFontMetricsF &metrics, const QString &text, QPointF at,
+                                      double gap)
+    {
+        return place(metrics, text, at, gap, false);
+    }
+
+private:
+    std::optional<QRectF> place(const QFontMetricsF &metrics, const QString &text, QPointF at,
+                                double gap, bool always)
+    {
         const QSizeF size(metrics.horizontalAdvance(text) + 2, metrics.height());
         const QPointF offsets[] = {{gap, gap - size.height() / 2},
                                    {gap, -gap - size.height() / 2},
@@ -190,10 +203,12 @@ public:
                 inside = box;
             if (std::none_of(m_taken.begin(), m_taken.end(),
                              [&](const QRectF &taken) { return taken.intersects(box); })) {
-                inside = box;
-                break;
+                block(box);
+                return box;
             }
         }
+        if (!always)
+            return std::nullopt;
         QRectF chosen = inside.value_or(QRectF(at + offsets[0], size));
         // Kept within the plan even when no place there is free.
         chosen.moveLeft(std::clamp(chosen.left(), m_plan.left(),
@@ -204,7 +219,6 @@ public:
         return chosen;
     }
 
-private:
     QRectF m_plan;
     std::vector<QRectF> m_taken;
 };
@@ -288,7 +302,8 @@ void drawFeatures(QPainter &painter, const DrawingView &view, const SiteDrawing 
 }
 
 // Each obstacle's name and height near its first corner, where the label
-// does not hide the shape, once the cameras have taken their places.
+// does not hide the shape, once the cameras have taken their places; where
+// no place is free, as among a town's blocks, the label is left out.
 void drawObstacleLabels(QPainter &painter, const DrawingView &view, const SiteDrawing &drawing,
                         LabelPlaces &places)
 {
@@ -305,8 +320,8 @@ void drawObstacleLabels(QPainter &painter, const DrawingView &view, const SiteDr
         const QString name
                 = obstacle.name.isEmpty() ? QString() : obstacle.name + QStringLiteral(", ");
         const QString text = name + heightText(obstacle.height);
-        painter.drawText(places.place(metrics, text, *at, 4), Qt::AlignLeft | Qt::AlignVCenter,
-                         text);
+        if (const auto box = places.placeIfFree(metrics, text, *at, 4))
+            painter.drawText(*box, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 }
 
