@@ -375,6 +375,26 @@ std::vector<PlanePolygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) 
     return found;
 }
 
+PreparedGeometry::PreparedGeometry(const PlaneGeometry &geometry, const GEOSGeometry &prepared)
+    : m_geometry(geometry), m_prepared(GEOSPrepare_r(geometry.context().handle(), &prepared))
+{
+    if (!m_prepared)
+        geometry.context().fail("prepare a geometry");
+}
+
+PreparedGeometry::~PreparedGeometry()
+{
+    GEOSPreparedGeom_destroy_r(m_geometry.context().handle(), m_prepared);
+}
+
+bool PreparedGeometry::intersects(const GEOSGeometry &other) const
+{
+    const char answer = GEOSPreparedIntersects_r(m_geometry.context().handle(), m_prepared, &other);
+    if (answer == 2)
+        m_geometry.context().fail("test an intersection");
+    return answer == 1;
+}
+
 BoxIndex::BoxIndex(const PlaneGeometry &geometry, const std::vector<PlaneGeometry::Bounds> &boxes)
     : m_geometry(geometry), m_items(boxes.size())
 {

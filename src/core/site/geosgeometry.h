@@ -153,6 +153,23 @@ private:
     const GeosContext &m_context;
 };
 
+// A geometry prepared for many tests against it (GEOS indexes its edges
+// once); it must outlive none of what it was made from.
+class PreparedGeometry
+{
+public:
+    PreparedGeometry(const PlaneGeometry &geometry, const GEOSGeometry &prepared);
+    ~PreparedGeometry();
+    PreparedGeometry(const PreparedGeometry &) = delete;
+    PreparedGeometry &operator=(const PreparedGeometry &) = delete;
+
+    bool intersects(const GEOSGeometry &other) const;
+
+private:
+    const PlaneGeometry &m_geometry;
+    const GEOSPreparedGeometry *m_prepared;
+};
+
 // An R-tree of boxes in some plane (GEOS's STRtree), each standing for the
 // index of what it bounds; a query gives the indices in ascending order.
 class BoxIndex

@@ -170,7 +170,9 @@ std::optional<QString> PlacedSite::placeFeatures()
         // Checked for every use, so that a site is refused alike by all.
         if (m_use == SiteUse::footprints)
             continue;
-        Geometry united = m_geometry.unite(std::move(parts));
+        // One polygon is already its own union.
+        Geometry united
+                = parts.size() == 1 ? std::move(parts.front()) : m_geometry.unite(std::move(parts));
         switch (feature.role) {
         case SiteFeature::Role::area:
             areaParts.push_back(std::move(united));
@@ -193,8 +195,16 @@ std::optional<QString> PlacedSite::placeFeatures()
     for (const PlaneObstacle &obstacle : m_obstacles)
         planeBoxes.push_back(obstacle.bounds);
     m_planeIndex = std::make_unique<BoxIndex>(m_geometry, planeBoxes);
-    m_ground = m_geometry.subtract(*m_geometry.unite(std::move(areaParts)),
-                                   *m_geometry.unite(std::move(obstacleParts)));
+    // Only the obstacles that meet the areas take ground from them: a
+    // town's thousands elsewhere are never united.
+    const Geometry toCover = m_geometry.unite(std::move(areaParts));
+    const PreparedGeometry prepared(m_geometry, *toCover);
+    std::vector<Geometry> meeting;
+    for (Geometry &part : obstacleParts) {
+        if (!m_geometry.isEmpty(*part) && prepared.intersects(*part))
+            meeting.push_back(std::move(part));
+    }
+    m_ground = m_geometry.subtract(*toCover, *m_geometry.unite(std::move(meeting)));
     return std::nullopt;
 }
 
