@@ -1,6 +1,7 @@
 #include "circlering.h"
 #include "geosgeometry.h"
 #include "siteengine.h"
+#include "viewcone.h"
 #include "viewspans.h"
 
 #include <GeographicLib/Geodesic.hpp>
@@ -55,6 +56,8 @@ private slots:
     void geosReasons();
     void viewSpansWorked_data();
     void viewSpansWorked();
+    void viewCone_data();
+    void viewCone();
 };
 
 namespace {
@@ -832,4 +835,47 @@ void SiteGeometryTest::circleWithinAMillimetre()
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)
+// The foot at (0, 0) and a trapezoid from (-1, 2), (1, 2) to (3, 6),
+// (-3, 6): the near corners lie on the lines from the foot to the far ones,
+// so the hull is the triangle (0, 0), (3, 6), (-3, 6), whose sides are
+// y = 2x, y = -2x and y = 6. Each box below is placed against those lines
+// by hand.
+void SiteGeometryTest::viewCone_data()
+{
+    QTest::addColumn<double>("minX");
+    QTest::addColumn<double>("minY");
+    QTest::addColumn<double>("maxX");
+    QTest::addColumn<double>("maxY");
+    QTest::addColumn<bool>("meets");
+
+    QTest::addRow("inside") << -0.5 << 3.0 << 0.5 << 4.0 << true;
+    QTest::addRow("over the foot") << -0.5 << -0.5 << 0.5 << 0.5 << true;
+    QTest::addRow("holding it all") << -10.0 << -10.0 << 10.0 << 10.0 << true;
+    // Within the hull's bounds, but right of y = 2x at every corner.
+    QTest::addRow("beside a side") << 1.5 << 1.0 << 2.0 << 1.5 << false;
+    QTest::addRow("beside the other") << -2.0 << 1.0 << -1.5 << 1.5 << false;
+    // A corner on y = 2x: touching is meeting.
+    QTest::addRow("touching a side") << 1.0 << 1.5 << 1.5 << 2.0 << true;
+    QTest::addRow("across a side") << 0.5 << 0.5 << 2.0 << 1.5 << true;
+    QTest::addRow("behind the foot") << -1.0 << -3.0 << 1.0 << -1.0 << false;
+    QTest::addRow("past the far edge") << -1.0 << 6.5 << 1.0 << 7.0 << false;
+    QTest::addRow("on the far edge") << -1.0 << 6.0 << 1.0 << 7.0 << true;
+}
+
+void SiteGeometryTest::viewCone()
+{
+    QFETCH(double, minX);
+    QFETCH(double, minY);
+    QFETCH(double, maxX);
+    QFETCH(double, maxY);
+    QFETCH(bool, meets);
+    // The corners in another order, with a repeat, change nothing.
+    const ViewCone cone(
+            {0.0, 0.0},
+            {{{1.0, 2.0}, {-1.0, 2.0}, {-3.0, 6.0}, {3.0, 6.0}}, {{3.0, 6.0}, {1.0, 2.0}}});
+    QCOMPARE(cone.meets({minX, minY, maxX, maxY}), meets);
+    QCOMPARE(cone.bounds().minX, -3.0);
+    QCOMPARE(cone.bounds().maxY, 6.0);
+}
+
 #include "tst_sitegeometry.moc"
