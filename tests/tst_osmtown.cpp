@@ -30,6 +30,8 @@ private slots:
     void streets();
     void extent_data();
     void extent();
+    void refusals_data();
+    void refusals();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -589,6 +591,53 @@ void OsmTownTest::extent()
     QCOMPARE(QString::fromUtf8(run.errors).section(osm, 1).trimmed(), warning);
     const QList<QByteArray> row = run.output.split('\n').value(1).split(',');
     QVERIFY2(std::fabs(row.value(3).toDouble() - 16430.92009) <= 0.01, row.value(3).constData());
+}
+
+void OsmTownTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE: the extract, YARD: a GeoJSON site
+    QTest::addColumn<QString>("message");
+
+    QTest::addRow("streets of no extract")
+            << QStringList{"--site", "YARD", "--area", "streets"}
+            << "--area streets takes its ground from an OpenStreetMap extract (.osm or .osm.pbf) "
+               "among --site, and none is given";
+    QTest::addRow("no such ground") << QStringList{"--site", "FILE", "--area", "roads"}
+                                    << "--area \"roads\" is none of extent, streets";
+    QTest::addRow("no site") << QStringList{"--area", "extent"}
+                             << "--role, --obstacle-height and --area need --site";
+    // A file named as an extract that is none.
+    QTest::addRow("not an extract")
+            << QStringList{"--site", "NOT", "--area", "streets"}
+            << "cannot read NOT as a GIS or CAD file: `NOT' not recognized as a supported file "
+               "format.";
+}
+
+void OsmTownTest::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const QString osm = write("town.osm", extract());
+    const QString area = write(
+            "yard.geojson",
+            "{\"type\":\"FeatureCollection\",\"features\":["
+                    + feature("area", std::nullopt,
+                              "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(yard) + "]}")
+                    + "]}\n");
+    const QString notAnExtract = write("not.osm", "<html>a page saved by mistake</html>\n");
+    for (QString &argument : arguments)
+        argument = argument == "FILE" ? osm
+                : argument == "YARD"  ? area
+                : argument == "NOT"   ? notAnExtract
+                                      : argument;
+    message.replace(QLatin1String("NOT"), notAnExtract);
+    const CliRun run
+            = runCli(QStringList{"coverage", "--lat", "48.1", "--lon", "11.5", "--bearing", "0"}
+                     + lens + arguments);
+    QCOMPARE(int(run.status), 2);
+    QCOMPARE(QString::fromUtf8(run.errors).section(QLatin1Char('\n'), 0, 0),
+             "kavrelo-cli coverage: " + message);
+    QCOMPARE(run.output, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(OsmTownTest)
