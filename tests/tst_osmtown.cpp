@@ -263,13 +263,26 @@ QByteArray feature(const QByteArray &role, std::optional<double> height, const Q
             + "},\"geometry\":" + geometry + "}";
 }
 
+QByteArray polygonOf(const QByteArray &rings)
+{
+    return "{\"type\":\"Polygon\",\"coordinates\":[" + rings + "]}";
+}
+
+QByteArray collection(const QList<QByteArray> &features)
+{
+    return "{\"type\":\"FeatureCollection\",\"features\":[" + features.join(",\n") + "]}\n";
+}
+
+QByteArray yardArea()
+{
+    return feature("area", std::nullopt, polygonOf(coordinates(yard)));
+}
+
 // The same site by hand: the yard to cover, and each obstacle with the
 // height worked out above.
 QByteArray byHand()
 {
-    QList<QByteArray> features;
-    features << feature("area", std::nullopt,
-                        "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(yard) + "]}");
+    QList<QByteArray> features{yardArea()};
     for (const Obstacle &obstacle : town()) {
         if (!obstacle.obstacle)
             continue;
@@ -277,13 +290,12 @@ QByteArray byHand()
         const bool closed = corners.size() > 2 && corners.front() == corners.back();
         features << feature(
                 "obstacle", obstacle.heightByHand,
-                closed ? "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(corners) + "]}"
+                closed ? polygonOf(coordinates(corners))
                        : "{\"type\":\"LineString\",\"coordinates\":" + coordinates(corners) + "}");
     }
     features << feature("obstacle", courtHeight,
-                        "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(courtOuter) + ","
-                                + coordinates(courtInner) + "]}");
-    return "{\"type\":\"FeatureCollection\",\"features\":[" + features.join(",\n") + "]}\n";
+                        polygonOf(coordinates(courtOuter) + "," + coordinates(courtInner)));
+    return collection(features);
 }
 
 // The cameras that have a record, as a schedule by hand: bearings, tilts
@@ -439,12 +451,7 @@ void OsmTownTest::sameAsByHand()
 {
     QFETCH(QStringList, command);
     const QString osm = write("town.osm", extract());
-    const QString area = write(
-            "yard.geojson",
-            "{\"type\":\"FeatureCollection\",\"features\":["
-                    + feature("area", std::nullopt,
-                              "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(yard) + "]}")
-                    + "]}\n");
+    const QString area = write("yard.geojson", collection({yardArea()}));
     const QString site = write("town.geojson", byHand());
     const QString schedule = write("town.csv", scheduleByHand);
     QVERIFY(!osm.isEmpty() && !area.isEmpty() && !site.isEmpty() && !schedule.isEmpty());
@@ -618,12 +625,7 @@ void OsmTownTest::refusals()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     const QString osm = write("town.osm", extract());
-    const QString area = write(
-            "yard.geojson",
-            "{\"type\":\"FeatureCollection\",\"features\":["
-                    + feature("area", std::nullopt,
-                              "{\"type\":\"Polygon\",\"coordinates\":[" + coordinates(yard) + "]}")
-                    + "]}\n");
+    const QString area = write("yard.geojson", collection({yardArea()}));
     const QString notAnExtract = write("not.osm", "<html>a page saved by mistake</html>\n");
     for (QString &argument : arguments)
         argument = argument == "FILE" ? osm

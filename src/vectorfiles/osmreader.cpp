@@ -7,6 +7,7 @@
 #include <cpl_vsi.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 
@@ -57,7 +58,7 @@ private:
 class ElementReader
 {
 public:
-    explicit ElementReader(OGRLayer &layer) : m_name(layer.GetName())
+    explicit ElementReader(OGRLayer &layer) : m_layer(&layer), m_name(layer.GetName())
     {
         OGRFeatureDefn &definition = *layer.GetLayerDefn();
         m_id = definition.GetFieldIndex("osm_id");
@@ -66,9 +67,11 @@ public:
             m_fields[static_cast<std::size_t>(key)] = definition.GetFieldIndex(osmKeys[key]);
     }
 
+    const OGRLayer *layer() const { return m_layer; }
     OsmElement read(const OGRFeature &feature) const;
 
 private:
+    const OGRLayer *m_layer;
     QByteArray m_name;
     int m_id;
     int m_wayId;
@@ -146,11 +149,11 @@ std::variant<QString, OsmContents> readOsmFile(const QString &path, OsmInterest 
     OGRLayer *layer = nullptr;
     while (const OGRFeatureUniquePtr feature{
             dataset.GetNextFeature(&layer, nullptr, nullptr, nullptr)}) {
-        int index = 0;
-        while (index < dataset.GetLayerCount() && dataset.GetLayer(index) != layer)
-            ++index;
-        if (index < dataset.GetLayerCount())
-            contents.elements.push_back(readers[static_cast<std::size_t>(index)].read(*feature));
+        const auto reader
+                = std::find_if(readers.cbegin(), readers.cend(),
+                               [&](const ElementReader &each) { return each.layer() == layer; });
+        if (reader != readers.cend())
+            contents.elements.push_back(reader->read(*feature));
     }
     if (messages.lastError())
         return QStringLiteral("cannot read %1: %2").arg(path, *messages.lastError());

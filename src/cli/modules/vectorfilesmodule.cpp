@@ -10,58 +10,43 @@ LoadableModule &vectorFilesModule()
     return module;
 }
 
+// An entry point of the module, each of which takes its arguments, then
+// where its answer goes and where why not goes, and says whether it worked.
+template <typename Answer, typename Entry, typename... Arguments>
+std::variant<ModuleProblem, QString, Answer> called(const char *symbol,
+                                                    const Arguments &...arguments)
+{
+    LoadableModule &module = vectorFilesModule();
+    if (const auto problem = module.problem({symbol}))
+        return ModuleProblem{*problem};
+    const auto entry = reinterpret_cast<Entry>(module.resolve(symbol));
+    Answer answer;
+    QString error;
+    if (!entry(arguments..., &answer, &error))
+        return error;
+    return answer;
+}
+
 } // namespace
 
 std::variant<ModuleProblem, QString, FileContents> readVectorFile(const QString &path)
 {
-    LoadableModule &module = vectorFilesModule();
-    if (const auto problem = module.problem({readVectorFileSymbol}))
-        return ModuleProblem{*problem};
-    const auto read = reinterpret_cast<ReadVectorFile>(module.resolve(readVectorFileSymbol));
-    FileContents contents;
-    QString error;
-    if (!read(path, &contents, &error))
-        return error;
-    return contents;
+    return called<FileContents, ReadVectorFile>(readVectorFileSymbol, path);
 }
 
 std::variant<ModuleProblem, QString, std::unique_ptr<OutputFile>>
 startOutputFile(const OutputRequest &request)
 {
-    LoadableModule &module = vectorFilesModule();
-    if (const auto problem = module.problem({startOutputFileSymbol}))
-        return ModuleProblem{*problem};
-    const auto start = reinterpret_cast<StartOutputFile>(module.resolve(startOutputFileSymbol));
-    std::unique_ptr<OutputFile> file;
-    QString error;
-    if (!start(request, &file, &error))
-        return error;
-    return file;
+    return called<std::unique_ptr<OutputFile>, StartOutputFile>(startOutputFileSymbol, request);
 }
 
 std::variant<ModuleProblem, QString, PointTable> readPointTable(const QString &path)
 {
-    LoadableModule &module = vectorFilesModule();
-    if (const auto problem = module.problem({readPointTableSymbol}))
-        return ModuleProblem{*problem};
-    const auto read = reinterpret_cast<ReadPointTable>(module.resolve(readPointTableSymbol));
-    PointTable table;
-    QString error;
-    if (!read(path, &table, &error))
-        return error;
-    return table;
+    return called<PointTable, ReadPointTable>(readPointTableSymbol, path);
 }
 
 std::variant<ModuleProblem, QString, OsmContents> readOsmFile(const QString &path,
                                                               OsmInterest interest)
 {
-    LoadableModule &module = vectorFilesModule();
-    if (const auto problem = module.problem({readOsmFileSymbol}))
-        return ModuleProblem{*problem};
-    const auto read = reinterpret_cast<ReadOsmFile>(module.resolve(readOsmFileSymbol));
-    OsmContents contents;
-    QString error;
-    if (!read(path, interest, &contents, &error))
-        return error;
-    return contents;
+    return called<OsmContents, ReadOsmFile>(readOsmFileSymbol, path, interest);
 }

@@ -1,11 +1,11 @@
 #include "osmsite.h"
 
+#include "numbertext.h"
 #include "osmtags.h"
 #include "recordtable.h"
 #include "vectorfilesmodule.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -37,7 +37,7 @@ QString elementName(const OsmElement &element)
     return QStringLiteral("%1/%2").arg(QLatin1String(kind)).arg(element.id);
 }
 
-// The first element whose value could not be read, and how many.
+// How many elements were passed over for one reason, and the first.
 struct Unread
 {
     int count = 0;
@@ -48,7 +48,19 @@ struct Unread
             first = QStringLiteral("%1 has %2=\"%3\"")
                             .arg(elementName(element), QLatin1String(key), value);
     }
+    void add(const OsmElement &element)
+    {
+        if (count++ == 0)
+            first = elementName(element);
+    }
 };
+
+// "1 building", "3 buildings".
+QString counted(int count, const char *one, const char *many)
+{
+    return count == 1 ? QStringLiteral("1 %1").arg(QLatin1String(one))
+                      : QStringLiteral("%1 %2").arg(count).arg(QLatin1String(many));
+}
 
 // A wall's or hedge's height when its mapper gives none: a garden wall's.
 constexpr double unmappedWallHeight = 2.0;
@@ -78,12 +90,10 @@ void StreetReader::take(OsmElement &element, OsmSite &site)
     if (!highway || (element.line.size() < 2 && element.polygons.empty()) || !element.valid)
         return;
     const QString kind = firstTagValue(*highway).toLower();
-    const StreetClass *known = nullptr;
-    for (const StreetClass &street : streetClasses) {
-        if (kind == QLatin1String(street.highway))
-            known = &street;
-    }
-    if (!known) {
+    const StreetClass *known = std::find_if(
+            std::cbegin(streetClasses), std::cend(streetClasses),
+            [&](const StreetClass &street) { return kind == QLatin1String(street.highway); });
+    if (known == std::cend(streetClasses)) {
         ++m_otherClasses;
         if (!m_classesLeftOut.contains(kind))
             m_classesLeftOut << kind;
@@ -113,20 +123,14 @@ void StreetReader::finish(OsmSite &site) const
     if (m_width.count > 0)
         site.warnings << QStringLiteral("%1: %2 that cannot be read, so those streets are as "
                                         "wide as their class; the first, %3")
-                                 .arg(m_path,
-                                      m_width.count == 1
-                                              ? QStringLiteral("1 width")
-                                              : QStringLiteral("%1 widths").arg(m_width.count),
+                                 .arg(m_path, counted(m_width.count, "width", "widths"),
                                       m_width.first);
     if (m_otherClasses > 0) {
         QStringList sorted = m_classesLeftOut;
         sorted.sort();
         site.warnings << QStringLiteral("%1: left out %2 of highway=%3, which are no street "
                                         "space")
-                                 .arg(m_path,
-                                      m_otherClasses == 1
-                                              ? QStringLiteral("1 way")
-                                              : QStringLiteral("%1 ways").arg(m_otherClasses),
+                                 .arg(m_path, counted(m_otherClasses, "way", "ways"),
                                       sorted.join(QLatin1Char('|')));
     }
 }
@@ -218,8 +222,7 @@ void ObstacleReader::take(OsmElement &element, OsmSite &site)
             return;
         }
         if (!element.valid) {
-            if (m_invalid.count++ == 0)
-                m_invalid.first = elementName(element);
+            m_invalid.add(element);
             return;
         }
         add(element, buildingHeight(element), site);
@@ -253,12 +256,9 @@ void ObstacleReader::finish(OsmSite &site) const
 {
     const auto warn = [&](const Unread &unread, const QString &then) {
         if (unread.count > 0)
-            site.warnings << QStringLiteral("%1: %2 %3 that cannot be read, %4; the first, %5")
-                                     .arg(m_path)
-                                     .arg(unread.count)
-                                     .arg(unread.count == 1 ? QStringLiteral("value")
-                                                            : QStringLiteral("values"),
-                                          then, unread.first);
+            site.warnings << QStringLiteral("%1: %2 that cannot be read, %3; the first, %4")
+                                     .arg(m_path, counted(unread.count, "value", "values"), then,
+                                          unread.first);
     };
     warn(m_height, QStringLiteral("so the buildings' levels count instead"));
     warn(m_levels, QStringLiteral("so those buildings hide at every height"));
@@ -267,17 +267,11 @@ void ObstacleReader::finish(OsmSite &site) const
     warn(m_fenceHeight, QStringLiteral("so those fences are left out"));
     if (m_notClosed > 0)
         site.warnings << QStringLiteral("%1: left out %2 whose outline does not close")
-                                 .arg(m_path,
-                                      m_notClosed == 1
-                                              ? QStringLiteral("1 building")
-                                              : QStringLiteral("%1 buildings").arg(m_notClosed));
+                                 .arg(m_path, counted(m_notClosed, "building", "buildings"));
     if (m_invalid.count > 0)
         site.warnings << QStringLiteral("%1: left out %2 whose outline crosses itself; the "
                                         "first, %3")
-                                 .arg(m_path,
-                                      m_invalid.count == 1
-                                              ? QStringLiteral("1 building")
-                                              : QStringLiteral("%1 buildings").arg(m_invalid.count),
+                                 .arg(m_path, counted(m_invalid.count, "building", "buildings"),
                                       m_invalid.first);
     const int buildings = m_byHeight + m_byLevels + m_byNone;
     if (buildings > 0)
@@ -308,7 +302,8 @@ void ObstacleReader::finish(OsmSite &site) const
 // Digits that read back as the same double, as the schedule's cells are.
 std::string shortest(double value)
 {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest).toStdString();
+    char digits[shortestMaximumLength];
+    return std::string(digits, writeShortest(digits, value));
 }
 
 // A camera's record, or why it has none.

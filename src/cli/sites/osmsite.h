@@ -19,7 +19,22 @@ bool isOsmExtract(const QString &path);
 // its bounds (or the box around what it maps, when it declares none), or
 // its street space. The site's obstacles are taken out of either.
 enum class OsmGround { none, extent, streets };
-constexpr const char *osmGroundNames[] = {"extent", "streets"};
+// The grounds by their names on the command line.
+struct NamedGround
+{
+    const char *name;
+    OsmGround ground;
+};
+constexpr NamedGround osmGrounds[]
+        = {{"extent", OsmGround::extent}, {"streets", OsmGround::streets}};
+constexpr const char *osmGroundName(OsmGround ground)
+{
+    for (const NamedGround &named : osmGrounds) {
+        if (named.ground == ground)
+            return named.name;
+    }
+    return "none";
+}
 
 // How wide a street of each highway class is taken to be when its way has
 // no width tag: a carriageway with its kerbs, or a path; a way of any other

@@ -126,8 +126,8 @@ namespace {
 QString areaChoices()
 {
     QStringList names;
-    for (const char *name : osmGroundNames)
-        names << QLatin1String(name);
+    for (const NamedGround &named : osmGrounds)
+        names << QLatin1String(named.name);
     return names.join(QLatin1Char('|'));
 }
 
@@ -328,13 +328,13 @@ std::optional<QString> SiteInputReader::readSiteFiles(const GivenInputs &given, 
     }
     OsmGround ground = OsmGround::none;
     if (const auto area = given.commandLine[m_area]) {
-        const auto named
-                = std::find_if(std::cbegin(osmGroundNames), std::cend(osmGroundNames),
-                               [&](const char *name) { return *area == QLatin1String(name); });
-        if (named == std::cend(osmGroundNames))
+        const auto named = std::find_if(
+                std::cbegin(osmGrounds), std::cend(osmGrounds),
+                [&](const NamedGround &each) { return *area == QLatin1String(each.name); });
+        if (named == std::cend(osmGrounds))
             return QStringLiteral("--area \"%1\" is none of %2")
                     .arg(*area, areaChoices().replace(QLatin1Char('|'), QStringLiteral(", ")));
-        ground = static_cast<OsmGround>(named - std::cbegin(osmGroundNames) + 1);
+        ground = named->ground;
     }
     auto read = readSite(inputs.sitePaths, std::get<LayerRules>(rules), plan, ground);
     if (const auto *problem = std::get_if<ModuleProblem>(&read)) {

@@ -381,6 +381,17 @@ std::optional<std::variant<ModuleProblem, QString>> FileFeatures::take(FileConte
     return std::nullopt;
 }
 
+// Why a file cannot be used, as readSite answers it.
+std::variant<ModuleProblem, QString, SiteRead>
+asReadSite(std::variant<ModuleProblem, QString> &&problem)
+{
+    return std::visit(
+            [](auto &&why) {
+                return std::variant<ModuleProblem, QString, SiteRead>(std::move(why));
+            },
+            std::move(problem));
+}
+
 // An extract's obstacles, each on the earth.
 std::optional<std::variant<ModuleProblem, QString>> takeOsm(const QString &path, bool severalFiles,
                                                             OsmGround ground, SiteRead &read)
@@ -418,15 +429,12 @@ std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths
                         [](const QString &path) { return isOsmExtract(path); }))
         return QStringLiteral("--area %1 takes its ground from an OpenStreetMap extract "
                               "(.osm or .osm.pbf) among --site, and none is given")
-                .arg(QLatin1String(osmGroundNames[static_cast<int>(ground) - 1]));
+                .arg(QLatin1String(osmGroundName(ground)));
     QStringList layers;
     for (const QString &path : paths) {
         if (isOsmExtract(path)) {
-            if (auto problem = takeOsm(path, paths.size() > 1, ground, read)) {
-                if (auto *module = std::get_if<ModuleProblem>(&*problem))
-                    return std::move(*module);
-                return std::get<QString>(std::move(*problem));
-            }
+            if (auto problem = takeOsm(path, paths.size() > 1, ground, read))
+                return asReadSite(std::move(*problem));
             continue;
         }
         if (isGeoJson(path)) {
@@ -452,11 +460,8 @@ std::variant<ModuleProblem, QString, SiteRead> readSite(const QStringList &paths
         FileContents &found = std::get<FileContents>(contents);
         layers << found.layers;
         FileFeatures files(path, rules, placement, paths.size() > 1);
-        if (auto problem = files.take(std::move(found), read)) {
-            if (auto *module = std::get_if<ModuleProblem>(&*problem))
-                return std::move(*module);
-            return std::get<QString>(std::move(*problem));
-        }
+        if (auto problem = files.take(std::move(found), read))
+            return asReadSite(std::move(*problem));
     }
     if (!read.firstPlan.isEmpty() && !placement.onEarth) {
         if (!read.firstOnEarth.isEmpty())
