@@ -32,6 +32,8 @@ private slots:
     void extent();
     void refusals_data();
     void refusals();
+    void jobs_data();
+    void jobs();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -640,6 +642,74 @@ void OsmTownTest::refusals()
     QCOMPARE(QString::fromUtf8(run.errors).section(QLatin1Char('\n'), 0, 0),
              "kavrelo-cli coverage: " + message);
     QCOMPARE(run.output, QByteArray());
+}
+
+void OsmTownTest::jobs_data()
+{
+    QTest::addColumn<QStringList>("command"); // FILE: a file the run writes
+    QTest::addColumn<bool>("fromInput"); // the schedule on standard input
+
+    QTest::addRow("coverage with its gaps")
+            << QStringList{"coverage", "--format", "csv", "--gaps", "FILE.geojson"} << false;
+    QTest::addRow("footprint") << QStringList{"footprint"} << false;
+    QTest::addRow("footprint from standard input") << QStringList{"footprint"} << true;
+    QTest::addRow("footprint into a GeoPackage")
+            << QStringList{"footprint", "--output", "FILE.gpkg"} << false;
+}
+
+// Cameras worked out on several threads are answered as one thread answers
+// them, to the byte, errors and their order included: more records than
+// one round of the threads takes, some of them in error.
+void OsmTownTest::jobs()
+{
+    QFETCH(QStringList, command);
+    QFETCH(bool, fromInput);
+    const QString osm = write("town.osm", extract());
+    const QString area = write("yard.geojson", collection({yardArea()}));
+    QByteArray schedule = "camera,bearing,lat,lon\n";
+    const char *const places[]
+            = {"48.1,11.5", "48.101,11.501", "48.10055,11.5021", "48.0995,11.5015"};
+    for (int row = 0; row < 230; ++row) {
+        const QByteArray bearing
+                = row % 47 == 5 ? QByteArray("NNX") : QByteArray::number(row * 37 % 360);
+        schedule += "cam" + QByteArray::number(row) + "," + bearing + "," + places[row % 4] + "\n";
+    }
+    const QString scheduleFile = write("many.csv", schedule);
+    QVERIFY(!osm.isEmpty() && !area.isEmpty() && !scheduleFile.isEmpty());
+
+    QByteArray first;
+    QByteArray firstErrors;
+    QByteArray firstFile;
+    for (const QString jobs : {"1", "2", "3"}) {
+        QStringList arguments = command;
+        const QString file = m_folder.filePath("jobs-" + jobs);
+        for (QString &argument : arguments)
+            argument.replace(QLatin1String("FILE"), file);
+        const QString written = arguments.filter(file).value(0);
+        arguments << QStringList{"--site", osm,  "--site",  area,
+                                 "--jobs", jobs, "--batch", fromInput ? "-" : scheduleFile}
+                  << lens;
+        const CliRun run = runCli(arguments, fromInput ? schedule : QByteArray());
+        QCOMPARE(int(run.status), 1); // the rows in error
+        QCOMPARE(run.errors.count(": line "), 5);
+        QByteArray bytes;
+        if (!written.isEmpty()) {
+            QFile made(written);
+            QVERIFY(made.open(QIODevice::ReadOnly));
+            bytes = made.readAll();
+            QVERIFY(!bytes.isEmpty());
+        }
+        if (jobs == QLatin1String("1")) {
+            QVERIFY(!run.output.isEmpty() || !bytes.isEmpty());
+            first = run.output;
+            firstErrors = run.errors;
+            firstFile = bytes;
+            continue;
+        }
+        QCOMPARE(run.output, first);
+        QCOMPARE(run.errors, firstErrors);
+        QVERIFY(bytes == firstFile);
+    }
 }
 
 QTEST_GUILESS_MAIN(OsmTownTest)

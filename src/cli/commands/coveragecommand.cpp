@@ -115,7 +115,9 @@ std::optional<QString> CoverageCommand::calculate(const CoveragePlan &plan,
 {
     if (const auto problem = m_site.place(plan.site, values, true, results, product))
         return problem;
-    return nonFiniteResult(results, values);
+    if (const auto problem = nonFiniteResult(results, values))
+        return problem;
+    return workShare(plan.site, product);
 }
 
 std::unique_ptr<RecordSink> CoverageCommand::makeSink(const CoveragePlan & /*plan*/, SiteRun &run,

@@ -26,6 +26,7 @@ protected:
     otherBatch(const QString &path, const InputValues &commandLine) const override;
     std::variant<UsageError, CoveragePlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const CoveragePlan &plan) const override;
+    int jobs(const CoveragePlan &plan) const override { return plan.site.jobs; }
     QStringList warnings(const CoveragePlan &plan) const override;
     QStringList outputFiles(const CoveragePlan &plan) const override;
     std::optional<QString> calculate(const CoveragePlan &plan, const InputValues &values,

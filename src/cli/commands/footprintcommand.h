@@ -46,6 +46,7 @@ protected:
     std::variant<UsageError, FootprintPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const FootprintPlan &plan) const override;
     QStringList outputFiles(const FootprintPlan &plan) const override;
+    int jobs(const FootprintPlan &plan) const override { return plan.site.jobs; }
     QStringList warnings(const FootprintPlan &plan) const override;
     std::optional<QString> calculate(const FootprintPlan &plan, const InputValues &values,
                                      Results &results, PlacedFootprint &product) const override;

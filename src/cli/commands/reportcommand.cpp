@@ -447,7 +447,9 @@ std::optional<QString> ReportCommand::calculate(const ReportPlan &plan, const In
     if (const auto problem
         = m_site.place(plan.site, values, !plan.site.sitePaths.isEmpty(), results, product))
         return problem;
-    return nonFiniteResult(results, values);
+    if (const auto problem = nonFiniteResult(results, values))
+        return problem;
+    return workShare(plan.site, product);
 }
 
 std::unique_ptr<RecordSink> ReportCommand::makeSink(const ReportPlan & /*plan*/, ReportRun &run,

@@ -44,6 +44,7 @@ protected:
     otherBatch(const QString &path, const InputValues &commandLine) const override;
     std::variant<UsageError, ReportPlan> prepare(const GivenInputs &given) const override;
     std::optional<QString> refusesOutput(const ReportPlan &plan) const override;
+    int jobs(const ReportPlan &plan) const override { return plan.site.jobs; }
     QStringList warnings(const ReportPlan &plan) const override;
     QStringList outputFiles(const ReportPlan &plan) const override { return {plan.output}; }
     std::optional<QString> calculate(const ReportPlan &plan, const InputValues &values,

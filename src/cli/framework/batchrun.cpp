@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QSet>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -75,6 +78,83 @@ readHeader(const BatchCommand &command, const QStringList &header, const QString
         columns.passThroughNames << name;
     }
     return columns;
+}
+
+} // namespace
+
+// A record read and waiting for its calculation, with all that it needs:
+// its own bytes, which its fields and values view.
+struct BatchRecord
+{
+    BatchRecord(int inputCount, const ResultTable &results) : values(inputCount), results(results)
+    {
+    }
+
+    // The fields of the record just read: the command line's value for an
+    // input that its cell leaves empty.
+    void take(int headerSize, const BatchColumns &columns, const InputValues &commandLine)
+    {
+        passThrough.clear();
+        for (const int column : columns.passThrough)
+            passThrough.push_back(column < record.size() ? record.field(column)
+                                                         : std::string_view());
+        problem = record.error;
+        calculated = false;
+        if (!problem && record.size() != headerSize)
+            problem = QStringLiteral("%1 fields where the header has %2")
+                              .arg(record.size())
+                              .arg(headerSize);
+        if (problem)
+            return;
+        // An empty cell gives nothing, like a missing column: the command
+        // line's value counts.
+        for (int index = 0; index < columns.ofInput.size(); ++index) {
+            const int column = columns.ofInput.at(index);
+            const std::string_view cell = column >= 0 ? record.field(column) : std::string_view();
+            if (cell.empty())
+                values.fieldAt(index) = commandLine.fieldAt(index);
+            else
+                values.fieldAt(index) = {cell};
+            values.setFromRow(index, !cell.empty());
+        }
+        values.m_line = record.line;
+    }
+
+    Record record;
+    FieldList passThrough;
+    InputValues values;
+    Results results;
+    std::optional<QString> problem; // why it cannot be calculated, or why it was not
+    bool calculated = false;
+};
+
+namespace {
+
+// Calculates the first count records, on as many threads as jobs. After a
+// signal, no thread starts on another record but the first, which a run of
+// one record at a time would also calculate; those not begun are left so.
+void calculateAll(Calculation &calculation, std::vector<BatchRecord> &pending, std::size_t count,
+                  int jobs)
+{
+    std::atomic<std::size_t> taken{0};
+    const auto work = [&] {
+        for (std::size_t slot = taken++; slot < count; slot = taken++) {
+            if (slot > 0 && Interruption::came())
+                return;
+            BatchRecord &record = pending[slot];
+            if (!record.problem) {
+                record.results.clear();
+                record.problem = calculation.calculate(slot, record.values, record.results);
+            }
+            record.calculated = true;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int thread = 1; thread < jobs && static_cast<std::size_t>(thread) < count; ++thread)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
 }
 
 } // namespace
@@ -148,77 +228,96 @@ ExitStatus BatchRun::read(const BatchCommand &command, const Streams &streams, R
 
     const auto sink = calculation.makeSink(format, columns.passThroughNames, streams);
     const bool answersAtEnd = calculation.answersAtEnd();
-    // Rows that have arrived are answered before the reader waits for more.
-    if (!answersAtEnd)
-        reader.beforeWait([&sink] { sink->flush(); });
+    const int jobs = std::max(1, calculation.jobs());
+    // Records calculated at once: many for each thread, few enough that a
+    // record's answer waits little for the others'.
+    const std::size_t chunk = jobs > 1 ? 32 * static_cast<std::size_t>(jobs) : 1;
+    calculation.setSlots(chunk);
     sink->begin();
     Interruption interruption;
     ExitStatus status = ExitStatus::success;
-    Record record;
     const int inputCount = command.inputs.specs().size();
-    InputValues values(inputCount);
-    FieldList passThrough;
-    Results results(calculation.results());
+    std::vector<BatchRecord> pending(chunk, BatchRecord(inputCount, calculation.results()));
+    std::size_t filled = 0;
     PictureNames pictureNames;
     const bool publishes = calculation.publishes();
     std::optional<qint64> cutShortAt;
-    while (reader.readRecord(record)) {
+    // Set by answering: the run ends now with this status, or a signal
+    // stopped it.
+    std::optional<ExitStatus> ended;
+    bool stopped = false;
+
+    // Each pending record calculated, on threads when there are several,
+    // then answered in its order.
+    const auto answerPending = [&] {
+        const std::size_t count = filled;
+        filled = 0;
+        if (count == 0 || ended || stopped)
+            return;
+        calculateAll(calculation, pending, count, jobs);
+        for (std::size_t slot = 0; slot < count; ++slot) {
+            BatchRecord &record = pending[slot];
+            if (!record.calculated) {
+                stopped = true;
+                return;
+            }
+            std::optional<QString> problem = std::move(record.problem);
+            std::optional<PublishFailure> failure;
+            if (!problem && publishes) {
+                failure = calculation.publish(
+                        slot, pictureNames.next(record.passThrough, record.record.line));
+                if (failure && failure->reach == PublishFailure::recordOnly)
+                    problem = failure->message;
+            }
+            const RecordAnswer answer{record.passThrough, record.record.line};
+            if (!problem)
+                problem = calculation.write(slot, *sink, record.results, answer);
+            if (problem) {
+                calculation.writeError(
+                        *sink, QStringLiteral("line %1: %2").arg(record.record.line).arg(*problem),
+                        answer, streams);
+                status = ExitStatus::badInput;
+            } else if (failure) {
+                sink->finish();
+                sink->flush();
+                ended = messages.failedWrite(streams, failure->message);
+                return;
+            }
+            if (sink->failed()) {
+                ended = messages.outputFailure(streams, streams.output.errorString());
+                return;
+            }
+            if (Interruption::came()) {
+                stopped = true;
+                return;
+            }
+        }
+    };
+    // Rows that have arrived are answered before the reader waits for more.
+    reader.beforeWait([&] {
+        answerPending();
+        if (!answersAtEnd)
+            sink->flush();
+    });
+    Record next;
+    while (!ended && !stopped && reader.readRecord(next)) {
         // The input's end may come with the signal that ended its writer,
         // so a last record without its line end may be a fragment.
-        if (!record.lineEnded && Interruption::came()) {
-            cutShortAt = record.line;
+        if (!next.lineEnded && Interruption::came()) {
+            cutShortAt = next.line;
             break;
         }
-        passThrough.clear();
-        for (const int column : columns.passThrough)
-            passThrough.push_back(column < record.size() ? record.field(column)
-                                                         : std::string_view());
-        std::optional<QString> problem = record.error;
-        if (!problem && record.size() != header.size())
-            problem = QStringLiteral("%1 fields where the header has %2")
-                              .arg(record.size())
-                              .arg(header.size());
-        if (!problem) {
-            // An empty cell gives nothing, like a missing column: the command
-            // line's value counts.
-            for (int index = 0; index < inputCount; ++index) {
-                const int column = columns.ofInput.at(index);
-                const std::string_view cell
-                        = column >= 0 ? record.field(column) : std::string_view();
-                if (cell.empty())
-                    values.fieldAt(index) = commandLine.fieldAt(index);
-                else
-                    values.fieldAt(index) = {cell};
-                values.setFromRow(index, !cell.empty());
-            }
-            values.m_line = record.line;
-            results.clear();
-            problem = calculation.calculate(values, results);
-        }
-        std::optional<PublishFailure> failure;
-        if (!problem && publishes) {
-            failure = calculation.publish(pictureNames.next(passThrough, record.line));
-            if (failure && failure->reach == PublishFailure::recordOnly)
-                problem = failure->message;
-        }
-        const RecordAnswer answer{passThrough, record.line};
-        if (!problem)
-            problem = calculation.write(*sink, results, answer);
-        if (problem) {
-            calculation.writeError(*sink,
-                                   QStringLiteral("line %1: %2").arg(record.line).arg(*problem),
-                                   answer, streams);
-            status = ExitStatus::badInput;
-        } else if (failure) {
-            sink->finish();
-            sink->flush();
-            return messages.failedWrite(streams, failure->message);
-        }
-        if (sink->failed())
-            return messages.outputFailure(streams, streams.output.errorString());
-        if (Interruption::came())
-            break;
+        BatchRecord &record = pending[filled];
+        std::swap(record.record, next);
+        record.take(header.size(), columns, commandLine);
+        // After a signal, what was read is answered as far as it was worked out.
+        if (++filled == chunk || Interruption::came())
+            answerPending();
     }
+    answerPending();
+    reader.beforeWait({});
+    if (ended)
+        return *ended;
     // A run that answers at its end answers only for all of its input; a
     // signal, even one in the middle of that end, leaves it unanswered.
     RunEnd end;

@@ -65,9 +65,18 @@ class Calculation
 {
 public:
     virtual ~Calculation() = default;
+    // How many records may be calculated at once, each on a thread of its
+    // own: 1 unless the command's calculations share nothing that changes.
+    virtual int jobs() const = 0;
+    // Room for that many records calculated at once, each in a slot of its
+    // own from 0; there is one slot until this is called.
+    virtual void setSlots(std::size_t count) = 0;
     // The message for the first unusable input, or nothing after filling
-    // in the results.
-    virtual std::optional<QString> calculate(const InputValues &values, Results &results) = 0;
+    // in the results; what it makes beside them is kept in the slot. Calls
+    // for different slots may run at once.
+    virtual std::optional<QString> calculate(std::size_t slot, const InputValues &values,
+                                             Results &results)
+            = 0;
     // Whether publish() writes anything beside the results, such as a
     // picture; recordName is empty outside a batch.
     virtual bool publishes() const = 0;
@@ -80,8 +89,9 @@ public:
     // What the run should know of its inputs before it starts, such as a
     // part of a site left out; said once, and the run goes on.
     virtual QStringList warnings() const = 0;
-    // Publishes what the last calculation made.
-    virtual std::optional<PublishFailure> publish(const QString &recordName) const = 0;
+    // Publishes what the slot's calculation made.
+    virtual std::optional<PublishFailure> publish(std::size_t slot,
+                                                  const QString &recordName) const = 0;
     // The results of this run, in their order.
     virtual const ResultTable &results() const = 0;
     // Where the run's records go, in the format chosen; made once.
@@ -91,7 +101,7 @@ public:
             = 0;
     // Writes a record whose calculation worked, or says why it is a record
     // in error after all; then writes its error.
-    virtual std::optional<QString> write(RecordSink &sink, const Results &results,
+    virtual std::optional<QString> write(std::size_t slot, RecordSink &sink, const Results &results,
                                          const RecordAnswer &answer)
             = 0;
     virtual void writeError(RecordSink &sink, const QString &message, const RecordAnswer &answer,

@@ -251,7 +251,7 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
         return m_messages.failedWrite(streams, *refusal);
     m_messages.warn(streams, calculation.warnings());
     Results results(calculation.results());
-    if (const auto problem = calculation.calculate(values, results)) {
+    if (const auto problem = calculation.calculate(0, values, results)) {
         m_messages.print(streams, *problem);
         // A document that wraps its records is still one, with none in it.
         const auto sink = calculation.makeSink(format, {}, streams);
@@ -267,7 +267,7 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
     sink->begin();
     const FieldList noFields;
     const RecordAnswer answer{noFields, 0};
-    if (const auto problem = calculation.write(*sink, results, answer)) {
+    if (const auto problem = calculation.write(0, *sink, results, answer)) {
         m_messages.print(streams, *problem);
         return ExitStatus::badInput;
     }
@@ -278,7 +278,7 @@ ExitStatus Command::runOnce(const Streams &streams, Calculation &calculation,
     if (const auto failure = m_messages.endedBadly(streams, end))
         return *failure;
     if (const auto failure
-        = calculation.publishes() ? calculation.publish(QString()) : std::nullopt)
+        = calculation.publishes() ? calculation.publish(0, QString()) : std::nullopt)
         return m_messages.failedWrite(streams, failure->message);
     return end.status;
 }

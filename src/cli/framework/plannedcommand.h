@@ -29,6 +29,9 @@ protected:
     virtual std::variant<UsageError, Plan> prepare(const GivenInputs &given) const = 0;
     virtual std::optional<QString> calculate(const Plan &plan, const InputValues &values,
                                              Results &results, Product &product) const = 0;
+    // Records calculated at once; calculate() must then be safe to call
+    // from several threads.
+    virtual int jobs(const Plan & /*plan*/) const { return 1; }
     virtual bool publishes(const Plan & /*plan*/) const { return false; }
     virtual std::optional<QString> refusesOutput(const Plan & /*plan*/) const
     {
@@ -83,9 +86,12 @@ private:
             : m_command(command), m_plan(std::move(plan))
         {
         }
-        std::optional<QString> calculate(const InputValues &values, Results &results) override
+        int jobs() const override { return m_command.jobs(m_plan); }
+        void setSlots(std::size_t count) override { m_products.resize(count); }
+        std::optional<QString> calculate(std::size_t slot, const InputValues &values,
+                                         Results &results) override
         {
-            return m_command.calculate(m_plan, values, results, m_product);
+            return m_command.calculate(m_plan, values, results, m_products[slot]);
         }
         bool publishes() const override { return m_command.publishes(m_plan); }
         std::optional<QString> refusesOutput() const override
@@ -94,9 +100,10 @@ private:
         }
         QStringList outputFiles() const override { return m_command.outputFiles(m_plan); }
         QStringList warnings() const override { return m_command.warnings(m_plan); }
-        std::optional<PublishFailure> publish(const QString &recordName) const override
+        std::optional<PublishFailure> publish(std::size_t slot,
+                                              const QString &recordName) const override
         {
-            return m_command.publish(m_plan, m_product, recordName);
+            return m_command.publish(m_plan, m_products[slot], recordName);
         }
         const ResultTable &results() const override { return m_command.results(m_plan); }
         std::unique_ptr<RecordSink> makeSink(const OutputFormat &format,
@@ -105,10 +112,11 @@ private:
         {
             return m_command.makeSink(m_plan, m_run, format, passThroughNames, streams);
         }
-        std::optional<QString> write(RecordSink &sink, const Results &results,
+        std::optional<QString> write(std::size_t slot, RecordSink &sink, const Results &results,
                                      const RecordAnswer &answer) override
         {
-            return m_command.write(m_plan, m_run, std::move(m_product), sink, results, answer);
+            return m_command.write(m_plan, m_run, std::move(m_products[slot]), sink, results,
+                                   answer);
         }
         void writeError(RecordSink &sink, const QString &message, const RecordAnswer &answer,
                         const Streams &streams) override
@@ -124,7 +132,7 @@ private:
     private:
         const PlannedCommand &m_command;
         Plan m_plan;
-        Product m_product{};
+        std::vector<Product> m_products = std::vector<Product>(1);
         Run m_run{};
     };
 

@@ -116,6 +116,7 @@ private:
     // command declared.
     friend class Command;
     friend class BatchRun;
+    friend struct BatchRecord;
     FieldValue &fieldAt(int index) { return m_fields[static_cast<std::size_t>(index)]; }
     const FieldValue &fieldAt(int index) const { return m_fields[static_cast<std::size_t>(index)]; }
     const std::optional<std::string_view> &at(int index) const { return fieldAt(index).bytes; }

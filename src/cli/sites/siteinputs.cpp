@@ -12,8 +12,12 @@
 #include "sitereading.h"
 #include "vectorfilesentry.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <thread>
+
+#include <sched.h>
 
 namespace {
 
@@ -131,6 +135,36 @@ QString areaChoices()
     return names.join(QLatin1Char('|'));
 }
 
+// More threads than this only wait for each other.
+constexpr int mostJobs = 256;
+
+// Digits only: "+2", " 2" and "2.0" are no count of threads either.
+std::optional<int> parseJobs(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return std::nullopt;
+    int count = 0;
+    for (const QChar digit : text) {
+        if (digit < QLatin1Char('0') || digit > QLatin1Char('9'))
+            return std::nullopt;
+        count = count * 10 + (digit.unicode() - '0');
+    }
+    if (count < 1 || count > mostJobs)
+        return std::nullopt;
+    return count;
+}
+
+// The cores this process may run on, which a container or taskset may
+// make fewer than the machine's.
+int coresAvailable()
+{
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0)
+        return std::clamp(CPU_COUNT(&cores), 1, mostJobs);
+    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, mostJobs);
+}
+
 } // namespace
 
 SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInput,
@@ -176,6 +210,10 @@ SiteInputReader::SiteInputReader(const std::function<InputId(InputSpec)> &addInp
               {QStringLiteral("area"), areaChoices(),
                QStringLiteral("The ground to cover from an OpenStreetMap extract in --site: "
                               "its bounds, or its streets, less its buildings.")})))
+    , m_jobs(addInput(commandLineOnly(
+              {QStringLiteral("jobs"), QStringLiteral("N"),
+               QStringLiteral("Work out N cameras at once, each on a thread of its own; as "
+                              "many as there are cores by default.")})))
     , m_levels(addInput(levelsInput()))
     , m_maxAngles(addInput(maxAnglesInput()))
     , m_results(declaredResults(addResult))
@@ -236,6 +274,15 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
     if (const auto problem
         = applyMaxAngles(wholeValues(given.commandLine[m_maxAngles]), inputs.levels))
         return UsageError{*problem};
+    if (const auto jobs = given.commandLine[m_jobs]) {
+        const auto count = parseJobs(*jobs);
+        if (!count)
+            return UsageError{QStringLiteral("--jobs \"%1\" is not a whole number from 1 to %2")
+                                      .arg(*jobs)
+                                      .arg(mostJobs)};
+        inputs.jobs = *count;
+    } else
+        inputs.jobs = coresAvailable();
     Site site;
     if (const auto problem = readSiteFiles(given, inputs, site))
         return UsageError{*problem};

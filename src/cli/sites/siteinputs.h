@@ -30,6 +30,7 @@ struct SiteInputs
     // How an extract's obstacles got their heights, for the report.
     QStringList heightRules;
     std::vector<SiteLevel> levels;
+    int jobs = 1; // cameras worked out at once, on threads of their own
     // The standard's editions whose levels these are, by year, and whether
     // --levels gave levels of one's own too, or alone.
     QStringList editions{QLatin1String(levelEditions.front().year)};
@@ -63,6 +64,8 @@ struct PlacedRecord
 {
     PlacedCamera camera{};
     std::optional<MountInputs::Lens> lens; // when the row gave the lens
+    // Its share of a coverage, when the calculation worked it out.
+    std::optional<CameraShare> share = {};
 };
 
 // The results every site command gives of a placed camera.
@@ -132,6 +135,7 @@ private:
     const InputId m_roles;
     const InputId m_obstacleHeights;
     const InputId m_area;
+    const InputId m_jobs;
     const InputId m_levels;
     const InputId m_maxAngles;
     const PlacedResults m_results;

@@ -2,6 +2,15 @@
 
 #include "interruption.h"
 
+std::optional<QString> workShare(const SiteInputs &inputs, PlacedRecord &placed)
+{
+    auto share = inputs.site->coverageShare(placed.camera, inputs.levels);
+    if (auto *problem = std::get_if<QString>(&share))
+        return std::move(*problem);
+    placed.share = std::get<std::optional<CameraShare>>(std::move(share));
+    return std::nullopt;
+}
+
 CoverageBuilder &SiteRun::builder(const SiteInputs &inputs)
 {
     if (!m_builder)
@@ -11,7 +20,11 @@ CoverageBuilder &SiteRun::builder(const SiteInputs &inputs)
 
 std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
 {
-    if (const auto problem = builder(inputs).add({camera.name, camera.placed.camera}))
+    // Its share is the builder's now, and not kept twice.
+    std::optional<CameraShare> share = std::move(camera.placed.share);
+    camera.placed.share.reset();
+    if (const auto problem
+        = builder(inputs).add({camera.name, camera.placed.camera, std::move(share)}))
         return problem;
     m_cameras.push_back(std::move(camera));
     return std::nullopt;

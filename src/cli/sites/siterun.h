@@ -9,6 +9,11 @@
 #include <variant>
 #include <vector>
 
+// Works out a placed camera's share of the site's coverage, on the
+// calling thread, so that records' calculations on several threads take
+// the work off the run's own; why it cannot, if it cannot.
+std::optional<QString> workShare(const SiteInputs &inputs, PlacedRecord &placed);
+
 // A run that answers for the whole site (coverage, report): it collects
 // each placed camera with its name, its schedule's fields and its line,
 // and the records left out; its end is the coverage of the site by those

@@ -58,6 +58,39 @@ std::vector<std::size_t> spatialOrder(const std::vector<SiteDrawing::Camera> &ca
     return order;
 }
 
+// A camera's share in a geometry's context: its view's regions per level in
+// the plane, with the shadows of the site's obstacles cut out.
+struct Share
+{
+    PlanePoint foot;
+    double bearingDegrees;
+    std::vector<Geometry> held;
+};
+
+std::variant<QString, Share> shareOf(const PlaneGeometry &geometry, const PlacedSite &site,
+                                     const LocalPlane &plane, const PlacedCamera &camera,
+                                     const std::vector<SiteLevel> &levels)
+{
+    const ViewSpans spans = viewSpansOf(camera, levels);
+    if (const auto problem = unboundedView(camera, spans))
+        return *problem;
+    auto found = guarded([&]() -> std::variant<QString, Share> {
+        double north = 0.0;
+        const PlanePoint foot = plane.forward(camera.at, &north);
+        const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
+        const ViewCone cone = viewConeOf(where, camera, spans);
+        const std::vector<const PlaneObstacle *> near = site.obstaclesMeeting(cone);
+        if (const auto problem = standsInside(geometry, where, camera.camera.height, near))
+            return *problem;
+        // The bands are drawn only: they come from the held regions.
+        Regions regions = ::regions(geometry, where, camera, spans, cone, near, false);
+        return Share{foot, camera.bearingDegrees + north, std::move(regions.held)};
+    });
+    if (auto *problem = std::get_if<QString>(&found))
+        return std::move(*problem);
+    return std::get<std::variant<QString, Share>>(std::move(found));
+}
+
 } // namespace
 
 // The site's own entry to its coverage, here where the coverage is.
@@ -67,6 +100,27 @@ PlacedSite::startCoverage(const std::vector<SiteLevel> &levels) const
     if (m_use != SiteUse::coverage)
         return nullptr;
     return std::make_unique<GeosCoverageBuilder>(shared_from_this(), levels);
+}
+
+std::variant<QString, std::optional<CameraShare>>
+PlacedSite::coverageShare(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const
+{
+    if (m_use != SiteUse::coverage || !m_plane)
+        return std::nullopt;
+    const PlaneGeometry &geometry = threadGeometry();
+    auto share = shareOf(geometry, *this, *m_plane, camera, levels);
+    if (auto *problem = std::get_if<QString>(&share))
+        return std::move(*problem);
+    auto written = guarded([&] {
+        const Share &found = std::get<Share>(share);
+        CameraShare made{found.foot, found.bearingDegrees, {}};
+        for (const Geometry &held : found.held)
+            made.held.push_back(geometry.wkb(*held));
+        return made;
+    });
+    if (auto *problem = std::get_if<QString>(&written))
+        return std::move(*problem);
+    return std::optional<CameraShare>(std::get<CameraShare>(std::move(written)));
 }
 
 GeosCoverageBuilder::GeosCoverageBuilder(std::shared_ptr<const PlacedSite> site,
@@ -79,40 +133,34 @@ GeosCoverageBuilder::GeosCoverageBuilder(std::shared_ptr<const PlacedSite> site,
 {
 }
 
-std::optional<QString> GeosCoverageBuilder::add(const NamedCamera &camera)
+std::optional<QString> GeosCoverageBuilder::add(const NamedCamera &named)
 {
     if (m_finished)
         return finishedAlready;
-    const ViewSpans spans = viewSpansOf(camera.placed, m_levels);
-    if (const auto problem = unboundedView(camera.placed, spans))
-        return problem;
-    const auto added = guarded([&] { return addCamera(camera, spans); });
-    if (const auto *problem = std::get_if<QString>(&added))
-        return *problem;
-    return std::get<std::optional<QString>>(added);
-}
-
-std::optional<QString> GeosCoverageBuilder::addCamera(const NamedCamera &named,
-                                                      const ViewSpans &spans)
-{
-    const PlacedCamera &camera = named.placed;
+    if (named.share && named.share->held.size() != m_levels.size())
+        return QStringLiteral("the camera's share is of %1 levels, not %2")
+                .arg(named.share->held.size())
+                .arg(m_levels.size());
     // Without a site, the cameras are drawn about the first of them.
-    const LocalPlane plane = m_plane ? *m_plane : LocalPlane(camera.at, m_site->frame());
-    double north = 0.0;
-    const PlanePoint foot = plane.forward(camera.at, &north);
-    const CameraInPlane where{foot, (camera.bearingDegrees + north) * pi / 180.0};
-    const ViewCone cone = viewConeOf(where, camera, spans);
-    const std::vector<const PlaneObstacle *> near = m_site->obstaclesMeeting(cone);
-    if (const auto problem = standsInside(m_geometry, where, camera.camera.height, near))
-        return problem;
-    // The bands are drawn only: they come from the held regions.
-    Regions found = regions(m_geometry, where, camera, spans, cone, near, false);
+    auto share = named.share
+            ? guarded([&] {
+                  Share taken{named.share->foot, named.share->bearingDegrees, {}};
+                  for (const std::string &held : named.share->held)
+                      taken.held.push_back(m_geometry.fromWkb(held));
+                  return taken;
+              })
+            : shareOf(m_geometry, *m_site,
+                      m_plane ? *m_plane : LocalPlane(named.placed.at, m_site->frame()),
+                      named.placed, m_levels);
+    if (auto *problem = std::get_if<QString>(&share))
+        return std::move(*problem);
+    Share &taken = std::get<Share>(share);
     // Nothing is kept of a camera until all of it is worked out.
     if (!m_plane)
-        m_plane = plane;
-    m_cameras.push_back({named.name, foot, camera.bearingDegrees + north, {}});
+        m_plane = LocalPlane(named.placed.at, m_site->frame());
+    m_cameras.push_back({named.name, taken.foot, taken.bearingDegrees, {}});
     for (std::size_t level = 0; level < m_levels.size(); ++level)
-        m_held[level].push_back(std::move(found.held[level]));
+        m_held[level].push_back(std::move(taken.held[level]));
     return std::nullopt;
 }
 

@@ -25,8 +25,6 @@ private:
         Geometry once;
         Geometry twice;
     };
-    // Why the camera cannot be added, if it cannot.
-    std::optional<QString> addCamera(const NamedCamera &camera, const ViewSpans &spans);
     Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to,
                   const GeosStopHook &stop) const;
     std::vector<MeasuredArea> gaps(const GEOSGeometry &uncovered) const;

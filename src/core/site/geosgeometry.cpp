@@ -395,6 +395,42 @@ bool PreparedGeometry::intersects(const GEOSGeometry &other) const
     return answer == 1;
 }
 
+std::string PlaneGeometry::wkb(const GEOSGeometry &geometry) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    GEOSWKBWriter *writer = GEOSWKBWriter_create_r(handle);
+    if (!writer)
+        m_context.fail("make a WKB writer");
+    std::size_t size = 0;
+    unsigned char *bytes = GEOSWKBWriter_write_r(handle, writer, &geometry, &size);
+    GEOSWKBWriter_destroy_r(handle, writer);
+    if (!bytes)
+        m_context.fail("write WKB");
+    std::string written(reinterpret_cast<const char *>(bytes), size);
+    GEOSFree_r(handle, bytes);
+    return written;
+}
+
+Geometry PlaneGeometry::fromWkb(const std::string &wkb) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    GEOSWKBReader *reader = GEOSWKBReader_create_r(handle);
+    if (!reader)
+        m_context.fail("make a WKB reader");
+    GEOSGeometry *read = GEOSWKBReader_read_r(
+            handle, reader, reinterpret_cast<const unsigned char *>(wkb.data()), wkb.size());
+    GEOSWKBReader_destroy_r(handle, reader);
+    return checked(read, "read WKB");
+}
+
+const PlaneGeometry &threadGeometry()
+{
+    // Destroyed in the reverse order, the context last.
+    thread_local const GeosContext context;
+    thread_local const PlaneGeometry geometry(context);
+    return geometry;
+}
+
 BoxIndex::BoxIndex(const PlaneGeometry &geometry, const std::vector<PlaneGeometry::Bounds> &boxes)
     : m_geometry(geometry), m_items(boxes.size())
 {
@@ -420,6 +456,7 @@ BoxIndex::~BoxIndex()
 std::vector<std::size_t> BoxIndex::overlapping(const PlaneGeometry::Bounds &box) const
 {
     std::vector<std::size_t> found;
+    const std::lock_guard<std::mutex> locked(m_lock);
     const Geometry query = m_geometry.box(box.minX, box.minY, box.maxX, box.maxY);
     GEOSSTRtree_query_r(
             m_geometry.context().handle(), m_tree, query.get(),

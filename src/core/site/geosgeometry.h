@@ -5,6 +5,7 @@
 #include <geos_c.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -117,6 +118,10 @@ public:
     Geometry mended(const GEOSGeometry &geometry) const;
     // A point inside the geometry.
     Geometry pointOnSurface(const GEOSGeometry &geometry) const;
+    // As WKB, and back: every coordinate kept to the bit, so that a
+    // geometry made on one thread's context is the same on another's.
+    std::string wkb(const GEOSGeometry &geometry) const;
+    Geometry fromWkb(const std::string &wkb) const;
 
     // Whether b lies in a's interior, off its boundary.
     bool contains(const GEOSGeometry &a, const GEOSGeometry &b) const;
@@ -153,6 +158,10 @@ private:
     const GeosContext &m_context;
 };
 
+// The calling thread's own context: GEOS's contexts, and the geometries
+// made in them, are each for one thread at a time.
+const PlaneGeometry &threadGeometry();
+
 // A geometry prepared for many tests against it (GEOS indexes its edges
 // once); it must outlive none of what it was made from.
 class PreparedGeometry
@@ -172,6 +181,7 @@ private:
 
 // An R-tree of boxes in some plane (GEOS's STRtree), each standing for the
 // index of what it bounds; a query gives the indices in ascending order.
+// Threads may query it at once: one at a time works in its context.
 class BoxIndex
 {
 public:
@@ -186,4 +196,5 @@ private:
     const PlaneGeometry &m_geometry;
     std::vector<std::size_t> m_items; // what each entry's pointer points at
     GEOSSTRtree *m_tree;
+    mutable std::mutex m_lock;
 };

@@ -324,7 +324,9 @@ PlacedSite::footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &
 std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamera &camera,
                                                                const ViewSpans &spans) const
 {
-    // Each camera in a plane of its own, where its view is exact.
+    // Each camera in a plane of its own, where its view is exact; each
+    // thread in a context of its own.
+    const PlaneGeometry &geometry = threadGeometry();
     const LocalPlane plane(camera.at, m_site.frame);
     const CameraInPlane where{{0.0, 0.0}, camera.bearingDegrees * pi / 180.0};
     // Every point in view is within (|D| + height) (1 + tan(hfov / 2)) of
@@ -350,9 +352,9 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     near.reserve(obstacles.size());
     for (const PlaneObstacle &obstacle : obstacles)
         near.push_back(&obstacle);
-    if (const auto problem = standsInside(m_geometry, where, camera.camera.height, near))
+    if (const auto problem = standsInside(geometry, where, camera.camera.height, near))
         return *problem;
-    const Regions found = regions(m_geometry, where, camera, spans, cone, near, true);
+    const Regions found = regions(geometry, where, camera, spans, cone, near, true);
     // Around a pole every longitude is in view, and no local plane draws
     // that as lon/lat; elsewhere an edge that jumps half the earth's
     // longitudes crosses the antimeridian.
@@ -361,7 +363,7 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
             break;
         const PlanePoint at = plane.forward({pole, 0.0});
         if (std::hypot(at.x, at.y) <= localPlaneReach
-            && m_geometry.contains(*found.view, *m_geometry.point(at)))
+            && geometry.contains(*found.view, *geometry.point(at)))
             return QStringLiteral("the camera's view reaches over the %1 pole")
                     .arg(pole > 0.0 ? QStringLiteral("north") : QStringLiteral("south"));
     }
@@ -369,14 +371,14 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     CameraFootprint footprint;
     if (spans.ground)
         footprint.viewSpan = Span{spans.ground->near, spans.ground->far};
-    footprint.view = measured(m_geometry, plane, *found.view);
+    footprint.view = measured(geometry, plane, *found.view);
     for (std::size_t level = 0; level < spans.bands.size(); ++level) {
-        if (!spans.bands[level] || m_geometry.isEmpty(*found.bands[level])) {
+        if (!spans.bands[level] || geometry.isEmpty(*found.bands[level])) {
             footprint.bands.emplace_back();
             continue;
         }
         footprint.bands.push_back(CameraFootprint::Band{
-                *spans.bands[level], measured(m_geometry, plane, *found.bands[level])});
+                *spans.bands[level], measured(geometry, plane, *found.bands[level])});
     }
     const auto crosses = [](const MeasuredArea &area) {
         for (const GeoPolygon &polygon : area.area) {

@@ -30,6 +30,8 @@ public:
     PlanePoint toPlane(GeoPoint origin, GeoPoint point) const override;
     std::variant<QString, CameraFootprint>
     footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const override;
+    std::variant<QString, std::optional<CameraShare>>
+    coverageShare(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const override;
     std::unique_ptr<CoverageBuilder>
     startCoverage(const std::vector<SiteLevel> &levels) const override;
 

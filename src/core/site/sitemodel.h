@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -195,11 +196,24 @@ struct SiteDrawing
     bool northKnown = true; // else bearings are from the plan's +y, and no arrow says north
 };
 
-// A camera as the coverage takes it: placed, and named for the drawing.
+// One camera's share of a coverage, worked out apart from the coverage so
+// that cameras can be worked out on several threads at once: where it
+// stands in the site's plane and where each level holds, as WKB, which
+// keeps every coordinate to the bit.
+struct CameraShare
+{
+    PlanePoint foot;
+    double bearingDegrees; // in the site's plane, clockwise from its +y
+    std::vector<std::string> held; // per level, loosest first
+};
+
+// A camera as the coverage takes it: placed, and named for the drawing;
+// with its share when that was worked out already.
 struct NamedCamera
 {
     QString name;
     PlacedCamera placed;
+    std::optional<CameraShare> share = {};
 };
 
 // What a coverage run ends with: the report, the drawing of the same
@@ -262,8 +276,16 @@ public:
     virtual PlanePoint toPlane(GeoPoint origin, GeoPoint point) const = 0;
 
     // One camera alone, in a plane of its own, with the site's obstacles.
+    // Threads may ask at once: each works in a GEOS context of its own.
     virtual std::variant<QString, CameraFootprint>
     footprint(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const = 0;
+    // A camera's share of a coverage of this site, worked out on the calling
+    // thread, which may be one of several at once; nothing when the
+    // coverage works it out itself: a site without features lies in its
+    // first camera's plane, and a site placed for footprints has no
+    // coverage.
+    virtual std::variant<QString, std::optional<CameraShare>>
+    coverageShare(const PlacedCamera &camera, const std::vector<SiteLevel> &levels) const = 0;
     // A coverage of this site by these levels. It keeps the site alive.
     // Only of a site placed for a coverage: else nothing.
     virtual std::unique_ptr<CoverageBuilder>
