@@ -1,5 +1,6 @@
 #include "circlering.h"
 #include "geosgeometry.h"
+#include "shadows.h"
 #include "siteengine.h"
 #include "viewcone.h"
 #include "viewspans.h"
@@ -8,6 +9,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 // The site geometry against cases worked out on paper. A camera 4 m up,
@@ -24,6 +26,7 @@
 using Geo = GeoPoint;
 Q_DECLARE_METATYPE(Site)
 Q_DECLARE_METATYPE(PlaneRing)
+Q_DECLARE_METATYPE(PlanePoint)
 Q_DECLARE_METATYPE(Span)
 Q_DECLARE_METATYPE(std::optional<double>)
 Q_DECLARE_METATYPE(std::vector<std::optional<Span>>)
@@ -45,6 +48,8 @@ private slots:
     void positionsFromThePlane();
     void cornersOnTheGeodesics();
     void validAfterRounding();
+    void shadowFootOnTheOutline_data();
+    void shadowFootOnTheOutline();
     void sightLines_data();
     void sightLines();
     void overlaps_data();
@@ -511,6 +516,52 @@ void SiteGeometryTest::validAfterRounding()
         }
     }
     QVERIFY(polygons > 10);
+}
+
+void SiteGeometryTest::shadowFootOnTheOutline_data()
+{
+    QTest::addColumn<PlanePoint>("camera");
+    QTest::addColumn<PlaneRing>("outline");
+
+    // Corners at which c + (p - c), worked in doubles, misses p by its last
+    // bits (checked apart, in another language's doubles).
+    const PlanePoint awkward{123.456789, -98.7654321};
+    QTest::addRow("a turned block") << awkward
+                                    << PlaneRing{{-2.7389477, -30.3053611},
+                                                 {-37.2674438, -2.5126552},
+                                                 {-65.1423011, -37.0411513},
+                                                 {-30.6138050, -64.8338572}};
+    QTest::addRow("a block across the view") << awkward
+                                             << PlaneRing{{-162.7426672, 267.1624173},
+                                                          {-126.1310312, 267.1624173},
+                                                          {-126.1310312, 287.1061768},
+                                                          {-162.7426672, 287.1061768}};
+}
+
+// A shadow starts on the obstacle's own outline, to the bit: the ground's
+// holes are those outlines, and a foot a bit off them makes every overlay
+// of the ground with the shadows fall back on GEOS's slow snapping. Each
+// corner is the shadow's own corner, or lies inside it.
+void SiteGeometryTest::shadowFootOnTheOutline()
+{
+    QFETCH(PlanePoint, camera);
+    QFETCH(PlaneRing, outline);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    const PlaneObstacle building{{{outline, {}}}, {}, 6.0, QStringLiteral("block"), {}};
+    const Geometry shade = shadow(geometry, camera, 4.0, 0.0, building, 1000.0);
+    std::vector<PlanePoint> corners;
+    for (const PlanePolygon &polygon : geometry.polygons(*shade))
+        corners.insert(corners.end(), polygon.exterior.begin(), polygon.exterior.end());
+    for (const PlanePoint &corner : outline) {
+        const bool own = std::any_of(corners.cbegin(), corners.cend(), [&](PlanePoint point) {
+            return point.x == corner.x && point.y == corner.y;
+        });
+        QVERIFY2(own || geometry.contains(*shade, *geometry.point(corner)),
+                 qPrintable(QStringLiteral("%1, %2")
+                                    .arg(corner.x, 0, 'g', 17)
+                                    .arg(corner.y, 0, 'g', 17)));
+    }
 }
 
 namespace {

@@ -30,8 +30,14 @@ bool excused(PlanePoint camera, PlanePoint a, PlanePoint b)
     return distanceToSegment(camera, a, b) <= mountingDistance;
 }
 
+// At the scale 1 the point itself: c + (p - c) misses p by its last bits,
+// and a shadow's foot that misses the obstacle's outline so sends every
+// overlay with the ground, whose holes are those outlines, to GEOS's slow
+// snapping.
 PlanePoint scaled(PlanePoint centre, PlanePoint point, double factor)
 {
+    if (factor == 1.0)
+        return point;
     return {centre.x + factor * (point.x - centre.x), centre.y + factor * (point.y - centre.y)};
 }
 
