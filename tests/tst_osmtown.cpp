@@ -659,7 +659,8 @@ void OsmTownTest::jobs_data()
 
 // Cameras worked out on several threads are answered as one thread answers
 // them, to the byte, errors and their order included: more records than
-// one round of the threads takes, some of them in error.
+// one round of the threads takes (64 records for two, 96 for three), some
+// of them in error.
 void OsmTownTest::jobs()
 {
     QFETCH(QStringList, command);
@@ -669,7 +670,7 @@ void OsmTownTest::jobs()
     QByteArray schedule = "camera,bearing,lat,lon\n";
     const char *const places[]
             = {"48.1,11.5", "48.101,11.501", "48.10055,11.5021", "48.0995,11.5015"};
-    for (int row = 0; row < 230; ++row) {
+    for (int row = 0; row < 100; ++row) {
         const QByteArray bearing
                 = row % 47 == 5 ? QByteArray("NNX") : QByteArray::number(row * 37 % 360);
         schedule += "cam" + QByteArray::number(row) + "," + bearing + "," + places[row % 4] + "\n";
@@ -691,7 +692,7 @@ void OsmTownTest::jobs()
                   << lens;
         const CliRun run = runCli(arguments, fromInput ? schedule : QByteArray());
         QCOMPARE(int(run.status), 1); // the rows in error
-        QCOMPARE(run.errors.count(": line "), 5);
+        QCOMPARE(run.errors.count(": line "), 3);
         QByteArray bytes;
         if (!written.isEmpty()) {
             QFile made(written);
