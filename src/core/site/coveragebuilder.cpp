@@ -317,12 +317,9 @@ CoverageReport GeosCoverageBuilder::report(const GeosStopHook &stop)
         Layers layers = merged(regions, 0, regions.size(), stop);
         CoverageRow row;
         row.area = groundArea;
-        // What is covered is the ground less what is not: the ground's
-        // holes (a town's buildings) lie along the shadows' edges, where an
-        // intersection falls back on GEOS's slow snapping.
-        const Geometry uncovered = m_geometry.subtract(ground, *layers.once);
-        row.covered = groundArea - m_geometry.area(*uncovered);
+        row.covered = m_geometry.area(*m_geometry.intersect(*layers.once, ground));
         row.redundant = m_geometry.area(*m_geometry.intersect(*layers.twice, ground));
+        const Geometry uncovered = m_geometry.subtract(ground, *layers.once);
         if (m_plane)
             row.gaps = gaps(*uncovered);
         row.uncoveredInPlane = m_geometry.polygons(*uncovered);
