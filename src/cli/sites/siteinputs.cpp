@@ -3,6 +3,7 @@
 #include "fieldmessages.h"
 #include "fieldparser.h"
 #include "fieldtext.h"
+#include "numbertext.h"
 #include "picturefiles.h"
 #include "picturemodule.h"
 #include "planplacement.h"
@@ -138,22 +139,6 @@ QString areaChoices()
 // More threads than this only wait for each other.
 constexpr int mostJobs = 256;
 
-// Digits only: "+2", " 2" and "2.0" are no count of threads either.
-std::optional<int> parseJobs(const QString &text)
-{
-    if (text.isEmpty() || text.size() > 3)
-        return std::nullopt;
-    int count = 0;
-    for (const QChar digit : text) {
-        if (digit < QLatin1Char('0') || digit > QLatin1Char('9'))
-            return std::nullopt;
-        count = count * 10 + (digit.unicode() - '0');
-    }
-    if (count < 1 || count > mostJobs)
-        return std::nullopt;
-    return count;
-}
-
 // The cores this process may run on, which a container or taskset may
 // make fewer than the machine's.
 int coresAvailable()
@@ -275,8 +260,10 @@ SiteInputReader::prepare(const GivenInputs &given, Area area,
         = applyMaxAngles(wholeValues(given.commandLine[m_maxAngles]), inputs.levels))
         return UsageError{*problem};
     if (const auto jobs = given.commandLine[m_jobs]) {
-        const auto count = parseJobs(*jobs);
-        if (!count)
+        // Digits only: "+2", " 2" and "2.0" are no count of threads either.
+        const QByteArray digits = jobs->toUtf8();
+        const auto count = plainInt(std::string_view(digits.constData(), digits.size()));
+        if (!count || *count < 1 || *count > mostJobs)
             return UsageError{QStringLiteral("--jobs \"%1\" is not a whole number from 1 to %2")
                                       .arg(*jobs)
                                       .arg(mostJobs)};

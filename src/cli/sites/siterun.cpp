@@ -2,6 +2,8 @@
 
 #include "interruption.h"
 
+#include <utility>
+
 std::optional<QString> workShare(const SiteInputs &inputs, PlacedRecord &placed)
 {
     auto share = inputs.site->coverageShare(placed.camera, inputs.levels);
@@ -21,10 +23,8 @@ CoverageBuilder &SiteRun::builder(const SiteInputs &inputs)
 std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
 {
     // Its share is the builder's now, and not kept twice.
-    std::optional<CameraShare> share = std::move(camera.placed.share);
-    camera.placed.share.reset();
-    if (const auto problem
-        = builder(inputs).add({camera.name, camera.placed.camera, std::move(share)}))
+    if (const auto problem = builder(inputs).add(
+                {camera.name, camera.placed.camera, std::exchange(camera.placed.share, {})}))
         return problem;
     m_cameras.push_back(std::move(camera));
     return std::nullopt;
