@@ -615,6 +615,13 @@ void OsmTownTest::refusals_data()
                                     << "--area \"roads\" is none of extent, streets";
     QTest::addRow("no site") << QStringList{"--area", "extent"}
                              << "--role, --obstacle-height and --area need --site";
+    // Threads are counted in plain digits, and there are some.
+    QTest::addRow("no threads") << QStringList{"--site", "FILE", "--jobs", "0"}
+                                << "--jobs \"0\" is not a whole number from 1 to 256";
+    QTest::addRow("threads with a sign") << QStringList{"--site", "FILE", "--jobs", "+2"}
+                                         << "--jobs \"+2\" is not a whole number from 1 to 256";
+    QTest::addRow("too many threads") << QStringList{"--site", "FILE", "--jobs", "257"}
+                                      << "--jobs \"257\" is not a whole number from 1 to 256";
     // A file named as an extract that is none.
     QTest::addRow("not an extract")
             << QStringList{"--site", "NOT", "--area", "streets"}
