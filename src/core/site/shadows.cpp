@@ -196,3 +196,17 @@ Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHei
         addSweeps(geometry, camera, line, false, low, high, parts);
     return geometry.unite(std::move(parts));
 }
+
+std::vector<const PlaneRing *> hidingOutlines(PlanePoint camera, double lensHeight,
+                                              double planeHeight, const PlaneObstacle &obstacle)
+{
+    std::vector<const PlaneRing *> outlines;
+    if (planeHeight >= lensHeight || (obstacle.height && *obstacle.height < lensHeight))
+        return outlines;
+    for (const PlanePolygon &polygon : obstacle.polygons) {
+        if (polygon.holes.empty() && excusedEdges(camera, polygon).first == 0
+            && convex(polygon.exterior))
+            outlines.push_back(&polygon.exterior);
+    }
+    return outlines;
+}

@@ -41,3 +41,10 @@ struct PlaneObstacle
 // that takes the whole obstacle beyond reach.
 Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHeight,
                 double planeHeight, const PlaneObstacle &obstacle, double reach);
+
+// The outlines of the obstacle that hide, on the plane, everything beyond
+// them to past reach: with the plane below the lens and the obstacle
+// rising to it or above, each outline that turns one way only, has no
+// holes, and is not hung on by the camera.
+std::vector<const PlaneRing *> hidingOutlines(PlanePoint camera, double lensHeight,
+                                              double planeHeight, const PlaneObstacle &obstacle);

@@ -1,6 +1,7 @@
 #include "visibility.h"
 
 #include "circlering.h"
+#include "horizon.h"
 
 #include "angles.h"
 
@@ -31,26 +32,44 @@ double signedArea(const PlaneRing &ring)
     return twice / 2.0;
 }
 
-Geometry hidden(const PlaneGeometry &geometry, const CameraInPlane &where,
-                const PlacedCamera &camera, const ViewCone &cone,
-                const std::vector<const PlaneObstacle *> &obstacles, double planeHeight,
-                double reach)
+// What of `whole` no obstacle's shadow hides. Each shadow is taken from
+// what is left, nearest obstacle first: the overlays stay within the view,
+// where a union of the shadows would first be worked out far beyond it, and
+// once the near obstacles have hidden a part, the far ones meet less.
+Geometry unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
+                  const PlacedCamera &camera, const ViewCone &cone,
+                  const std::vector<const PlaneObstacle *> &obstacles, double planeHeight,
+                  double reach, Geometry whole)
 {
-    std::vector<Geometry> shadows;
+    std::vector<std::pair<double, const PlaneObstacle *>> nearest;
     for (const PlaneObstacle *each : obstacles) {
-        const PlaneObstacle &obstacle = *each;
         // Nothing of an obstacle out of reach is in view, nor behind it.
-        const PlaneGeometry::Bounds &box = obstacle.bounds;
+        const PlaneGeometry::Bounds &box = each->bounds;
         if (box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
             || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach
             || !cone.meets(box))
             continue;
-        Geometry cast
-                = shadow(geometry, where.foot, camera.camera.height, planeHeight, obstacle, reach);
-        if (!geometry.isEmpty(*cast))
-            shadows.push_back(std::move(cast));
+        const double dx = std::max({box.minX - where.foot.x, 0.0, where.foot.x - box.maxX});
+        const double dy = std::max({box.minY - where.foot.y, 0.0, where.foot.y - box.maxY});
+        nearest.emplace_back(dx * dx + dy * dy, each);
     }
-    return geometry.unite(std::move(shadows));
+    // Stable, so that equally near obstacles keep the index's order.
+    std::stable_sort(nearest.begin(), nearest.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    Horizon horizon(where.foot, {std::sin(where.bearingRadians), std::cos(where.bearingRadians)});
+    for (const auto &[squared, each] : nearest) {
+        if (geometry.isEmpty(*whole))
+            break;
+        const double lens = camera.camera.height;
+        if (!horizon.hides(*each, std::sqrt(squared))) {
+            const Geometry cast = shadow(geometry, where.foot, lens, planeHeight, *each, reach);
+            if (!geometry.isEmpty(*cast))
+                whole = geometry.subtract(*whole, *cast);
+        }
+        for (const PlaneRing *outline : hidingOutlines(where.foot, lens, planeHeight, *each))
+            horizon.add(*outline);
+    }
+    return whole;
 }
 
 } // namespace
@@ -159,22 +178,38 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
     };
 
     Regions found{geometry.empty(), {}, {}};
-    if (spans.ground) {
-        const Geometry whole
-                = geometry.polygon(trapezoid(where, mounted, *spans.ground, mounted.height));
-        const Geometry shade = hidden(geometry, where, camera, cone, obstacles, 0.0,
-                                      reachOf(*spans.ground, mounted.height));
-        found.view = geometry.subtract(*whole, *shade);
+    if (spans.ground)
+        found.view = unhidden(
+                geometry, where, camera, cone, obstacles, 0.0,
+                reachOf(*spans.ground, mounted.height),
+                geometry.polygon(trapezoid(where, mounted, *spans.ground, mounted.height)));
+    // What is seen at the target's height, about every span there: each
+    // level's span is then only cut from it. A metre's margin keeps the
+    // box's own edges off the spans', which an overlay would otherwise
+    // node where they nearly coincide.
+    Geometry seen = geometry.empty();
+    if (spans.target) {
+        const PlaneGeometry::Bounds &box = cone.bounds();
+        seen = unhidden(
+                geometry, where, camera, cone, obstacles, camera.targetHeight,
+                reachOf(*spans.target, drop),
+                geometry.box(box.minX - 1.0, box.minY - 1.0, box.maxX + 1.0, box.maxY + 1.0));
     }
-    const Geometry shade = spans.target ? hidden(geometry, where, camera, cone, obstacles,
-                                                 camera.targetHeight, reachOf(*spans.target, drop))
-                                        : geometry.empty();
     const auto cut = [&](const std::optional<Span> &span) {
         if (!span)
             return geometry.empty();
-        const Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
-        return geometry.subtract(*whole, *shade);
+        Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
+        return spans.target ? geometry.intersect(*whole, *seen) : std::move(whole);
     };
+    const bool anyRadius = std::any_of(spans.cutRadius.begin(), spans.cutRadius.end(),
+                                       [](const auto &radius) { return radius.has_value(); });
+    // Without a steepest angle, a band is cut from its own span, and the
+    // held regions are not needed for it.
+    if (withBands && !anyRadius) {
+        for (std::size_t level = 0; level < spans.held.size(); ++level)
+            found.bands.push_back(cut(spans.bands[level]));
+        return found;
+    }
     bool anyCircle = false;
     for (std::size_t level = 0; level < spans.held.size(); ++level) {
         Geometry held = cut(spans.held[level]);

@@ -28,7 +28,9 @@ constexpr double circleTolerance = 0.001;
 struct Regions
 {
     Geometry view; // on the ground
-    std::vector<Geometry> held; // per level, on the target's plane
+    // Per level, on the target's plane. With the bands, the held regions
+    // only where a level's steepest angle needs them.
+    std::vector<Geometry> held;
     std::vector<Geometry> bands;
 };
 
