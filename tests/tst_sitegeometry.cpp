@@ -1,9 +1,11 @@
 #include "circlering.h"
 #include "geosgeometry.h"
+#include "horizon.h"
 #include "shadows.h"
 #include "siteengine.h"
 #include "viewcone.h"
 #include "viewspans.h"
+#include "visibility.h"
 
 #include <GeographicLib/Geodesic.hpp>
 
@@ -63,6 +65,10 @@ private slots:
     void viewSpansWorked();
     void viewCone_data();
     void viewCone();
+    void horizon_data();
+    void horizon();
+    void asEveryShadowUnited_data();
+    void asEveryShadowUnited();
 };
 
 namespace {
@@ -883,6 +889,193 @@ void SiteGeometryTest::circleWithinAMillimetre()
     QVERIFY(twiceArea > 0.0);
     QVERIFY2(std::fabs(twiceArea / 2.0 - M_PI * radius * radius) <= 1e-9 * radius * radius + 1e-12,
              qPrintable(QString::number(twiceArea / 2.0 - M_PI * radius * radius)));
+}
+
+namespace {
+
+// A point given across (right) and forward of a camera at the origin that
+// faces `bearing` degrees, in the plane's east and north.
+PlanePoint turned(double bearing, double across, double forward)
+{
+    const double b = bearing * 3.141592653589793 / 180.0;
+    return {across * std::cos(b) + forward * std::sin(b),
+            -across * std::sin(b) + forward * std::cos(b)};
+}
+
+PlaneRing box(double minX, double minY, double maxX, double maxY)
+{
+    return {{minX, minY}, {maxX, minY}, {maxX, maxY}, {minX, maxY}};
+}
+
+} // namespace
+
+// Two blocks rising above the lens, 10 to 20 m ahead, with a metre's gap
+// between them straight ahead: left [-5, -0.5], right [0.5, 5] across.
+// Seen from the foot they span atan(5 / 10) = 26.57 degrees to
+// atan(0.5 / 20) = 1.43 degrees each side, and their farthest corners are
+// hypot(5, 20) = 20.6155 m away. Each obstacle is placed against those by
+// hand, with its nearest distance worked out; hidden means that nothing of
+// it can be seen, so a wrong "hidden" would lose a shadow.
+void SiteGeometryTest::horizon_data()
+{
+    QTest::addColumn<PlaneRing>("points"); // across and forward
+    QTest::addColumn<bool>("asLine");
+    QTest::addColumn<double>("nearest");
+    QTest::addColumn<bool>("hidden");
+
+    QTest::addRow("behind the left block")
+            << box(-3, 30, -2, 31) << false << std::hypot(2.0, 30.0) << true;
+    QTest::addRow("in the gap between the blocks")
+            << box(-0.2, 40, 0.2, 41) << false << 40.0 << false;
+    QTest::addRow("across the gap") << box(-3, 40, 3, 41) << false << 40.0 << false;
+    // Behind the block's near face, but within its far corner's distance.
+    QTest::addRow("short of the far corner")
+            << box(-3, 18, -2, 19) << false << std::hypot(2.0, 18.0) << false;
+    QTest::addRow("just past the far corner")
+            << box(-3, 20.7, -2, 21) << false << std::hypot(2.0, 20.7) << true;
+    // From atan(11 / 21) = 27.65 degrees out: beside the block.
+    QTest::addRow("just beside its side")
+            << box(-12, 20, -11, 21) << false << std::hypot(11.0, 20.0) << false;
+    // From atan(15.008 / 30.01) = 26.5696 to atan(15.013 / 30) = 26.5849
+    // degrees: a hair beside it, in the tenth of a degree that holds its
+    // side (26.5 to 26.6, counted from straight ahead).
+    QTest::addRow("a hair beside its side")
+            << box(-15.013, 30, -15.008, 30.01) << false << std::hypot(15.008, 30.0) << false;
+    QTest::addRow("a wall behind the right block")
+            << PlaneRing{{1, 35}, {4, 35}} << true << std::hypot(1.0, 35.0) << true;
+    QTest::addRow("behind the camera") << box(-1, -41, 1, -40) << false << 40.0 << false;
+}
+
+void SiteGeometryTest::horizon()
+{
+    QFETCH(PlaneRing, points);
+    QFETCH(bool, asLine);
+    QFETCH(double, nearest);
+    QFETCH(bool, hidden);
+    // Facing any way: the angles must not wrap within the view.
+    for (const double bearing : {0.0, 100.0, 179.0, 250.0}) {
+        const auto inPlane = [&](const PlaneRing &ring) {
+            PlaneRing placed;
+            for (const PlanePoint &point : ring)
+                placed.push_back(turned(bearing, point.x, point.y));
+            return placed;
+        };
+        Horizon horizon({0.0, 0.0}, turned(bearing, 0.0, 1.0));
+        horizon.add(inPlane(box(-5, 10, -0.5, 20)));
+        horizon.add(inPlane(box(0.5, 10, 5, 20)));
+        // The foot within an outline: it hides nothing by directions.
+        horizon.add(inPlane(box(-1, -1, 1, 1)));
+        PlaneObstacle obstacle{{}, {}, std::nullopt, QStringLiteral("b"), {}};
+        if (asLine)
+            obstacle.lines.push_back(inPlane(points));
+        else
+            obstacle.polygons.push_back({inPlane(points), {}});
+        QVERIFY2(horizon.hides(obstacle, nearest) == hidden,
+                 qPrintable(QStringLiteral("facing %1").arg(bearing)));
+    }
+}
+
+void SiteGeometryTest::asEveryShadowUnited_data()
+{
+    QTest::addColumn<double>("bearing");
+
+    QTest::addRow("north") << 0.0;
+    QTest::addRow("east by north") << 77.0;
+    QTest::addRow("south-west") << 215.0;
+    // The cut of the angles straight behind, with the blocks' rows ahead.
+    QTest::addRow("west") << 270.0;
+}
+
+// A dense block of buildings of every height about the camera, with
+// buildings that turn both ways, a courtyard, one the camera hangs on and
+// walls, against a separate model: each region without obstacles, less the
+// union of every obstacle's shadow. What the view casts one by one, and
+// what it passes over as hidden already, must come to the same ground.
+void SiteGeometryTest::asEveryShadowUnited()
+{
+    QFETCH(double, bearing);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    std::vector<PlaneObstacle> obstacles;
+    const auto add = [&](std::vector<PlanePolygon> polygons, std::vector<PlaneRing> lines,
+                         std::optional<double> height) {
+        PlaneGeometry::Bounds bounds{1e9, 1e9, -1e9, -1e9};
+        std::vector<const PlaneRing *> rings;
+        for (const PlanePolygon &polygon : polygons)
+            rings.push_back(&polygon.exterior);
+        for (const PlaneRing &line : lines)
+            rings.push_back(&line);
+        for (const PlaneRing *ring : rings) {
+            for (const PlanePoint &point : *ring)
+                bounds = {std::min(bounds.minX, point.x), std::min(bounds.minY, point.y),
+                          std::max(bounds.maxX, point.x), std::max(bounds.maxY, point.y)};
+        }
+        obstacles.push_back({std::move(polygons), std::move(lines), height,
+                             QStringLiteral("o%1").arg(obstacles.size()), bounds});
+    };
+    // Heights below the target's plane, between it and the lens (4 m), at
+    // the lens and above, and none.
+    const std::optional<double> heights[] = {std::nullopt, 6.0, 3.0, 1.0, 10.0, 2.5, 4.0};
+    for (int i = 0; i < 11; ++i) {
+        for (int j = 0; j < 11; ++j) {
+            const double x = -47.5 + 9.0 * i;
+            const double y = -47.5 + 9.0 * j;
+            if (i == 5 && j == 5)
+                continue; // where the camera stands
+            add({{box(x, y, x + 4.0 + (j % 3), y + 4.0 + (i % 2)), {}}}, {},
+                heights[(i * 3 + j * 5) % 7]);
+        }
+    }
+    add({{{{6, 6}, {14, 6}, {14, 8}, {8, 8}, {8, 14}, {6, 14}}, {}}}, {}, 8.0); // an L
+    add({{box(-20, 20, -10, 30), {box(-17, 23, -13, 27)}}}, {}, 12.0); // a courtyard
+    add({{box(-2, -4, 2, -0.3), {}}}, {}, std::nullopt); // the wall it hangs on
+    add({{box(20, -10, 22, -8), {}}, {box(24, -10, 26, -8), {}}}, {}, 7.0); // two parts
+    add({}, {{{-30, 15}, {-10, 15}, {-10, 25}}}, 2.0); // walls
+    add({}, {{{15, 20}, {25, 35}}}, std::nullopt);
+
+    PlacedCamera camera = testCamera(santiago);
+    camera.bearingDegrees = bearing;
+    const ViewSpans spans = viewSpansOf(camera, standard());
+    const CameraInPlane where{{0.0, 0.0}, bearing * 3.141592653589793 / 180.0};
+    const ViewCone cone = viewConeOf(where, camera, spans);
+    std::vector<const PlaneObstacle *> all;
+    std::vector<Geometry> onGround;
+    std::vector<Geometry> onTarget;
+    for (const PlaneObstacle &obstacle : obstacles) {
+        all.push_back(&obstacle);
+        onGround.push_back(shadow(geometry, where.foot, 4.0, 0.0, obstacle, 1000.0));
+        onTarget.push_back(shadow(geometry, where.foot, 4.0, 1.6, obstacle, 1000.0));
+    }
+    const Geometry groundShade = geometry.unite(std::move(onGround));
+    const Geometry targetShade = geometry.unite(std::move(onTarget));
+    const auto same = [&](const GEOSGeometry &found, const GEOSGeometry &bare,
+                          const GEOSGeometry &shade, const QString &what) {
+        const Geometry expected = geometry.subtract(bare, shade);
+        const double apart = geometry.area(*geometry.subtract(found, *expected))
+                + geometry.area(*geometry.subtract(*expected, found));
+        QVERIFY2(apart < 1e-6,
+                 qPrintable(QStringLiteral("%1: %2 m² apart, %3 m² found of %4 m²")
+                                    .arg(what)
+                                    .arg(apart)
+                                    .arg(geometry.area(found))
+                                    .arg(geometry.area(*expected))));
+    };
+    const Regions bare = regions(geometry, where, camera, spans, cone, {}, false);
+    const Regions bareBands = regions(geometry, where, camera, spans, cone, {}, true);
+    const Regions found = regions(geometry, where, camera, spans, cone, all, false);
+    const Regions foundBands = regions(geometry, where, camera, spans, cone, all, true);
+    same(*found.view, *bare.view, *groundShade, QStringLiteral("the view"));
+    // Something is left to compare, and something was hidden.
+    QVERIFY(geometry.area(*found.view) > 1.0);
+    QVERIFY(geometry.area(*found.view) < geometry.area(*bare.view) / 2.0);
+    QCOMPARE(found.held.size(), standard().size());
+    QCOMPARE(foundBands.bands.size(), standard().size());
+    for (std::size_t level = 0; level < standard().size(); ++level) {
+        same(*found.held[level], *bare.held[level], *targetShade,
+             QStringLiteral("held %1").arg(level));
+        same(*foundBands.bands[level], *bareBands.bands[level], *targetShade,
+             QStringLiteral("band %1").arg(level));
+    }
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)

@@ -65,9 +65,9 @@ bool Horizon::hides(const PlaneObstacle &obstacle, double nearest) const
     return true;
 }
 
-void Horizon::add(const PlaneRing &convexOutline)
+void Horizon::add(const PlaneRing &outline)
 {
-    const auto spanned = extent({&convexOutline});
+    const auto spanned = extent({&outline});
     if (!spanned)
         return;
     // Bin k holds the angles [k w, (k + 1) w): only bins wholly between

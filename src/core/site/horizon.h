@@ -8,13 +8,14 @@
 // from the pole's foot: in each bin of a tenth of a degree, a distance
 // beyond which every point is hidden.
 //
-// A polygon that rises to the lens or above, turns one way only, has no
-// holes and does not carry the camera hides, on the plane below the lens,
-// every point beyond it on a ray that crosses it (its shadow runs from its
-// outline past reach). Seen from outside, the rays that cross a convex
-// outline are those between its outermost corners, and each crosses it
-// before the farthest corner's distance. A bin wholly between them is so
-// hidden beyond that distance.
+// An outline that rises to the lens or above and does not carry the camera
+// hides, on the plane below the lens, every point beyond one of its own on
+// the same ray (hidingOutlines). Seen from outside, the outline is
+// connected, so the directions to its points form one interval, whose ends
+// are corners; every ray between them crosses it, within the distance of
+// its farthest corner, which holds all of it. A bin wholly between the ends
+// is so hidden beyond that distance. Directions that span half a turn or
+// more (an outline about the foot) count for nothing.
 //
 // An obstacle whose bins are all hidden nearer than the obstacle itself
 // lies in that hidden ground, and so does its shadow, which runs outwards
@@ -31,7 +32,7 @@ public:
     // Whether everything of the obstacle, at `nearest` or more from the
     // foot, lies beyond what is hidden already.
     bool hides(const PlaneObstacle &obstacle, double nearest) const;
-    void add(const PlaneRing &convexOutline);
+    void add(const PlaneRing &outline);
 
 private:
     struct Extent

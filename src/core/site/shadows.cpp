@@ -204,8 +204,7 @@ std::vector<const PlaneRing *> hidingOutlines(PlanePoint camera, double lensHeig
     if (planeHeight >= lensHeight || (obstacle.height && *obstacle.height < lensHeight))
         return outlines;
     for (const PlanePolygon &polygon : obstacle.polygons) {
-        if (polygon.holes.empty() && excusedEdges(camera, polygon).first == 0
-            && convex(polygon.exterior))
+        if (excusedEdges(camera, polygon).first == 0)
             outlines.push_back(&polygon.exterior);
     }
     return outlines;

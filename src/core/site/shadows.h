@@ -42,9 +42,9 @@ struct PlaneObstacle
 Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHeight,
                 double planeHeight, const PlaneObstacle &obstacle, double reach);
 
-// The outlines of the obstacle that hide, on the plane, everything beyond
-// them to past reach: with the plane below the lens and the obstacle
-// rising to it or above, each outline that turns one way only, has no
-// holes, and is not hung on by the camera.
+// The outlines of the obstacle that hide, on the plane, every point beyond
+// a point of theirs to past reach: with the plane below the lens and the
+// obstacle rising to it or above, each one that the camera does not hang
+// on (its shadow then sweeps every edge, from the outline outwards).
 std::vector<const PlaneRing *> hidingOutlines(PlanePoint camera, double lensHeight,
                                               double planeHeight, const PlaneObstacle &obstacle);
