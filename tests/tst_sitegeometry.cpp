@@ -69,6 +69,8 @@ private slots:
     void horizon();
     void asEveryShadowUnited_data();
     void asEveryShadowUnited();
+    void polygonalParts_data();
+    void polygonalParts();
 };
 
 namespace {
@@ -1076,6 +1078,54 @@ void SiteGeometryTest::asEveryShadowUnited()
         same(*foundBands.bands[level], *bareBands.bands[level], *targetShade,
              QStringLiteral("band %1").arg(level));
     }
+}
+
+void SiteGeometryTest::polygonalParts_data()
+{
+    QTest::addColumn<QString>("wkt");
+    QTest::addColumn<QString>("meeting"); // intersected with it first, if given
+    QTest::addColumn<int>("polygons");
+    QTest::addColumn<double>("area");
+
+    QTest::addRow("a polygon") << "POLYGON((0 0,2 0,2 1,0 1,0 0))" << QString() << 1 << 2.0;
+    QTest::addRow("polygons, a line and a point")
+            << "GEOMETRYCOLLECTION(POLYGON((0 0,1 0,1 1,0 1,0 0)),LINESTRING(3 0,3 1),"
+               "POINT(5 5),POLYGON((6 0,8 0,8 2,6 2,6 0)))"
+            << QString() << 2 << 5.0;
+    QTest::addRow("a collection in a collection")
+            << "GEOMETRYCOLLECTION(GEOMETRYCOLLECTION(MULTIPOLYGON(((0 0,1 0,1 1,0 1,0 0)),"
+               "((2 0,3 0,3 1,2 1,2 0)))),LINESTRING(0 0,5 5))"
+            << QString() << 2 << 2.0;
+    QTest::addRow("only a line") << "LINESTRING(0 0,1 1)" << QString() << 0 << 0.0;
+    // Overlapping from x = 1 to 2, touching along x = 3: GEOS keeps the
+    // edge they share as a line beside the square.
+    QTest::addRow("an intersection that also touches")
+            << "MULTIPOLYGON(((0 0,2 0,2 1,0 1,0 0)),((3 0,4 0,4 1,3 1,3 0)))"
+            << "POLYGON((1 0,3 0,3 1,1 1,1 0))" << 1 << 1.0;
+}
+
+// Only polygons are kept of an overlay's result, and all of them.
+void SiteGeometryTest::polygonalParts()
+{
+    QFETCH(QString, wkt);
+    QFETCH(QString, meeting);
+    QFETCH(int, polygons);
+    QFETCH(double, area);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    GEOSWKTReader *reader = GEOSWKTReader_create_r(context.handle());
+    const auto read = [&](const QString &text) {
+        return geometry.own(GEOSWKTReader_read_r(context.handle(), reader, qPrintable(text)));
+    };
+    Geometry found = read(wkt);
+    if (!meeting.isEmpty())
+        found = geometry.intersect(*found, *read(meeting));
+    GEOSWKTReader_destroy_r(context.handle(), reader);
+    const Geometry kept = geometry.polygonal(std::move(found));
+    const int type = GEOSGeomTypeId_r(context.handle(), kept.get());
+    QVERIFY(type == GEOS_POLYGON || type == GEOS_MULTIPOLYGON);
+    QCOMPARE(static_cast<int>(geometry.polygons(*kept).size()), polygons);
+    QCOMPARE(geometry.area(*kept), area);
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)

@@ -33,6 +33,7 @@ std::optional<QString> SiteRun::add(const SiteInputs &inputs, Camera camera)
 std::variant<QString, SiteRun::Ended> SiteRun::finish(const SiteInputs &inputs,
                                                       CoverageWanted wanted) &&
 {
+    wanted.jobs = inputs.jobs;
     auto covered = std::move(builder(inputs)).finish(wanted, &Interruption::came);
     if (auto *problem = std::get_if<QString>(&covered))
         return std::move(*problem);

@@ -5,7 +5,11 @@
 #include "angles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -178,28 +182,31 @@ std::variant<QString, SiteCoverage> GeosCoverageBuilder::finish(CoverageWanted w
         if (wanted.drawing)
             coverage.drawing = drawing(hook);
         if (wanted.report)
-            coverage.report = report(hook);
+            coverage.report = report(hook, wanted.jobs);
         return coverage;
     });
 }
 
 // Over a range of the regions: halves merged, so that the work grows as
 // n log n.
-GeosCoverageBuilder::Layers GeosCoverageBuilder::merged(std::vector<Geometry> &regions,
+GeosCoverageBuilder::Layers GeosCoverageBuilder::merged(const PlaneGeometry &geometry,
+                                                        std::vector<Geometry> &regions,
                                                         std::size_t from, std::size_t to,
                                                         const GeosStopHook &stop) const
 {
     stop.check();
     if (to - from == 0)
-        return {m_geometry.empty(), m_geometry.empty()};
+        return {geometry.empty(), geometry.empty()};
     if (to - from == 1)
-        return {std::move(regions[from]), m_geometry.empty()};
+        return {std::move(regions[from]), geometry.empty()};
     const std::size_t middle = from + (to - from) / 2;
-    Layers left = merged(regions, from, middle, stop);
-    Layers right = merged(regions, middle, to, stop);
-    const Geometry both = m_geometry.intersect(*left.once, *right.once);
-    const Geometry twice = m_geometry.unite(*left.twice, *right.twice);
-    return {m_geometry.unite(*left.once, *right.once), m_geometry.unite(*twice, *both)};
+    Layers left = merged(geometry, regions, from, middle, stop);
+    Layers right = merged(geometry, regions, middle, to, stop);
+    const Geometry both = geometry.polygonal(geometry.intersect(*left.once, *right.once));
+    const Geometry twice = geometry.unite(*left.twice, *right.twice);
+    // A union that GEOS had to snap may keep a collapsed edge as a line.
+    return {geometry.polygonal(geometry.unite(*left.once, *right.once)),
+            geometry.polygonal(geometry.unite(*twice, *both))};
 }
 
 SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
@@ -268,21 +275,21 @@ SiteDrawing GeosCoverageBuilder::drawing(const GeosStopHook &stop) const
 // no ground, so a micrometre's grid takes it away before it could join the
 // ground on either side of the line. Parts that then meet on the coarser
 // grid are one gap, and gaps too small to matter none.
-std::vector<MeasuredArea> GeosCoverageBuilder::gaps(const GEOSGeometry &uncovered) const
+std::vector<MeasuredArea> GeosCoverageBuilder::gaps(const PlaneGeometry &geometry,
+                                                    const GEOSGeometry &uncovered) const
 {
-    const Geometry cleaned = m_geometry.onGrid(uncovered, hairlineGrid);
-    const std::vector<PlanePolygon> joined
-            = m_geometry.polygons(*m_geometry.onGrid(*cleaned, gapGrid));
+    const Geometry cleaned = geometry.onGrid(uncovered, hairlineGrid);
+    const std::vector<PlanePolygon> joined = geometry.polygons(*geometry.onGrid(*cleaned, gapGrid));
     std::vector<Geometry> outlines;
     for (const PlanePolygon &part : joined)
-        outlines.push_back(m_geometry.polygon(part));
+        outlines.push_back(geometry.polygon(part));
     std::vector<double> areas(joined.size(), 0.0);
-    for (const PlanePolygon &part : m_geometry.polygons(*cleaned)) {
-        const Geometry exact = m_geometry.polygon(part);
-        const Geometry inside = m_geometry.pointOnSurface(*exact);
+    for (const PlanePolygon &part : geometry.polygons(*cleaned)) {
+        const Geometry exact = geometry.polygon(part);
+        const Geometry inside = geometry.pointOnSurface(*exact);
         for (std::size_t gap = 0; gap < outlines.size(); ++gap) {
-            if (m_geometry.distance(*outlines[gap], *inside) <= gapGrid) {
-                areas[gap] += m_geometry.area(*exact);
+            if (geometry.distance(*outlines[gap], *inside) <= gapGrid) {
+                areas[gap] += geometry.area(*exact);
                 break;
             }
         }
@@ -291,7 +298,7 @@ std::vector<MeasuredArea> GeosCoverageBuilder::gaps(const GEOSGeometry &uncovere
     for (std::size_t gap = 0; gap < outlines.size(); ++gap) {
         if (areas[gap] < smallestGap)
             continue;
-        MeasuredArea shown = measured(m_geometry, *m_plane, *outlines[gap]);
+        MeasuredArea shown = measured(geometry, *m_plane, *outlines[gap]);
         shown.squareMetres = areas[gap];
         found.push_back(std::move(shown));
     }
@@ -302,42 +309,90 @@ std::vector<MeasuredArea> GeosCoverageBuilder::gaps(const GEOSGeometry &uncovere
     return found;
 }
 
-CoverageReport GeosCoverageBuilder::report(const GeosStopHook &stop)
+GeosCoverageBuilder::LevelRow GeosCoverageBuilder::levelRow(const PlaneGeometry &geometry,
+                                                            const std::vector<std::string> &wkb,
+                                                            const std::string &groundWkb,
+                                                            bool keepLayers,
+                                                            const GeosStopHook &stop) const
 {
-    const GEOSGeometry &ground = m_site->ground();
-    CoverageReport report;
-    const double groundArea = m_geometry.area(ground);
-    std::optional<Layers> loosest;
-    const std::vector<std::size_t> order = spatialOrder(m_cameras);
-    for (std::size_t level = 0; level < m_levels.size(); ++level) {
-        std::vector<Geometry> regions;
-        regions.reserve(order.size());
-        for (const std::size_t camera : order)
-            regions.push_back(std::move(m_held[level][camera]));
-        Layers layers = merged(regions, 0, regions.size(), stop);
-        CoverageRow row;
-        row.area = groundArea;
-        // The covered ground is the ground less what is uncovered, which the
-        // gaps need anyway: their intersection, a second overlay of a
-        // town's streets with every camera, falls back on GEOS's slow
-        // snapping. A difference near nothing is no less than nothing.
-        const Geometry uncovered = m_geometry.subtract(ground, *layers.once);
-        row.covered = std::max(0.0, groundArea - m_geometry.area(*uncovered));
-        row.redundant = m_geometry.area(*m_geometry.intersect(*layers.twice, ground));
-        if (m_plane)
-            row.gaps = gaps(*uncovered);
-        row.uncoveredInPlane = m_geometry.polygons(*uncovered);
-        report.levels.push_back(std::move(row));
-        if (level == 0)
-            loosest = std::move(layers);
+    const Geometry ground = geometry.fromWkb(groundWkb);
+    std::vector<Geometry> regions;
+    regions.reserve(wkb.size());
+    for (const std::string &region : wkb)
+        regions.push_back(geometry.fromWkb(region));
+    const Layers layers = merged(geometry, regions, 0, regions.size(), stop);
+    LevelRow made;
+    CoverageRow &row = made.row;
+    row.area = geometry.area(*ground);
+    // The covered ground is the ground less what is uncovered, which the
+    // gaps need anyway: their intersection, a second overlay of a town's
+    // streets with every camera, falls back on GEOS's slow snapping. A
+    // difference near nothing is no less than nothing.
+    const Geometry uncovered = geometry.subtract(*ground, *layers.once);
+    row.covered = std::max(0.0, row.area - geometry.area(*uncovered));
+    row.redundant = geometry.area(*geometry.intersect(*layers.twice, *ground));
+    if (m_plane)
+        row.gaps = gaps(geometry, *uncovered);
+    row.uncoveredInPlane = geometry.polygons(*uncovered);
+    if (keepLayers) {
+        made.once = geometry.wkb(*layers.once);
+        made.twice = geometry.wkb(*layers.twice);
     }
+    return made;
+}
+
+CoverageReport GeosCoverageBuilder::report(const GeosStopHook &stop, int jobs)
+{
+    // Each level is worked out on a thread, in the thread's own context:
+    // the regions and the ground go to it as WKB, which keeps every
+    // coordinate to the bit, and GEOS geometries never cross threads.
+    const std::vector<std::size_t> order = spatialOrder(m_cameras);
+    const std::string ground = m_geometry.wkb(m_site->ground());
+    std::vector<std::vector<std::string>> regions(m_levels.size());
+    for (std::size_t level = 0; level < m_levels.size(); ++level) {
+        for (const std::size_t camera : order)
+            regions[level].push_back(m_geometry.wkb(*std::exchange(m_held[level][camera], {})));
+    }
+    const bool keepLayers = !m_site->privacy().empty();
+    std::vector<LevelRow> rows(m_levels.size());
+    std::vector<std::exception_ptr> failed(m_levels.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        const PlaneGeometry &geometry = threadGeometry();
+        for (std::size_t level = next++; level < rows.size(); level = next++) {
+            try {
+                rows[level] = levelRow(geometry, regions[level], ground, level == 0 && keepLayers,
+                                       stop);
+            } catch (...) {
+                failed[level] = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    const std::size_t more = std::min<std::size_t>(std::max(jobs, 1), rows.size());
+    for (std::size_t thread = 1; thread < more; ++thread)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+    // The first level's failure, whichever thread came to its own first.
+    for (const std::exception_ptr &failure : failed) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+
+    CoverageReport report;
+    for (LevelRow &row : rows)
+        report.levels.push_back(std::move(row.row));
     for (const PlacedSite::Zone &zone : m_site->privacy()) {
         CoverageRow row;
         row.name = zone.name;
         row.area = m_geometry.area(*zone.shape);
-        if (loosest) {
-            row.covered = m_geometry.area(*m_geometry.intersect(*zone.shape, *loosest->once));
-            row.redundant = m_geometry.area(*m_geometry.intersect(*zone.shape, *loosest->twice));
+        if (!rows.empty()) {
+            const Geometry once = m_geometry.fromWkb(rows.front().once);
+            const Geometry twice = m_geometry.fromWkb(rows.front().twice);
+            row.covered = m_geometry.area(*m_geometry.intersect(*zone.shape, *once));
+            row.redundant = m_geometry.area(*m_geometry.intersect(*zone.shape, *twice));
         }
         report.privacy.push_back(std::move(row));
     }

@@ -25,11 +25,23 @@ private:
         Geometry once;
         Geometry twice;
     };
-    Layers merged(std::vector<Geometry> &regions, std::size_t from, std::size_t to,
-                  const GeosStopHook &stop) const;
-    std::vector<MeasuredArea> gaps(const GEOSGeometry &uncovered) const;
+    // A level's row, worked out in the geometry's own context from the WKB
+    // of its regions and of the ground; for the loosest level, also its
+    // layers as WKB, which the privacy zones are measured against.
+    struct LevelRow
+    {
+        CoverageRow row;
+        std::string once;
+        std::string twice;
+    };
+    LevelRow levelRow(const PlaneGeometry &geometry, const std::vector<std::string> &regions,
+                      const std::string &ground, bool keepLayers, const GeosStopHook &stop) const;
+    Layers merged(const PlaneGeometry &geometry, std::vector<Geometry> &regions, std::size_t from,
+                  std::size_t to, const GeosStopHook &stop) const;
+    std::vector<MeasuredArea> gaps(const PlaneGeometry &geometry,
+                                   const GEOSGeometry &uncovered) const;
     SiteDrawing drawing(const GeosStopHook &stop) const;
-    CoverageReport report(const GeosStopHook &stop);
+    CoverageReport report(const GeosStopHook &stop, int jobs);
 
     // Declared first, so that it is destroyed last: the regions below are
     // made in its context.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 
 namespace {
 
@@ -226,6 +227,39 @@ Geometry PlaneGeometry::collected(std::vector<Geometry> parts, int type) const
     for (Geometry &part : parts)
         part.release();
     return own(made);
+}
+
+Geometry PlaneGeometry::polygonal(Geometry geometry) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    const auto typeOf = [&](const GEOSGeometry &each) {
+        const int type = GEOSGeomTypeId_r(handle, &each);
+        if (type == -1)
+            m_context.fail("read a geometry's type");
+        return type;
+    };
+    const int type = typeOf(*geometry);
+    if (type == GEOS_POLYGON || type == GEOS_MULTIPOLYGON)
+        return geometry;
+    std::vector<Geometry> polygons;
+    const std::function<void(const GEOSGeometry &)> take = [&](const GEOSGeometry &each) {
+        const int kind = typeOf(each);
+        if (kind == GEOS_POLYGON) {
+            polygons.push_back(checked(GEOSGeom_clone_r(handle, &each), "copy a polygon"));
+        } else if (kind == GEOS_MULTIPOLYGON || kind == GEOS_GEOMETRYCOLLECTION) {
+            const int parts = GEOSGetNumGeometries_r(handle, &each);
+            if (parts < 0)
+                m_context.fail("count the parts");
+            for (int part = 0; part < parts; ++part) {
+                const GEOSGeometry *inner = GEOSGetGeometryN_r(handle, &each, part);
+                if (!inner)
+                    m_context.fail("read a part");
+                take(*inner);
+            }
+        }
+    };
+    take(*geometry);
+    return multiPolygon(std::move(polygons));
 }
 
 Geometry PlaneGeometry::unite(std::vector<Geometry> parts) const

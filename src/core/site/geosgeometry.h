@@ -107,6 +107,11 @@ public:
     // Takes the geometries.
     Geometry collection(std::vector<Geometry> parts) const;
     Geometry multiPolygon(std::vector<Geometry> polygons) const;
+    // The polygons of an overlay's result, without the lines and points
+    // where its inputs only touched, which an intersection keeps: a
+    // collection of mixed dimensions sends every later overlay with it
+    // down GEOS's old and far slower path.
+    Geometry polygonal(Geometry geometry) const;
     Geometry unite(std::vector<Geometry> parts) const;
     Geometry unite(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry intersect(const GEOSGeometry &a, const GEOSGeometry &b) const;

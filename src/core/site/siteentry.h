@@ -10,7 +10,7 @@
 using SiteModuleVersion = const char *(*)();
 constexpr char siteModuleVersionSymbol[] = "kavreloSiteModuleVersion";
 // Bump with any change to the entry points or to the model they take.
-#define KAVRELO_SITE_INTERFACE "15"
+#define KAVRELO_SITE_INTERFACE "16"
 
 // Places a site: true with the site in *placed, else false with why in
 // *error.

@@ -222,6 +222,7 @@ struct CoverageWanted
 {
     bool report;
     bool drawing;
+    int jobs = 1; // levels worked out at once, on threads of their own
 };
 // Asked now and then during long work, from any thread: true gives the
 // work up, as a signal asks. A plain function, so that it crosses the

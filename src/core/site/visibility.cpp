@@ -199,7 +199,8 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
         if (!span)
             return geometry.empty();
         Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
-        return spans.target ? geometry.intersect(*whole, *seen) : std::move(whole);
+        return spans.target ? geometry.polygonal(geometry.intersect(*whole, *seen))
+                            : std::move(whole);
     };
     const bool anyRadius = std::any_of(spans.cutRadius.begin(), spans.cutRadius.end(),
                                        [](const auto &radius) { return radius.has_value(); });
