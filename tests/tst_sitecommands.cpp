@@ -173,6 +173,12 @@ void SiteCommandsTest::refusals_data()
             << 2
             << "kavrelo-cli coverage: SITE: feature 1: a Point is not a geometry for an area; "
                "use Polygon or MultiPolygon";
+    // Quoted from the file on one line, the terminal's escape shown.
+    QTest::addRow("a geometry's type with a line break and an escape")
+            << s1 << feature("{}", R"({"type":"Po\nint\u001b[2J","coordinates":[13.4,52.5]})")
+            << scheduleS1 << 2
+            << "kavrelo-cli coverage: SITE: feature 1: a Po<U+000A>int<U+001B>[2J is not a "
+               "geometry for an area; use Polygon or MultiPolygon";
     QTest::addRow("a negative height")
             << map << feature(R"({"role":"obstacle","height":-2})", square) << scheduleS1 << 2
             << "kavrelo-cli footprint: SITE: feature 1: height must be a number of metres, 0 or "

@@ -80,7 +80,20 @@ QString systemErrorText(int errorNumber)
 
 void printLine(const Streams &streams, const QString &line)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
+    // One line, whatever it quotes from a file or the command line: a line
+    // break there would start a line that is not the program's, and an
+    // escape would speak to the terminal. A control character shows as its
+    // code point.
+    QString shown;
+    shown.reserve(line.size());
+    for (const QChar c : line) {
+        if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("<U+%1>").arg(
+                    QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper());
+        else
+            shown += c;
+    }
+    const QByteArray bytes = shown.toUtf8() + '\n';
     streams.errors.write(bytes.constData(), bytes.size());
 }
 
