@@ -232,33 +232,13 @@ Geometry PlaneGeometry::collected(std::vector<Geometry> parts, int type) const
 Geometry PlaneGeometry::polygonal(Geometry geometry) const
 {
     const GEOSContextHandle_t handle = m_context.handle();
-    const auto typeOf = [&](const GEOSGeometry &each) {
-        const int type = GEOSGeomTypeId_r(handle, &each);
-        if (type == -1)
-            m_context.fail("read a geometry's type");
-        return type;
-    };
-    const int type = typeOf(*geometry);
+    const int type = GEOSGeomTypeId_r(handle, geometry.get());
     if (type == GEOS_POLYGON || type == GEOS_MULTIPOLYGON)
         return geometry;
     std::vector<Geometry> polygons;
-    const std::function<void(const GEOSGeometry &)> take = [&](const GEOSGeometry &each) {
-        const int kind = typeOf(each);
-        if (kind == GEOS_POLYGON) {
-            polygons.push_back(checked(GEOSGeom_clone_r(handle, &each), "copy a polygon"));
-        } else if (kind == GEOS_MULTIPOLYGON || kind == GEOS_GEOMETRYCOLLECTION) {
-            const int parts = GEOSGetNumGeometries_r(handle, &each);
-            if (parts < 0)
-                m_context.fail("count the parts");
-            for (int part = 0; part < parts; ++part) {
-                const GEOSGeometry *inner = GEOSGetGeometryN_r(handle, &each, part);
-                if (!inner)
-                    m_context.fail("read a part");
-                take(*inner);
-            }
-        }
-    };
-    take(*geometry);
+    eachPolygon(*geometry, [&](const GEOSGeometry &each) {
+        polygons.push_back(checked(GEOSGeom_clone_r(handle, &each), "copy a polygon"));
+    });
     return multiPolygon(std::move(polygons));
 }
 
@@ -369,30 +349,15 @@ PlaneRing PlaneGeometry::ring(const GEOSGeometry &ring) const
     return open;
 }
 
-std::vector<PlanePolygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) const
+void PlaneGeometry::eachPolygon(const GEOSGeometry &geometry,
+                                const std::function<void(const GEOSGeometry &)> &take) const
 {
     const GEOSContextHandle_t handle = m_context.handle();
-    std::vector<PlanePolygon> found;
     const int type = GEOSGeomTypeId_r(handle, &geometry);
     if (type == -1)
         m_context.fail("read a geometry's type");
     if (type == GEOS_POLYGON) {
-        if (isEmpty(geometry))
-            return found;
-        const GEOSGeometry *exterior = GEOSGetExteriorRing_r(handle, &geometry);
-        if (!exterior)
-            m_context.fail("read an exterior ring");
-        PlanePolygon polygon{ring(*exterior), {}};
-        const int holes = GEOSGetNumInteriorRings_r(handle, &geometry);
-        if (holes < 0)
-            m_context.fail("count the holes");
-        for (int hole = 0; hole < holes; ++hole) {
-            const GEOSGeometry *inner = GEOSGetInteriorRingN_r(handle, &geometry, hole);
-            if (!inner)
-                m_context.fail("read a hole");
-            polygon.holes.push_back(ring(*inner));
-        }
-        found.push_back(std::move(polygon));
+        take(geometry);
     } else if (type == GEOS_MULTIPOLYGON || type == GEOS_GEOMETRYCOLLECTION) {
         const int parts = GEOSGetNumGeometries_r(handle, &geometry);
         if (parts < 0)
@@ -401,11 +366,33 @@ std::vector<PlanePolygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) 
             const GEOSGeometry *each = GEOSGetGeometryN_r(handle, &geometry, part);
             if (!each)
                 m_context.fail("read a part");
-            auto more = polygons(*each);
-            found.insert(found.end(), std::make_move_iterator(more.begin()),
-                         std::make_move_iterator(more.end()));
+            eachPolygon(*each, take);
         }
     }
+}
+
+std::vector<PlanePolygon> PlaneGeometry::polygons(const GEOSGeometry &geometry) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    std::vector<PlanePolygon> found;
+    eachPolygon(geometry, [&](const GEOSGeometry &each) {
+        if (isEmpty(each))
+            return;
+        const GEOSGeometry *exterior = GEOSGetExteriorRing_r(handle, &each);
+        if (!exterior)
+            m_context.fail("read an exterior ring");
+        PlanePolygon polygon{ring(*exterior), {}};
+        const int holes = GEOSGetNumInteriorRings_r(handle, &each);
+        if (holes < 0)
+            m_context.fail("count the holes");
+        for (int hole = 0; hole < holes; ++hole) {
+            const GEOSGeometry *inner = GEOSGetInteriorRingN_r(handle, &each, hole);
+            if (!inner)
+                m_context.fail("read a hole");
+            polygon.holes.push_back(ring(*inner));
+        }
+        found.push_back(std::move(polygon));
+    });
     return found;
 }
 

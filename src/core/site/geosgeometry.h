@@ -4,6 +4,7 @@
 
 #include <geos_c.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -152,6 +153,9 @@ public:
 
 private:
     // The ring's points and its first again.
+    // Each polygon of the geometry, however deep in its collections.
+    void eachPolygon(const GEOSGeometry &geometry,
+                     const std::function<void(const GEOSGeometry &)> &take) const;
     GEOSCoordSequence *closedSequence(const PlaneRing &ring) const;
     GEOSGeometry *linearRing(const PlaneRing &ring) const;
     PlaneRing ring(const GEOSGeometry &ring) const;
