@@ -1,4 +1,5 @@
 #include "circlering.h"
+#include "geoboxbounds.h"
 #include "geosgeometry.h"
 #include "horizon.h"
 #include "shadows.h"
@@ -7,6 +8,7 @@
 #include "viewspans.h"
 #include "visibility.h"
 
+#include <GeographicLib/AzimuthalEquidistant.hpp>
 #include <GeographicLib/Geodesic.hpp>
 
 #include <QTest>
@@ -27,6 +29,7 @@
 
 using Geo = GeoPoint;
 Q_DECLARE_METATYPE(Site)
+Q_DECLARE_METATYPE(GeoPoint)
 Q_DECLARE_METATYPE(PlaneRing)
 Q_DECLARE_METATYPE(PlanePoint)
 Q_DECLARE_METATYPE(Span)
@@ -71,6 +74,10 @@ private slots:
     void asEveryShadowUnited();
     void polygonalParts_data();
     void polygonalParts();
+    void boxesBoundedUnprojected_data();
+    void boxesBoundedUnprojected();
+    void boxesNotBounded_data();
+    void boxesNotBounded();
 };
 
 namespace {
@@ -1170,6 +1177,99 @@ void SiteGeometryTest::viewCone()
     QCOMPARE(cone.meets({minX, minY, maxX, maxY}), meets);
     QCOMPARE(cone.bounds().minX, -3.0);
     QCOMPARE(cone.bounds().maxY, 6.0);
+}
+
+void SiteGeometryTest::boxesBoundedUnprojected_data()
+{
+    QTest::addColumn<Geo>("centre");
+    QTest::addRow("Munich") << Geo{48.137, 11.575};
+    QTest::addRow("on the equator") << Geo{0.0, -78.5};
+    QTest::addRow("the south") << Geo{-33.86, 151.21};
+    QTest::addRow("at 79.9 degrees north") << Geo{79.9, 15.6};
+    QTest::addRow("at 79.9 degrees south") << Geo{-79.9, -120.0};
+    QTest::addRow("by the antimeridian") << Geo{-16.5, 179.9995};
+}
+
+// Boxes about points placed by geodesics in sixteen directions, each point
+// of a box on a 7 x 7 grid projected by GeographicLib: every one lies in
+// the bounds, which are no wider than the points' own by more than a few
+// metres and a twentieth of the distance, or they would cull nothing.
+void SiteGeometryTest::boxesBoundedUnprojected()
+{
+    QFETCH(Geo, centre);
+    const GeographicLib::Geodesic &earth = GeographicLib::Geodesic::WGS84();
+    const GeographicLib::AzimuthalEquidistant plane(earth);
+    for (const double distance : {0.0, 40.0, 1000.0, 4000.0, 9500.0}) {
+        for (int direction = 0; direction < 16; ++direction) {
+            for (const double size : {0.0, 30.0, 400.0}) {
+                double lat = 0.0;
+                double lon = 0.0;
+                earth.Direct(centre.lat, centre.lon, direction * 22.5, distance, lat, lon);
+                // Half the size in degrees, from the metres of a degree.
+                double north = 0.0;
+                double east = 0.0;
+                double ignored = 0.0;
+                earth.Direct(lat, lon, 0.0, size / 2.0, north, ignored);
+                earth.Direct(lat, lon, 90.0, size / 2.0, ignored, east);
+                const double halfLat = north - lat;
+                const double halfLon = std::remainder(east - lon, 360.0);
+                const GeoBox box{lat - halfLat, lat + halfLat, lon - halfLon, lon + halfLon};
+                const auto bounds = planeBoundsOf(centre, SiteFrame::earth, box);
+                const QByteArray where = QByteArray::number(distance) + " m at "
+                        + QByteArray::number(direction * 22.5) + ", " + QByteArray::number(size)
+                        + " m wide";
+                QVERIFY2(bounds, where.constData());
+                PlaneGeometry::Bounds exact{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+                for (int i = 0; i <= 6; ++i) {
+                    for (int j = 0; j <= 6; ++j) {
+                        double x = 0.0;
+                        double y = 0.0;
+                        plane.Forward(centre.lat, centre.lon, box.minLat + 2.0 * halfLat * i / 6,
+                                      box.minLon + 2.0 * halfLon * j / 6, x, y);
+                        QVERIFY2(x >= bounds->minX && x <= bounds->maxX && y >= bounds->minY
+                                         && y <= bounds->maxY,
+                                 where.constData());
+                        exact = {std::min(exact.minX, x), std::min(exact.minY, y),
+                                 std::max(exact.maxX, x), std::max(exact.maxY, y)};
+                    }
+                }
+                const double slack = 3.0 + (distance + size) / 20.0;
+                QVERIFY2(bounds->maxX - bounds->minX <= exact.maxX - exact.minX + slack
+                                 && bounds->maxY - bounds->minY <= exact.maxY - exact.minY + slack,
+                         where.constData());
+            }
+        }
+    }
+}
+
+void SiteGeometryTest::boxesNotBounded_data()
+{
+    QTest::addColumn<Geo>("centre");
+    QTest::addColumn<double>("minLat");
+    QTest::addColumn<double>("maxLat");
+    QTest::addColumn<double>("minLon");
+    QTest::addColumn<double>("maxLon");
+
+    // 0.1 degrees of latitude is 11.1 km.
+    QTest::addRow("11 km north") << Geo{48.0, 11.0} << 48.1 << 48.1 << 11.0 << 11.0;
+    QTest::addRow("a corner 11 km off") << Geo{48.0, 11.0} << 47.999 << 48.1 << 11.0 << 11.001;
+    QTest::addRow("a centre past 80 degrees") << Geo{80.01, 11.0} << 80.01 << 80.01 << 11.0 << 11.0;
+    QTest::addRow("a box past 80 degrees") << Geo{79.999, 11.0} << 79.999 << 80.001 << 11.0 << 11.0;
+    QTest::addRow("far south") << Geo{-85.0, 11.0} << -85.0 << -85.0 << 11.0 << 11.0;
+    // The antimeridian crossed the long way round: half the earth wide.
+    QTest::addRow("around the earth") << Geo{0.0, 179.99} << 0.0 << 0.0 << -179.99 << 179.99;
+    QTest::addRow("no latitude") << Geo{48.0, 11.0} << qQNaN() << 48.0 << 11.0 << 11.0;
+    QTest::addRow("no longitude") << Geo{48.0, 11.0} << 48.0 << 48.0 << 11.0 << qQNaN();
+}
+
+void SiteGeometryTest::boxesNotBounded()
+{
+    QFETCH(Geo, centre);
+    QFETCH(double, minLat);
+    QFETCH(double, maxLat);
+    QFETCH(double, minLon);
+    QFETCH(double, maxLon);
+    QVERIFY(!planeBoundsOf(centre, SiteFrame::earth, {minLat, maxLat, minLon, maxLon}));
 }
 
 #include "tst_sitegeometry.moc"

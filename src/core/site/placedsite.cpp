@@ -1,5 +1,6 @@
 #include "placedsite.h"
 
+#include "geoboxbounds.h"
 #include "visibility.h"
 
 #include "angles.h"
@@ -236,7 +237,7 @@ PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature 
 }
 
 std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoPoint near,
-                                                   double reach) const
+                                                   double reach, const ViewCone *cone) const
 {
     std::vector<std::size_t> candidates;
     if (reach < 0.0) {
@@ -258,6 +259,13 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoP
                     m_site.frame, margin, std::max(std::fabs(box.minLat), std::fabs(box.maxLat)));
             if (near.lat < box.minLat - margin || near.lat > box.maxLat + margin
                 || near.lon < box.minLon - lonMargin || near.lon > box.maxLon + lonMargin)
+                continue;
+        }
+        // Most of a circle about the cone lies beside it: those obstacles
+        // cost their projection and nothing else.
+        if (cone) {
+            const auto rough = planeBoundsOf(plane.centre(), m_site.frame, m_obstacleBoxes[entry]);
+            if (rough && !cone->meets(*rough))
                 continue;
         }
         found.push_back(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
@@ -346,8 +354,8 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     const PlanePoint middle{(box.minX + box.maxX) / 2.0, (box.minY + box.maxY) / 2.0};
     const double halfDiagonal = std::hypot(box.maxX - box.minX, box.maxY - box.minY) / 2.0;
     const std::vector<PlaneObstacle> obstacles = halfDiagonal + 1.0 < reach
-            ? obstaclesIn(plane, plane.reverse(middle), halfDiagonal + 1.0)
-            : obstaclesIn(plane, camera.at, reach);
+            ? obstaclesIn(plane, plane.reverse(middle), halfDiagonal + 1.0, &cone)
+            : obstaclesIn(plane, camera.at, reach, &cone);
     std::vector<const PlaneObstacle *> near;
     near.reserve(obstacles.size());
     for (const PlaneObstacle &obstacle : obstacles)

@@ -62,9 +62,10 @@ private:
     std::variant<QString, CameraFootprint> footprintOf(const PlacedCamera &camera,
                                                        const ViewSpans &spans) const;
     // The obstacles whose longitude and latitude box comes within reach of
-    // a point, or all of them for a negative reach, in a plane.
-    std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near,
-                                           double reach) const;
+    // a point, or all of them for a negative reach, in a plane; with a
+    // cone in that plane, only those that may meet it.
+    std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near, double reach,
+                                           const ViewCone *cone = nullptr) const;
     PlaneObstacle obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const;
 
     // Declared first, so that it is destroyed last: every Geometry below is
@@ -72,10 +73,6 @@ private:
     GeosContext m_context;
     PlaneGeometry m_geometry;
     Site m_site;
-    struct GeoBox
-    {
-        double minLat, maxLat, minLon, maxLon;
-    };
     std::vector<std::size_t> m_obstacleFeatures; // indices into m_site.features
     std::vector<GeoBox> m_obstacleBoxes; // of the same
     double m_widestObstacleLatitude = 0.0; // in degrees from the equator

@@ -35,6 +35,12 @@ struct GeoPoint
     double lon;
 };
 
+// The least and greatest latitudes and longitudes of some points.
+struct GeoBox
+{
+    double minLat, maxLat, minLon, maxLon;
+};
+
 // A ring as RFC 7946 has it: closed (the last point repeats the first),
 // the exterior counter-clockwise and holes clockwise in lon/lat.
 using GeoRing = std::vector<GeoPoint>;
