@@ -116,6 +116,21 @@ std::pair<std::size_t, std::size_t> excusedEdges(PlanePoint camera, const PlaneP
     return {excusedCount, all};
 }
 
+// By the rays to the right of the point that cross the ring's edges; the
+// point is never on one here, being off every edge by the mounting distance.
+bool inside(PlanePoint point, const PlaneRing &ring)
+{
+    bool in = false;
+    for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+        const PlanePoint &a = ring[i];
+        const PlanePoint &b = ring[j];
+        if ((a.y > point.y) != (b.y > point.y)
+            && point.x < (b.x - a.x) * (point.y - a.y) / (b.y - a.y) + a.x)
+            in = !in;
+    }
+    return in;
+}
+
 double nearestEdge(PlanePoint camera, const PlaneObstacle &obstacle)
 {
     double nearest = std::numeric_limits<double>::infinity();
@@ -206,6 +221,23 @@ std::vector<const PlaneRing *> hidingOutlines(PlanePoint camera, double lensHeig
     for (const PlanePolygon &polygon : obstacle.polygons) {
         if (excusedEdges(camera, polygon).first == 0)
             outlines.push_back(&polygon.exterior);
+    }
+    return outlines;
+}
+
+std::optional<std::vector<const PlaneRing *>> blockingOutlines(PlanePoint camera, double lensHeight,
+                                                               double planeHeight,
+                                                               const PlaneObstacle &obstacle)
+{
+    if (!obstacle.lines.empty() || obstacle.polygons.empty())
+        return std::nullopt;
+    std::vector<const PlaneRing *> outlines
+            = hidingOutlines(camera, lensHeight, planeHeight, obstacle);
+    if (outlines.size() != obstacle.polygons.size())
+        return std::nullopt;
+    for (const PlaneRing *outline : outlines) {
+        if (inside(camera, *outline))
+            return std::nullopt;
     }
     return outlines;
 }

@@ -48,3 +48,11 @@ Geometry shadow(const PlaneGeometry &geometry, PlanePoint camera, double lensHei
 // on (its shadow then sweeps every edge, from the outline outwards).
 std::vector<const PlaneRing *> hidingOutlines(PlanePoint camera, double lensHeight,
                                               double planeHeight, const PlaneObstacle &obstacle);
+
+// The outlines that stand for the obstacle's whole shadow on the plane, as
+// everything behind them seen from the camera: those of hidingOutlines,
+// where the obstacle has no lines, every outline of it hides, and the
+// camera stands in none of them (a courtyard's). Else nothing.
+std::optional<std::vector<const PlaneRing *>> blockingOutlines(PlanePoint camera, double lensHeight,
+                                                               double planeHeight,
+                                                               const PlaneObstacle &obstacle);

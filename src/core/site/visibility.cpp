@@ -2,6 +2,7 @@
 
 #include "circlering.h"
 #include "horizon.h"
+#include "sightpolygon.h"
 
 #include "angles.h"
 
@@ -32,14 +33,16 @@ double signedArea(const PlaneRing &ring)
     return twice / 2.0;
 }
 
-// What of `whole` no obstacle's shadow hides. Each shadow is taken from
-// what is left, nearest obstacle first: the overlays stay within the view,
-// where a union of the shadows would first be worked out far beyond it, and
-// once the near obstacles have hidden a part, the far ones meet less.
-Geometry unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
-                  const PlacedCamera &camera, const ViewCone &cone,
-                  const std::vector<const PlaneObstacle *> &obstacles, double planeHeight,
-                  double reach, Geometry whole)
+// What of `whole` no obstacle's shadow hides, or nothing when no obstacle
+// took any of it. The obstacles that hide everything behind them are taken
+// at once, by the polygon that the foot sees past their outlines; the
+// others' shadows one at a time, nearest obstacle first, so that the
+// overlays stay within the view. An obstacle that lies behind nearer ones
+// that hide it casts nothing (the horizon).
+std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
+                                 const PlacedCamera &camera, const ViewCone &cone,
+                                 const std::vector<const PlaneObstacle *> &obstacles,
+                                 double planeHeight, double reach, Geometry whole)
 {
     std::vector<std::pair<double, const PlaneObstacle *>> nearest;
     for (const PlaneObstacle *each : obstacles) {
@@ -56,20 +59,48 @@ Geometry unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
     // Stable, so that equally near obstacles keep the index's order.
     std::stable_sort(nearest.begin(), nearest.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    const double lens = camera.camera.height;
+    bool taken = false;
+    const auto cast = [&](const PlaneObstacle &obstacle) {
+        const Geometry shade = shadow(geometry, where.foot, lens, planeHeight, obstacle, reach);
+        if (!geometry.isEmpty(*shade)) {
+            whole = geometry.subtract(*whole, *shade);
+            taken = true;
+        }
+    };
     Horizon horizon(where.foot, {std::sin(where.bearingRadians), std::cos(where.bearingRadians)});
+    std::vector<const PlaneRing *> blocking;
+    std::vector<const PlaneObstacle *> blockers;
     for (const auto &[squared, each] : nearest) {
         if (geometry.isEmpty(*whole))
             break;
-        const double lens = camera.camera.height;
         if (!horizon.hides(*each, std::sqrt(squared))) {
-            const Geometry cast = shadow(geometry, where.foot, lens, planeHeight, *each, reach);
-            if (!geometry.isEmpty(*cast))
-                whole = geometry.subtract(*whole, *cast);
+            if (auto outlines = blockingOutlines(where.foot, lens, planeHeight, *each)) {
+                blocking.insert(blocking.end(), outlines->begin(), outlines->end());
+                blockers.push_back(each);
+            } else {
+                cast(*each);
+            }
         }
         for (const PlaneRing *outline : hidingOutlines(where.foot, lens, planeHeight, *each))
             horizon.add(*outline);
     }
-    return whole;
+    if (!blockers.empty() && !geometry.isEmpty(*whole)) {
+        // The cone's box holds every span, and a metre more the foot.
+        const PlaneGeometry::Bounds &box = cone.bounds();
+        const auto ring = sightPolygon(
+                where.foot, {box.minX - 1.0, box.minY - 1.0, box.maxX + 1.0, box.maxY + 1.0},
+                blocking);
+        const Geometry sight = ring ? geometry.polygon(*ring) : geometry.empty();
+        if (ring && !geometry.invalidity(*sight)) {
+            whole = geometry.polygonal(geometry.intersect(*whole, *sight));
+            taken = true;
+        } else {
+            for (const PlaneObstacle *each : blockers)
+                cast(*each);
+        }
+    }
+    return taken ? std::optional<Geometry>(std::move(whole)) : std::nullopt;
 }
 
 } // namespace
@@ -178,16 +209,18 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
     };
 
     Regions found{geometry.empty(), {}, {}};
-    if (spans.ground)
-        found.view = unhidden(
-                geometry, where, camera, cone, obstacles, 0.0,
-                reachOf(*spans.ground, mounted.height),
-                geometry.polygon(trapezoid(where, mounted, *spans.ground, mounted.height)));
+    if (spans.ground) {
+        const PlaneRing ground = trapezoid(where, mounted, *spans.ground, mounted.height);
+        auto left = unhidden(geometry, where, camera, cone, obstacles, 0.0,
+                             reachOf(*spans.ground, mounted.height), geometry.polygon(ground));
+        found.view = left ? std::move(*left) : geometry.polygon(ground);
+    }
     // What is seen at the target's height, about every span there: each
     // level's span is then only cut from it. A metre's margin keeps the
     // box's own edges off the spans', which an overlay would otherwise
     // node where they nearly coincide.
-    Geometry seen = geometry.empty();
+    // Where nothing hides any of it, each span is whole.
+    std::optional<Geometry> seen;
     if (spans.target) {
         const PlaneGeometry::Bounds &box = cone.bounds();
         seen = unhidden(
@@ -199,8 +232,7 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
         if (!span)
             return geometry.empty();
         Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
-        return spans.target ? geometry.polygonal(geometry.intersect(*whole, *seen))
-                            : std::move(whole);
+        return seen ? geometry.polygonal(geometry.intersect(*whole, **seen)) : std::move(whole);
     };
     const bool anyRadius = std::any_of(spans.cutRadius.begin(), spans.cutRadius.end(),
                                        [](const auto &radius) { return radius.has_value(); });

@@ -1,0 +1,167 @@
+#include "sightpolygon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct Edge
+{
+    PlanePoint a, b;
+};
+
+double cross(PlanePoint u, PlanePoint v)
+{
+    return u.x * v.y - u.y * v.x;
+}
+
+PlanePoint minus(PlanePoint p, PlanePoint q)
+{
+    return {p.x - q.x, p.y - q.y};
+}
+
+// A corner of an outline or the box, or where two edges cross (those two).
+struct Corner
+{
+    double angle;
+    PlanePoint at;
+    std::size_t crossing[2];
+};
+
+constexpr std::size_t noEdge = static_cast<std::size_t>(-1);
+
+// Where the ray from the foot through a corner meets an edge's line: the
+// corner itself when it is on the edge by making, so that the ring runs
+// through it from the one edge to the other without a step between.
+std::optional<PlanePoint> onRay(PlanePoint foot, const Corner &at, std::size_t index,
+                                const Edge &edge)
+{
+    const PlanePoint corner = at.at;
+    if (index == at.crossing[0] || index == at.crossing[1])
+        return corner;
+    if (corner.x == edge.a.x && corner.y == edge.a.y)
+        return edge.a;
+    if (corner.x == edge.b.x && corner.y == edge.b.y)
+        return edge.b;
+    const PlanePoint direction = minus(corner, foot);
+    const PlanePoint along = minus(edge.b, edge.a);
+    const double denominator = cross(direction, along);
+    if (denominator == 0.0)
+        return std::nullopt;
+    const double t = cross(minus(edge.a, foot), along) / denominator;
+    return PlanePoint{foot.x + t * direction.x, foot.y + t * direction.y};
+}
+
+} // namespace
+
+std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneGeometry::Bounds &box,
+                                      const std::vector<const PlaneRing *> &outlines)
+{
+    const PlaneRing boxRing{
+            {box.minX, box.minY}, {box.maxX, box.minY}, {box.maxX, box.maxY}, {box.minX, box.maxY}};
+    if (!(foot.x > box.minX && foot.x < box.maxX && foot.y > box.minY && foot.y < box.maxY))
+        return std::nullopt;
+    std::vector<Edge> edges;
+    std::vector<Corner> corners;
+    for (const PlaneRing *ring : outlines) {
+        for (std::size_t index = 0; index < ring->size(); ++index) {
+            const PlanePoint &a = (*ring)[index];
+            edges.push_back({a, (*ring)[(index + 1) % ring->size()]});
+            corners.push_back({std::atan2(a.y - foot.y, a.x - foot.x), a, {noEdge, noEdge}});
+        }
+    }
+    for (std::size_t index = 0; index < boxRing.size(); ++index) {
+        const PlanePoint &a = boxRing[index];
+        edges.push_back({a, boxRing[(index + 1) % boxRing.size()]});
+        corners.push_back({std::atan2(a.y - foot.y, a.x - foot.x), a, {noEdge, noEdge}});
+    }
+    // Where two edges cross within both, each strictly across the other:
+    // buildings drawn over each other, and the box's edges across them.
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const PlanePoint along = minus(edges[i].b, edges[i].a);
+        for (std::size_t j = i + 1; j < edges.size(); ++j) {
+            const double c = cross(along, minus(edges[j].a, edges[i].a));
+            const double d = cross(along, minus(edges[j].b, edges[i].a));
+            if (!((c < 0.0 && d > 0.0) || (c > 0.0 && d < 0.0)))
+                continue;
+            const PlanePoint other = minus(edges[j].b, edges[j].a);
+            const double e = cross(other, minus(edges[i].a, edges[j].a));
+            const double f = cross(other, minus(edges[i].b, edges[j].a));
+            if (!((e < 0.0 && f > 0.0) || (e > 0.0 && f < 0.0)))
+                continue;
+            const double s = e / (e - f);
+            const PlanePoint at{edges[i].a.x + s * along.x, edges[i].a.y + s * along.y};
+            corners.push_back({std::atan2(at.y - foot.y, at.x - foot.x), at, {i, j}});
+        }
+    }
+    std::stable_sort(corners.begin(), corners.end(),
+                     [](const Corner &p, const Corner &q) { return p.angle < q.angle; });
+
+    // Each wedge's nearest edge and where the ring enters and leaves it.
+    struct Run
+    {
+        std::size_t edge;
+        PlanePoint from, to;
+    };
+    std::vector<Run> runs;
+    for (std::size_t index = 0; index < corners.size(); ++index) {
+        const Corner &first = corners[index];
+        const Corner &second = corners[(index + 1) % corners.size()];
+        const PlanePoint u = minus(first.at, foot);
+        const PlanePoint v = minus(second.at, foot);
+        const double turn = cross(u, v);
+        const double ahead = u.x * v.x + u.y * v.y;
+        // Both on one ray, or rounding put them out of order: no wedge.
+        if (turn <= 0.0 && ahead > 0.0)
+            continue;
+        // The box's corners about the foot leave no wedge of half a turn.
+        if (turn <= 0.0)
+            return std::nullopt;
+        const double lu = std::hypot(u.x, u.y);
+        const double lv = std::hypot(v.x, v.y);
+        const PlanePoint middle{u.x / lu + v.x / lv, u.y / lu + v.y / lv};
+        std::size_t nearest = edges.size();
+        double nearestT = INFINITY;
+        for (std::size_t edge = 0; edge < edges.size(); ++edge) {
+            const PlanePoint along = minus(edges[edge].b, edges[edge].a);
+            const double denominator = cross(middle, along);
+            if (denominator == 0.0)
+                continue;
+            const PlanePoint toA = minus(edges[edge].a, foot);
+            const double t = cross(toA, along) / denominator;
+            const double s = cross(toA, middle) / denominator;
+            if (t > 0.0 && s >= 0.0 && s <= 1.0 && t < nearestT) {
+                nearestT = t;
+                nearest = edge;
+            }
+        }
+        if (nearest == edges.size())
+            return std::nullopt;
+        const auto from = onRay(foot, first, nearest, edges[nearest]);
+        const auto to = onRay(foot, second, nearest, edges[nearest]);
+        if (!from || !to)
+            return std::nullopt;
+        if (!runs.empty() && runs.back().edge == nearest)
+            runs.back().to = *to; // the same edge on: no corner between
+        else
+            runs.push_back({nearest, *from, *to});
+    }
+    if (runs.size() > 1 && runs.front().edge == runs.back().edge) {
+        runs.front().from = runs.back().from;
+        runs.pop_back();
+    }
+    PlaneRing ring;
+    const auto add = [&](PlanePoint point) {
+        if (ring.empty() || ring.back().x != point.x || ring.back().y != point.y)
+            ring.push_back(point);
+    };
+    for (const Run &run : runs) {
+        add(run.from);
+        add(run.to);
+    }
+    while (ring.size() > 1 && ring.back().x == ring.front().x && ring.back().y == ring.front().y)
+        ring.pop_back();
+    if (ring.size() < 3)
+        return std::nullopt;
+    return ring;
+}
