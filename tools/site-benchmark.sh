@@ -44,9 +44,10 @@ measure() {
     : >"$work/runs"
     i=0
     while [ "$i" -lt "$rounds" ]; do
-        # A town's cameras without a direction are records in error.
+        # A town's cameras without a direction are records in error, and
+        # time then says so on a line of its own before its figures.
         /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1 || [ "$?" -eq 1 ]
-        cat "$work/time" >>"$work/runs"
+        tail -n 1 "$work/time" >>"$work/runs"
         i=$((i + 1))
     done
     printf '%s s, %s MiB' "$(cut -d' ' -f1 "$work/runs" | median)" \
