@@ -49,6 +49,7 @@ private slots:
     void obstacles();
     void bandsBehindAWall();
     void aMaximumRange();
+    void aBandTheGridCollapses();
     void workedExampleS1();
     void twinCamerasAreRedundant();
     void positionsFromThePlane_data();
@@ -83,6 +84,8 @@ private slots:
     void sightPastOutlines_data();
     void sightPastOutlines();
     void sightRefused();
+    void writtenAsRead_data();
+    void writtenAsRead();
 };
 
 namespace {
@@ -322,6 +325,23 @@ void SiteGeometryTest::aMaximumRange()
     QVERIFY(footprint.bands[1]);
     QCOMPARE(std::round(footprint.bands[1]->span.near * 1e4) / 1e4, 7.8520);
     QCOMPARE(footprint.bands[1]->span.far, 20.0);
+}
+
+// Detect at 25 px/m and a level at 25.0001 px/m leave detect a band whose
+// depth is four millionths of its distance, under a millimetre within
+// 250 m: far less than the written grid's centimetre, so it is no band,
+// and no feature of a map.
+void SiteGeometryTest::aBandTheGridCollapses()
+{
+    const auto engine = placed();
+    std::vector<SiteLevel> levels = standard();
+    levels.insert(levels.begin() + 2, {QStringLiteral("nearly detect"), 25.0001});
+    const auto footprint
+            = std::get<CameraFootprint>(engine->footprint(testCamera(santiago), levels));
+    QVERIFY(footprint.bands[0]);
+    QVERIFY(!footprint.bands[1]);
+    QVERIFY(footprint.bands[2]);
+    QVERIFY(!footprint.bands[2]->area.area.empty());
 }
 
 namespace {
@@ -1243,6 +1263,49 @@ void SiteGeometryTest::sightRefused()
     // The foot on the box's edge, or outside it, has no ring about it.
     QVERIFY(!sightPolygon({10, 0}, {-10, -10, 10, 10}, {&east}));
     QVERIFY(!sightPolygon({11, 0}, {-10, -10, 10, 10}, {&east}));
+}
+
+void SiteGeometryTest::writtenAsRead_data()
+{
+    QTest::addColumn<Geo>("centre");
+    QTest::addColumn<PlaneRing>("outline");
+
+    // A lot with a yard in it.
+    const PlaneRing lot{{-31.7, -12.3}, {47.9, -11.1}, {52.3, 38.6}, {-29.4, 41.2}};
+    QTest::addRow("a lot in Munich") << Geo{48.137154, 11.576124} << lot;
+    QTest::addRow("a lot in Sydney") << Geo{-33.856784, 151.215297} << lot;
+    QTest::addRow("a lot about 0, 0") << Geo{0.0000003, -0.0000002} << lot;
+}
+
+// Every point given out is the double that a reader of its seven written
+// decimals gets, so that a polygon checked valid is valid in the reader's
+// hands too.
+void SiteGeometryTest::writtenAsRead()
+{
+    QFETCH(Geo, centre);
+    QFETCH(PlaneRing, outline);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    const Geometry yard = geometry.polygon({{-3.3, 1.7}, {9.1, 2.2}, {8.6, 13.9}, {-2.8, 12.4}});
+    const Geometry area = geometry.subtract(*geometry.polygon(outline), *yard);
+    const MeasuredArea shown = measured(geometry, LocalPlane(centre), *area);
+    QVERIFY(!shown.area.empty());
+    int points = 0;
+    for (const GeoPolygon &polygon : shown.area) {
+        std::vector<GeoRing> rings{polygon.exterior};
+        rings.insert(rings.end(), polygon.holes.begin(), polygon.holes.end());
+        for (const GeoRing &ring : rings) {
+            for (const GeoPoint &point : ring) {
+                for (const double value : {point.lat, point.lon}) {
+                    // To the bit: QCOMPARE would forgive the last ones.
+                    const QByteArray written = QByteArray::number(value, 'f', 7);
+                    QVERIFY2(written.toDouble() == value, written.constData());
+                    ++points;
+                }
+            }
+        }
+    }
+    QVERIFY(points >= 8);
 }
 
 QTEST_GUILESS_MAIN(SiteGeometryTest)

@@ -385,8 +385,14 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
             footprint.bands.emplace_back();
             continue;
         }
-        footprint.bands.push_back(CameraFootprint::Band{
-                *spans.bands[level], measured(geometry, plane, *found.bands[level])});
+        MeasuredArea area = measured(geometry, plane, *found.bands[level]);
+        // A sliver that the written grid collapses is no band, as one that
+        // the shadows took is none: a band without a polygon is not a file's.
+        if (area.area.empty()) {
+            footprint.bands.emplace_back();
+            continue;
+        }
+        footprint.bands.push_back(CameraFootprint::Band{*spans.bands[level], std::move(area)});
     }
     const auto crosses = [](const MeasuredArea &area) {
         for (const GeoPolygon &polygon : area.area) {

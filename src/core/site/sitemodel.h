@@ -54,6 +54,12 @@ constexpr int degreeDecimals = 7;
 // reach farther are refused.
 constexpr double localPlaneReach = 50000.0;
 constexpr double degreeGrid = 1e-7;
+// Its points are k / 1e7, not k * 1e-7: 1e7 is exact in a double and the
+// division rounds once, so each is the double that a reader of the written
+// decimals gets, and a polygon checked valid here is valid there. (1e-7 is
+// not exact, and k * 1e-7 is a bit off in about a third of the points:
+// enough for a vertex on another's edge to cross it in the reader's.)
+constexpr double degreeSteps = 1e7;
 
 struct GeoPolygon
 {

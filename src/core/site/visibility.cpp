@@ -295,8 +295,8 @@ MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
         for (const PlanePoint &point : ring) {
             const GeoPoint on = plane.reverse(point);
             if (rounded)
-                degrees.push_back({std::round(on.lon / degreeGrid) * degreeGrid,
-                                   std::round(on.lat / degreeGrid) * degreeGrid});
+                degrees.push_back({std::round(on.lon * degreeSteps) / degreeSteps,
+                                   std::round(on.lat * degreeSteps) / degreeSteps});
             else
                 degrees.push_back({on.lon, on.lat});
         }
