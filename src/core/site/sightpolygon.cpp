@@ -63,31 +63,30 @@ std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneGeometry::Boun
         return std::nullopt;
     std::vector<Edge> edges;
     std::vector<Corner> corners;
-    for (const PlaneRing *ring : outlines) {
-        for (std::size_t index = 0; index < ring->size(); ++index) {
-            const PlanePoint &a = (*ring)[index];
-            edges.push_back({a, (*ring)[(index + 1) % ring->size()]});
+    const auto take = [&](const PlaneRing &ring) {
+        for (std::size_t index = 0; index < ring.size(); ++index) {
+            const PlanePoint &a = ring[index];
+            edges.push_back({a, ring[(index + 1) % ring.size()]});
             corners.push_back({std::atan2(a.y - foot.y, a.x - foot.x), a, {noEdge, noEdge}});
         }
-    }
-    for (std::size_t index = 0; index < boxRing.size(); ++index) {
-        const PlanePoint &a = boxRing[index];
-        edges.push_back({a, boxRing[(index + 1) % boxRing.size()]});
-        corners.push_back({std::atan2(a.y - foot.y, a.x - foot.x), a, {noEdge, noEdge}});
-    }
+    };
+    for (const PlaneRing *ring : outlines)
+        take(*ring);
+    take(boxRing);
     // Where two edges cross within both, each strictly across the other:
     // buildings drawn over each other, and the box's edges across them.
+    const auto apart
+            = [](double c, double d) { return (c < 0.0 && d > 0.0) || (c > 0.0 && d < 0.0); };
     for (std::size_t i = 0; i < edges.size(); ++i) {
         const PlanePoint along = minus(edges[i].b, edges[i].a);
         for (std::size_t j = i + 1; j < edges.size(); ++j) {
-            const double c = cross(along, minus(edges[j].a, edges[i].a));
-            const double d = cross(along, minus(edges[j].b, edges[i].a));
-            if (!((c < 0.0 && d > 0.0) || (c > 0.0 && d < 0.0)))
+            if (!apart(cross(along, minus(edges[j].a, edges[i].a)),
+                       cross(along, minus(edges[j].b, edges[i].a))))
                 continue;
             const PlanePoint other = minus(edges[j].b, edges[j].a);
             const double e = cross(other, minus(edges[i].a, edges[j].a));
             const double f = cross(other, minus(edges[i].b, edges[j].a));
-            if (!((e < 0.0 && f > 0.0) || (e > 0.0 && f < 0.0)))
+            if (!apart(e, f))
                 continue;
             const double s = e / (e - f);
             const PlanePoint at{edges[i].a.x + s * along.x, edges[i].a.y + s * along.y};

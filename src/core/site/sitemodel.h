@@ -53,13 +53,19 @@ constexpr int degreeDecimals = 7;
 // centimetre (it stretches across by 1e-5 there): cameras and views that
 // reach farther are refused.
 constexpr double localPlaneReach = 50000.0;
-constexpr double degreeGrid = 1e-7;
-// Its points are k / 1e7, not k * 1e-7: 1e7 is exact in a double and the
-// division rounds once, so each is the double that a reader of the written
-// decimals gets, and a polygon checked valid here is valid there. (1e-7 is
-// not exact, and k * 1e-7 is a bit off in about a third of the points:
-// enough for a vertex on another's edge to cross it in the reader's.)
-constexpr double degreeSteps = 1e7;
+// The written grid's steps in a degree, 1e7, and its step. Its points are
+// k / 1e7, not k * 1e-7: 1e7 is exact in a double and the division rounds
+// once, so each is the double that a reader of the written decimals gets,
+// and a polygon checked valid here is valid there. (1e-7 is not exact, and
+// k * 1e-7 is a bit off in about a third of the points: enough for a vertex
+// on another's edge to cross it in the reader's.)
+constexpr double degreeSteps = [] {
+    double steps = 1.0;
+    for (int decimal = 0; decimal < degreeDecimals; ++decimal)
+        steps *= 10.0;
+    return steps;
+}();
+constexpr double degreeGrid = 1.0 / degreeSteps;
 
 struct GeoPolygon
 {

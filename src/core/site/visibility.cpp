@@ -91,8 +91,8 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
         const auto ring = sightPolygon(
                 where.foot, {box.minX - 1.0, box.minY - 1.0, box.maxX + 1.0, box.maxY + 1.0},
                 blocking);
-        const Geometry sight = ring ? geometry.polygon(*ring) : geometry.empty();
-        if (ring && !geometry.invalidity(*sight)) {
+        const Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
+        if (sight && !geometry.invalidity(*sight)) {
             whole = geometry.polygonal(geometry.intersect(*whole, *sight));
             taken = true;
         } else {
