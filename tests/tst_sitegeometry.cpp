@@ -588,7 +588,7 @@ void SiteGeometryTest::shadowFootOnTheOutline()
     QFETCH(PlaneRing, outline);
     const GeosContext context;
     const PlaneGeometry geometry(context);
-    const PlaneObstacle building{{{outline, {}}}, {}, 6.0, QStringLiteral("block"), {}};
+    const PlaneObstacle building{{{outline, {}}}, {}, 6.0, nullptr, {}};
     const Geometry shade = shadow(geometry, camera, 4.0, 0.0, building, 1000.0);
     std::vector<PlanePoint> corners;
     for (const PlanePolygon &polygon : geometry.polygons(*shade))
@@ -999,7 +999,7 @@ void SiteGeometryTest::horizon()
         horizon.add(inPlane(box(0.5, 10, 5, 20)));
         // The foot within an outline: it hides nothing by directions.
         horizon.add(inPlane(box(-1, -1, 1, 1)));
-        PlaneObstacle obstacle{{}, {}, std::nullopt, QStringLiteral("b"), {}};
+        PlaneObstacle obstacle{{}, {}, std::nullopt, nullptr, {}};
         if (asLine)
             obstacle.lines.push_back(inPlane(points));
         else
@@ -1044,8 +1044,7 @@ void SiteGeometryTest::asEveryShadowUnited()
                 bounds = {std::min(bounds.minX, point.x), std::min(bounds.minY, point.y),
                           std::max(bounds.maxX, point.x), std::max(bounds.maxY, point.y)};
         }
-        obstacles.push_back({std::move(polygons), std::move(lines), height,
-                             QStringLiteral("o%1").arg(obstacles.size()), bounds});
+        obstacles.push_back({std::move(polygons), std::move(lines), height, nullptr, bounds});
     };
     // Heights below the target's plane, between it and the lens (4 m), at
     // the lens and above, and none.

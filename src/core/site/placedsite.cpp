@@ -53,16 +53,6 @@ double longitudeMargin(SiteFrame frame, double margin, double widestLatitude)
 
 } // namespace
 
-QString featureName(const SiteFeature &feature)
-{
-    return feature.name.isEmpty()
-            ? QStringLiteral("%1feature %2").arg(feature.source).arg(feature.number)
-            : QStringLiteral("%1feature %2 (%3)")
-                      .arg(feature.source)
-                      .arg(feature.number)
-                      .arg(feature.name);
-}
-
 PlaneRing projected(const LocalPlane &plane, const std::vector<GeoPoint> &points, bool closed)
 {
     PlaneRing planar;
@@ -211,7 +201,7 @@ std::optional<QString> PlacedSite::placeFeatures()
 
 PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const
 {
-    PlaneObstacle obstacle{{}, {}, feature.height, featureName(feature), {0, 0, 0, 0}};
+    PlaneObstacle obstacle{{}, {}, feature.height, &feature, {0, 0, 0, 0}};
     for (const GeoPolygon &polygon : feature.polygons)
         obstacle.polygons.push_back(projected(plane, polygon));
     for (const auto &line : feature.lines)

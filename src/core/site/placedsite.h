@@ -85,9 +85,6 @@ private:
     std::vector<Zone> m_privacy;
 };
 
-// "feature 3 (shed)"
-QString featureName(const SiteFeature &feature);
-
 // Open rings in a plane: a closed ring's last point, the first again, left
 // out.
 PlaneRing projected(const LocalPlane &plane, const std::vector<GeoPoint> &points, bool closed);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geosgeometry.h"
+#include "sitemodel.h"
 
 #include <optional>
 #include <vector>
@@ -12,7 +13,9 @@ struct PlaneObstacle
     std::vector<PlanePolygon> polygons;
     std::vector<PlaneRing> lines;
     std::optional<double> height;
-    QString name; // "feature 3 (shed)", for messages
+    // Named only in messages, so its name is made only for one: a camera
+    // places about a hundred obstacles and names none.
+    const SiteFeature *feature = nullptr;
     PlaneGeometry::Bounds bounds;
 };
 

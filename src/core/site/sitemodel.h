@@ -95,6 +95,17 @@ struct SiteFeature
     std::optional<double> width;
 };
 
+// "feature 3 (shed)"
+inline QString featureName(const SiteFeature &feature)
+{
+    return feature.name.isEmpty()
+            ? QStringLiteral("%1feature %2").arg(feature.source).arg(feature.number)
+            : QStringLiteral("%1feature %2 (%3)")
+                      .arg(feature.source)
+                      .arg(feature.number)
+                      .arg(feature.name);
+}
+
 // Where a site's points lie. A plan with no place on the earth (a CAD
 // drawing without --origin) keeps one model with the earth's sites: its
 // points are metres, x as lon and y as lat, about the plan's (0, 0) and

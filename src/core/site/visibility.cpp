@@ -172,7 +172,8 @@ std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraI
         for (const PlanePolygon &polygon : obstacle.polygons) {
             if (geometry.contains(*geometry.polygon(polygon), *foot))
                 return QStringLiteral("the camera stands inside %1, which rises above its lens")
-                        .arg(obstacle.name);
+                        .arg(obstacle.feature ? featureName(*obstacle.feature)
+                                              : QStringLiteral("an obstacle"));
         }
     }
     return std::nullopt;
