@@ -1164,55 +1164,71 @@ void SiteGeometryTest::sightPastOutlines_data()
     QTest::addColumn<PlanePoint>("foot");
     QTest::addColumn<std::vector<PlaneRing>>("outlines");
     QTest::addColumn<double>("area"); // by hand; negative where not worked
+    QTest::addColumn<PlaneRing>("around");
 
-    // The box is [-10, 10] x [-10, 10]. A square x 2..4, y -1..1 hides the
-    // wedge between the rays through (2, -1) and (2, 1) from x = 2 to the
-    // box's edge, where it is 10 wide: (2 + 10) / 2 * 8 = 48.
+    // Unless a row says, the ring about the foot is the box [-10, 10]
+    // squared. A square x 2..4, y -1..1 hides the wedge between the rays
+    // through (2, -1) and (2, 1) from x = 2 to the box's edge, where it is
+    // 10 wide: (2 + 10) / 2 * 8 = 48.
     const PlaneRing east{{2, -1}, {4, -1}, {4, 1}, {2, 1}};
-    QTest::addRow("nothing in the way") << PlanePoint{0, 0} << std::vector<PlaneRing>{} << 400.0;
+    QTest::addRow("nothing in the way")
+            << PlanePoint{0, 0} << std::vector<PlaneRing>{} << 400.0 << PlaneRing{};
     QTest::addRow("a square to the east")
-            << PlanePoint{0, 0} << std::vector<PlaneRing>{east} << 352.0;
+            << PlanePoint{0, 0} << std::vector<PlaneRing>{east} << 352.0 << PlaneRing{};
     // x 8..10 of it, 2 wide at x = 8 and 2.5 at x = 10: 4.5.
     QTest::addRow("a square across the box's edge")
             << PlanePoint{0, 0} << std::vector<PlaneRing>{{{8, -1}, {12, -1}, {12, 1}, {8, 1}}}
-            << 395.5;
+            << 395.5 << PlaneRing{};
     QTest::addRow("two squares drawn over each other")
             << PlanePoint{0, 0} << std::vector<PlaneRing>{east, {{3, 0}, {5, 0}, {5, 2}, {3, 2}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
     // Their near edges cross at (4, 0): the nearer is one below it and
     // the other above.
     QTest::addRow("two buildings crossed as an X")
             << PlanePoint{0, 0}
             << std::vector<PlaneRing>{{{3, -2}, {4, -2}, {6, 2}, {5, 2}},
                                       {{5, -2}, {6, -2}, {4, 2}, {3, 2}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
     QTest::addRow("an L open to the foot")
             << PlanePoint{0, 0}
-            << std::vector<PlaneRing>{{{2, -3}, {6, -3}, {6, 3}, {4, 3}, {4, -1}, {2, -1}}} << -1.0;
+            << std::vector<PlaneRing>{{{2, -3}, {6, -3}, {6, 3}, {4, 3}, {4, -1}, {2, -1}}} << -1.0
+            << PlaneRing{};
     QTest::addRow("corners in line with the foot")
             << PlanePoint{0, 0}
             << std::vector<PlaneRing>{{{2, 2}, {3, 2}, {3, 3}, {2, 3}},
                                       {{4, 4}, {5, 4}, {5, 5}, {4, 5}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
     QTest::addRow("a corner on another's edge")
             << PlanePoint{0, 0} << std::vector<PlaneRing>{east, {{4, 0}, {6, -2}, {8, 0}, {6, 2}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
     QTest::addRow("a terrace sharing walls")
             << PlanePoint{0, 0}
             << std::vector<PlaneRing>{east,
                                       {{4, -1}, {6, -1}, {6, 1}, {4, 1}},
                                       {{6, -1}, {9, -1}, {9, 1.5}, {6, 1.5}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
     QTest::addRow("all about the foot")
             << PlanePoint{0.3, -0.2}
             << std::vector<PlaneRing>{east,
                                       {{-1, 2}, {1, 2}, {1, 3}, {-1, 3}},
                                       {{-5, -1}, {-2, -1}, {-2, 4}, {-5, 4}},
                                       {{-1, -7}, {3, -7}, {3, -6}, {-1, -6}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
     QTest::addRow("the foot by the box's corner")
             << PlanePoint{9.9, 9.9} << std::vector<PlaneRing>{{{5, 5}, {7, 5}, {7, 7}, {5, 7}}}
-            << -1.0;
+            << -1.0 << PlaneRing{};
+    // A view's trapezoid, its sides y = -1 - (x + 1) / 2 and its mirror, x
+    // from -1 to 9: (2 + 12) / 2 * 10 = 70. The square's wedge |y| <= x / 2
+    // lies within it from x = 2 to 9: 81 / 2 - 4 / 2 = 38.5 hidden.
+    const PlaneRing view{{-1, -1}, {9, -6}, {9, 6}, {-1, 1}};
+    QTest::addRow("a square within a view")
+            << PlanePoint{0, 0} << std::vector<PlaneRing>{east} << 31.5 << view;
+    QTest::addRow("buildings across a view's sides")
+            << PlanePoint{0, 0}
+            << std::vector<PlaneRing>{{{3, -5}, {5, -5}, {5, -2}, {3, -2}},
+                                      {{4, 2}, {6, 2}, {7, 7}, {4, 6}},
+                                      {{7, -1}, {10, -1}, {10, 1}, {7, 1}}}
+            << -1.0 << view;
 }
 
 // Each point of a grid placed off every edge is seen, in the model, when
@@ -1223,10 +1239,13 @@ void SiteGeometryTest::sightPastOutlines()
     QFETCH(PlanePoint, foot);
     QFETCH(std::vector<PlaneRing>, outlines);
     QFETCH(double, area);
+    QFETCH(PlaneRing, around);
     std::vector<const PlaneRing *> given;
     for (const PlaneRing &outline : outlines)
         given.push_back(&outline);
-    const auto ring = sightPolygon(foot, {-10, -10, 10, 10}, given);
+    if (around.empty())
+        around = {{-10, -10}, {10, -10}, {10, 10}, {-10, 10}};
+    const auto ring = sightPolygon(foot, around, given);
     QVERIFY(ring);
     const GeosContext context;
     const PlaneGeometry geometry(context);
@@ -1244,6 +1263,11 @@ void SiteGeometryTest::sightPastOutlines()
     for (double x = -9.9137; x < 10.0; x += 0.3371) {
         for (double y = -9.8711; y < 10.0; y += 0.3119) {
             bool hidden = false;
+            for (std::size_t i = 0; i < around.size(); ++i) {
+                const PlanePoint &a = around[i];
+                const PlanePoint &b = around[(i + 1) % around.size()];
+                hidden = hidden || (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) < 0.0;
+            }
             for (const PlaneRing &outline : outlines) {
                 for (std::size_t i = 0; i < outline.size(); ++i)
                     hidden = hidden
@@ -1259,9 +1283,13 @@ void SiteGeometryTest::sightPastOutlines()
 void SiteGeometryTest::sightRefused()
 {
     const PlaneRing east{{2, -1}, {4, -1}, {4, 1}, {2, 1}};
-    // The foot on the box's edge, or outside it, has no ring about it.
-    QVERIFY(!sightPolygon({10, 0}, {-10, -10, 10, 10}, {&east}));
-    QVERIFY(!sightPolygon({11, 0}, {-10, -10, 10, 10}, {&east}));
+    // The foot on the ring's edge, or outside it, or a ring turned
+    // clockwise, has no ring of sight.
+    const PlaneRing box{{-10, -10}, {10, -10}, {10, 10}, {-10, 10}};
+    QVERIFY(!sightPolygon({10, 0}, box, {&east}));
+    QVERIFY(!sightPolygon({11, 0}, box, {&east}));
+    QVERIFY(!sightPolygon({0, 0}, {box.rbegin(), box.rend()}, {&east}));
+    QVERIFY(!sightPolygon({0, 0}, {{-10, -10}, {10, -10}}, {&east}));
 }
 
 void SiteGeometryTest::writtenAsRead_data()

@@ -416,6 +416,14 @@ bool PreparedGeometry::intersects(const GEOSGeometry &other) const
     return answer == 1;
 }
 
+bool PreparedGeometry::covers(const GEOSGeometry &other) const
+{
+    const char answer = GEOSPreparedCovers_r(m_geometry.context().handle(), m_prepared, &other);
+    if (answer == 2)
+        m_geometry.context().fail("test a cover");
+    return answer == 1;
+}
+
 std::string PlaneGeometry::wkb(const GEOSGeometry &geometry) const
 {
     const GEOSContextHandle_t handle = m_context.handle();

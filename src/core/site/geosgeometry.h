@@ -182,6 +182,8 @@ public:
     PreparedGeometry &operator=(const PreparedGeometry &) = delete;
 
     bool intersects(const GEOSGeometry &other) const;
+    // Whether no point of other lies outside it.
+    bool covers(const GEOSGeometry &other) const;
 
 private:
     const PlaneGeometry &m_geometry;

@@ -20,7 +20,7 @@ PlanePoint minus(PlanePoint p, PlanePoint q)
     return {p.x - q.x, p.y - q.y};
 }
 
-// A corner of an outline or the box, or where two edges cross (those two).
+// A corner of an outline or the ring about the foot, or where two edges cross (those two).
 struct Corner
 {
     double angle;
@@ -54,13 +54,17 @@ std::optional<PlanePoint> onRay(PlanePoint foot, const Corner &at, std::size_t i
 
 } // namespace
 
-std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneGeometry::Bounds &box,
+std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneRing &around,
                                       const std::vector<const PlaneRing *> &outlines)
 {
-    const PlaneRing boxRing{
-            {box.minX, box.minY}, {box.maxX, box.minY}, {box.maxX, box.maxY}, {box.minX, box.maxY}};
-    if (!(foot.x > box.minX && foot.x < box.maxX && foot.y > box.minY && foot.y < box.maxY))
+    if (around.size() < 3)
         return std::nullopt;
+    for (std::size_t index = 0; index < around.size(); ++index) {
+        const PlanePoint &a = around[index];
+        const PlanePoint &b = around[(index + 1) % around.size()];
+        if (!(cross(minus(b, a), minus(foot, a)) > 0.0))
+            return std::nullopt;
+    }
     std::vector<Edge> edges;
     std::vector<Corner> corners;
     const auto take = [&](const PlaneRing &ring) {
@@ -72,9 +76,9 @@ std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneGeometry::Boun
     };
     for (const PlaneRing *ring : outlines)
         take(*ring);
-    take(boxRing);
+    take(around);
     // Where two edges cross within both, each strictly across the other:
-    // buildings drawn over each other, and the box's edges across them.
+    // buildings drawn over each other, and the ring's edges across them.
     const auto apart
             = [](double c, double d) { return (c < 0.0 && d > 0.0) || (c > 0.0 && d < 0.0); };
     for (std::size_t i = 0; i < edges.size(); ++i) {
@@ -113,7 +117,7 @@ std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneGeometry::Boun
         // Both on one ray, or rounding put them out of order: no wedge.
         if (turn <= 0.0 && ahead > 0.0)
             continue;
-        // The box's corners about the foot leave no wedge of half a turn.
+        // The ring's corners about the foot leave no wedge of half a turn.
         if (turn <= 0.0)
             return std::nullopt;
         const double lu = std::hypot(u.x, u.y);

@@ -5,13 +5,13 @@
 #include <optional>
 #include <vector>
 
-// The part of a box that a point inside it sees past outlines that hide
-// everything behind them, as one ring about the point, counter-clockwise:
+// The part of a convex ring about a point that the point sees past
+// outlines that hide everything behind them, as one ring, counter-clockwise:
 // the outlines of obstacles that rise to the lens or above, seen on a
 // plane below it, so that one pass stands for all their shadows.
 //
 // Sorted by direction from the point, the corners of the outlines and the
-// box, and the points where two of their edges cross, cut the turn into
+// ring about it, and the points where two of their edges cross, cut the turn into
 // wedges. Within a wedge the edges that a ray meets are the same on every
 // ray (an edge starts and ends only at a corner) and in the same order
 // along it (two change places only where they cross), so the ray through
@@ -25,5 +25,8 @@
 // edge along a bounding ray. Rounding can also leave two nearly equal
 // directions out of order; the caller checks that the ring is a valid
 // polygon, and where one is not, casts the shadows one by one.
-std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneGeometry::Bounds &box,
+//
+// Nothing, too, unless `around` is counter-clockwise with the point
+// strictly inside each of its edges.
+std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneRing &around,
                                       const std::vector<const PlaneRing *> &outlines);

@@ -22,6 +22,31 @@ PlaneRing trapezoid(const CameraInPlane &camera, const MountedCamera &mounted, c
             camera.at(span.far, farHalf), camera.at(span.far, -farHalf)};
 }
 
+// The span's trapezoid grown by a metre off each edge, and back to a metre
+// behind the foot: where the ring of sight is worked out, with its edges
+// kept off the span's own, which an overlay would otherwise node where
+// they nearly coincide. Its sides stay parallel to the span's, so it is
+// the box about the view only where they would meet before it: a camera
+// turned up, or a view nearly half a turn wide.
+PlaneRing aroundSpan(const CameraInPlane &camera, const MountedCamera &mounted, const Span &span,
+                     double drop, const PlaneGeometry::Bounds &box)
+{
+    constexpr double margin = 1.0;
+    const double back = std::min(span.near, 0.0) - margin;
+    const double ahead = span.far + margin;
+    const double backHalf = halfWidthAcross(mounted, back, drop);
+    const double aheadHalf = halfWidthAcross(mounted, ahead, drop);
+    // A side moved out by w across is moved by w / hypot(1, slope) off itself.
+    const double wider = margin * std::hypot(1.0, (aheadHalf - backHalf) / (ahead - back));
+    if (backHalf + wider > margin && aheadHalf + wider > margin && std::isfinite(wider))
+        return {camera.at(back, -backHalf - wider), camera.at(back, backHalf + wider),
+                camera.at(ahead, aheadHalf + wider), camera.at(ahead, -aheadHalf - wider)};
+    return {{box.minX - margin, box.minY - margin},
+            {box.maxX + margin, box.minY - margin},
+            {box.maxX + margin, box.maxY + margin},
+            {box.minX - margin, box.maxY + margin}};
+}
+
 double signedArea(const PlaneRing &ring)
 {
     double twice = 0.0;
@@ -33,17 +58,21 @@ double signedArea(const PlaneRing &ring)
     return twice / 2.0;
 }
 
-// What of `whole` no obstacle's shadow hides, or nothing when no obstacle
-// took any of it. The obstacles that hide everything behind them are taken
-// at once, by the polygon that the foot sees past their outlines; the
-// others' shadows one at a time, nearest obstacle first, so that the
-// overlays stay within the view. An obstacle that lies behind nearer ones
-// that hide it casts nothing (the horizon).
+// What of `within` (all of `around` when none) no obstacle's shadow
+// hides, or nothing when no obstacle took any of it. The others' shadows
+// are cast one at a time, nearest obstacle first, so that the overlays
+// stay within the view and small (cast after the ring below, each would
+// cut a far longer outline); then the obstacles that hide everything
+// behind them are taken at once, by the polygon that the foot sees past
+// their outlines. An obstacle that lies behind nearer ones that hide it
+// casts nothing (the horizon).
 std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
                                  const PlacedCamera &camera, const ViewCone &cone,
                                  const std::vector<const PlaneObstacle *> &obstacles,
-                                 double planeHeight, double reach, Geometry whole)
+                                 double planeHeight, double reach, const PlaneRing &around,
+                                 const std::optional<PlaneRing> &within)
 {
+    Geometry whole = geometry.polygon(within ? *within : around);
     std::vector<std::pair<double, const PlaneObstacle *>> nearest;
     for (const PlaneObstacle *each : obstacles) {
         // Nothing of an obstacle out of reach is in view, nor behind it.
@@ -86,14 +115,14 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
             horizon.add(*outline);
     }
     if (!blockers.empty() && !geometry.isEmpty(*whole)) {
-        // The cone's box holds every span, and a metre more the foot.
-        const PlaneGeometry::Bounds &box = cone.bounds();
-        const auto ring = sightPolygon(
-                where.foot, {box.minX - 1.0, box.minY - 1.0, box.maxX + 1.0, box.maxY + 1.0},
-                blocking);
-        const Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
+        const auto ring = sightPolygon(where.foot, around, blocking);
+        Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
         if (sight && !geometry.invalidity(*sight)) {
-            whole = geometry.polygonal(geometry.intersect(*whole, *sight));
+            // The ring runs within `around` (but for the last bits of the
+            // points that it works out on its edges), so while all of that
+            // is left the ring is what is seen.
+            whole = !within && !taken ? std::move(sight)
+                                      : geometry.polygonal(geometry.intersect(*whole, *sight));
             taken = true;
         } else {
             for (const PlaneObstacle *each : blockers)
@@ -212,28 +241,34 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
     Regions found{geometry.empty(), {}, {}};
     if (spans.ground) {
         const PlaneRing ground = trapezoid(where, mounted, *spans.ground, mounted.height);
-        auto left = unhidden(geometry, where, camera, cone, obstacles, 0.0,
-                             reachOf(*spans.ground, mounted.height), geometry.polygon(ground));
+        auto left = unhidden(
+                geometry, where, camera, cone, obstacles, 0.0,
+                reachOf(*spans.ground, mounted.height),
+                aroundSpan(where, mounted, *spans.ground, mounted.height, cone.bounds()), ground);
         found.view = left ? std::move(*left) : geometry.polygon(ground);
     }
-    // What is seen at the target's height, about every span there: each
-    // level's span is then only cut from it. A metre's margin keeps the
-    // box's own edges off the spans', which an overlay would otherwise
-    // node where they nearly coincide.
-    // Where nothing hides any of it, each span is whole.
+    // What is seen at the target's height, about every span there (the
+    // target's span holds them all): each level's span is then only cut
+    // from it. Where nothing hides any of it, each span is whole.
     std::optional<Geometry> seen;
-    if (spans.target) {
-        const PlaneGeometry::Bounds &box = cone.bounds();
-        seen = unhidden(
-                geometry, where, camera, cone, obstacles, camera.targetHeight,
-                reachOf(*spans.target, drop),
-                geometry.box(box.minX - 1.0, box.minY - 1.0, box.maxX + 1.0, box.maxY + 1.0));
-    }
+    if (spans.target)
+        seen = unhidden(geometry, where, camera, cone, obstacles, camera.targetHeight,
+                        reachOf(*spans.target, drop),
+                        aroundSpan(where, mounted, *spans.target, drop, cone.bounds()), {});
+    // A span that nothing hides, or that is all hidden, needs no overlay:
+    // most of the near ones.
+    const std::optional<PreparedGeometry> prepared = seen
+            ? std::optional<PreparedGeometry>(std::in_place, geometry, **seen)
+            : std::nullopt;
     const auto cut = [&](const std::optional<Span> &span) {
         if (!span)
             return geometry.empty();
         Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
-        return seen ? geometry.polygonal(geometry.intersect(*whole, **seen)) : std::move(whole);
+        if (!prepared || prepared->covers(*whole))
+            return whole;
+        if (!prepared->intersects(*whole))
+            return geometry.empty();
+        return geometry.polygonal(geometry.intersect(*whole, **seen));
     };
     const bool anyRadius = std::any_of(spans.cutRadius.begin(), spans.cutRadius.end(),
                                        [](const auto &radius) { return radius.has_value(); });
