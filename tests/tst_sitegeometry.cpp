@@ -1012,12 +1012,16 @@ void SiteGeometryTest::horizon()
 void SiteGeometryTest::asEveryShadowUnited_data()
 {
     QTest::addColumn<double>("bearing");
+    QTest::addColumn<double>("tilt");
 
-    QTest::addRow("north") << 0.0;
-    QTest::addRow("east by north") << 77.0;
-    QTest::addRow("south-west") << 215.0;
+    QTest::addRow("north") << 0.0 << 30.0;
+    QTest::addRow("east by north") << 77.0 << 30.0;
+    QTest::addRow("south-west") << 215.0 << 30.0;
     // The cut of the angles straight behind, with the blocks' rows ahead.
-    QTest::addRow("west") << 270.0;
+    QTest::addRow("west") << 270.0 << 30.0;
+    // The view's sides meet ahead of the foot, 0.42 m on the target's
+    // plane (2.4 tan 10°), and the view starts at 2.4 / tan 35° = 3.4 m.
+    QTest::addRow("turned up") << 0.0 << -10.0;
 }
 
 // A dense block of buildings of every height about the camera, with
@@ -1028,6 +1032,7 @@ void SiteGeometryTest::asEveryShadowUnited_data()
 void SiteGeometryTest::asEveryShadowUnited()
 {
     QFETCH(double, bearing);
+    QFETCH(double, tilt);
     const GeosContext context;
     const PlaneGeometry geometry(context);
     std::vector<PlaneObstacle> obstacles;
@@ -1068,6 +1073,7 @@ void SiteGeometryTest::asEveryShadowUnited()
 
     PlacedCamera camera = testCamera(santiago);
     camera.bearingDegrees = bearing;
+    camera.camera.tiltDegrees = tilt;
     const ViewSpans spans = viewSpansOf(camera, standard());
     const CameraInPlane where{{0.0, 0.0}, bearing * 3.141592653589793 / 180.0};
     const ViewCone cone = viewConeOf(where, camera, spans);
