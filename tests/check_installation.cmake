@@ -113,7 +113,7 @@ endif()
 execute_process(COMMAND dpkg-deb --field ${deb} Package Version Section Maintainer Depends
     OUTPUT_VARIABLE fields COMMAND_ERROR_IS_FATAL ANY)
 foreach(field "Package: kavrelo" "Version: ${VERSION}" "Section: " "Maintainer: "
-        "Depends: .*libqt5widgets5" "Depends: .*fonts-dejavu-core")
+        "Depends: .*libqt5widgets5" "Depends: .*fonts-dejavu-core" "Depends: .*libjemalloc2")
     if(NOT fields MATCHES "${field}")
         message(FATAL_ERROR "the package's control lacks ${field}:\n${fields}")
     endif()

@@ -17,7 +17,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
 rounds=${2:-5}
 
-"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev time
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev libjemalloc-dev time
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" --target kavrelo-cli batch_yardstick >/dev/null
 

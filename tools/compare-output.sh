@@ -12,7 +12,7 @@ set -eu
 other=$1
 rows=${2:-100000}
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev libjemalloc-dev
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" --target kavrelo-cli >/dev/null
 this="$root/build/release/src/kavrelo-cli"

@@ -16,7 +16,7 @@ usage() {
 mode=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-build_packages="cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev fonts-dejavu-core"
+build_packages="cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev libjemalloc-dev fonts-dejavu-core"
 # Reports are read back by poppler's tools.
 test_packages="poppler-utils python3-ezdxf"
 case "$mode" in

@@ -14,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-5}
 
 "$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev \
-    libgeographiclib-dev fonts-dejavu-core poppler-utils time gdal-bin osmium-tool
+    libgeographiclib-dev libjemalloc-dev fonts-dejavu-core poppler-utils time gdal-bin osmium-tool
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" --target kavrelo-cli kavrelo_sites \
     kavrelo_pictures kavrelo_vectorfiles >/dev/null

@@ -7,7 +7,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-15}
 
-"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev pkg-config libxcb1-dev \
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev libjemalloc-dev pkg-config libxcb1-dev \
     libxcb-damage0-dev xvfb
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" \

@@ -4,7 +4,7 @@
 # are also the README's pictures. Review them before committing.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev fonts-dejavu-core poppler-utils
+"$root/tools/install-packages.sh" cmake make g++ qtbase5-dev libqt5svg5-dev libgeos-dev libgdal-dev libgeographiclib-dev libjemalloc-dev fonts-dejavu-core poppler-utils
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release -j "$(nproc)" --target tst_appearance tst_mountpicture tst_report
 mkdir -p "$root/tests/baselines"
