@@ -34,6 +34,7 @@ Q_DECLARE_METATYPE(GeoPoint)
 Q_DECLARE_METATYPE(PlaneRing)
 Q_DECLARE_METATYPE(std::vector<PlaneRing>)
 Q_DECLARE_METATYPE(PlanePoint)
+Q_DECLARE_METATYPE(PlaneGeometry::Bounds)
 Q_DECLARE_METATYPE(Span)
 Q_DECLARE_METATYPE(std::optional<double>)
 Q_DECLARE_METATYPE(std::vector<std::optional<Span>>)
@@ -75,6 +76,8 @@ private slots:
     void horizon();
     void asEveryShadowUnited_data();
     void asEveryShadowUnited();
+    void boxesBehindTheHorizon_data();
+    void boxesBehindTheHorizon();
     void polygonalParts_data();
     void polygonalParts();
     void boxesBoundedUnprojected_data();
@@ -1115,6 +1118,67 @@ void SiteGeometryTest::asEveryShadowUnited()
         same(*foundBands.bands[level], *bareBands.bands[level], *targetShade,
              QStringLiteral("band %1").arg(level));
     }
+    // The same obstacles placed only when first needed, known till then by
+    // a box two metres wider on every side, as a footprint knows them.
+    int placed = 0;
+    NearObstacles lazy([&](std::size_t index) {
+        ++placed;
+        return obstacles[index];
+    });
+    for (std::size_t index = 0; index < obstacles.size(); ++index) {
+        const PlaneGeometry::Bounds &own = obstacles[index].bounds;
+        lazy.add({own.minX - 2.0, own.minY - 2.0, own.maxX + 2.0, own.maxY + 2.0}, index);
+    }
+    const Regions foundLazily = regions(geometry, where, camera, spans, cone, lazy, true);
+    same(*foundLazily.view, *bare.view, *groundShade, QStringLiteral("the view, placed lazily"));
+    for (std::size_t level = 0; level < standard().size(); ++level)
+        same(*foundLazily.bands[level], *bareBands.bands[level], *targetShade,
+             QStringLiteral("band %1, placed lazily").arg(level));
+    QVERIFY(placed > 0);
+    QVERIFY(placed < static_cast<int>(obstacles.size()));
+}
+
+void SiteGeometryTest::boxesBehindTheHorizon_data()
+{
+    QTest::addColumn<PlaneGeometry::Bounds>("box");
+    QTest::addColumn<double>("nearest");
+    QTest::addColumn<bool>("hidden");
+
+    // A wall at the lens's height across the view at y = 10, x -10..10, its
+    // ends 45 degrees either side of north: hidden beyond about 14.2 m (its
+    // farthest corner) in every direction between.
+    QTest::addRow("behind it") << PlaneGeometry::Bounds{-3, 20, 3, 25} << 20.0 << true;
+    // Its corners at 45 degrees exactly: the bins at the ends do not count.
+    QTest::addRow("as wide as it") << PlaneGeometry::Bounds{-20, 20, 20, 25} << 20.0 << false;
+    QTest::addRow("beside it") << PlaneGeometry::Bounds{12, 10, 16, 14} << 15.0 << false;
+    QTest::addRow("behind, nearer than its far corner")
+            << PlaneGeometry::Bounds{-1, 12, 1, 13} << 12.0 << false;
+    QTest::addRow("about the foot") << PlaneGeometry::Bounds{-1, -1, 1, 30} << 0.0 << false;
+    QTest::addRow("straight behind the camera")
+            << PlaneGeometry::Bounds{-1, -30, 1, -20} << 20.0 << false;
+}
+
+// A box that Horizon::hidesBox calls hidden holds only hidden ground: a
+// box beyond what hides everything in its directions, and no other.
+void SiteGeometryTest::boxesBehindTheHorizon()
+{
+    QFETCH(PlaneGeometry::Bounds, box);
+    QFETCH(double, nearest);
+    QFETCH(bool, hidden);
+    Horizon horizon({0, 0}, {0, 1});
+    horizon.add({{-10, 10}, {10, 10}, {10, 10.2}, {-10, 10.2}});
+    QCOMPARE(horizon.hidesBox(box, nearest), hidden);
+    // An obstacle drawn as the box itself is hidden alike.
+    const PlaneObstacle same{{{{{box.minX, box.minY},
+                                {box.maxX, box.minY},
+                                {box.maxX, box.maxY},
+                                {box.minX, box.maxY}},
+                               {}}},
+                             {},
+                             std::nullopt,
+                             nullptr,
+                             box};
+    QCOMPARE(horizon.hides(same, nearest), hidden);
 }
 
 void SiteGeometryTest::polygonalParts_data()

@@ -52,6 +52,18 @@ bool Horizon::hides(const PlaneObstacle &obstacle, double nearest) const
         rings.push_back(&polygon.exterior);
     for (const PlaneRing &line : obstacle.lines)
         rings.push_back(&line);
+    return hidden(rings, nearest);
+}
+
+bool Horizon::hidesBox(const PlaneGeometry::Bounds &box, double nearest) const
+{
+    const PlaneRing corners{
+            {box.minX, box.minY}, {box.maxX, box.minY}, {box.maxX, box.maxY}, {box.minX, box.maxY}};
+    return hidden({&corners}, nearest);
+}
+
+bool Horizon::hidden(const std::vector<const PlaneRing *> &rings, double nearest) const
+{
     const auto spanned = extent(rings);
     if (!spanned)
         return false;

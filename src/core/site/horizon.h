@@ -32,6 +32,10 @@ public:
     // Whether everything of the obstacle, at `nearest` or more from the
     // foot, lies beyond what is hidden already.
     bool hides(const PlaneObstacle &obstacle, double nearest) const;
+    // The same for whatever lies in the box, at `nearest` or more: the
+    // directions to a box that does not hold the foot span those to all
+    // it holds, so a box hidden is an obstacle in it hidden.
+    bool hidesBox(const PlaneGeometry::Bounds &box, double nearest) const;
     void add(const PlaneRing &outline);
 
 private:
@@ -43,6 +47,7 @@ private:
     };
     // Angles in [0, 2 pi), and whether they span less than a half turn.
     std::optional<Extent> extent(const std::vector<const PlaneRing *> &rings) const;
+    bool hidden(const std::vector<const PlaneRing *> &rings, double nearest) const;
 
     PlanePoint m_foot;
     PlanePoint m_forward;

@@ -180,7 +180,7 @@ std::optional<QString> PlacedSite::placeFeatures()
     }
     if (m_use == SiteUse::footprints)
         return std::nullopt;
-    m_obstacles = obstaclesIn(*m_plane, {}, -1.0);
+    m_obstacles = obstaclesIn(*m_plane);
     std::vector<PlaneGeometry::Bounds> planeBoxes;
     planeBoxes.reserve(m_obstacles.size());
     for (const PlaneObstacle &obstacle : m_obstacles)
@@ -226,8 +226,7 @@ PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature 
     return obstacle;
 }
 
-std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoPoint near,
-                                                   double reach, const ViewCone *cone) const
+std::vector<std::size_t> PlacedSite::obstacleEntriesNear(GeoPoint near, double reach) const
 {
     std::vector<std::size_t> candidates;
     if (reach < 0.0) {
@@ -240,7 +239,7 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoP
         candidates = m_obstacleIndex->overlapping(
                 {near.lon - lonMargin, near.lat - margin, near.lon + lonMargin, near.lat + margin});
     }
-    std::vector<PlaneObstacle> found;
+    std::vector<std::size_t> found;
     for (const std::size_t entry : candidates) {
         if (reach >= 0.0) {
             const GeoBox &box = m_obstacleBoxes[entry];
@@ -251,14 +250,36 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane, GeoP
                 || near.lon < box.minLon - lonMargin || near.lon > box.maxLon + lonMargin)
                 continue;
         }
-        // Most of a circle about the cone lies beside it: those obstacles
-        // cost their projection and nothing else.
-        if (cone) {
-            const auto rough = planeBoundsOf(plane.centre(), m_site.frame, m_obstacleBoxes[entry]);
-            if (rough && !cone->meets(*rough))
-                continue;
-        }
+        found.push_back(entry);
+    }
+    return found;
+}
+
+std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane) const
+{
+    std::vector<PlaneObstacle> found;
+    for (const std::size_t entry : obstacleEntriesNear({}, -1.0))
         found.push_back(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
+    return found;
+}
+
+NearObstacles PlacedSite::obstaclesAbout(const LocalPlane &plane, GeoPoint near, double reach,
+                                         const ViewCone &cone) const
+{
+    NearObstacles found([this, &plane](std::size_t entry) {
+        return obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]);
+    });
+    for (const std::size_t entry : obstacleEntriesNear(near, reach)) {
+        // Most of a circle about the cone lies beside it, and most of what
+        // is in it lies behind nearer obstacles: a box that surely holds
+        // each is enough to pass those over without projecting them.
+        if (const auto rough
+            = planeBoundsOf(plane.centre(), m_site.frame, m_obstacleBoxes[entry])) {
+            if (cone.meets(*rough))
+                found.add(*rough, entry);
+        } else {
+            found.add(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
+        }
     }
     return found;
 }
@@ -343,13 +364,9 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     const PlaneGeometry::Bounds &box = cone.bounds();
     const PlanePoint middle{(box.minX + box.maxX) / 2.0, (box.minY + box.maxY) / 2.0};
     const double halfDiagonal = std::hypot(box.maxX - box.minX, box.maxY - box.minY) / 2.0;
-    const std::vector<PlaneObstacle> obstacles = halfDiagonal + 1.0 < reach
-            ? obstaclesIn(plane, plane.reverse(middle), halfDiagonal + 1.0, &cone)
-            : obstaclesIn(plane, camera.at, reach, &cone);
-    std::vector<const PlaneObstacle *> near;
-    near.reserve(obstacles.size());
-    for (const PlaneObstacle &obstacle : obstacles)
-        near.push_back(&obstacle);
+    const NearObstacles near = halfDiagonal + 1.0 < reach
+            ? obstaclesAbout(plane, plane.reverse(middle), halfDiagonal + 1.0, cone)
+            : obstaclesAbout(plane, camera.at, reach, cone);
     if (const auto problem = standsInside(geometry, where, camera.camera.height, near))
         return *problem;
     const Regions found = regions(geometry, where, camera, spans, cone, near, true);

@@ -2,6 +2,7 @@
 
 #include "geosgeometry.h"
 #include "localplane.h"
+#include "nearobstacles.h"
 #include "shadows.h"
 #include "viewcone.h"
 #include "viewspans.h"
@@ -62,10 +63,14 @@ private:
     std::variant<QString, CameraFootprint> footprintOf(const PlacedCamera &camera,
                                                        const ViewSpans &spans) const;
     // The obstacles whose longitude and latitude box comes within reach of
-    // a point, or all of them for a negative reach, in a plane; with a
-    // cone in that plane, only those that may meet it.
-    std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane, GeoPoint near, double reach,
-                                           const ViewCone *cone = nullptr) const;
+    // a point, or all of them for a negative reach, as their entries.
+    std::vector<std::size_t> obstacleEntriesNear(GeoPoint near, double reach) const;
+    // All obstacles, in a plane.
+    std::vector<PlaneObstacle> obstaclesIn(const LocalPlane &plane) const;
+    // Those within reach of a point that may meet a cone in a plane, each
+    // placed there when first needed.
+    NearObstacles obstaclesAbout(const LocalPlane &plane, GeoPoint near, double reach,
+                                 const ViewCone &cone) const;
     PlaneObstacle obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const;
 
     // Declared first, so that it is destroyed last: every Geometry below is

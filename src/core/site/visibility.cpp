@@ -68,22 +68,25 @@ double signedArea(const PlaneRing &ring)
 // casts nothing (the horizon).
 std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
                                  const PlacedCamera &camera, const ViewCone &cone,
-                                 const std::vector<const PlaneObstacle *> &obstacles,
-                                 double planeHeight, double reach, const PlaneRing &around,
-                                 const std::optional<PlaneRing> &within)
+                                 const NearObstacles &obstacles, double planeHeight, double reach,
+                                 const PlaneRing &around, const std::optional<PlaneRing> &within)
 {
     Geometry whole = geometry.polygon(within ? *within : around);
-    std::vector<std::pair<double, const PlaneObstacle *>> nearest;
-    for (const PlaneObstacle *each : obstacles) {
-        // Nothing of an obstacle out of reach is in view, nor behind it.
-        const PlaneGeometry::Bounds &box = each->bounds;
-        if (box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
-            || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach
-            || !cone.meets(box))
-            continue;
+    // Nothing of an obstacle out of reach is in view, nor behind it.
+    const auto inView = [&](const PlaneGeometry::Bounds &box) {
+        return !(box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
+                 || box.minY > where.foot.y + reach || box.maxY < where.foot.y - reach)
+                && cone.meets(box);
+    };
+    const auto squaredDistance = [&](const PlaneGeometry::Bounds &box) {
         const double dx = std::max({box.minX - where.foot.x, 0.0, where.foot.x - box.maxX});
         const double dy = std::max({box.minY - where.foot.y, 0.0, where.foot.y - box.maxY});
-        nearest.emplace_back(dx * dx + dy * dy, each);
+        return dx * dx + dy * dy;
+    };
+    std::vector<std::pair<double, std::size_t>> nearest;
+    for (std::size_t index = 0; index < obstacles.size(); ++index) {
+        if (inView(obstacles.box(index)))
+            nearest.emplace_back(squaredDistance(obstacles.box(index)), index);
     }
     // Stable, so that equally near obstacles keep the index's order.
     std::stable_sort(nearest.begin(), nearest.end(),
@@ -100,10 +103,17 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
     Horizon horizon(where.foot, {std::sin(where.bearingRadians), std::cos(where.bearingRadians)});
     std::vector<const PlaneRing *> blocking;
     std::vector<const PlaneObstacle *> blockers;
-    for (const auto &[squared, each] : nearest) {
+    for (const auto &[squared, index] : nearest) {
         if (geometry.isEmpty(*whole))
             break;
-        if (!horizon.hides(*each, std::sqrt(squared))) {
+        // An obstacle whose box is hidden is hidden, and is never placed.
+        const bool own = obstacles.boxIsOwn(index);
+        if (!own && horizon.hidesBox(obstacles.box(index), std::sqrt(squared)))
+            continue;
+        const PlaneObstacle *each = &obstacles.placed(index);
+        if (!own && !inView(each->bounds))
+            continue;
+        if (!horizon.hides(*each, std::sqrt(own ? squared : squaredDistance(each->bounds)))) {
             if (auto outlines = blockingOutlines(where.foot, lens, planeHeight, *each)) {
                 blocking.insert(blocking.end(), outlines->begin(), outlines->end());
                 blockers.push_back(each);
@@ -188,15 +198,18 @@ std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans
 }
 
 std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraInPlane &where,
-                                    double lensHeight,
-                                    const std::vector<const PlaneObstacle *> &obstacles)
+                                    double lensHeight, const NearObstacles &obstacles)
 {
     const Geometry foot = geometry.point(where.foot);
-    for (const PlaneObstacle *each : obstacles) {
-        const PlaneObstacle &obstacle = *each;
-        const PlaneGeometry::Bounds &box = obstacle.bounds;
-        if ((obstacle.height && *obstacle.height < lensHeight) || where.foot.x < box.minX
-            || where.foot.x > box.maxX || where.foot.y < box.minY || where.foot.y > box.maxY)
+    const auto holdsFoot = [&](const PlaneGeometry::Bounds &box) {
+        return where.foot.x >= box.minX && where.foot.x <= box.maxX && where.foot.y >= box.minY
+                && where.foot.y <= box.maxY;
+    };
+    for (std::size_t index = 0; index < obstacles.size(); ++index) {
+        if (!holdsFoot(obstacles.box(index)))
+            continue;
+        const PlaneObstacle &obstacle = obstacles.placed(index);
+        if ((obstacle.height && *obstacle.height < lensHeight) || !holdsFoot(obstacle.bounds))
             continue;
         for (const PlanePolygon &polygon : obstacle.polygons) {
             if (geometry.contains(*geometry.polygon(polygon), *foot))
@@ -228,7 +241,7 @@ ViewCone viewConeOf(const CameraInPlane &where, const PlacedCamera &camera, cons
 
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
                 const PlacedCamera &camera, const ViewSpans &spans, const ViewCone &cone,
-                const std::vector<const PlaneObstacle *> &obstacles, bool withBands)
+                const NearObstacles &obstacles, bool withBands)
 {
     const MountedCamera &mounted = camera.camera;
     const double drop = mounted.height - camera.targetHeight;

@@ -2,6 +2,7 @@
 
 #include "geosgeometry.h"
 #include "localplane.h"
+#include "nearobstacles.h"
 #include "shadows.h"
 #include "viewcone.h"
 #include "viewspans.h"
@@ -45,8 +46,7 @@ std::optional<QString> unboundedView(const PlacedCamera &camera, const ViewSpans
 // Why the camera cannot see out, if it cannot: it stands inside an
 // obstacle that rises above its lens (one without a height does).
 std::optional<QString> standsInside(const PlaneGeometry &geometry, const CameraInPlane &where,
-                                    double lensHeight,
-                                    const std::vector<const PlaneObstacle *> &obstacles);
+                                    double lensHeight, const NearObstacles &obstacles);
 
 // Where an obstacle must stand to hide anything of the camera's view or
 // its levels' regions (viewcone.h).
@@ -57,7 +57,7 @@ ViewCone viewConeOf(const CameraInPlane &where, const PlacedCamera &camera, cons
 // cone meets, and more: those it does not meet are passed over.
 Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
                 const PlacedCamera &camera, const ViewSpans &spans, const ViewCone &cone,
-                const std::vector<const PlaneObstacle *> &obstacles, bool withBands);
+                const NearObstacles &obstacles, bool withBands);
 
 // A region of a plane on the earth, with its area: counter-clockwise
 // exteriors and clockwise holes, as RFC 7946 has them.
