@@ -112,8 +112,13 @@ if(NOT EXISTS ${deb})
 endif()
 execute_process(COMMAND dpkg-deb --field ${deb} Package Version Section Maintainer Depends
     OUTPUT_VARIABLE fields COMMAND_ERROR_IS_FATAL ANY)
-foreach(field "Package: kavrelo" "Version: ${VERSION}" "Section: " "Maintainer: "
-        "Depends: .*libqt5widgets5" "Depends: .*fonts-dejavu-core" "Depends: .*libjemalloc2")
+set(wanted "Package: kavrelo" "Version: ${VERSION}" "Section: " "Maintainer: "
+    "Depends: .*libqt5widgets5" "Depends: .*fonts-dejavu-core")
+# A build that links kavrelo-cli with jemalloc must bring it.
+if(JEMALLOC)
+    list(APPEND wanted "Depends: .*libjemalloc2")
+endif()
+foreach(field IN LISTS wanted)
     if(NOT fields MATCHES "${field}")
         message(FATAL_ERROR "the package's control lacks ${field}:\n${fields}")
     endif()
