@@ -167,6 +167,12 @@ private:
     const GeosContext &m_context;
 };
 
+// A box's corners, counter-clockwise from its least x and y.
+inline PlaneRing cornersOf(const PlaneGeometry::Bounds &box)
+{
+    return {{box.minX, box.minY}, {box.maxX, box.minY}, {box.maxX, box.maxY}, {box.minX, box.maxY}};
+}
+
 // The calling thread's own context: GEOS's contexts, and the geometries
 // made in them, are each for one thread at a time.
 const PlaneGeometry &threadGeometry();

@@ -57,8 +57,7 @@ bool Horizon::hides(const PlaneObstacle &obstacle, double nearest) const
 
 bool Horizon::hidesBox(const PlaneGeometry::Bounds &box, double nearest) const
 {
-    const PlaneRing corners{
-            {box.minX, box.minY}, {box.maxX, box.minY}, {box.maxX, box.maxY}, {box.minX, box.maxY}};
+    const PlaneRing corners = cornersOf(box);
     return hidden({&corners}, nearest);
 }
 

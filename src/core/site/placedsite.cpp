@@ -199,8 +199,9 @@ std::optional<QString> PlacedSite::placeFeatures()
     return std::nullopt;
 }
 
-PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const
+PlaneObstacle PlacedSite::obstacleIn(const LocalPlane &plane, std::size_t entry) const
 {
+    const SiteFeature &feature = m_site.features[m_obstacleFeatures[entry]];
     PlaneObstacle obstacle{{}, {}, feature.height, &feature, {0, 0, 0, 0}};
     for (const GeoPolygon &polygon : feature.polygons)
         obstacle.polygons.push_back(projected(plane, polygon));
@@ -259,16 +260,14 @@ std::vector<PlaneObstacle> PlacedSite::obstaclesIn(const LocalPlane &plane) cons
 {
     std::vector<PlaneObstacle> found;
     for (const std::size_t entry : obstacleEntriesNear({}, -1.0))
-        found.push_back(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
+        found.push_back(obstacleIn(plane, entry));
     return found;
 }
 
 NearObstacles PlacedSite::obstaclesAbout(const LocalPlane &plane, GeoPoint near, double reach,
                                          const ViewCone &cone) const
 {
-    NearObstacles found([this, &plane](std::size_t entry) {
-        return obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]);
-    });
+    NearObstacles found([this, &plane](std::size_t entry) { return obstacleIn(plane, entry); });
     for (const std::size_t entry : obstacleEntriesNear(near, reach)) {
         // Most of a circle about the cone lies beside it, and most of what
         // is in it lies behind nearer obstacles: a box that surely holds
@@ -278,7 +277,7 @@ NearObstacles PlacedSite::obstaclesAbout(const LocalPlane &plane, GeoPoint near,
             if (cone.meets(*rough))
                 found.add(*rough, entry);
         } else {
-            found.add(obstacleIn(plane, m_site.features[m_obstacleFeatures[entry]]));
+            found.add(obstacleIn(plane, entry));
         }
     }
     return found;

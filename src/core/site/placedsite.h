@@ -71,7 +71,8 @@ private:
     // placed there when first needed.
     NearObstacles obstaclesAbout(const LocalPlane &plane, GeoPoint near, double reach,
                                  const ViewCone &cone) const;
-    PlaneObstacle obstacleIn(const LocalPlane &plane, const SiteFeature &feature) const;
+    // The obstacle of an entry, in a plane.
+    PlaneObstacle obstacleIn(const LocalPlane &plane, std::size_t entry) const;
 
     // Declared first, so that it is destroyed last: every Geometry below is
     // made in it.

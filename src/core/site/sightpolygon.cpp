@@ -20,7 +20,8 @@ PlanePoint minus(PlanePoint p, PlanePoint q)
     return {p.x - q.x, p.y - q.y};
 }
 
-// A corner of an outline or the ring about the foot, or where two edges cross (those two).
+// A corner of an outline or of the ring about the foot, or where two edges
+// cross (those two).
 struct Corner
 {
     double angle;

@@ -41,10 +41,7 @@ PlaneRing aroundSpan(const CameraInPlane &camera, const MountedCamera &mounted, 
     if (backHalf + wider > margin && aheadHalf + wider > margin && std::isfinite(wider))
         return {camera.at(back, -backHalf - wider), camera.at(back, backHalf + wider),
                 camera.at(ahead, aheadHalf + wider), camera.at(ahead, -aheadHalf - wider)};
-    return {{box.minX - margin, box.minY - margin},
-            {box.maxX + margin, box.minY - margin},
-            {box.maxX + margin, box.maxY + margin},
-            {box.minX - margin, box.maxY + margin}};
+    return cornersOf({box.minX - margin, box.minY - margin, box.maxX + margin, box.maxY + margin});
 }
 
 double signedArea(const PlaneRing &ring)
@@ -59,11 +56,11 @@ double signedArea(const PlaneRing &ring)
 }
 
 // What of `within` (all of `around` when none) no obstacle's shadow
-// hides, or nothing when no obstacle took any of it. The others' shadows
-// are cast one at a time, nearest obstacle first, so that the overlays
-// stay within the view and small (cast after the ring below, each would
-// cut a far longer outline); then the obstacles that hide everything
-// behind them are taken at once, by the polygon that the foot sees past
+// hides, or nothing when no obstacle took any of it. Obstacles lower than
+// the lens cast their shadows one at a time, nearest first, so that the
+// overlays stay within the view and small (cast after the ring below,
+// each would cut a far longer outline); then those that hide everything
+// behind them are taken at once, by the ring that the foot sees past
 // their outlines. An obstacle that lies behind nearer ones that hide it
 // casts nothing (the horizon).
 std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
@@ -113,7 +110,7 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
         const PlaneObstacle *each = &obstacles.placed(index);
         if (!own && !inView(each->bounds))
             continue;
-        if (!horizon.hides(*each, std::sqrt(own ? squared : squaredDistance(each->bounds)))) {
+        if (!horizon.hides(*each, std::sqrt(squaredDistance(each->bounds)))) {
             if (auto outlines = blockingOutlines(where.foot, lens, planeHeight, *each)) {
                 blocking.insert(blocking.end(), outlines->begin(), outlines->end());
                 blockers.push_back(each);
