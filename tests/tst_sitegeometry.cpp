@@ -80,6 +80,8 @@ private slots:
     void boxesBehindTheHorizon();
     void polygonalParts_data();
     void polygonalParts();
+    void slabs_data();
+    void slabs();
     void boxesBoundedUnprojected_data();
     void boxesBoundedUnprojected();
     void boxesNotBounded_data();
@@ -1227,6 +1229,70 @@ void SiteGeometryTest::polygonalParts()
     QVERIFY(type == GEOS_POLYGON || type == GEOS_MULTIPOLYGON);
     QCOMPARE(static_cast<int>(geometry.polygons(*kept).size()), polygons);
     QCOMPARE(geometry.area(*kept), area);
+}
+
+void SiteGeometryTest::slabs_data()
+{
+    QTest::addColumn<QString>("wkt");
+    QTest::addColumn<PlanePoint>("origin");
+    QTest::addColumn<double>("bearing"); // degrees clockwise from the y axis
+    QTest::addColumn<double>("near");
+    QTest::addColumn<double>("far");
+    QTest::addColumn<int>("polygons");
+    QTest::addColumn<double>("area"); // by hand
+
+    const QString square = "POLYGON((0 0,10 0,10 10,0 10,0 0))";
+    QTest::addRow("north, across a square")
+            << square << PlanePoint{0, 0} << 0.0 << 2.0 << 5.0 << 1 << 30.0;
+    // x from -5 + 7 to -5 + 9.
+    QTest::addRow("east, from off the square")
+            << square << PlanePoint{-5, 3} << 90.0 << 7.0 << 9.0 << 1 << 20.0;
+    // South from y = 10, so y from 8 down to 6: the U's two arms, 3 wide.
+    QTest::addRow("south, across a U's arms")
+            << "POLYGON((0 0,10 0,10 10,7 10,7 3,3 3,3 10,0 10,0 0))" << PlanePoint{0, 10} << 180.0
+            << 2.0 << 4.0 << 2 << 12.0;
+    // x + y from 5 to 10: 10^2 / 2 - 5^2 / 2.
+    QTest::addRow("north-east, a corner's slab")
+            << square << PlanePoint{0, 0} << 45.0 << 5.0 / std::sqrt(2.0) << 10.0 / std::sqrt(2.0)
+            << 1 << 37.5;
+    // y 3..7 less the hole's x 4..6 there: 40 - 8, cut in two by the hole.
+    QTest::addRow("across a hole") << "POLYGON((0 0,10 0,10 10,0 10,0 0),(4 2,6 2,6 8,4 8,4 2))"
+                                   << PlanePoint{0, 0} << 0.0 << 3.0 << 7.0 << 2 << 32.0;
+    QTest::addRow("one of two squares")
+            << "MULTIPOLYGON(((0 0,10 0,10 10,0 10,0 0)),((0 20,10 20,10 30,0 30,0 20)))"
+            << PlanePoint{0, 0} << 0.0 << 25.0 << 40.0 << 1 << 50.0;
+    QTest::addRow("past it") << square << PlanePoint{0, 0} << 0.0 << 11.0 << 12.0 << 0 << 0.0;
+    QTest::addRow("all of it, and edges on the slab's")
+            << square << PlanePoint{0, 0} << 0.0 << 0.0 << 10.0 << 1 << 100.0;
+    QTest::addRow("nothing") << "POLYGON EMPTY" << PlanePoint{0, 0} << 0.0 << 0.0 << 10.0 << 0
+                             << 0.0;
+}
+
+// A slab is what lies between its lines, turned to any bearing, as valid
+// polygons.
+void SiteGeometryTest::slabs()
+{
+    QFETCH(QString, wkt);
+    QFETCH(PlanePoint, origin);
+    QFETCH(double, bearing);
+    QFETCH(double, near);
+    QFETCH(double, far);
+    QFETCH(int, polygons);
+    QFETCH(double, area);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    GEOSWKTReader *reader = GEOSWKTReader_create_r(context.handle());
+    const Geometry input
+            = geometry.own(GEOSWKTReader_read_r(context.handle(), reader, qPrintable(wkt)));
+    GEOSWKTReader_destroy_r(context.handle(), reader);
+    const double radians = bearing * 3.141592653589793 / 180.0;
+    const auto slab
+            = geometry.slab(*input, origin, {std::sin(radians), std::cos(radians)}, near, far);
+    QVERIFY(slab);
+    QVERIFY(!geometry.invalidity(**slab));
+    QCOMPARE(static_cast<int>(geometry.polygons(**slab).size()), polygons);
+    QVERIFY2(std::fabs(geometry.area(**slab) - area) < 1e-9,
+             qPrintable(QString::number(geometry.area(**slab), 'g', 17)));
 }
 
 void SiteGeometryTest::sightPastOutlines_data()

@@ -117,6 +117,11 @@ public:
     Geometry unite(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry intersect(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry subtract(const GEOSGeometry &a, const GEOSGeometry &b) const;
+    // What of the polygons lies from near to far along a unit direction
+    // from the origin, or nothing when GEOS's clipping gives no valid
+    // polygons there (an overlay then must).
+    std::optional<Geometry> slab(const GEOSGeometry &polygons, PlanePoint origin, PlanePoint along,
+                                 double near, double far) const;
     // The polygons of a geometry on a grid of that size, valid there, what
     // collapses dropped.
     Geometry onGrid(const GEOSGeometry &geometry, double size) const;
@@ -188,8 +193,6 @@ public:
     PreparedGeometry &operator=(const PreparedGeometry &) = delete;
 
     bool intersects(const GEOSGeometry &other) const;
-    // Whether no point of other lies outside it.
-    bool covers(const GEOSGeometry &other) const;
 
 private:
     const PlaneGeometry &m_geometry;

@@ -55,8 +55,8 @@ double signedArea(const PlaneRing &ring)
     return twice / 2.0;
 }
 
-// What of `within` (all of `around` when none) no obstacle's shadow
-// hides, or nothing when no obstacle took any of it. Obstacles lower than
+// What of the span's trapezoid no obstacle's shadow hides, or nothing when
+// no obstacle took any of it. Obstacles lower than
 // the lens cast their shadows one at a time, nearest first, so that the
 // overlays stay within the view and small (cast after the ring below,
 // each would cut a far longer outline); then those that hide everything
@@ -66,9 +66,9 @@ double signedArea(const PlaneRing &ring)
 std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
                                  const PlacedCamera &camera, const ViewCone &cone,
                                  const NearObstacles &obstacles, double planeHeight, double reach,
-                                 const PlaneRing &around, const std::optional<PlaneRing> &within)
+                                 const PlaneRing &around, const PlaneRing &span)
 {
-    Geometry whole = geometry.polygon(within ? *within : around);
+    Geometry whole = geometry.polygon(span);
     // Nothing of an obstacle out of reach is in view, nor behind it.
     const auto inView = [&](const PlaneGeometry::Bounds &box) {
         return !(box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
@@ -125,11 +125,7 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
         const auto ring = sightPolygon(where.foot, around, blocking);
         Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
         if (sight && !geometry.invalidity(*sight)) {
-            // The ring runs within `around` (but for the last bits of the
-            // points that it works out on its edges), so while all of that
-            // is left the ring is what is seen.
-            whole = !within && !taken ? std::move(sight)
-                                      : geometry.polygonal(geometry.intersect(*whole, *sight));
+            whole = geometry.polygonal(geometry.intersect(*whole, *sight));
             taken = true;
         } else {
             for (const PlaneObstacle *each : blockers)
@@ -257,28 +253,26 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
                 aroundSpan(where, mounted, *spans.ground, mounted.height, cone.bounds()), ground);
         found.view = left ? std::move(*left) : geometry.polygon(ground);
     }
-    // What is seen at the target's height, about every span there (the
-    // target's span holds them all): each level's span is then only cut
-    // from it. Where nothing hides any of it, each span is whole.
+    // What is seen in the target's span, which holds every level's: each
+    // level's span is then the slab of it between that span's near and far
+    // edges, which GEOS clips with no overlay. Where nothing hides any of
+    // it, each span is whole.
     std::optional<Geometry> seen;
     if (spans.target)
         seen = unhidden(geometry, where, camera, cone, obstacles, camera.targetHeight,
                         reachOf(*spans.target, drop),
-                        aroundSpan(where, mounted, *spans.target, drop, cone.bounds()), {});
-    // A span that nothing hides, or that is all hidden, needs no overlay:
-    // most of the near ones.
-    const std::optional<PreparedGeometry> prepared = seen
-            ? std::optional<PreparedGeometry>(std::in_place, geometry, **seen)
-            : std::nullopt;
+                        aroundSpan(where, mounted, *spans.target, drop, cone.bounds()),
+                        trapezoid(where, mounted, *spans.target, drop));
+    const PlanePoint ahead{std::sin(where.bearingRadians), std::cos(where.bearingRadians)};
     const auto cut = [&](const std::optional<Span> &span) {
         if (!span)
             return geometry.empty();
-        Geometry whole = geometry.polygon(trapezoid(where, mounted, *span, drop));
-        if (!prepared || prepared->covers(*whole))
-            return whole;
-        if (!prepared->intersects(*whole))
-            return geometry.empty();
-        return geometry.polygonal(geometry.intersect(*whole, **seen));
+        if (!seen)
+            return geometry.polygon(trapezoid(where, mounted, *span, drop));
+        if (auto slab = geometry.slab(**seen, where.foot, ahead, span->near, span->far))
+            return std::move(*slab);
+        return geometry.polygonal(geometry.intersect(
+                *geometry.polygon(trapezoid(where, mounted, *span, drop)), **seen));
     };
     const bool anyRadius = std::any_of(spans.cutRadius.begin(), spans.cutRadius.end(),
                                        [](const auto &radius) { return radius.has_value(); });
