@@ -82,6 +82,8 @@ private slots:
     void polygonalParts();
     void slabs_data();
     void slabs();
+    void subtractedAtOnce_data();
+    void subtractedAtOnce();
     void boxesBoundedUnprojected_data();
     void boxesBoundedUnprojected();
     void boxesNotBounded_data();
@@ -1293,6 +1295,57 @@ void SiteGeometryTest::slabs()
     QCOMPARE(static_cast<int>(geometry.polygons(**slab).size()), polygons);
     QVERIFY2(std::fabs(geometry.area(**slab) - area) < 1e-9,
              qPrintable(QString::number(geometry.area(**slab), 'g', 17)));
+}
+
+void SiteGeometryTest::subtractedAtOnce_data()
+{
+    QTest::addColumn<QStringList>("parts");
+    QTest::addColumn<double>("area"); // left of the square 0..10 squared, by hand
+
+    QTest::addRow("apart") << QStringList{"POLYGON((1 1,3 1,3 3,1 3,1 1))",
+                                          "POLYGON((6 6,8 6,8 8,6 8,6 6))"}
+                           << 92.0;
+    // 4 + 4 less the unit square both hold.
+    QTest::addRow("overlapping") << QStringList{"POLYGON((1 1,3 1,3 3,1 3,1 1))",
+                                                "POLYGON((2 2,4 2,4 4,2 4,2 2))"}
+                                 << 93.0;
+    // Sharing an edge, the two would be no valid MultiPolygon.
+    QTest::addRow("touching along an edge")
+            << QStringList{"POLYGON((1 1,3 1,3 3,1 3,1 1))", "POLYGON((3 1,5 1,5 3,3 3,3 1))"}
+            << 92.0;
+    QTest::addRow("three, the last over the first")
+            << QStringList{"POLYGON((1 1,3 1,3 3,1 3,1 1))", "POLYGON((6 6,8 6,8 8,6 8,6 6))",
+                           "POLYGON((0 0,2 0,2 2,0 2,0 0))"}
+            << 100.0 - 4.0 - 4.0 - 3.0;
+    QTest::addRow("a MultiPolygon among them")
+            << QStringList{"MULTIPOLYGON(((1 1,2 1,2 2,1 2,1 1)),((4 4,5 4,5 5,4 5,4 4)))",
+                           "POLYGON((7 1,9 1,9 3,7 3,7 1))"}
+            << 94.0;
+    QTest::addRow("past it, and empty")
+            << QStringList{"POLYGON((20 20,22 20,22 22,20 22,20 20))", "POLYGON EMPTY"} << 100.0;
+    QTest::addRow("all of it") << QStringList{"POLYGON((-1 -1,11 -1,11 11,-1 11,-1 -1))",
+                                              "POLYGON((1 1,3 1,3 3,1 3,1 1))"}
+                               << 0.0;
+}
+
+// Shadows taken together leave what they leave one by one.
+void SiteGeometryTest::subtractedAtOnce()
+{
+    QFETCH(QStringList, parts);
+    QFETCH(double, area);
+    const GeosContext context;
+    const PlaneGeometry geometry(context);
+    GEOSWKTReader *reader = GEOSWKTReader_create_r(context.handle());
+    std::vector<Geometry> shades;
+    for (const QString &part : parts)
+        shades.push_back(
+                geometry.own(GEOSWKTReader_read_r(context.handle(), reader, qPrintable(part))));
+    GEOSWKTReader_destroy_r(context.handle(), reader);
+    const Geometry square = geometry.box(0, 0, 10, 10);
+    const Geometry left = geometry.subtractAll(*square, shades);
+    QVERIFY(!geometry.invalidity(*left));
+    QVERIFY2(std::fabs(geometry.area(*left) - area) < 1e-12,
+             qPrintable(QString::number(geometry.area(*left), 'g', 17)));
 }
 
 void SiteGeometryTest::sightPastOutlines_data()

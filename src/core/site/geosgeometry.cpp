@@ -265,6 +265,60 @@ Geometry PlaneGeometry::subtract(const GEOSGeometry &a, const GEOSGeometry &b) c
     return checked(GEOSDifference_r(m_context.handle(), &a, &b), "subtract");
 }
 
+Geometry PlaneGeometry::subtractAll(const GEOSGeometry &from,
+                                    const std::vector<Geometry> &parts) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    // Each part in the first group whose boxes all keep off its own.
+    struct Group
+    {
+        std::vector<Bounds> boxes;
+        std::vector<const GEOSGeometry *> parts;
+    };
+    std::vector<Group> groups;
+    for (const Geometry &part : parts) {
+        if (isEmpty(*part))
+            continue;
+        const Bounds box = bounds(*part);
+        const auto apart = [&](const Bounds &other) {
+            return box.maxX < other.minX || other.maxX < box.minX || box.maxY < other.minY
+                    || other.maxY < box.minY;
+        };
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const Group &each) {
+            return std::all_of(each.boxes.begin(), each.boxes.end(), apart);
+        });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), Group{});
+        group->boxes.push_back(box);
+        group->parts.push_back(part.get());
+    }
+    Geometry left = checked(GEOSGeom_clone_r(handle, &from), "copy a geometry");
+    for (const Group &group : groups) {
+        if (group.parts.size() == 1) {
+            left = subtract(*left, *group.parts.front());
+            continue;
+        }
+        std::vector<Geometry> polygons;
+        for (const GEOSGeometry *part : group.parts)
+            eachPolygon(*part, [&](const GEOSGeometry &each) {
+                polygons.push_back(checked(GEOSGeom_clone_r(handle, &each), "copy a polygon"));
+            });
+        left = subtract(*left, *multiPolygon(std::move(polygons)));
+    }
+    return left;
+}
+
+PlaneGeometry::Bounds PlaneGeometry::bounds(const GEOSGeometry &geometry) const
+{
+    const GEOSContextHandle_t handle = m_context.handle();
+    Bounds box{0.0, 0.0, 0.0, 0.0};
+    checked(GEOSGeom_getXMin_r(handle, &geometry, &box.minX), "read a box");
+    checked(GEOSGeom_getYMin_r(handle, &geometry, &box.minY), "read a box");
+    checked(GEOSGeom_getXMax_r(handle, &geometry, &box.maxX), "read a box");
+    checked(GEOSGeom_getYMax_r(handle, &geometry, &box.maxY), "read a box");
+    return box;
+}
+
 std::optional<Geometry> PlaneGeometry::slab(const GEOSGeometry &polygons, PlanePoint origin,
                                             PlanePoint along, double near, double far) const
 {

@@ -117,6 +117,9 @@ public:
     Geometry unite(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry intersect(const GEOSGeometry &a, const GEOSGeometry &b) const;
     Geometry subtract(const GEOSGeometry &a, const GEOSGeometry &b) const;
+    // What of `from` none of the parts covers. Parts whose boxes meet no
+    // other's go in one overlay together, as one valid MultiPolygon.
+    Geometry subtractAll(const GEOSGeometry &from, const std::vector<Geometry> &parts) const;
     // What of the polygons lies from near to far along a unit direction
     // from the origin, or nothing when GEOS's clipping gives no valid
     // polygons there (an overlay then must).
@@ -153,6 +156,8 @@ public:
     {
         double minX, minY, maxX, maxY;
     };
+    // The box about a geometry that is not empty.
+    Bounds bounds(const GEOSGeometry &geometry) const;
 
     const GeosContext &context() const { return m_context; }
 

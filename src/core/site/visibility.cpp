@@ -56,13 +56,13 @@ double signedArea(const PlaneRing &ring)
 }
 
 // What of the span's trapezoid no obstacle's shadow hides, or nothing when
-// no obstacle took any of it. Obstacles lower than
-// the lens cast their shadows one at a time, nearest first, so that the
-// overlays stay within the view and small (cast after the ring below,
-// each would cut a far longer outline); then those that hide everything
-// behind them are taken at once, by the ring that the foot sees past
-// their outlines. An obstacle that lies behind nearer ones that hide it
-// casts nothing (the horizon).
+// no obstacle took any of it. Obstacles lower than the lens cast their
+// shadows on the trapezoid first, so that the overlays stay small (cast
+// after the ring below, they would cut its far longer outline), and
+// shadows apart from each other in one overlay; then those that hide
+// everything behind them are taken at once, by the ring that the foot
+// sees past their outlines. An obstacle that lies behind nearer ones that
+// hide it casts nothing (the horizon).
 std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
                                  const PlacedCamera &camera, const ViewCone &cone,
                                  const NearObstacles &obstacles, double planeHeight, double reach,
@@ -90,10 +90,11 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     const double lens = camera.camera.height;
     bool taken = false;
+    std::vector<Geometry> shades;
     const auto cast = [&](const PlaneObstacle &obstacle) {
-        const Geometry shade = shadow(geometry, where.foot, lens, planeHeight, obstacle, reach);
+        Geometry shade = shadow(geometry, where.foot, lens, planeHeight, obstacle, reach);
         if (!geometry.isEmpty(*shade)) {
-            whole = geometry.subtract(*whole, *shade);
+            shades.push_back(std::move(shade));
             taken = true;
         }
     };
@@ -101,8 +102,6 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
     std::vector<const PlaneRing *> blocking;
     std::vector<const PlaneObstacle *> blockers;
     for (const auto &[squared, index] : nearest) {
-        if (geometry.isEmpty(*whole))
-            break;
         // An obstacle whose box is hidden is hidden, and is never placed.
         const bool own = obstacles.boxIsOwn(index);
         if (!own && horizon.hidesBox(obstacles.box(index), std::sqrt(squared)))
@@ -121,6 +120,8 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
         for (const PlaneRing *outline : hidingOutlines(where.foot, lens, planeHeight, *each))
             horizon.add(*outline);
     }
+    if (!shades.empty())
+        whole = geometry.subtractAll(*whole, shades);
     if (!blockers.empty() && !geometry.isEmpty(*whole)) {
         const auto ring = sightPolygon(where.foot, around, blocking);
         Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
@@ -128,8 +129,10 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
             whole = geometry.polygonal(geometry.intersect(*whole, *sight));
             taken = true;
         } else {
+            shades.clear();
             for (const PlaneObstacle *each : blockers)
                 cast(*each);
+            whole = geometry.subtractAll(*whole, shades);
         }
     }
     return taken ? std::optional<Geometry>(std::move(whole)) : std::nullopt;
