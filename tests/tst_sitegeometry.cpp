@@ -1029,6 +1029,12 @@ void SiteGeometryTest::asEveryShadowUnited_data()
     // The view's sides meet ahead of the foot, 0.42 m on the target's
     // plane (2.4 tan 10°), and the view starts at 2.4 / tan 35° = 3.4 m.
     QTest::addRow("turned up") << 0.0 << -10.0;
+    // The sides meet at the foot: the ring about the span is worked out in
+    // the span's trapezoid grown, and the span cut from it by an overlay.
+    QTest::addRow("level") << 130.0 << 0.0;
+    // They meet 2.4 tan 45° = 2.4 m behind the foot on the target's plane,
+    // more than a metre.
+    QTest::addRow("steeply down") << 300.0 << 45.0;
 }
 
 // A dense block of buildings of every height about the camera, with

@@ -22,26 +22,51 @@ PlaneRing trapezoid(const CameraInPlane &camera, const MountedCamera &mounted, c
             camera.at(span.far, farHalf), camera.at(span.far, -farHalf)};
 }
 
-// The span's trapezoid grown by a metre off each edge, and back to a metre
-// behind the foot: where the ring of sight is worked out, with its edges
-// kept off the span's own, which an overlay would otherwise node where
-// they nearly coincide. Its sides stay parallel to the span's, so it is
-// the box about the view only where they would meet before it: a camera
-// turned up, or a view nearly half a turn wide.
-PlaneRing aroundSpan(const CameraInPlane &camera, const MountedCamera &mounted, const Span &span,
-                     double drop, const PlaneGeometry::Bounds &box)
+// Where the ring of sight is worked out for a span, with the foot
+// strictly inside each edge. Mostly its sides are the view's own, from
+// between the foot and where they meet behind it to a metre past the span,
+// so that the ring clipped to the span's slab is what the span sees past
+// the obstacles, with no overlay. Where they meet too near the foot, or
+// before it (a camera level or turned up), it is the span's trapezoid
+// grown by a metre off each edge, or the box about the view where the
+// sides meet before even that; the span is then cut from the ring by an
+// overlay, and its edges are kept off the ring's, which the overlay would
+// otherwise node where they nearly coincide.
+struct AroundSpan
+{
+    PlaneRing ring;
+    bool onSides;
+};
+
+AroundSpan aroundSpan(const CameraInPlane &camera, const MountedCamera &mounted, const Span &span,
+                      double drop, const PlaneGeometry::Bounds &box)
 {
     constexpr double margin = 1.0;
-    const double back = std::min(span.near, 0.0) - margin;
+    // Nearer the foot than this, a side is too near to work out the ring on.
+    constexpr double clearance = 0.1;
+    const double from = std::min(span.near, 0.0);
     const double ahead = span.far + margin;
-    const double backHalf = halfWidthAcross(mounted, back, drop);
     const double aheadHalf = halfWidthAcross(mounted, ahead, drop);
+    // The half width is linear along the view: nothing at the sides' meeting.
+    const double fromHalf = halfWidthAcross(mounted, from, drop);
+    const double meeting = from - fromHalf * (ahead - from) / (aheadHalf - fromHalf);
+    if (aheadHalf > fromHalf && std::isfinite(meeting) && from - meeting >= clearance) {
+        const double back = std::max(from - margin, (meeting + from) / 2.0);
+        const double backHalf = halfWidthAcross(mounted, back, drop);
+        return {{camera.at(back, -backHalf), camera.at(back, backHalf), camera.at(ahead, aheadHalf),
+                 camera.at(ahead, -aheadHalf)},
+                true};
+    }
+    const double back = from - margin;
+    const double backHalf = halfWidthAcross(mounted, back, drop);
     // A side moved out by w across is moved by w / hypot(1, slope) off itself.
     const double wider = margin * std::hypot(1.0, (aheadHalf - backHalf) / (ahead - back));
     if (backHalf + wider > margin && aheadHalf + wider > margin && std::isfinite(wider))
-        return {camera.at(back, -backHalf - wider), camera.at(back, backHalf + wider),
-                camera.at(ahead, aheadHalf + wider), camera.at(ahead, -aheadHalf - wider)};
-    return cornersOf({box.minX - margin, box.minY - margin, box.maxX + margin, box.maxY + margin});
+        return {{camera.at(back, -backHalf - wider), camera.at(back, backHalf + wider),
+                 camera.at(ahead, aheadHalf + wider), camera.at(ahead, -aheadHalf - wider)},
+                false};
+    return {cornersOf({box.minX - margin, box.minY - margin, box.maxX + margin, box.maxY + margin}),
+            false};
 }
 
 double signedArea(const PlaneRing &ring)
@@ -55,20 +80,22 @@ double signedArea(const PlaneRing &ring)
     return twice / 2.0;
 }
 
-// What of the span's trapezoid no obstacle's shadow hides, or nothing when
-// no obstacle took any of it. Obstacles lower than the lens cast their
-// shadows on the trapezoid first, so that the overlays stay small (cast
-// after the ring below, they would cut its far longer outline), and
-// shadows apart from each other in one overlay; then those that hide
-// everything behind them are taken at once, by the ring that the foot
-// sees past their outlines. An obstacle that lies behind nearer ones that
-// hide it casts nothing (the horizon).
+// What of the span no obstacle's shadow hides, or nothing when no obstacle
+// took any of it. Those that hide everything behind them are taken at
+// once, by the ring that the foot sees past their outlines; then those
+// lower than the lens cast their shadows, those apart from each other in
+// one overlay. An obstacle that lies behind nearer ones that hide it casts
+// nothing (the horizon).
 std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPlane &where,
                                  const PlacedCamera &camera, const ViewCone &cone,
-                                 const NearObstacles &obstacles, double planeHeight, double reach,
-                                 const PlaneRing &around, const PlaneRing &span)
+                                 const NearObstacles &obstacles, double planeHeight,
+                                 const Span &span)
 {
-    Geometry whole = geometry.polygon(span);
+    const MountedCamera &mounted = camera.camera;
+    const double drop = mounted.height - planeHeight;
+    const double reach = std::hypot(std::max(std::fabs(span.near), std::fabs(span.far)),
+                                    halfWidthAcross(mounted, span.far, drop))
+            + 1.0;
     // Nothing of an obstacle out of reach is in view, nor behind it.
     const auto inView = [&](const PlaneGeometry::Bounds &box) {
         return !(box.minX > where.foot.x + reach || box.maxX < where.foot.x - reach
@@ -88,7 +115,8 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
     // Stable, so that equally near obstacles keep the index's order.
     std::stable_sort(nearest.begin(), nearest.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
-    const double lens = camera.camera.height;
+    const double lens = mounted.height;
+    const PlanePoint ahead{std::sin(where.bearingRadians), std::cos(where.bearingRadians)};
     bool taken = false;
     std::vector<Geometry> shades;
     const auto cast = [&](const PlaneObstacle &obstacle) {
@@ -98,7 +126,7 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
             taken = true;
         }
     };
-    Horizon horizon(where.foot, {std::sin(where.bearingRadians), std::cos(where.bearingRadians)});
+    Horizon horizon(where.foot, ahead);
     std::vector<const PlaneRing *> blocking;
     std::vector<const PlaneObstacle *> blockers;
     for (const auto &[squared, index] : nearest) {
@@ -120,21 +148,25 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
         for (const PlaneRing *outline : hidingOutlines(where.foot, lens, planeHeight, *each))
             horizon.add(*outline);
     }
-    if (!shades.empty())
-        whole = geometry.subtractAll(*whole, shades);
-    if (!blockers.empty() && !geometry.isEmpty(*whole)) {
-        const auto ring = sightPolygon(where.foot, around, blocking);
+    Geometry whole = geometry.polygon(trapezoid(where, mounted, span, drop));
+    if (!blockers.empty()) {
+        const AroundSpan around = aroundSpan(where, mounted, span, drop, cone.bounds());
+        const auto ring = sightPolygon(where.foot, around.ring, blocking);
         Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
         if (sight && !geometry.invalidity(*sight)) {
-            whole = geometry.polygonal(geometry.intersect(*whole, *sight));
+            auto slab = around.onSides
+                    ? geometry.slab(*sight, where.foot, ahead, span.near, span.far)
+                    : std::nullopt;
+            whole = slab ? std::move(*slab)
+                         : geometry.polygonal(geometry.intersect(*whole, *sight));
             taken = true;
         } else {
-            shades.clear();
             for (const PlaneObstacle *each : blockers)
                 cast(*each);
-            whole = geometry.subtractAll(*whole, shades);
         }
     }
+    if (!shades.empty() && !geometry.isEmpty(*whole))
+        whole = geometry.subtractAll(*whole, shades);
     return taken ? std::optional<Geometry>(std::move(whole)) : std::nullopt;
 }
 
@@ -241,20 +273,13 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
 {
     const MountedCamera &mounted = camera.camera;
     const double drop = mounted.height - camera.targetHeight;
-    const auto reachOf = [&](const Span &span, double plane) {
-        return std::hypot(std::max(std::fabs(span.near), std::fabs(span.far)),
-                          halfWidthAcross(mounted, span.far, plane))
-                + 1.0;
-    };
 
     Regions found{geometry.empty(), {}, {}};
     if (spans.ground) {
-        const PlaneRing ground = trapezoid(where, mounted, *spans.ground, mounted.height);
-        auto left = unhidden(
-                geometry, where, camera, cone, obstacles, 0.0,
-                reachOf(*spans.ground, mounted.height),
-                aroundSpan(where, mounted, *spans.ground, mounted.height, cone.bounds()), ground);
-        found.view = left ? std::move(*left) : geometry.polygon(ground);
+        auto left = unhidden(geometry, where, camera, cone, obstacles, 0.0, *spans.ground);
+        found.view = left
+                ? std::move(*left)
+                : geometry.polygon(trapezoid(where, mounted, *spans.ground, mounted.height));
     }
     // What is seen in the target's span, which holds every level's: each
     // level's span is then the slab of it between that span's near and far
@@ -263,9 +288,7 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
     std::optional<Geometry> seen;
     if (spans.target)
         seen = unhidden(geometry, where, camera, cone, obstacles, camera.targetHeight,
-                        reachOf(*spans.target, drop),
-                        aroundSpan(where, mounted, *spans.target, drop, cone.bounds()),
-                        trapezoid(where, mounted, *spans.target, drop));
+                        *spans.target);
     const PlanePoint ahead{std::sin(where.bearingRadians), std::cos(where.bearingRadians)};
     const auto cut = [&](const std::optional<Span> &span) {
         if (!span)
