@@ -13,14 +13,14 @@ LocalPlane::LocalPlane(GeoPoint centre, SiteFrame frame)
 
 PlanePoint LocalPlane::forward(GeoPoint point) const
 {
-    double north = 0.0;
-    return forward(point, &north);
+    return forward(point, nullptr);
 }
 
 PlanePoint LocalPlane::forward(GeoPoint point, double *northDegrees) const
 {
     if (m_frame == SiteFrame::plan) {
-        *northDegrees = 0.0;
+        if (northDegrees)
+            *northDegrees = 0.0;
         return {point.lon - m_centre.lon, point.lat - m_centre.lat};
     }
     PlanePoint planar{0.0, 0.0};
@@ -29,9 +29,10 @@ PlanePoint LocalPlane::forward(GeoPoint point, double *northDegrees) const
     m_projection.Forward(m_centre.lat, m_centre.lon, point.lat, point.lon, planar.x, planar.y,
                          azimuth, scale);
     // At the centre every azimuth leaves it, and the plane's y axis is north.
-    *northDegrees = planar.x == 0.0 && planar.y == 0.0
-            ? 0.0
-            : std::atan2(planar.x, planar.y) * 180.0 / pi - azimuth;
+    if (northDegrees)
+        *northDegrees = planar.x == 0.0 && planar.y == 0.0
+                ? 0.0
+                : std::atan2(planar.x, planar.y) * 180.0 / pi - azimuth;
     return planar;
 }
 

@@ -17,10 +17,10 @@ public:
 
     GeoPoint centre() const { return m_centre; }
     PlanePoint forward(GeoPoint point) const;
-    // Also the plane's angle, clockwise from its y axis, of true north at
-    // the point, in degrees: the geodesic from the centre crosses the point
-    // at azimuth azi and runs there at atan2(x, y) in the plane, so a
-    // bearing b shows as b + atan2(x, y) - azi.
+    // Also, unless northDegrees is null, the plane's angle, clockwise from
+    // its y axis, of true north at the point, in degrees: the geodesic from
+    // the centre crosses the point at azimuth azi and runs there at
+    // atan2(x, y) in the plane, so a bearing b shows as b + atan2(x, y) - azi.
     PlanePoint forward(GeoPoint point, double *northDegrees) const;
     GeoPoint reverse(PlanePoint point) const;
 

@@ -54,6 +54,11 @@ ViewCone::ViewCone(PlanePoint foot, const std::vector<PlaneRing> &trapezoids)
         }
     }
     m_hull = convexHull(std::move(points));
+    for (std::size_t index = 0; index < m_hull.size(); ++index) {
+        const PlanePoint &a = m_hull[index];
+        const PlanePoint &b = m_hull[(index + 1) % m_hull.size()];
+        m_edgeLengths.push_back(std::hypot(b.x - a.x, b.y - a.y));
+    }
 }
 
 bool ViewCone::meets(const PlaneGeometry::Bounds &box) const
@@ -72,9 +77,9 @@ bool ViewCone::meets(const PlaneGeometry::Bounds &box) const
         const PlanePoint &b = m_hull[(index + 1) % m_hull.size()];
         // Right of a counter-clockwise edge is outside; by more than the
         // slack, as a distance, for every corner.
-        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        const double margin = -slack * m_edgeLengths[index];
         if (std::all_of(corners.cbegin(), corners.cend(),
-                        [&](PlanePoint corner) { return turn(a, b, corner) < -slack * length; }))
+                        [&](PlanePoint corner) { return turn(a, b, corner) < margin; }))
             return false;
     }
     return true;

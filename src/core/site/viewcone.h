@@ -26,5 +26,6 @@ public:
 
 private:
     PlaneRing m_hull; // counter-clockwise
+    std::vector<double> m_edgeLengths; // from each corner to the next
     PlaneGeometry::Bounds m_bounds;
 };
