@@ -1,5 +1,7 @@
 #include "sightpolygon.h"
 
+#include "angles.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,6 +10,7 @@ namespace {
 struct Edge
 {
     PlanePoint a, b;
+    double from, to; // the directions to a and b from the point
 };
 
 double cross(PlanePoint u, PlanePoint v)
@@ -69,10 +72,13 @@ std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneRing &around,
     std::vector<Edge> edges;
     std::vector<Corner> corners;
     const auto take = [&](const PlaneRing &ring) {
-        for (std::size_t index = 0; index < ring.size(); ++index) {
-            const PlanePoint &a = ring[index];
-            edges.push_back({a, ring[(index + 1) % ring.size()]});
+        const std::size_t first = corners.size();
+        for (const PlanePoint &a : ring)
             corners.push_back({std::atan2(a.y - foot.y, a.x - foot.x), a, {noEdge, noEdge}});
+        for (std::size_t index = 0; index < ring.size(); ++index) {
+            const std::size_t next = (index + 1) % ring.size();
+            edges.push_back({ring[index], ring[next], corners[first + index].angle,
+                             corners[first + next].angle});
         }
     };
     for (const PlaneRing *ring : outlines)
@@ -80,22 +86,65 @@ std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneRing &around,
     take(around);
     // Where two edges cross within both, each strictly across the other:
     // buildings drawn over each other, and the ring's edges across them.
+    // Only edges whose boxes meet can, found by a sweep along x; the pairs
+    // then in the order that testing every pair would find them.
     const auto apart
             = [](double c, double d) { return (c < 0.0 && d > 0.0) || (c > 0.0 && d < 0.0); };
-    for (std::size_t i = 0; i < edges.size(); ++i) {
+    std::vector<std::size_t> byLeft(edges.size());
+    for (std::size_t index = 0; index < edges.size(); ++index)
+        byLeft[index] = index;
+    const auto left = [&](std::size_t e) { return std::min(edges[e].a.x, edges[e].b.x); };
+    std::sort(byLeft.begin(), byLeft.end(),
+              [&](std::size_t p, std::size_t q) { return left(p) < left(q); });
+    std::vector<std::pair<std::size_t, std::size_t>> meeting;
+    for (std::size_t k = 0; k < byLeft.size(); ++k) {
+        const Edge &p = edges[byLeft[k]];
+        const double right = std::max(p.a.x, p.b.x);
+        const double low = std::min(p.a.y, p.b.y);
+        const double high = std::max(p.a.y, p.b.y);
+        for (std::size_t m = k + 1; m < byLeft.size() && left(byLeft[m]) <= right; ++m) {
+            const Edge &q = edges[byLeft[m]];
+            if (std::max(q.a.y, q.b.y) < low || std::min(q.a.y, q.b.y) > high)
+                continue;
+            meeting.emplace_back(std::min(byLeft[k], byLeft[m]), std::max(byLeft[k], byLeft[m]));
+        }
+    }
+    std::sort(meeting.begin(), meeting.end());
+    for (const auto &[i, j] : meeting) {
         const PlanePoint along = minus(edges[i].b, edges[i].a);
-        for (std::size_t j = i + 1; j < edges.size(); ++j) {
-            if (!apart(cross(along, minus(edges[j].a, edges[i].a)),
-                       cross(along, minus(edges[j].b, edges[i].a))))
-                continue;
-            const PlanePoint other = minus(edges[j].b, edges[j].a);
-            const double e = cross(other, minus(edges[i].a, edges[j].a));
-            const double f = cross(other, minus(edges[i].b, edges[j].a));
-            if (!apart(e, f))
-                continue;
-            const double s = e / (e - f);
-            const PlanePoint at{edges[i].a.x + s * along.x, edges[i].a.y + s * along.y};
-            corners.push_back({std::atan2(at.y - foot.y, at.x - foot.x), at, {i, j}});
+        if (!apart(cross(along, minus(edges[j].a, edges[i].a)),
+                   cross(along, minus(edges[j].b, edges[i].a))))
+            continue;
+        const PlanePoint other = minus(edges[j].b, edges[j].a);
+        const double e = cross(other, minus(edges[i].a, edges[j].a));
+        const double f = cross(other, minus(edges[i].b, edges[j].a));
+        if (!apart(e, f))
+            continue;
+        const double s = e / (e - f);
+        const PlanePoint at{edges[i].a.x + s * along.x, edges[i].a.y + s * along.y};
+        corners.push_back({std::atan2(at.y - foot.y, at.x - foot.x), at, {i, j}});
+    }
+    // Each edge's directions, between its ends' (less than half a turn:
+    // the point is off every edge), with a margin far above atan2's error,
+    // in bins, so that a middle ray tests only the edges of its bin.
+    constexpr int binCount = 256;
+    constexpr double margin = 1e-9;
+    const auto binOf = [](double angle) {
+        return std::clamp(static_cast<int>((angle + pi) / (2.0 * pi) * binCount), 0, binCount - 1);
+    };
+    std::vector<std::vector<std::size_t>> bins(binCount);
+    const auto fill = [&](std::size_t edge, double from, double to) {
+        for (int bin = binOf(from); bin <= binOf(to); ++bin)
+            bins[bin].push_back(edge);
+    };
+    for (std::size_t edge = 0; edge < edges.size(); ++edge) {
+        const double from = std::min(edges[edge].from, edges[edge].to);
+        const double to = std::max(edges[edge].from, edges[edge].to);
+        if (to - from < pi) {
+            fill(edge, from - margin, to + margin);
+        } else {
+            fill(edge, to - margin, pi);
+            fill(edge, -pi, from + margin);
         }
     }
     std::stable_sort(corners.begin(), corners.end(),
@@ -126,7 +175,9 @@ std::optional<PlaneRing> sightPolygon(PlanePoint foot, const PlaneRing &around,
         const PlanePoint middle{u.x / lu + v.x / lv, u.y / lu + v.y / lv};
         std::size_t nearest = edges.size();
         double nearestT = INFINITY;
-        for (std::size_t edge = 0; edge < edges.size(); ++edge) {
+        const double end = second.angle < first.angle ? second.angle + 2.0 * pi : second.angle;
+        const double mid = (first.angle + end) / 2.0;
+        for (const std::size_t edge : bins[binOf(mid > pi ? mid - 2.0 * pi : mid)]) {
             const PlanePoint along = minus(edges[edge].b, edges[edge].a);
             const double denominator = cross(middle, along);
             if (denominator == 0.0)

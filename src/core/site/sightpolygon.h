@@ -19,7 +19,10 @@
 // runs along that edge from one bounding ray to the other. Between wedges
 // the ring steps along a ray from one edge to the next. Where the ring
 // meets a corner of an outline it takes the corner as it is, not worked
-// out again, so that the ring and the outline share it to the bit.
+// out again, so that the ring and the outline share it to the bit. A
+// middle ray tries only the edges whose directions hold it, and a crossing
+// is sought only where two edges' boxes meet, so that the work grows
+// little faster than the corners.
 //
 // Nothing when rounding has left no edge on a wedge's middle ray, or an
 // edge along a bounding ray. Rounding can also leave two nearly equal
