@@ -153,12 +153,15 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
         const AroundSpan around = aroundSpan(where, mounted, span, drop, cone.bounds());
         const auto ring = sightPolygon(where.foot, around.ring, blocking);
         Geometry sight = ring ? geometry.polygon(*ring) : nullptr;
-        if (sight && !geometry.invalidity(*sight)) {
-            auto slab = around.onSides
-                    ? geometry.slab(*sight, where.foot, ahead, span.near, span.far)
-                    : std::nullopt;
-            whole = slab ? std::move(*slab)
-                         : geometry.polygonal(geometry.intersect(*whole, *sight));
+        // Only the slab need be valid: what rounding spoilt of the ring
+        // beyond the span is cut away.
+        std::optional<Geometry> seen;
+        if (sight && around.onSides)
+            seen = geometry.slab(*sight, where.foot, ahead, span.near, span.far);
+        if (sight && !seen && !geometry.invalidity(*sight))
+            seen = geometry.polygonal(geometry.intersect(*whole, *sight));
+        if (seen) {
+            whole = std::move(*seen);
             taken = true;
         } else {
             for (const PlaneObstacle *each : blockers)
