@@ -1510,7 +1510,9 @@ void SiteGeometryTest::writtenAsRead()
     const PlaneGeometry geometry(context);
     const Geometry yard = geometry.polygon({{-3.3, 1.7}, {9.1, 2.2}, {8.6, 13.9}, {-2.8, 12.4}});
     const Geometry area = geometry.subtract(*geometry.polygon(outline), *yard);
-    const MeasuredArea shown = measured(geometry, LocalPlane(centre), *area);
+    const LocalPlane plane(centre);
+    ReversedPoints reversed(plane);
+    const MeasuredArea shown = measured(geometry, reversed, *area);
     QVERIFY(!shown.area.empty());
     int points = 0;
     for (const GeoPolygon &polygon : shown.area) {

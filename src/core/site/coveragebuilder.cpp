@@ -295,10 +295,11 @@ std::vector<MeasuredArea> GeosCoverageBuilder::gaps(const PlaneGeometry &geometr
         }
     }
     std::vector<MeasuredArea> found;
+    ReversedPoints reversed(*m_plane);
     for (std::size_t gap = 0; gap < outlines.size(); ++gap) {
         if (areas[gap] < smallestGap)
             continue;
-        MeasuredArea shown = measured(geometry, *m_plane, *outlines[gap]);
+        MeasuredArea shown = measured(geometry, reversed, *outlines[gap]);
         shown.squareMetres = areas[gap];
         found.push_back(std::move(shown));
     }

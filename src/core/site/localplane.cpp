@@ -47,3 +47,17 @@ GeoPoint LocalPlane::reverse(PlanePoint point) const
                          geographic.lon, azimuth, scale);
     return geographic;
 }
+
+std::size_t ReversedPoints::Hash::operator()(const std::pair<double, double> &point) const
+{
+    const std::size_t x = std::hash<double>()(point.first);
+    return x ^ (std::hash<double>()(point.second) + 0x9e3779b97f4a7c15 + (x << 6) + (x >> 2));
+}
+
+GeoPoint ReversedPoints::operator()(PlanePoint point)
+{
+    const auto [at, added] = m_known.try_emplace({point.x, point.y}, GeoPoint{0.0, 0.0});
+    if (added)
+        at->second = m_plane.reverse(point);
+    return at->second;
+}

@@ -4,6 +4,9 @@
 
 #include <GeographicLib/AzimuthalEquidistant.hpp>
 
+#include <unordered_map>
+#include <utility>
+
 // The azimuthal equidistant plane about a centre on the WGS84 ellipsoid:
 // a point hypot(x, y) metres along the geodesic that leaves the centre at
 // azimuth atan2(x, y). Distances and azimuths from the centre are exact;
@@ -28,4 +31,23 @@ private:
     GeoPoint m_centre;
     SiteFrame m_frame;
     GeographicLib::AzimuthalEquidistant m_projection;
+};
+
+// A plane's points taken back to the earth, each worked out once however
+// often it is asked for: neighbouring regions share their edges' ends.
+class ReversedPoints
+{
+public:
+    explicit ReversedPoints(const LocalPlane &plane) : m_plane(plane) { }
+
+    GeoPoint operator()(PlanePoint point);
+
+private:
+    struct Hash
+    {
+        std::size_t operator()(const std::pair<double, double> &point) const;
+    };
+
+    const LocalPlane &m_plane;
+    std::unordered_map<std::pair<double, double>, GeoPoint, Hash> m_known;
 };

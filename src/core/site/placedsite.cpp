@@ -385,13 +385,14 @@ std::variant<QString, CameraFootprint> PlacedSite::footprintOf(const PlacedCamer
     CameraFootprint footprint;
     if (spans.ground)
         footprint.viewSpan = Span{spans.ground->near, spans.ground->far};
-    footprint.view = measured(geometry, plane, *found.view);
+    ReversedPoints reversed(plane);
+    footprint.view = measured(geometry, reversed, *found.view);
     for (std::size_t level = 0; level < spans.bands.size(); ++level) {
         if (!spans.bands[level] || geometry.isEmpty(*found.bands[level])) {
             footprint.bands.emplace_back();
             continue;
         }
-        MeasuredArea area = measured(geometry, plane, *found.bands[level]);
+        MeasuredArea area = measured(geometry, reversed, *found.bands[level]);
         // A sliver that the written grid collapses is no band, as one that
         // the shadows took is none: a band without a polygon is not a file's.
         if (area.area.empty()) {

@@ -350,7 +350,7 @@ std::vector<Geometry> strictestMet(const PlaneGeometry &geometry,
     return bands;
 }
 
-MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
+MeasuredArea measured(const PlaneGeometry &geometry, ReversedPoints &reversed,
                       const GEOSGeometry &area)
 {
     MeasuredArea result;
@@ -362,7 +362,7 @@ MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
         PlaneRing degrees;
         degrees.reserve(ring.size());
         for (const PlanePoint &point : ring) {
-            const GeoPoint on = plane.reverse(point);
+            const GeoPoint on = reversed(point);
             if (rounded)
                 degrees.push_back({std::round(on.lon * degreeSteps) / degreeSteps,
                                    std::round(on.lat * degreeSteps) / degreeSteps});

@@ -61,7 +61,7 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
 
 // A region of a plane on the earth, with its area: counter-clockwise
 // exteriors and clockwise holes, as RFC 7946 has them.
-MeasuredArea measured(const PlaneGeometry &geometry, const LocalPlane &plane,
+MeasuredArea measured(const PlaneGeometry &geometry, ReversedPoints &reversed,
                       const GEOSGeometry &area);
 
 // Where each level is the strictest met, of where each is met, loosest
