@@ -985,6 +985,14 @@ void SiteGeometryTest::horizon_data()
     QTest::addRow("a wall behind the right block")
             << PlaneRing{{1, 35}, {4, 35}} << true << std::hypot(1.0, 35.0) << true;
     QTest::addRow("behind the camera") << box(-1, -41, 1, -40) << false << 40.0 << false;
+    // Behind the blocks behind the camera, in 170.5 to 172.6 degrees of
+    // the 141.3 to 174.3 that each spans either side, and beyond its far
+    // corner, hypot(8, 20) = 21.5 m.
+    QTest::addRow("behind the block behind on the right")
+            << box(4, -31, 5, -30) << false << std::hypot(4.0, 30.0) << true;
+    // Straight to the right, behind a block that reaches from ahead of the
+    // camera to behind it (63.4 to 116.6 degrees, its far corner 15.8 m).
+    QTest::addRow("abeam, behind a block abeam") << box(30, -1, 31, 1) << false << 30.0 << true;
 }
 
 void SiteGeometryTest::horizon()
@@ -1004,6 +1012,8 @@ void SiteGeometryTest::horizon()
         Horizon horizon({0.0, 0.0}, turned(bearing, 0.0, 1.0));
         horizon.add(inPlane(box(-5, 10, -0.5, 20)));
         horizon.add(inPlane(box(0.5, 10, 5, 20)));
+        horizon.add(inPlane(box(2, -20, 8, -10)));
+        horizon.add(inPlane(box(10, -5, 15, 5)));
         // The foot within an outline: it hides nothing by directions.
         horizon.add(inPlane(box(-1, -1, 1, 1)));
         PlaneObstacle obstacle{{}, {}, std::nullopt, nullptr, {}};
