@@ -109,6 +109,16 @@ Geo offset(Geo from, double x, double y)
     return to;
 }
 
+// A geometry from its WKT, made in the given context.
+Geometry fromWkt(const PlaneGeometry &geometry, const QString &text)
+{
+    const GEOSContextHandle_t handle = geometry.context().handle();
+    GEOSWKTReader *reader = GEOSWKTReader_create_r(handle);
+    Geometry read = geometry.own(GEOSWKTReader_read_r(handle, reader, qPrintable(text)));
+    GEOSWKTReader_destroy_r(handle, reader);
+    return read;
+}
+
 GeoRing ring(Geo from, const std::vector<std::pair<double, double>> &corners)
 {
     GeoRing points;
@@ -1234,14 +1244,9 @@ void SiteGeometryTest::polygonalParts()
     QFETCH(double, area);
     const GeosContext context;
     const PlaneGeometry geometry(context);
-    GEOSWKTReader *reader = GEOSWKTReader_create_r(context.handle());
-    const auto read = [&](const QString &text) {
-        return geometry.own(GEOSWKTReader_read_r(context.handle(), reader, qPrintable(text)));
-    };
-    Geometry found = read(wkt);
+    Geometry found = fromWkt(geometry, wkt);
     if (!meeting.isEmpty())
-        found = geometry.intersect(*found, *read(meeting));
-    GEOSWKTReader_destroy_r(context.handle(), reader);
+        found = geometry.intersect(*found, *fromWkt(geometry, meeting));
     const Geometry kept = geometry.polygonal(std::move(found));
     const int type = GEOSGeomTypeId_r(context.handle(), kept.get());
     QVERIFY(type == GEOS_POLYGON || type == GEOS_MULTIPOLYGON);
@@ -1299,10 +1304,7 @@ void SiteGeometryTest::slabs()
     QFETCH(double, area);
     const GeosContext context;
     const PlaneGeometry geometry(context);
-    GEOSWKTReader *reader = GEOSWKTReader_create_r(context.handle());
-    const Geometry input
-            = geometry.own(GEOSWKTReader_read_r(context.handle(), reader, qPrintable(wkt)));
-    GEOSWKTReader_destroy_r(context.handle(), reader);
+    const Geometry input = fromWkt(geometry, wkt);
     const double radians = bearing * 3.141592653589793 / 180.0;
     const auto slab
             = geometry.slab(*input, origin, {std::sin(radians), std::cos(radians)}, near, far);
@@ -1351,12 +1353,9 @@ void SiteGeometryTest::subtractedAtOnce()
     QFETCH(double, area);
     const GeosContext context;
     const PlaneGeometry geometry(context);
-    GEOSWKTReader *reader = GEOSWKTReader_create_r(context.handle());
     std::vector<Geometry> shades;
     for (const QString &part : parts)
-        shades.push_back(
-                geometry.own(GEOSWKTReader_read_r(context.handle(), reader, qPrintable(part))));
-    GEOSWKTReader_destroy_r(context.handle(), reader);
+        shades.push_back(fromWkt(geometry, part));
     const Geometry square = geometry.box(0, 0, 10, 10);
     const Geometry left = geometry.subtractAll(*square, shades);
     QVERIFY(!geometry.invalidity(*left));

@@ -347,14 +347,12 @@ std::optional<Geometry> PlaneGeometry::slab(const GEOSGeometry &polygons, PlaneP
     };
     const GEOSContextHandle_t handle = m_context.handle();
     const Geometry turned = checked(GEOSGeom_transformXY_r(handle, &polygons, into, &turn), "turn");
-    double minX = 0.0;
-    double maxX = 0.0;
-    if (!GEOSGeom_getXMin_r(handle, turned.get(), &minX)
-        || !GEOSGeom_getXMax_r(handle, turned.get(), &maxX))
+    if (isEmpty(*turned))
         return empty();
-    const Geometry clipped = polygonal(
-            checked(GEOSClipByRect_r(handle, turned.get(), minX - 1.0, near, maxX + 1.0, far),
-                    "clip to a box"));
+    const Bounds box = bounds(*turned);
+    const Geometry clipped = polygonal(checked(
+            GEOSClipByRect_r(handle, turned.get(), box.minX - 1.0, near, box.maxX + 1.0, far),
+            "clip to a box"));
     Geometry result = checked(GEOSGeom_transformXY_r(handle, clipped.get(), back, &turn), "turn");
     if (invalidity(*result))
         return std::nullopt;

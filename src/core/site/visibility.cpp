@@ -116,7 +116,7 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
     std::stable_sort(nearest.begin(), nearest.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     const double lens = mounted.height;
-    const PlanePoint ahead{std::sin(where.bearingRadians), std::cos(where.bearingRadians)};
+    const PlanePoint ahead = where.ahead();
     bool taken = false;
     std::vector<Geometry> shades;
     const auto cast = [&](const PlaneObstacle &obstacle) {
@@ -177,9 +177,14 @@ std::optional<Geometry> unhidden(const PlaneGeometry &geometry, const CameraInPl
 
 PlanePoint CameraInPlane::at(double forward, double across) const
 {
-    const double s = std::sin(bearingRadians);
-    const double c = std::cos(bearingRadians);
-    return {foot.x + forward * s + across * c, foot.y + forward * c - across * s};
+    const PlanePoint along = ahead();
+    return {foot.x + forward * along.x + across * along.y,
+            foot.y + forward * along.y - across * along.x};
+}
+
+PlanePoint CameraInPlane::ahead() const
+{
+    return {std::sin(bearingRadians), std::cos(bearingRadians)};
 }
 
 ViewSpans viewSpansOf(const PlacedCamera &camera, const std::vector<SiteLevel> &levels)
@@ -292,7 +297,7 @@ Regions regions(const PlaneGeometry &geometry, const CameraInPlane &where,
     if (spans.target)
         seen = unhidden(geometry, where, camera, cone, obstacles, camera.targetHeight,
                         *spans.target);
-    const PlanePoint ahead{std::sin(where.bearingRadians), std::cos(where.bearingRadians)};
+    const PlanePoint ahead = where.ahead();
     const auto cut = [&](const std::optional<Span> &span) {
         if (!span)
             return geometry.empty();

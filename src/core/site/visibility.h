@@ -21,6 +21,8 @@ struct CameraInPlane
 
     // D forward along the bearing, X across to the right.
     PlanePoint at(double forward, double across) const;
+    // The bearing's direction, a unit vector.
+    PlanePoint ahead() const;
 };
 
 // How far a circle's polygon may leave the circle, in metres.
